@@ -1,0 +1,44 @@
+#pragma once
+// Resource and command identifiers. The numbers are fixed: menus, hotkeys and
+// other programs (and the tests) rely on them.
+
+#define IDD_ABOUTBOX            100
+#define IDD_QUILLARY_DIALOG     102
+#define IDD_OPTION              129
+
+#define IDS_ABOUTBOX            101
+#define IDS_TRAY_TIP            102
+
+#define IDR_MAINFRAME           128
+#define IDI_ENTRY_TEXT          130
+#define IDI_ENTRY_BITMAP        132
+#define IDI_ENTRY_TEXT_TOP      137
+#define IDI_ENTRY_BITMAP_TOP    138
+#define IDI_TRAY                150
+
+#define IDR_TRAY_MENU           134
+#define IDR_LIST_MENU           135
+
+#define IDB_BANNER              142
+
+#define IDC_BUTTON_OPTIONS      1004
+#define IDC_LIST_HISTORY        1005
+#define IDC_EDIT_BEFORE         1006
+#define IDC_CHECK_AUTORUN       1007
+#define IDC_EDIT_AFTER          1008
+#define IDC_CHECK_COMPOUND      1009
+#define IDC_LINK_SUPPORT        1017
+#define IDC_LINK_HOME           1019
+
+#define ID_SYSMENU_ABOUT        16
+
+#define ID_MENU_OPTION          32771
+#define ID_MENU_EXIT            32773
+#define ID_MENU_SET_TOP         32775
+#define ID_MENU_DELETE          32776
+#define ID_MENU_CLEAR_ALL       32777
+#define ID_MENU_PASTE_TO        32778
+#define ID_MENU_ABOUT           32780
+#define ID_MENU_HELP            32782
+
+#define IDC_STATIC              (-1)
