@@ -1,0 +1,27 @@
+#include "app/ClipApp.h"
+
+#include "shell/AppTitle.h"
+#include "shell/ClipDlg.h"
+
+#include <cstdlib>
+
+CClipApp theApp;
+
+BOOL CClipApp::InitInstance()
+{
+    AfxEnableControlContainer();
+    Enable3dControls();
+
+    // A running copy (or any top-level window with our exact title) is shown
+    // instead; nothing of ours has been created or touched before this point.
+    if (HWND running = FindWindowW(nullptr, kSingleInstanceTitle)) {
+        CWnd::FromHandle(running)->ShowWindow(SW_SHOWNORMAL);
+        std::exit(0);
+    }
+
+    CClipDlg dialog;
+    m_pMainWnd = &dialog;
+    dialog.DoModal();
+    m_pMainWnd = nullptr;
+    return FALSE;
+}

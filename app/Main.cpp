@@ -1,0 +1,6 @@
+#include "framework/CWinApp.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
+{
+    return AfxWinMain(instance);
+}

@@ -1,0 +1,17 @@
+#include "framework/CImageList.h"
+
+BOOL CImageList::Create(int cx, int cy, UINT flags, int initial, int grow)
+{
+    DeleteImageList();
+    m_hImageList = ImageList_Create(cx, cy, flags, initial, grow);
+    return m_hImageList != nullptr;
+}
+
+BOOL CImageList::DeleteImageList()
+{
+    if (!m_hImageList)
+        return FALSE;
+    ImageList_Destroy(m_hImageList);
+    m_hImageList = nullptr;
+    return TRUE;
+}

@@ -1,0 +1,278 @@
+#include "framework/CWnd.h"
+
+#include <commctrl.h>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+constexpr UINT_PTR kSubclassId = 0x5157;  // one subclass per bound window
+
+// Window objects live on the thread that owns their windows, so the maps are per thread.
+thread_local std::unordered_map<HWND, CWnd*> t_permanent;
+thread_local std::unordered_map<HWND, std::unique_ptr<CWnd>> t_temporary;
+
+bool IsReflectedColorMessage(UINT message)
+{
+    return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
+}
+
+}  // namespace
+
+CWnd::~CWnd()
+{
+    if (m_hWnd && !m_temporary) {
+        if (::IsWindow(m_hWnd))
+            UnsubclassWindow();
+        else
+            Unbind();
+    }
+}
+
+CWnd* CWnd::FromHandlePermanent(HWND window)
+{
+    if (!window)
+        return nullptr;
+    auto found = t_permanent.find(window);
+    return found == t_permanent.end() ? nullptr : found->second;
+}
+
+CWnd* CWnd::FromHandle(HWND window)
+{
+    if (!window)
+        return nullptr;
+    if (CWnd* bound = FromHandlePermanent(window))
+        return bound;
+    auto& slot = t_temporary[window];
+    if (!slot) {
+        slot = std::make_unique<CWnd>();
+        slot->m_hWnd = window;
+        slot->m_temporary = true;
+    }
+    return slot.get();
+}
+
+void CWnd::DeleteTempMap()
+{
+    for (auto& entry : t_temporary)
+        entry.second->m_hWnd = nullptr;
+    t_temporary.clear();
+}
+
+void CWnd::Bind(HWND window)
+{
+    m_hWnd = window;
+    t_permanent[window] = this;
+    auto temporary = t_temporary.find(window);
+    if (temporary != t_temporary.end()) {
+        temporary->second->m_hWnd = nullptr;
+        t_temporary.erase(temporary);
+    }
+}
+
+void CWnd::Unbind()
+{
+    auto found = t_permanent.find(m_hWnd);
+    if (found != t_permanent.end() && found->second == this)
+        t_permanent.erase(found);
+    m_hWnd = nullptr;
+}
+
+bool CWnd::SubclassWindow(HWND window)
+{
+    if (!window || m_hWnd || FromHandlePermanent(window))
+        return false;
+    m_hWnd = window;
+    PreSubclassWindow();
+    if (!SetWindowSubclass(window, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+        m_hWnd = nullptr;
+        return false;
+    }
+    Bind(window);
+    return true;
+}
+
+bool CWnd::SubclassDlgItem(UINT id, CWnd* parent)
+{
+    return parent && SubclassWindow(::GetDlgItem(parent->m_hWnd, static_cast<int>(id)));
+}
+
+HWND CWnd::UnsubclassWindow()
+{
+    HWND window = m_hWnd;
+    if (!window)
+        return nullptr;
+    RemoveWindowSubclass(window, SubclassProc, kSubclassId);
+    Unbind();
+    return window;
+}
+
+bool CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
+                    const RECT& rect, CWnd* parent, UINT id)
+{
+    HWND parentWindow = parent ? parent->m_hWnd : nullptr;
+    HMENU menuOrId = (style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)) : nullptr;
+    HWND window = ::CreateWindowExW(exStyle, className, title, style, rect.left, rect.top,
+                                    rect.right - rect.left, rect.bottom - rect.top, parentWindow,
+                                    menuOrId, GetModuleHandleW(nullptr), nullptr);
+    if (!window)
+        return false;
+    if (!SubclassWindow(window)) {
+        ::DestroyWindow(window);
+        return false;
+    }
+    return true;
+}
+
+bool CWnd::DestroyWindow()
+{
+    if (!m_hWnd)
+        return false;
+    HWND window = m_hWnd;
+    return ::DestroyWindow(window) != FALSE;
+}
+
+CString CWnd::GetWindowText() const
+{
+    int length = ::GetWindowTextLengthW(m_hWnd);
+    if (length <= 0)
+        return CString();
+    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
+    int copied = ::GetWindowTextW(m_hWnd, buffer.data(), length + 1);
+    return CString(buffer.data(), static_cast<size_t>(copied > 0 ? copied : 0));
+}
+
+BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags)
+{
+    DWORD style = GetStyle();
+    DWORD changed = (style & ~remove) | add;
+    if (changed == style)
+        return FALSE;
+    ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, static_cast<LONG_PTR>(changed));
+    if (swpFlags)
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
+    return TRUE;
+}
+
+void CWnd::ScreenToClient(RECT* rect) const
+{
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(rect), 2);
+}
+
+void CWnd::ClientToScreen(RECT* rect) const
+{
+    ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(rect), 2);
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = 0;
+    if (OnMessage(message, wParam, lParam, result))
+        return result;
+    return DefWindowProc(message, wParam, lParam);
+}
+
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefSubclassProc(m_hWnd, message, wParam, lParam);
+}
+
+BOOL CWnd::PreTranslateMessage(MSG*)
+{
+    return FALSE;
+}
+
+bool CWnd::WalkPreTranslateTree(HWND last, MSG* msg)
+{
+    for (HWND window = msg->hwnd; window; window = ::GetParent(window)) {
+        CWnd* object = FromHandlePermanent(window);
+        if (object && object->PreTranslateMessage(msg))
+            return true;
+        if (window == last)
+            break;
+    }
+    return false;
+}
+
+bool CWnd::ReflectToChild(HWND child, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    CWnd* object = FromHandlePermanent(child);
+    return object && object != this && object->OnChildNotify(message, wParam, lParam, result);
+}
+
+bool CWnd::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+    case WM_COMMAND:
+        if (lParam && ReflectToChild(reinterpret_cast<HWND>(lParam), message, wParam, lParam, result))
+            return true;
+        if (OnCommand(wParam, lParam)) {
+            result = 0;
+            return true;
+        }
+        return false;
+    case WM_NOTIFY: {
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        // Only our own children's notifications are reflected; a header control
+        // inside a list view, for instance, notifies the list view, not us.
+        if (header && ::GetParent(header->hwndFrom) == m_hWnd &&
+            ReflectToChild(header->hwndFrom, message, wParam, lParam, result))
+            return true;
+        return OnNotify(wParam, lParam, result);
+    }
+    case WM_DRAWITEM: {
+        const DRAWITEMSTRUCT* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item && item->CtlType != ODT_MENU && ReflectToChild(item->hwndItem, message, wParam, lParam, result))
+            return true;
+        return false;
+    }
+    case WM_MEASUREITEM: {
+        const MEASUREITEMSTRUCT* item = reinterpret_cast<const MEASUREITEMSTRUCT*>(lParam);
+        if (item && item->CtlType != ODT_MENU &&
+            ReflectToChild(::GetDlgItem(m_hWnd, static_cast<int>(item->CtlID)), message, wParam, lParam, result))
+            return true;
+        return false;
+    }
+    default:
+        if (IsReflectedColorMessage(message) && lParam &&
+            ReflectToChild(reinterpret_cast<HWND>(lParam), message, wParam, lParam, result))
+            return true;
+        return false;
+    }
+}
+
+bool CWnd::OnCommand(WPARAM, LPARAM)
+{
+    return false;
+}
+
+bool CWnd::OnNotify(WPARAM, LPARAM, LRESULT&)
+{
+    return false;
+}
+
+bool CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT&)
+{
+    return false;
+}
+
+LRESULT CALLBACK CWnd::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                    DWORD_PTR data)
+{
+    CWnd* object = reinterpret_cast<CWnd*>(data);
+    if (message == WM_NCDESTROY) {
+        LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+        RemoveWindowSubclass(window, SubclassProc, kSubclassId);
+        if (object->m_hWnd == window)
+            object->Unbind();
+        object->PostNcDestroy();
+        return result;
+    }
+    // No C++ exception may unwind through the system's frames.
+    try {
+        return object->WindowProc(message, wParam, lParam);
+    } catch (...) {
+        return DefSubclassProc(window, message, wParam, lParam);
+    }
+}

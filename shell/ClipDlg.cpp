@@ -1,0 +1,354 @@
+#include "shell/ClipDlg.h"
+
+#include "framework/CDataExchange.h"
+#include "framework/Handles.h"
+#include "history/FileNames.h"
+#include "shell/AppTitle.h"
+#include "shell/PopupPlacement.h"
+#include "resource.h"
+
+#include <vector>
+
+namespace {
+
+const UINT kIconIds[] = {IDI_ENTRY_TEXT, IDI_ENTRY_BITMAP, IDI_ENTRY_TEXT_TOP, IDI_ENTRY_BITMAP_TOP};
+
+CString ExecutableFolder()
+{
+    std::vector<wchar_t> path(MAX_PATH);
+    for (;;) {
+        DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return CString();
+        if (length < path.size())
+            break;
+        path.resize(path.size() * 2);
+    }
+    CString full(path.data());
+    int cut = static_cast<int>(full.Str().find_last_of(L"\\/"));
+    return cut < 0 ? CString() : full.Left(cut + 1);
+}
+
+}  // namespace
+
+CClipDlg::CClipDlg() : CDialog(IDD_QUILLARY_DIALOG), m_history(m_list, m_nTopCount)
+{
+    m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+}
+
+CClipDlg::~CClipDlg() = default;
+
+void CClipDlg::DoDataExchange(CDataExchange* dx)
+{
+    CDialog::DoDataExchange(dx);
+    DDX_Control(dx, IDC_BUTTON_OPTIONS, m_btnOptions);
+    DDX_Control(dx, IDC_LIST_HISTORY, m_list);
+}
+
+LRESULT CClipDlg::OnCreate(WPARAM wParam, LPARAM lParam)
+{
+    if (CDialog::DefWindowProc(WM_CREATE, wParam, lParam) == -1)
+        return -1;
+    m_imageList.Create(16, 16, ILC_COLOR8, 2, 2);
+    m_imageList.SetBkColor(RGB(255, 255, 255));
+    for (UINT id : kIconIds) {
+        UniqueIcon icon(static_cast<HICON>(
+            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+        m_imageList.ReplaceIcon(-1, icon.Get());
+    }
+    return 0;
+}
+
+BOOL CClipDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    if (HMENU systemMenu = GetSystemMenu(m_hWnd, FALSE)) {
+        CString about;
+        about.LoadString(IDS_ABOUTBOX);
+        if (!about.IsEmpty()) {
+            AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuW(systemMenu, MF_STRING, ID_SYSMENU_ABOUT, about);
+        }
+    }
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    m_bReady = 1;
+    SetWindowText(kSingleInstanceTitle);
+
+    DWORD listStyle = m_list.GetExtendedStyle();
+    listStyle &= ~static_cast<DWORD>(LVS_EX_GRIDLINES);
+    listStyle |= LVS_EX_FULLROWSELECT | LVS_EX_FLATSB;
+    m_list.SetExtendedStyle(listStyle);
+    m_list.SetImageList(&m_imageList, LVSIL_SMALL);
+    m_list.InsertColumn(0, L"Txt", LVCFMT_LEFT, 300);
+
+    PrepareDataFolder();
+    PlacePopup();
+    RegisterHotkeys();
+    return TRUE;
+}
+
+void CClipDlg::PrepareDataFolder()
+{
+    m_strDataDir = ExecutableFolder();
+    CString folder = m_strDataDir + g_strDataFolderName;
+    if (GetFileAttributesW(folder) == INVALID_FILE_ATTRIBUTES)
+        CreateDirectoryW(folder, nullptr);
+    m_strDataDir = folder + L"\\";
+}
+
+void CClipDlg::PlacePopup()
+{
+    m_rcWindow = PopupPlacement::Choose(m_rcWindow, PopupPlacement::IsOnSomeMonitor(m_rcWindow));
+    SetWindowPos(HWND_TOPMOST, m_rcWindow.left, m_rcWindow.top, m_rcWindow.right - m_rcWindow.left,
+                 m_rcWindow.bottom - m_rcWindow.top, SWP_SHOWWINDOW);
+}
+
+void CClipDlg::RegisterHotkeys()
+{
+    RegisterHotKey(m_hWnd, m_nHotkeyPinTop, MOD_CONTROL, 'T');
+    RegisterHotKey(m_hWnd, m_nHotkeyUnpinTop, MOD_CONTROL | MOD_SHIFT, 'T');
+    RegisterHotKey(m_hWnd, m_nHotkeySummon, MOD_CONTROL | MOD_SHIFT, 'F');
+}
+
+void CClipDlg::UnregisterHotkeys()
+{
+    UnregisterHotKey(m_hWnd, m_nHotkeyPinTop);
+    UnregisterHotKey(m_hWnd, m_nHotkeySummon);
+    UnregisterHotKey(m_hWnd, m_nHotkeyUnpinTop);
+}
+
+LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_HOTKEY: {
+        const int id = static_cast<int>(wParam);
+        const UINT modifiers = LOWORD(lParam);
+        const UINT key = HIWORD(lParam);
+        const bool control = (modifiers & MOD_CONTROL) != 0;
+        const bool shift = (modifiers & MOD_SHIFT) != 0;
+        if (id == m_nHotkeyPinTop && control && key == 'T')
+            PinForegroundTop();
+        if (id == m_nHotkeyUnpinTop && control && shift && key == 'T')
+            UnpinForegroundTop();
+        if (id == m_nHotkeySummon && control && shift && key == 'F')
+            SummonAtFocus();
+        break;
+    }
+    case WM_CLOSE:
+        if (!m_bExiting) {
+            ShowWindow(SW_HIDE);
+            return 1;
+        }
+        UnregisterHotkeys();
+        break;
+    case WM_ENDSESSION:
+        ExitProgram();
+        break;
+    default:
+        break;
+    }
+    return CDialog::WindowProc(message, wParam, lParam);
+}
+
+LRESULT CClipDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return CDialog::DefWindowProc(message, wParam, lParam);
+}
+
+bool CClipDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+    case WM_CREATE:
+        result = OnCreate(wParam, lParam);
+        return true;
+    case WM_SYSCOMMAND:
+        OnSysCommand(wParam, lParam);
+        result = 0;
+        return true;
+    case WM_PAINT:
+        if (!OnPaint())
+            return false;
+        result = 0;
+        return true;
+    case WM_QUERYDRAGICON:
+        result = reinterpret_cast<LRESULT>(m_hIcon);
+        return true;
+    case WM_SIZE:
+        result = CDialog::DefWindowProc(message, wParam, lParam);
+        OnSize();
+        return true;
+    default:
+        return CDialog::OnMessage(message, wParam, lParam, result);
+    }
+}
+
+void CClipDlg::OnSysCommand(WPARAM id, LPARAM lParam)
+{
+    if ((id & 0xFFF0) == ID_SYSMENU_ABOUT)
+        return;
+    CDialog::DefWindowProc(WM_SYSCOMMAND, id, lParam);
+}
+
+bool CClipDlg::OnPaint()
+{
+    if (!IsIconic(m_hWnd))
+        return false;
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(m_hWnd, &paint);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc));
+    RECT client;
+    GetClientRect(&client);
+    int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc, x, y, m_hIcon);
+    EndPaint(m_hWnd, &paint);
+    return true;
+}
+
+void CClipDlg::OnSize()
+{
+    if (!m_list.m_hWnd || !m_btnOptions.m_hWnd || !m_bReady)
+        return;
+    RECT client;
+    GetClientRect(&client);
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+    int headerHeight = 0;
+    if (HWND header = m_list.GetHeaderCtrl()) {
+        RECT headerRect;
+        ::GetWindowRect(header, &headerRect);
+        headerHeight = headerRect.bottom - headerRect.top;
+    }
+    RECT buttonRect;
+    m_btnOptions.GetWindowRect(&buttonRect);
+    const int buttonHeight = buttonRect.bottom - buttonRect.top;
+
+    // The header sits above the client area, so the rows start at the top edge.
+    m_list.MoveWindow(0, -headerHeight, width, height - buttonHeight + headerHeight);
+    m_list.SetColumnWidth(0, static_cast<short>(width - 20));
+    m_btnOptions.MoveWindow(0, height - buttonHeight + 1, width, buttonHeight);
+}
+
+BOOL CClipDlg::PreTranslateMessage(MSG* msg)
+{
+    if (msg->message == WM_KEYDOWN) {
+        if (msg->wParam == VK_RETURN) {
+            if (msg->hwnd == m_list.m_hWnd) {
+                PasteSelectedEntries();
+                return TRUE;
+            }
+            if (msg->hwnd == m_hWnd)
+                return TRUE;
+        } else if (msg->wParam == VK_ESCAPE) {
+            ShowWindow(SW_HIDE);
+            RestoreTargetFocus(m_hPasteTarget);
+            return TRUE;
+        }
+    }
+    return CDialog::PreTranslateMessage(msg);
+}
+
+bool CClipDlg::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    switch (LOWORD(wParam)) {
+    case ID_MENU_EXIT:
+        ExitProgram();
+        return true;
+    case ID_MENU_SET_TOP:
+        SetSelectedToTop();
+        return true;
+    case ID_MENU_DELETE:
+        DeleteSelectedEntries();
+        return true;
+    case ID_MENU_CLEAR_ALL:
+        ClearHistory();
+        return true;
+    case ID_MENU_PASTE_TO:
+        PasteSelectedEntries();
+        return true;
+    default:
+        return CDialog::OnCommand(wParam, lParam);
+    }
+}
+
+bool CClipDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (header && header->idFrom == IDC_LIST_HISTORY && header->code == NM_DBLCLK) {
+        PasteSelectedEntries();
+        result = 0;
+        return true;
+    }
+    return CDialog::OnNotify(wParam, lParam, result);
+}
+
+void CClipDlg::SummonAtFocus()
+{
+    m_hPasteTarget = GetFocusInForeground();
+    if (!m_hPasteTarget)
+        return;
+    SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    ShowWindow(SW_SHOWNOACTIVATE);
+    m_list.SetFocus();
+}
+
+HWND CClipDlg::GetFocusInForeground()
+{
+    HWND foreground = GetForegroundWindow();
+    if (!foreground || foreground == m_hWnd)
+        return nullptr;
+    DWORD foregroundThread = GetWindowThreadProcessId(foreground, nullptr);
+    ThreadInputAttachment attach(foregroundThread, GetCurrentThreadId());
+    return GetFocus();
+}
+
+void CClipDlg::RestoreTargetFocus(HWND window)
+{
+    if (!window || window == m_hWnd)
+        return;
+    BringWindowToTop(window);
+    {
+        ThreadInputAttachment attach(GetWindowThreadProcessId(window, nullptr), GetCurrentThreadId());
+        ::SetFocus(window);
+    }
+    // Without this the target's window is not the foreground one after the popup
+    // hides, and a synthesised paste reaches nobody.
+    SetForegroundWindow(GetAncestor(window, GA_ROOT));
+}
+
+void CClipDlg::PinForegroundTop()
+{
+    HWND foreground = GetForegroundWindow();
+    if (!foreground)
+        return;
+    RECT rect;
+    ::GetWindowRect(foreground, &rect);
+    ::SetWindowPos(foreground, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                   SWP_SHOWWINDOW);
+}
+
+void CClipDlg::UnpinForegroundTop()
+{
+    HWND foreground = GetForegroundWindow();
+    if (!foreground)
+        return;
+    ::SetWindowPos(foreground, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+}
+
+void CClipDlg::PasteSelectedEntries()
+{
+    ShowWindow(SW_HIDE);
+}
+
+void CClipDlg::ExitProgram()
+{
+    // A second exit (the session ending during Exit) must not save the freed entries again.
+    if (m_bExiting)
+        return;
+    m_bExiting = 1;
+    GetWindowRect(&m_rcWindow);
+    ShowWindow(SW_HIDE);
+    SendMessage(WM_CLOSE);
+}

@@ -1,0 +1,69 @@
+#pragma once
+#include "framework/CButton.h"
+#include "framework/CDialog.h"
+#include "framework/CImageList.h"
+#include "framework/CListCtrl.h"
+#include "history/ClipOptions.h"
+#include "history/HistoryList.h"
+
+// The program's one window: the always-on-top popup with the history list. It
+// owns the settings, the clipboard-viewer link, the paste target, the hotkeys
+// and the tray icon. Closing it only hides it; ExitProgram ends it.
+class CClipDlg : public CDialog, public ClipOptions {
+public:
+    CClipDlg();
+    ~CClipDlg() override;
+
+    // History list operations (commands and capture reach these).
+    void InsertTextEntry(const wchar_t* text, size_t length) { m_history.InsertTextEntry(text, length); }
+    void TrimHistory() { m_history.TrimHistory(); }
+    void DeleteSelectedEntries() { m_history.DeleteSelectedEntries(); }
+    void SetSelectedToTop() { m_history.SetSelectedToTop(); }
+    void ClearHistory() { m_history.ClearHistory(); }
+    void FreeAllEntryData() { m_history.FreeAllEntryData(); }
+
+    void SummonAtFocus();
+    HWND GetFocusInForeground();
+    void RestoreTargetFocus(HWND window);
+    void PinForegroundTop();
+    void UnpinForegroundTop();
+    void ExitProgram();
+    void PasteSelectedEntries();
+
+    const CString& DataDir() const { return m_strDataDir; }
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    BOOL PreTranslateMessage(MSG* msg) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL OnInitDialog() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnCommand(WPARAM wParam, LPARAM lParam) override;
+    bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
+    void OnSysCommand(WPARAM id, LPARAM lParam);
+    bool OnPaint();
+    void OnSize();
+    void PrepareDataFolder();
+    void PlacePopup();
+    void RegisterHotkeys();
+    void UnregisterHotkeys();
+
+    CButton m_btnOptions;
+    CListCtrl m_list;
+    int m_bSuppressCapture = 0;
+    int m_bReady = 0;
+    int m_bExiting = 0;
+    CImageList m_imageList;
+    HWND m_hPasteTarget = nullptr;
+    const int m_nHotkeyPinTop = 110;
+    const int m_nHotkeyUnpinTop = 123;
+    const int m_nHotkeySummon = 111;
+    HICON m_hIcon = nullptr;
+    HWND m_hNextViewer = nullptr;
+    CString m_strDataDir;
+    HistoryList m_history;
+};
