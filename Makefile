@@ -1,0 +1,94 @@
+# make run   - install what is missing, build x64, start Quillary under Wine
+# make test  - install what is missing, build x64 and x86, check the executables, run the tests
+# make clean - stop a running Wine session and remove build/
+SHELL := /bin/bash
+.SHELLFLAGS := -euo pipefail -c
+.ONESHELL:
+.PHONY: run test clean deps
+
+TITLE := Quillary(Press 'CTRL+ SHIFT + F' call me!)
+# The same title as an xdotool (extended) regular expression, anchored.
+TITLE_PATTERN := ^Quillary\(Press 'CTRL\+ SHIFT \+ F' call me!\)$$
+# How long `make run` waits for the window on a headless machine.
+WINDOW_TIMEOUT ?= 60
+
+deps:
+	@tools/install-deps.sh
+
+# Headless (no $DISPLAY): a private Xvfb; the window is captured to build/screenshot.png and
+# Quillary keeps running until Ctrl+C, or for RUN_SECONDS seconds when that is set.
+# With $DISPLAY: Quillary opens in a Wine desktop window on that display until it exits or Ctrl+C.
+run: deps
+	@cmake --preset x64 --log-level=WARNING
+	cmake --build --preset x64 --target quillary
+	started=0
+	if ! tools/wine-session.sh status >/dev/null; then
+	    if [[ -n "$${DISPLAY:-}" ]]; then
+	        echo "Using your display $$DISPLAY (Wine desktop window, prefix build/wine)"
+	        tools/wine-session.sh start --use-display
+	    else
+	        echo "No \$$DISPLAY: starting a private Xvfb display for Quillary"
+	        tools/wine-session.sh start
+	    fi
+	    started=1
+	fi
+	trap '[[ -z "$${pid:-}" ]] || kill "$$pid" 2>/dev/null || true; ((started)) && tools/wine-session.sh stop' EXIT
+	# Ctrl+C: leave through the EXIT trap at once (a background program ignores SIGINT here).
+	trap 'exit 130' INT TERM
+	source build/wine-session.env
+	"$$WINE" build/x64/app/quillary.exe &
+	pid=$$!
+	if [[ -z "$${QUILLARY_XVFB_PID:-}" ]]; then
+	    echo "Quillary is running on $$DISPLAY. Quit it from its tray menu or press Ctrl+C here."
+	    wait "$$pid" || true
+	    pid=
+	    exit 0
+	fi
+	# xdotool matches without regard to case: compare the candidates' titles exactly.
+	window_visible() {
+	    local id
+	    for id in $$(xdotool search --onlyvisible --name "$(TITLE_PATTERN)" 2>/dev/null); do
+	        [[ "$$(xdotool getwindowname "$$id")" == "$(TITLE)" ]] && return 0
+	    done
+	    return 1
+	}
+	for ((i = 0; ; i++)); do
+	    window_visible && break
+	    kill -0 "$$pid" 2>/dev/null || { echo "quillary.exe exited before its window appeared" >&2; exit 1; }
+	    if ((i >= $(WINDOW_TIMEOUT) * 10)); then
+	        echo "No visible window titled \"$(TITLE)\" after $(WINDOW_TIMEOUT) s" >&2
+	        exit 1
+	    fi
+	    sleep 0.1
+	done
+	sleep 0.5
+	import -window root build/screenshot.png
+	echo "Quillary is running on the private display $$DISPLAY; screenshot: build/screenshot.png"
+	if [[ -n "$${RUN_SECONDS:-}" ]]; then
+	    echo "Stopping after $$RUN_SECONDS s (RUN_SECONDS)."
+	    sleep "$$RUN_SECONDS"
+	else
+	    echo "Press Ctrl+C to stop it."
+	    wait "$$pid" || true
+	    pid=
+	fi
+
+test: deps
+	@for preset in x64 x86; do
+	    cmake --preset $$preset --log-level=WARNING
+	    cmake --build --preset $$preset
+	done
+	tools/check-pe.sh
+	started=0
+	if ! tools/wine-session.sh status >/dev/null; then
+	    QUILLARY_SESSION_OWNER=make-test tools/wine-session.sh start
+	    started=1
+	fi
+	# Quiet teardown, so that ctest's summary stays the last output.
+	trap '((started)) && tools/wine-session.sh stop >/dev/null' EXIT
+	trap 'exit 130' INT TERM
+	ctest --preset x64
+
+clean:
+	@tools/wine-session.sh stop >/dev/null
+	rm -rf build
