@@ -31,7 +31,11 @@ CString ExecutableFolder()
 
 }  // namespace
 
-CClipDlg::CClipDlg() : CDialog(IDD_QUILLARY_DIALOG), m_history(m_list, m_nTopCount)
+CClipDlg::CClipDlg()
+    : CDialog(IDD_QUILLARY_DIALOG),
+      m_history(m_list, m_nTopCount),
+      m_capture(m_history, {m_hNextViewer, m_bReady, m_bSuppressCapture}),
+      m_paste(m_list, {m_hPasteTarget, m_bSuppressCapture, *this}, [this](HWND window) { RestoreTargetFocus(window); })
 {
     m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
@@ -62,6 +66,8 @@ LRESULT CClipDlg::OnCreate(WPARAM wParam, LPARAM lParam)
 BOOL CClipDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    m_capture.SetWindow(m_hWnd);
+    m_capture.JoinChain();
 
     if (HMENU systemMenu = GetSystemMenu(m_hWnd, FALSE)) {
         CString about;
@@ -154,6 +160,19 @@ LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT CClipDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    switch (message) {
+    case WM_DRAWCLIPBOARD:
+        m_capture.OnDrawClipboard(wParam, lParam);
+        break;
+    case WM_CHANGECBCHAIN:
+        m_capture.OnChangeCbChain(wParam, lParam);
+        break;
+    case WM_DESTROY:
+        m_capture.LeaveChain();
+        break;
+    default:
+        break;
+    }
     return CDialog::DefWindowProc(message, wParam, lParam);
 }
 
@@ -292,6 +311,7 @@ void CClipDlg::SummonAtFocus()
     SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     ShowWindow(SW_SHOWNOACTIVATE);
     m_list.SetFocus();
+    m_capture.RejoinChain();
 }
 
 HWND CClipDlg::GetFocusInForeground()
@@ -340,6 +360,7 @@ void CClipDlg::UnpinForegroundTop()
 void CClipDlg::PasteSelectedEntries()
 {
     ShowWindow(SW_HIDE);
+    m_paste.Paste();
 }
 
 void CClipDlg::ExitProgram()

@@ -4,7 +4,9 @@
 #include "framework/CImageList.h"
 #include "framework/CListCtrl.h"
 #include "history/ClipOptions.h"
+#include "history/ClipboardCapture.h"
 #include "history/HistoryList.h"
+#include "history/PasteBack.h"
 
 // The program's one window: the always-on-top popup with the history list. It
 // owns the settings, the clipboard-viewer link, the paste target, the hotkeys
@@ -66,4 +68,6 @@ private:
     HWND m_hNextViewer = nullptr;
     CString m_strDataDir;
     HistoryList m_history;
+    ClipboardCapture m_capture;
+    PasteBack m_paste;
 };

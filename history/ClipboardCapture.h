@@ -1,0 +1,38 @@
+#pragma once
+#include "history/HistoryList.h"
+
+// Membership of the clipboard-viewer chain and the capture of each new
+// clipboard text as a history entry. The flags and the next viewer belong to
+// the popup; this class works on them.
+class ClipboardCapture {
+public:
+    struct State {
+        HWND& nextViewer;
+        int& ready;
+        int& suppressCapture;
+    };
+
+    ClipboardCapture(HistoryList& history, State state) : m_history(history), m_state(state) {}
+
+    void SetWindow(HWND window) { m_window = window; }
+    void JoinChain();
+    // Leaves and joins again with capture suppressed, so the notification the
+    // join causes adds nothing.
+    void RejoinChain();
+    void LeaveChain();
+
+    void OnDrawClipboard(WPARAM wParam, LPARAM lParam);
+    void OnChangeCbChain(WPARAM wParam, LPARAM lParam);
+    void CaptureClipboardText();
+
+    // True when the clipboard's owner asked monitors not to record this content.
+    static bool IsExcludedContent();
+
+private:
+    HistoryList& m_history;
+    State m_state;
+    HWND m_window = nullptr;
+    bool m_capturing = false;
+    DWORD m_lastSequence = 0;
+    bool m_haveSequence = false;
+};

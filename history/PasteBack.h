@@ -1,0 +1,42 @@
+#pragma once
+#include "history/ClipOptions.h"
+#include "history/HistoryList.h"
+
+#include <functional>
+
+// Puts the selected entries on the clipboard for the paste target and
+// synthesises Ctrl+V into it: the texts joined into one paste (each wrapped in
+// the before and after strings when compound paste is on), each bitmap on its own.
+class PasteBack {
+public:
+    struct State {
+        HWND& pasteTarget;
+        int& suppressCapture;
+        const ClipOptions& options;
+    };
+    using FocusRestorer = std::function<void(HWND)>;
+    using KeystrokeSender = std::function<void()>;
+
+    PasteBack(CListCtrl& list, State state, FocusRestorer restoreFocus)
+        : m_list(list), m_state(state), m_restoreFocus(std::move(restoreFocus)), m_sendKeys(SendPasteKeystroke) {}
+
+    // Everything of a paste after the popup has hidden.
+    void Paste();
+    // The text one paste of these entries gives (compound wrapping included).
+    static void AppendText(std::wstring& joined, const wchar_t* text, const ClipOptions& options);
+
+    bool PutBitmapOnClipboard(HBITMAP bitmap);
+    static HBITMAP CopyBitmap(HBITMAP bitmap);
+    static void SendPasteKeystroke();
+    // Tests watch the keystroke moments instead of sending keys.
+    void SetKeystrokeSender(KeystrokeSender sender) { m_sendKeys = std::move(sender); }
+
+private:
+    bool PlaceText(const std::wstring& text);
+    void Finish();
+
+    CListCtrl& m_list;
+    State m_state;
+    FocusRestorer m_restoreFocus;
+    KeystrokeSender m_sendKeys;
+};

@@ -1,0 +1,254 @@
+// Capture with the real clipboard and the real viewer chain.
+#include <gtest/gtest.h>
+
+#include "history/ClipboardCapture.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+HWND NewTopLevel(const wchar_t* title)
+{
+    return CreateWindowExW(0, L"STATIC", title, WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, GetModuleHandleW(nullptr),
+                           nullptr);
+}
+
+void Pump()
+{
+    MSG msg;
+    for (int round = 0; round < 3; ++round) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(5);
+    }
+}
+
+HGLOBAL GlobalCopy(const void* data, size_t bytes)
+{
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    std::memcpy(GlobalLock(block), data, bytes);
+    GlobalUnlock(block);
+    return block;
+}
+
+// Another program's copy: the clipboard is emptied and filled by a window that is not the viewer.
+void SetClipboard(HWND owner, const std::wstring* text, std::vector<std::pair<UINT, DWORD>> extra = {})
+{
+    ASSERT_TRUE(OpenClipboard(owner));
+    EmptyClipboard();
+    if (text)
+        SetClipboardData(CF_UNICODETEXT, GlobalCopy(text->c_str(), (text->size() + 1) * sizeof(wchar_t)));
+    for (const auto& format : extra)
+        SetClipboardData(format.first, GlobalCopy(&format.second, sizeof(DWORD)));
+    CloseClipboard();
+    Pump();
+}
+
+// A viewer window of the test: records what reaches it and passes nothing on.
+class RecordingViewer : public CWnd {
+public:
+    int draws = 0;
+    std::vector<std::pair<HWND, HWND>> chainChanges;
+protected:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
+    {
+        if (message == WM_DRAWCLIPBOARD) {
+            ++draws;
+            result = 0;
+            return true;
+        }
+        if (message == WM_CHANGECBCHAIN) {
+            chainChanges.emplace_back(reinterpret_cast<HWND>(wParam), reinterpret_cast<HWND>(lParam));
+            result = 0;
+            return true;
+        }
+        return CWnd::OnMessage(message, wParam, lParam, result);
+    }
+};
+
+// The popup's part in capture, without the popup: a window whose chain
+// messages go to a ClipboardCapture working on a real list view.
+class CaptureHost : public CWnd {
+public:
+    CaptureHost() : history(list, topCount), capture(history, {nextViewer, ready, suppress}) {}
+    CListCtrl list;
+    int topCount = 0;
+    HWND nextViewer = nullptr;
+    int ready = 0;
+    int suppress = 0;
+    HistoryList history;
+    ClipboardCapture capture;
+protected:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
+    {
+        if (message == WM_DRAWCLIPBOARD)
+            capture.OnDrawClipboard(wParam, lParam);
+        else if (message == WM_CHANGECBCHAIN)
+            capture.OnChangeCbChain(wParam, lParam);
+        return CWnd::OnMessage(message, wParam, lParam, result);
+    }
+};
+
+class CaptureTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        other = NewTopLevel(L"other program");
+        ASSERT_TRUE(host.SubclassWindow(NewTopLevel(L"capture host")));
+        RECT rect = {0, 0, 100, 100};
+        ASSERT_TRUE(host.list.CreateEx(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, rect, &host, 1005));
+        host.list.InsertColumn(0, L"Txt", LVCFMT_LEFT, 100);
+        host.capture.SetWindow(host.m_hWnd);
+        const std::wstring startup = L"on the clipboard at start-up";
+        SetClipboard(other, &startup);
+        host.capture.JoinChain();
+        Pump();
+        host.ready = 1;
+    }
+    void TearDown() override
+    {
+        host.capture.LeaveChain();
+        host.history.ClearHistory();
+        host.list.DestroyWindow();
+        host.DestroyWindow();
+        DestroyWindow(other);
+        CWnd::DeleteTempMap();
+    }
+    std::wstring TextAt(int row) { return reinterpret_cast<const wchar_t*>(host.history.DataAt(row)); }
+
+    HWND other = nullptr;
+    CaptureHost host;
+};
+
+TEST_F(CaptureTest, TextSetByAnotherWindowBecomesOneEntryButTheStartUpContentDoesNot)
+{
+    EXPECT_EQ(0, host.history.Count());
+    const std::wstring text = L"grüße € 日本 \xD83D\xDE00";
+    SetClipboard(other, &text);
+    ASSERT_EQ(1, host.history.Count());
+    EXPECT_EQ(text, TextAt(0));
+
+    // The same text copied again is a new change and a second entry.
+    SetClipboard(other, &text);
+    EXPECT_EQ(2, host.history.Count());
+}
+
+TEST_F(CaptureTest, RepeatedNoticeOfOneChangeAddsOneEntry)
+{
+    const std::wstring text = L"once";
+    SetClipboard(other, &text);
+    ASSERT_EQ(1, host.history.Count());
+    host.SendMessage(WM_DRAWCLIPBOARD, reinterpret_cast<WPARAM>(other), 0);
+    host.SendMessage(WM_DRAWCLIPBOARD, reinterpret_cast<WPARAM>(other), 0);
+    EXPECT_EQ(1, host.history.Count());
+}
+
+TEST_F(CaptureTest, SuppressedAndOwnChangesAddNothing)
+{
+    const std::wstring text = L"our own paste";
+    host.suppress = 1;
+    SetClipboard(other, &text);
+    EXPECT_EQ(0, host.history.Count());
+    host.suppress = 0;
+
+    // A notice that names the viewer itself as the source is not captured.
+    const std::wstring mine = L"mine";
+    SetClipboard(other, &mine);
+    ASSERT_EQ(1, host.history.Count());
+    host.SendMessage(WM_DRAWCLIPBOARD, reinterpret_cast<WPARAM>(host.m_hWnd), 0);
+    EXPECT_EQ(1, host.history.Count());
+
+    // Re-joining the chain notifies, under suppression.
+    host.capture.RejoinChain();
+    Pump();
+    EXPECT_EQ(1, host.history.Count());
+    EXPECT_EQ(0, host.suppress);
+    const std::wstring after = L"after the re-join";
+    SetClipboard(other, &after);
+    EXPECT_EQ(2, host.history.Count());
+}
+
+TEST_F(CaptureTest, ContentMarkedAsNotToBeRecordedAddsAndTrimsNothing)
+{
+    for (int i = 0; i < HistoryList::kMaxEntries; ++i) {
+        std::wstring text = std::to_wstring(i);
+        host.history.InsertEntry(i, text.c_str(), HistoryList::kImageText,
+                                 reinterpret_cast<LPARAM>(HistoryList::NewTextBlock(text.c_str(), text.size())));
+    }
+    const std::wstring secret = L"password";
+    const UINT exclude = RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
+    const UINT ignore = RegisterClipboardFormatW(L"Clipboard Viewer Ignore");
+    const UINT canInclude = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
+    SetClipboard(other, &secret, {{exclude, 0}});
+    SetClipboard(other, &secret, {{ignore, 0}});
+    SetClipboard(other, &secret, {{canInclude, 0}});
+    EXPECT_EQ(HistoryList::kMaxEntries, host.history.Count());
+    EXPECT_EQ(L"999", TextAt(999));
+
+    // Allowed into the history: captured, and the cap drops the last row.
+    SetClipboard(other, &secret, {{canInclude, 1}});
+    EXPECT_EQ(HistoryList::kMaxEntries, host.history.Count());
+    EXPECT_EQ(secret, TextAt(0));
+    EXPECT_EQ(L"998", TextAt(999));
+}
+
+TEST_F(CaptureTest, ClipboardWithoutTextTrimsButAddsNothing)
+{
+    for (int i = 0; i < HistoryList::kMaxEntries; ++i) {
+        std::wstring text = std::to_wstring(i);
+        host.history.InsertEntry(i, text.c_str(), HistoryList::kImageText,
+                                 reinterpret_cast<LPARAM>(HistoryList::NewTextBlock(text.c_str(), text.size())));
+    }
+    host.topCount = 2;
+    const UINT other_format = RegisterClipboardFormatW(L"Quillary test format");
+    SetClipboard(other, nullptr, {{other_format, 5}});
+    EXPECT_EQ(HistoryList::kMaxEntries - 1, host.history.Count());
+
+    const std::wstring text = L"new text";
+    SetClipboard(other, &text);
+    EXPECT_EQ(HistoryList::kMaxEntries, host.history.Count());
+    EXPECT_EQ(text, TextAt(2));  // directly below the top zone
+}
+
+TEST_F(CaptureTest, ChainChangesReachTheRightViewer)
+{
+    // Join a viewer after the host: it becomes the head of the chain, the host its next.
+    RecordingViewer head;
+    ASSERT_TRUE(head.SubclassWindow(NewTopLevel(L"head viewer")));
+    HWND headNext = SetClipboardViewer(head.m_hWnd);
+    EXPECT_EQ(host.m_hWnd, headNext);
+
+    // A viewer further down than the host's next one leaves: the host passes the notice on.
+    RecordingViewer below;
+    ASSERT_TRUE(below.SubclassWindow(NewTopLevel(L"below viewer")));
+    host.nextViewer = below.m_hWnd;
+    HWND distant = NewTopLevel(L"distant viewer");
+    host.SendMessage(WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(distant), 0);
+    ASSERT_EQ(1u, below.chainChanges.size());
+    EXPECT_EQ(distant, below.chainChanges[0].first);
+    EXPECT_EQ(below.m_hWnd, host.nextViewer);
+
+    // The host's next viewer leaves: its follower becomes the next, and the notice stops here.
+    host.SendMessage(WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(below.m_hWnd), reinterpret_cast<LPARAM>(distant));
+    EXPECT_EQ(distant, host.nextViewer);
+    EXPECT_EQ(1u, below.chainChanges.size());
+
+    // With the head gone again, notifications reach the host, which passes them on first.
+    ChangeClipboardChain(head.m_hWnd, headNext);
+    host.nextViewer = below.m_hWnd;
+    const std::wstring text = L"passed on";
+    SetClipboard(other, &text);
+    EXPECT_GE(below.draws, 1);
+    EXPECT_EQ(1, host.history.Count());
+    host.nextViewer = nullptr;
+
+    head.DestroyWindow();
+    below.DestroyWindow();
+    DestroyWindow(distant);
+}
+
+}  // namespace

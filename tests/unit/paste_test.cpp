@@ -1,0 +1,260 @@
+// Paste-back with the real clipboard: what is on the clipboard at each Ctrl+V,
+// what the target window finally holds, and that pasting never adds or moves entries.
+#include <gtest/gtest.h>
+
+#include "history/ClipboardCapture.h"
+#include "history/PasteBack.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+void Pump(int rounds = 3)
+{
+    MSG msg;
+    for (int round = 0; round < rounds; ++round) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(5);
+    }
+}
+
+std::wstring ClipboardText()
+{
+    std::wstring text;
+    if (!OpenClipboard(nullptr))
+        return L"<busy>";
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        text = static_cast<const wchar_t*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+struct Keystroke {
+    std::wstring text;
+    bool bitmap;
+    int suppress;
+};
+
+class PasteHost : public CWnd {
+public:
+    PasteHost()
+        : history(list, topCount),
+          capture(history, {nextViewer, ready, suppress}),
+          paste(list, {target, suppress, options}, [this](HWND window) { focusRestored.push_back(window); })
+    {
+        paste.SetKeystrokeSender([this] {
+            keystrokes.push_back({ClipboardText(), IsClipboardFormatAvailable(CF_BITMAP) != FALSE, suppress});
+        });
+    }
+    CListCtrl list;
+    int topCount = 0;
+    HWND nextViewer = nullptr;
+    int ready = 0;
+    int suppress = 0;
+    HWND target = nullptr;
+    ClipOptions options;
+    HistoryList history;
+    ClipboardCapture capture;
+    PasteBack paste;
+    std::vector<Keystroke> keystrokes;
+    std::vector<HWND> focusRestored;
+protected:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
+    {
+        if (message == WM_DRAWCLIPBOARD)
+            capture.OnDrawClipboard(wParam, lParam);
+        else if (message == WM_CHANGECBCHAIN)
+            capture.OnChangeCbChain(wParam, lParam);
+        return CWnd::OnMessage(message, wParam, lParam, result);
+    }
+};
+
+class PasteTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(host.SubclassWindow(CreateWindowExW(0, L"STATIC", L"paste host", WS_POPUP, 0, 0, 100, 100, nullptr,
+                                                        nullptr, GetModuleHandleW(nullptr), nullptr)));
+        RECT rect = {0, 0, 100, 100};
+        ASSERT_TRUE(host.list.CreateEx(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, rect, &host, 1005));
+        host.list.InsertColumn(0, L"Txt", LVCFMT_LEFT, 100);
+        host.capture.SetWindow(host.m_hWnd);
+        host.capture.JoinChain();
+        targetFrame = CreateWindowExW(0, L"STATIC", L"target", WS_POPUP | WS_VISIBLE, 300, 300, 300, 200, nullptr,
+                                      nullptr, GetModuleHandleW(nullptr), nullptr);
+        targetEdit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 300, 200,
+                                     targetFrame, nullptr, GetModuleHandleW(nullptr), nullptr);
+        host.target = targetEdit;
+        Pump();
+        host.ready = 1;  // as in the popup: what was on the clipboard before is not captured
+    }
+    void TearDown() override
+    {
+        host.capture.LeaveChain();
+        host.history.ClearHistory();
+        host.list.DestroyWindow();
+        host.DestroyWindow();
+        DestroyWindow(targetFrame);
+        CWnd::DeleteTempMap();
+    }
+    void Append(const std::wstring& text)
+    {
+        host.history.InsertEntry(host.history.Count(), text.c_str(), HistoryList::kImageText,
+                                 reinterpret_cast<LPARAM>(HistoryList::NewTextBlock(text.c_str(), text.size())));
+    }
+    void AppendBitmap()
+    {
+        HDC screen = GetDC(nullptr);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, 8, 8);
+        ReleaseDC(nullptr, screen);
+        host.history.InsertEntry(host.history.Count(), L"Bitmap", HistoryList::kImageBitmap,
+                                 reinterpret_cast<LPARAM>(bitmap));
+    }
+    void Select(int row) { host.list.SetItemState(row, LVIS_SELECTED, LVIS_SELECTED); }
+    std::vector<LPARAM> Snapshot()
+    {
+        std::vector<LPARAM> rows;
+        for (int row = 0; row < host.history.Count(); ++row)
+            rows.push_back(host.history.DataAt(row));
+        return rows;
+    }
+
+    PasteHost host;
+    HWND targetFrame = nullptr;
+    HWND targetEdit = nullptr;
+};
+
+TEST_F(PasteTest, OneEntryPastesItsWholeTextAndUsesTheTargetUp)
+{
+    std::wstring longText(600, L'a');
+    longText += L"\r\nend";
+    Append(L"other");
+    Append(longText);
+    Select(1);
+    auto before = Snapshot();
+
+    host.paste.Paste();
+    Pump();
+
+    ASSERT_EQ(1u, host.keystrokes.size());
+    EXPECT_EQ(longText, host.keystrokes[0].text);
+    EXPECT_EQ(1, host.keystrokes[0].suppress);  // the paste's own writes are not captured
+    ASSERT_EQ(1u, host.focusRestored.size());
+    EXPECT_EQ(targetEdit, host.focusRestored[0]);
+    EXPECT_EQ(nullptr, host.target);
+    EXPECT_EQ(0, host.suppress);
+    EXPECT_EQ(before, Snapshot());  // nothing added, moved or changed
+
+    // The target is used up: a second paste only returns.
+    host.paste.Paste();
+    EXPECT_EQ(1u, host.keystrokes.size());
+}
+
+TEST_F(PasteTest, SelectedTextsJoinInListOrderWithTheCompoundWrapping)
+{
+    Append(L"a");
+    Append(L"skip");
+    Append(L"b");
+    Append(L"c");
+    Select(3);
+    Select(0);
+    Select(2);
+
+    host.options.m_bCompoundPaste = 1;
+    host.options.m_strBefore = L"[";
+    host.options.m_strAfter = L"]";
+    host.paste.Paste();
+    ASSERT_EQ(1u, host.keystrokes.size());
+    EXPECT_EQ(L"[a][b][c]", host.keystrokes[0].text);
+
+    host.target = targetEdit;
+    host.options.m_bCompoundPaste = 0;
+    host.paste.Paste();
+    ASSERT_EQ(2u, host.keystrokes.size());
+    EXPECT_EQ(L"abc", host.keystrokes[1].text);
+    EXPECT_EQ(4, host.history.Count());
+}
+
+TEST_F(PasteTest, NothingSelectedOrNoTargetPastesNothing)
+{
+    Append(L"a");
+    host.paste.Paste();
+    EXPECT_TRUE(host.keystrokes.empty());
+    EXPECT_EQ(nullptr, host.target);
+    EXPECT_EQ(L"", ClipboardText());  // emptied and left empty
+
+    Select(0);
+    host.paste.Paste();  // no target any more
+    EXPECT_TRUE(host.keystrokes.empty());
+    EXPECT_TRUE(host.focusRestored.empty());
+}
+
+TEST_F(PasteTest, BitmapsPasteOneAtATimeBeforeTheJoinedTexts)
+{
+    Append(L"t1");
+    AppendBitmap();
+    Append(L"t2");
+    Select(0);
+    Select(1);
+    Select(2);
+    host.paste.Paste();
+
+    ASSERT_EQ(2u, host.keystrokes.size());
+    EXPECT_TRUE(host.keystrokes[0].bitmap);
+    EXPECT_EQ(L"", host.keystrokes[0].text);
+    // The clipboard is not emptied after the bitmap, so it still holds it beside the texts.
+    EXPECT_TRUE(host.keystrokes[1].bitmap);
+    EXPECT_EQ(L"t1t2", host.keystrokes[1].text);
+    EXPECT_EQ(3, host.history.Count());
+    EXPECT_TRUE(HistoryList::IsBitmapEntry(host.history.DataAt(1)));  // the entry kept its own bitmap
+}
+
+TEST_F(PasteTest, OnlyBitmapsSendNoFinalKeystroke)
+{
+    AppendBitmap();
+    AppendBitmap();
+    Select(0);
+    Select(1);
+    host.paste.Paste();
+    ASSERT_EQ(2u, host.keystrokes.size());
+    EXPECT_TRUE(host.keystrokes[0].bitmap);
+    EXPECT_TRUE(host.keystrokes[1].bitmap);
+}
+
+TEST(CopyBitmap, SameSizeDepthAndPixels)
+{
+    HDC screen = GetDC(nullptr);
+    HBITMAP source = CreateCompatibleBitmap(screen, 10, 7);
+    HDC memory = CreateCompatibleDC(screen);
+    HGDIOBJ previous = SelectObject(memory, source);
+    for (int x = 0; x < 10; ++x)
+        for (int y = 0; y < 7; ++y)
+            SetPixel(memory, x, y, RGB(x * 20, y * 30, 200));
+    SelectObject(memory, previous);
+
+    HBITMAP copy = PasteBack::CopyBitmap(source);
+    ASSERT_NE(nullptr, copy);
+    BITMAP a, b;
+    GetObjectW(source, sizeof(a), &a);
+    GetObjectW(copy, sizeof(b), &b);
+    EXPECT_EQ(a.bmWidth, b.bmWidth);
+    EXPECT_EQ(a.bmHeight, b.bmHeight);
+    EXPECT_EQ(a.bmBitsPixel, b.bmBitsPixel);
+    previous = SelectObject(memory, copy);
+    EXPECT_EQ(RGB(9 * 20, 6 * 30, 200), GetPixel(memory, 9, 6));
+    EXPECT_EQ(RGB(0, 0, 200), GetPixel(memory, 0, 0));
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(copy);
+    DeleteObject(source);
+    EXPECT_EQ(nullptr, PasteBack::CopyBitmap(nullptr));
+}
+
+}  // namespace
