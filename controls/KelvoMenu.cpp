@@ -1,0 +1,507 @@
+#include "controls/KelvoMenu.h"
+
+#include <algorithm>
+#include <new>
+
+#include "framework/AfxResource.h"
+#include "framework/CWinApp.h"
+
+namespace {
+
+// Reads the standard menu template: a header (version, offset to the first
+// item), then items of an option word, a command id unless the item opens a
+// popup, and a NUL-terminated UTF-16 text.
+class MenuTemplateReader {
+public:
+    MenuTemplateReader(const BYTE* data, size_t size) : m_data(data), m_size(size)
+    {
+        WORD headerOffset = 0;
+        if (ReadWord(nullptr) && ReadWord(&headerOffset))
+            m_at += headerOffset;
+    }
+
+    bool ReadItem(WORD& option, UINT& id, std::wstring& text)
+    {
+        id = 0;
+        if (!ReadWord(&option))
+            return false;
+        if (!(option & MF_POPUP)) {
+            WORD command = 0;
+            if (!ReadWord(&command))
+                return false;
+            id = command;
+        }
+        text.clear();
+        for (;;) {
+            WORD ch = 0;
+            if (!ReadWord(&ch))
+                return false;
+            if (!ch)
+                return true;
+            text += static_cast<wchar_t>(ch);
+        }
+    }
+
+private:
+    bool ReadWord(WORD* value)
+    {
+        if (m_at + sizeof(WORD) > m_size)
+            return false;
+        if (value)
+            *value = static_cast<WORD>(m_data[m_at] | (m_data[m_at + 1] << 8));
+        m_at += sizeof(WORD);
+        return true;
+    }
+
+    const BYTE* m_data;
+    size_t m_size;
+    size_t m_at = 0;
+};
+
+int TextWidth(CDC& dc, const std::wstring& text)
+{
+    return dc.GetTextExtent(text.c_str(), static_cast<int>(text.size())).cx;
+}
+
+}  // namespace
+
+const CRuntimeClass KelvoMenu::classKelvoMenu = {"KelvoMenu", &CMenu::classCMenu, 0xFFFF};
+
+int KelvoMenu::s_windowsVersion = KelvoMenu::DetectWindowsVersion();
+CImageList KelvoMenu::s_sharedImages;
+std::vector<int> KelvoMenu::s_sharedImageIds;
+std::vector<HMENU> KelvoMenu::s_subMenuHandles;
+int KelvoMenu::s_styleThemed = 1;
+int KelvoMenu::s_styleUnthemed = 0;
+BOOL KelvoMenu::s_grayedSelectableClassic = TRUE;
+BOOL KelvoMenu::s_grayedSelectableFlat = FALSE;
+BOOL KelvoMenu::s_glyphRelief = TRUE;
+
+HWND KelvoMenu::ReferenceWindow()
+{
+    CWnd* main = AfxGetMainWnd();
+    return main && main->m_hWnd ? main->m_hWnd : GetDesktopWindow();
+}
+
+BOOL KelvoMenu::CreateMenuFont(CFont& font)
+{
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof(metrics);
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+        return FALSE;
+    return font.CreateFontIndirect(&metrics.lfMenuFont);
+}
+
+KelvoMenu::~KelvoMenu()
+{
+    DestroyMenu();
+}
+
+int KelvoMenu::ClassifyWindowsVersion(DWORD version, const OSVERSIONINFOA* info)
+{
+    bool nt = !(version & 0x80000000u);
+    BYTE major = LOBYTE(LOWORD(version));
+    if (!nt && major < 4)
+        return 0;
+    if (!info)
+        return nt ? 1 : 2;
+    if (nt) {
+        if (info->dwMajorVersion == 4)
+            return 5;
+        if (info->dwMajorVersion == 5 && info->dwMinorVersion == 0)
+            return 6;
+        if (info->dwMajorVersion == 5 && info->dwMinorVersion == 1)
+            return 7;
+        return 1;
+    }
+    if (info->dwMajorVersion == 4 && info->dwMinorVersion == 10)
+        return 3;
+    if (info->dwMajorVersion == 4 && info->dwMinorVersion == 90)
+        return 4;
+    return 2;
+}
+
+int KelvoMenu::DetectWindowsVersion()
+{
+    // What the system reports (a compatibility layer may report an older system).
+    DWORD version = GetVersion();
+    std::unique_ptr<OSVERSIONINFOA> info(new (std::nothrow) OSVERSIONINFOA());
+    if (info) {
+        info->dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
+        GetVersionExA(info.get());
+    }
+    return ClassifyWindowsVersion(version, info.get());
+}
+
+void KelvoMenu::SetGlyphSize(int width, int height)
+{
+    m_glyphWidth = width;
+    m_glyphHeight = height;
+}
+
+void KelvoMenu::SetMaskColor(COLORREF colour, BOOL use)
+{
+    m_maskColor = colour;
+    m_useMaskColor = use;
+}
+
+void KelvoMenu::SetCheckImages(std::unique_ptr<CImageList> list, int selectedImage, int normalImage)
+{
+    m_checkImages = std::move(list);
+    m_checkImageSelected = selectedImage;
+    m_checkImageNormal = normalImage;
+}
+
+BOOL KelvoMenu::LoadMenu(UINT id)
+{
+    return LoadMenu(MAKEINTRESOURCEW(LOWORD(id)));
+}
+
+BOOL KelvoMenu::LoadMenu(const wchar_t* name)
+{
+    HINSTANCE module = AfxFindResourceHandle(name, RT_MENU);
+    HRSRC resource = FindResourceW(module, name, RT_MENU);
+    if (!resource) {
+        module = GetModuleHandleW(nullptr);
+        resource = FindResourceW(module, name, RT_MENU);
+    }
+    if (!resource)
+        return FALSE;
+    HGLOBAL loaded = LoadResource(module, resource);
+    const BYTE* data = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+    if (!data)
+        return FALSE;
+
+    DestroyMenu();
+    if (!Attach(::CreateMenu()))
+        return FALSE;
+
+    MenuTemplateReader reader(data, SizeofResource(module, resource));
+    std::vector<KelvoMenu*> menus = {this};
+    std::vector<bool> levelEnds = {false};
+    while (!menus.empty()) {
+        WORD option = 0;
+        UINT id = 0;
+        std::wstring text;
+        if (!reader.ReadItem(option, id, text))
+            break;  // a truncated template ends the menu where it stops
+        UINT flags = option & ~static_cast<UINT>(MF_END);
+        if (option & MF_POPUP) {
+            if (option & MF_END)
+                levelEnds.back() = true;
+            // The popup object belongs to this menu from now on (m_subMenus).
+            auto* popup = new KelvoMenu;
+            popup->m_checkImages = m_checkImages;
+            popup->m_checkImageSelected = m_checkImageSelected;
+            popup->m_checkImageNormal = m_checkImageNormal;
+            popup->Attach(::CreatePopupMenu());
+            menus.back()->AppendItem(text.c_str(), flags, reinterpret_cast<UINT_PTR>(popup->m_hMenu), -1);
+            menus.push_back(popup);
+            levelEnds.push_back(false);
+        } else {
+            menus.back()->AppendItem(text.c_str(), flags, id, -1);
+            if (option & MF_END)
+                levelEnds.back() = true;
+            while (!menus.empty() && levelEnds.back()) {
+                menus.back()->AlignAccelerators();
+                menus.pop_back();
+                levelEnds.pop_back();
+            }
+        }
+    }
+
+    // The bar itself stays a plain menu; only the levels below it are owner-drawn.
+    int count = GetMenuItemCount();
+    for (int i = 0; i < count && i < GetItemCount(); ++i) {
+        KelvoMenuItem* record = m_items[static_cast<size_t>(i)].get();
+        if (HMENU submenu = ::GetSubMenu(m_hMenu, i)) {
+            record->m_flags = MF_BYPOSITION | MF_POPUP;
+            ModifyMenu(static_cast<UINT>(i), record->m_flags, reinterpret_cast<UINT_PTR>(submenu),
+                       record->m_text.c_str());
+        } else {
+            record->m_flags = MF_BYPOSITION | MF_STRING;
+            ModifyMenu(static_cast<UINT>(i), record->m_flags, record->m_commandId, record->m_text.c_str());
+        }
+    }
+    m_loadedFromResource = TRUE;
+    return TRUE;
+}
+
+void KelvoMenu::RemoveRegisteredHandle(HMENU menu)
+{
+    s_subMenuHandles.erase(std::remove(s_subMenuHandles.begin(), s_subMenuHandles.end(), menu),
+                           s_subMenuHandles.end());
+}
+
+BOOL KelvoMenu::DestroyMenu()
+{
+    if (m_hMenu)
+        RemoveRegisteredHandle(m_hMenu);
+    for (auto handle = m_subMenus.rbegin(); handle != m_subMenus.rend(); ++handle) {
+        RemoveRegisteredHandle(*handle);
+        CMenu* object = CMenu::FromHandlePermanent(*handle);
+        if (object && object->IsKindOf(&classKelvoMenu))
+            delete object;
+    }
+    m_subMenus.clear();
+    m_items.clear();
+    m_checkImages.reset();
+    return CMenu::DestroyMenu();
+}
+
+BOOL KelvoMenu::AppendItem(const wchar_t* text, UINT flags, UINT_PTR id, int glyph)
+{
+    if (id == 0)
+        flags = (flags & MF_BYPOSITION) | MF_SEPARATOR | MF_OWNERDRAW;
+    else
+        flags |= MF_OWNERDRAW;
+    if (flags & MF_POPUP) {
+        HMENU popup = reinterpret_cast<HMENU>(id);
+        s_subMenuHandles.push_back(popup);
+        m_subMenus.push_back(popup);
+    }
+
+    m_items.push_back(std::make_unique<KelvoMenuItem>());
+    KelvoMenuItem* record = m_items.back().get();
+    record->SetWideText(text);
+
+    if (m_iconHandles && glyph != -1) {
+        // Icon handles carry their meaning in the low 32 bits on every Windows.
+        record->m_sharedImageIndex = RegisterIconGlyph(reinterpret_cast<HICON>(static_cast<INT_PTR>(glyph)), id);
+    } else if (glyph >= 0) {
+        CImageList toolbarImages;
+        toolbarImages.Create(m_glyphWidth, m_glyphHeight, ILC_COLORDDB | ILC_MASK, 1, 1);
+        int image = 0;
+        GlyphFromToolBar(static_cast<UINT>(id), static_cast<UINT>(glyph), image);
+        if (AddGlyphBitmap(&toolbarImages, static_cast<UINT>(glyph)))
+            record->m_sharedImageIndex = AddToSharedImages(&toolbarImages, image, static_cast<UINT>(id));
+    } else {
+        record->m_sharedImageIndex = FindSharedImage(static_cast<UINT>(id));
+    }
+
+    record->m_commandId = id;
+    record->m_flags = flags;
+    BOOL appended = CMenu::AppendMenu(flags, id, reinterpret_cast<const wchar_t*>(record));
+    if (m_loadedFromResource)
+        RestoreTopLevelPopups();
+    return appended;
+}
+
+std::unique_ptr<KelvoMenuItem> KelvoMenu::ReplaceItemAt(int position, UINT flags, UINT_PTR id, const CString& text)
+{
+    auto record = std::make_unique<KelvoMenuItem>();
+    record->SetWideText(text);
+    record->m_flags = flags;
+    record->m_commandId = id;
+    ModifyMenu(static_cast<UINT>(position), flags | MF_BYPOSITION, id, reinterpret_cast<const wchar_t*>(record.get()));
+    return record;
+}
+
+void KelvoMenu::AlignAccelerators()
+{
+    CFont font;
+    BOOL haveFont = CreateMenuFont(font);
+    HWND window = ReferenceWindow();
+    CDC dc;
+    dc.Attach(::GetDC(window));
+    HGDIOBJ previousFont = haveFont ? dc.SelectObject(&font) : nullptr;
+
+    int widest = 0;
+    for (const auto& record : m_items) {
+        std::wstring column = record->m_text.substr(0, record->m_text.find(L'\t')) + L" ";
+        widest = std::max(widest, TextWidth(dc, column));
+    }
+    for (const auto& record : m_items) {
+        size_t tab = record->m_text.find(L'\t');
+        if (tab == std::wstring::npos)
+            continue;
+        std::wstring padded = record->m_text.substr(0, tab);
+        while (TextWidth(dc, padded) < widest)
+            padded += L' ';
+        record->m_text = padded + record->m_text.substr(tab);
+    }
+
+    if (previousFont)
+        dc.SelectObject(previousFont);
+    ::ReleaseDC(window, dc.Detach());
+}
+
+int KelvoMenu::GetTopLevelOffset() const
+{
+    if (!m_loadedFromResource)
+        return 0;
+    int count = GetMenuItemCount();
+    for (int position = 0; position < count; ++position) {
+        CString text;
+        GetMenuString(static_cast<UINT>(position), text, MF_BYPOSITION);
+        if (text.IsEmpty())
+            continue;
+        for (size_t index = 0; index < m_items.size(); ++index) {
+            if (text.Str() == m_items[index]->m_text) {
+                int recordIndex = static_cast<int>(index);
+                return position >= recordIndex ? position - recordIndex : 0;
+            }
+        }
+    }
+    return 0;
+}
+
+void KelvoMenu::RestoreTopLevelPopups()
+{
+    int offset = GetTopLevelOffset();
+    int count = GetMenuItemCount();
+    for (size_t index = 0; index < m_items.size(); ++index) {
+        int position = offset + static_cast<int>(index);
+        if (position >= count)
+            break;
+        HMENU submenu = ::GetSubMenu(m_hMenu, position);
+        if (!submenu)
+            continue;
+        KelvoMenuItem* record = m_items[index].get();
+        record->m_flags = MF_BYPOSITION | MF_POPUP;
+        ModifyMenu(static_cast<UINT>(position), record->m_flags, reinterpret_cast<UINT_PTR>(submenu),
+                   record->m_text.c_str());
+    }
+}
+
+CMenu* KelvoMenu::FindCommandIn(HMENU menu, UINT id, int& position)
+{
+    for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+        if (HMENU submenu = ::GetSubMenu(menu, i)) {
+            if (CMenu* found = FindCommandIn(submenu, id, position))
+                return found;
+        } else if (::GetMenuItemID(menu, i) == id) {
+            position = i;
+            return CMenu::FromHandle(menu);
+        }
+    }
+    position = -1;
+    return nullptr;
+}
+
+CMenu* KelvoMenu::FindCommand(UINT id, int& position) const
+{
+    return FindCommandIn(m_hMenu, id, position);
+}
+
+BOOL KelvoMenu::GetItemText(UINT idOrPosition, CString& text, UINT how) const
+{
+    if (how & MF_BYPOSITION) {
+        if (idOrPosition >= m_items.size())
+            return FALSE;
+        text = m_items[idOrPosition]->GetText();
+        return TRUE;
+    }
+    int position = -1;
+    CMenu* level = FindCommand(idOrPosition, position);
+    if (!level || !level->IsKindOf(&classKelvoMenu))
+        return FALSE;
+    return static_cast<const KelvoMenu*>(level)->GetItemText(static_cast<UINT>(position), text, MF_BYPOSITION);
+}
+
+void KelvoMenu::Resync()
+{
+    for (const auto& record : m_items)
+        record->m_resyncMark = 0;
+
+    auto claim = [this](UINT_PTR id) -> KelvoMenuItem* {
+        for (const auto& record : m_items) {
+            if (!record->m_resyncMark && record->m_commandId == id) {
+                record->m_resyncMark = 1;
+                return record.get();
+            }
+        }
+        return nullptr;
+    };
+
+    std::vector<std::unique_ptr<KelvoMenuItem>> rebuilt;
+    std::vector<KelvoMenuItem*> claimed;
+    for (int j = 0; j < GetMenuItemCount(); ++j) {
+        UINT position = static_cast<UINT>(j);
+        UINT state = GetMenuState(position, MF_BYPOSITION);
+        CString text;
+        GetMenuString(position, text, MF_BYPOSITION);
+        std::unique_ptr<KelvoMenuItem> made;
+        KelvoMenuItem* record = nullptr;
+        if (HMENU submenu = ::GetSubMenu(m_hMenu, j)) {
+            UINT_PTR key = reinterpret_cast<UINT_PTR>(submenu);
+            record = claim(key);
+            if (!record)
+                made = ReplaceItemAt(j, (state & 0xEF) | MF_BYPOSITION | MF_OWNERDRAW | MF_POPUP, key, text);
+            else if (!text.IsEmpty())
+                record->SetWideText(text);
+        } else if (state & MF_SEPARATOR) {
+            record = claim(0);
+            if (!record)
+                made = ReplaceItemAt(j, state | MF_BYPOSITION | MF_OWNERDRAW | MF_SEPARATOR, 0, CString());
+            else
+                ModifyMenu(position, record->m_flags | MF_BYPOSITION, 0, reinterpret_cast<const wchar_t*>(record));
+        } else {
+            UINT id = GetMenuItemID(j);
+            record = claim(id);
+            if (!record) {
+                made = ReplaceItemAt(j, state | MF_BYPOSITION | MF_OWNERDRAW, id, text);
+            } else {
+                record->m_flags = state | MF_BYPOSITION | MF_OWNERDRAW;
+                if (!text.IsEmpty())
+                    record->SetWideText(text);
+                ModifyMenu(position, record->m_flags, id, reinterpret_cast<const wchar_t*>(record));
+            }
+        }
+        if (made) {
+            rebuilt.push_back(std::move(made));
+        } else {
+            claimed.push_back(record);
+            rebuilt.emplace_back();  // filled from the old list below
+        }
+    }
+
+    // Move the claimed records over; the unclaimed ones go with the old list.
+    size_t next = 0;
+    for (auto& slot : rebuilt) {
+        if (slot)
+            continue;
+        KelvoMenuItem* wanted = claimed[next++];
+        for (auto& old : m_items) {
+            if (old.get() == wanted) {
+                slot = std::move(old);
+                break;
+            }
+        }
+    }
+    m_items = std::move(rebuilt);
+}
+
+LRESULT KelvoMenu::MenuCharLookup(UINT character, UINT flags, CMenu* menu)
+{
+    if (!menu || !(flags & MF_POPUP) || !menu->IsKindOf(&classKelvoMenu))
+        return 0;
+    auto* own = static_cast<KelvoMenu*>(menu);
+    CString key;
+    key += L'&';
+    key += static_cast<wchar_t>(character);
+    key.MakeLower();
+
+    int count = own->GetMenuItemCount();
+    if (count != own->GetItemCount())
+        own->Resync();
+    for (int i = 0; i < count; ++i) {
+        CString text;
+        if (!own->GetItemText(static_cast<UINT>(i), text, MF_BYPOSITION))
+            continue;
+        text.MakeLower();
+        if (text.Find(key) >= 0)
+            return MAKELRESULT(i, MNC_EXECUTE);
+    }
+    return 0;
+}
+
+BOOL KelvoMenu::IsOwnMenu(HMENU menu)
+{
+    return menu && std::find(s_subMenuHandles.begin(), s_subMenuHandles.end(), menu) != s_subMenuHandles.end();
+}
+
+BOOL KelvoMenu::IsOwnMenu(const CMenu* menu)
+{
+    return menu && IsOwnMenu(menu->m_hMenu);
+}

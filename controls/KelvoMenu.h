@@ -1,0 +1,142 @@
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "controls/KelvoMenuItem.h"
+#include "framework/CDC.h"
+#include "framework/CImageList.h"
+#include "framework/CMenu.h"
+#include "framework/GdiObjects.h"
+
+// A menu whose items are owner-drawn: every item carries a KelvoMenuItem
+// record (its text and glyph) as item data, and the menu measures and draws
+// the items itself, in a classic or a flat style. Glyphs come from toolbar
+// resources and live in one image list shared by all KelvoMenus.
+//
+// Popups appended to a KelvoMenu belong to it: a popup whose object is a
+// KelvoMenu is deleted (it must live on the heap) when the parent is destroyed.
+class KelvoMenu : public CMenu {
+public:
+    KelvoMenu() = default;
+    ~KelvoMenu() override;
+
+    static const CRuntimeClass classKelvoMenu;
+    const CRuntimeClass* GetRuntimeClass() const override { return &classKelvoMenu; }
+
+    void DrawItem(DRAWITEMSTRUCT* item) override;
+    void MeasureItem(MEASUREITEMSTRUCT* item) override;
+    BOOL LoadMenu(UINT id) override;
+    BOOL LoadMenu(const wchar_t* name) override;
+    BOOL DestroyMenu() override;
+
+    // Appends an owner-drawn item. `glyph` is a toolbar resource id whose
+    // button for `id` gives the glyph, or -1 for none (the item then shows the
+    // glyph an earlier item with the same id registered). A popup's id is its
+    // menu handle; an id of 0 makes a separator.
+    BOOL AppendItem(const wchar_t* text, UINT flags, UINT_PTR id, int glyph);
+    // Makes a new record and puts it at `position` of the live menu; the caller keeps it.
+    std::unique_ptr<KelvoMenuItem> ReplaceItemAt(int position, UINT flags, UINT_PTR id, const CString& text);
+    CMenu* GetSubMenu(int position) const { return CMenu::GetSubMenu(position); }
+    // The menu level that holds the command (searching nested popups), with its position; null and -1 when absent.
+    CMenu* FindCommand(UINT id, int& position) const;
+    // Text of an item by position (MF_BYPOSITION) or by command (0).
+    BOOL GetItemText(UINT idOrPosition, CString& text, UINT how) const;
+    // Rebuilds the records from the live menu, position by position.
+    void Resync();
+    // Pads texts that have an accelerator column so the columns line up.
+    void AlignAccelerators();
+
+    // The answer to WM_MENUCHAR for one of our menus: the item whose "&" mnemonic is the character.
+    static LRESULT MenuCharLookup(UINT character, UINT flags, CMenu* menu);
+    static BOOL IsOwnMenu(const CMenu* menu);
+    static BOOL IsOwnMenu(HMENU menu);
+
+    // Version codes 0..7 of the system (7 = NT 5.1). `info` null means the version block was not available.
+    static int ClassifyWindowsVersion(DWORD version, const OSVERSIONINFOA* info);
+    static int DetectWindowsVersion();
+    static BOOL IsModernShell() { return s_windowsVersion >= 2 && s_windowsVersion <= 7; }
+
+    // Drawing side.
+    static COLORREF Lighten(COLORREF colour, double factor);
+    static BOOL IsClassicThemeActive();
+    // The theme test is cached for the program's run; this forgets the answer (a theme switch).
+    static void ResetThemeCache();
+    static BOOL IsXPThemeActive();
+    static BOOL UsesFlatStyle();
+
+    // Glyph side.
+    BOOL GlyphFromToolBar(UINT command, UINT toolbarId, int& image) const;
+    BOOL AddGlyphBitmap(CImageList* list, UINT bitmapId) const;
+    static HBITMAP LoadMappedBitmap(UINT bitmapId);
+    int AddToSharedImages(CImageList* source, int image, UINT command) const;
+    static int FindSharedImage(UINT command);
+    static BOOL HasReliefCompanions(int index);
+    BOOL RenderGlyphBitmap(CDC* dc, CImageList* list, int image, CBitmap& bitmap) const;
+    static void MakeFadedGlyph(CBitmap* bitmap);
+    static void MakeShadowGlyph(CBitmap* bitmap);
+    static void DrawEmbossedGlyph(CDC* target, int x, int y, int width, int height, CBitmap* glyph, int sourceX,
+                                  int sourceY, COLORREF background);
+
+    // Settings (the program keeps the construction values).
+    void SetGlyphSize(int width, int height);
+    void SetMaskColor(COLORREF colour, BOOL use);
+    void SetAltDisabledStyle(BOOL alternative) { m_altDisabledStyle = alternative; }
+    // A glyph argument of AppendItem is then an icon handle (the glyph) instead of a toolbar id.
+    void SetIconHandles(BOOL iconHandles) { m_iconHandles = iconHandles; }
+    // Takes the list; its images replace the drawn check marks.
+    void SetCheckImages(std::unique_ptr<CImageList> list, int selectedImage, int normalImage);
+
+    int GetItemCount() const { return static_cast<int>(m_items.size()); }
+    const KelvoMenuItem* GetItem(int index) const { return m_items[static_cast<size_t>(index)].get(); }
+    int GetPad() const;
+
+    // Class-wide state.
+    static int s_windowsVersion;
+    static CImageList s_sharedImages;
+    static std::vector<int> s_sharedImageIds;
+    static std::vector<HMENU> s_subMenuHandles;
+    static int s_styleThemed;
+    static int s_styleUnthemed;
+    static BOOL s_grayedSelectableClassic;
+    static BOOL s_grayedSelectableFlat;
+    static BOOL s_glyphRelief;
+
+private:
+    // The application's main window, or the desktop window when there is none.
+    static HWND ReferenceWindow();
+    // The font the system draws menus in.
+    static BOOL CreateMenuFont(CFont& font);
+    int GetTopLevelOffset() const;
+    void RestoreTopLevelPopups();
+    COLORREF GlyphMaskColor() const;
+    int RegisterIconGlyph(HICON icon, UINT_PTR id) const;
+    static void RemoveRegisteredHandle(HMENU menu);
+    static CMenu* FindCommandIn(HMENU menu, UINT id, int& position);
+
+    void DrawClassicItem(CDC* dc, const DRAWITEMSTRUCT* item, const KelvoMenuItem* record);
+    void DrawFlatItem(CDC* dc, const DRAWITEMSTRUCT* item, const KelvoMenuItem* record);
+    void PaintFlatItem(CDC* dc, const DRAWITEMSTRUCT* item, const KelvoMenuItem* record, BOOL selected);
+    void DrawGrayedGlyph(CDC* dc, int index, int x, int y, COLORREF background) const;
+    void DrawItemText(CDC* dc, RECT area, const std::wstring& text) const;
+    BOOL DrawCheckImage(CDC* dc, const RECT& box, BOOL selected) const;
+    void DrawClassicCheck(CDC* dc, const RECT& box, BOOL selected, BOOL radio, COLORREF menuColour) const;
+    void DrawFlatCheck(CDC* dc, const RECT& box, BOOL radio, COLORREF highlight) const;
+    static void DrawCheckDot(CDC* dc, int x, int y);
+    static void DrawCheckTick(CDC* dc, int x, int y);
+    static BOOL HasRadioCheckBitmap(const DRAWITEMSTRUCT* item);
+
+    std::vector<std::unique_ptr<KelvoMenuItem>> m_items;
+    std::vector<HMENU> m_subMenus;
+    int m_glyphWidth = 16;
+    int m_glyphHeight = 15;
+    COLORREF m_maskColor = RGB(192, 192, 192);
+    BOOL m_useMaskColor = FALSE;
+    BOOL m_altDisabledStyle = FALSE;
+    std::shared_ptr<CImageList> m_checkImages;  // shared with the popups that LoadMenu makes
+    int m_checkImageSelected = -1;
+    int m_checkImageNormal = -1;
+    BOOL m_iconHandles = FALSE;
+    BOOL m_loadedFromResource = FALSE;
+};

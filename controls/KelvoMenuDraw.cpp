@@ -1,0 +1,407 @@
+// Measuring and drawing of KelvoMenu items, in the classic and the flat style.
+#include <algorithm>
+#include <memory>
+
+#include "controls/KelvoMenu.h"
+#include "controls/MenuBufferDC.h"
+#include "framework/Handles.h"
+
+namespace {
+
+const wchar_t kThemeKey[] = L"Software\\Microsoft\\Plus!\\Themes\\Current";
+const wchar_t kClassicThemeFile[] = L"Windows Classic.theme";
+
+BOOL g_themeChecked = FALSE;
+BOOL g_classicTheme = FALSE;
+
+// Offsets are computed in floating point and truncated, never negative.
+int HalfOffset(int difference)
+{
+    int offset = static_cast<int>((difference + 1) * 0.5);
+    return offset < 0 ? 0 : offset;
+}
+
+// A one-pixel frame in one colour.
+void FrameRect(CDC* dc, const RECT& rect, COLORREF colour)
+{
+    dc->Draw3dRect(rect, colour, colour);
+}
+
+}  // namespace
+
+COLORREF KelvoMenu::Lighten(COLORREF colour, double factor)
+{
+    if (!(factor > 0.0 && factor <= 1.0))
+        return colour;
+    auto channel = [factor](int value) { return static_cast<BYTE>(value + factor * (255 - value)); };
+    return RGB(channel(GetRValue(colour)), channel(GetGValue(colour)), channel(GetBValue(colour)));
+}
+
+BOOL KelvoMenu::IsClassicThemeActive()
+{
+    if (g_themeChecked)
+        return g_classicTheme;
+    g_themeChecked = TRUE;
+    g_classicTheme = FALSE;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kThemeKey, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return g_classicTheme;
+    UniqueRegKey key(opened);
+    wchar_t value[MAX_PATH] = {};
+    DWORD size = sizeof(value) - sizeof(wchar_t);
+    DWORD type = 0;
+    if (RegQueryValueExW(key.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
+        ERROR_SUCCESS) {
+        size_t length = lstrlenW(value);
+        size_t suffix = lstrlenW(kClassicThemeFile);
+        g_classicTheme = length >= suffix && lstrcmpiW(value + length - suffix, kClassicThemeFile) == 0;
+    }
+    return g_classicTheme;
+}
+
+void KelvoMenu::ResetThemeCache()
+{
+    g_themeChecked = FALSE;
+    g_classicTheme = FALSE;
+}
+
+BOOL KelvoMenu::IsXPThemeActive()
+{
+    return s_windowsVersion == 7 && !IsClassicThemeActive();
+}
+
+BOOL KelvoMenu::UsesFlatStyle()
+{
+    return (IsXPThemeActive() ? s_styleThemed : s_styleUnthemed) == 1;
+}
+
+int KelvoMenu::GetPad() const
+{
+    return UsesFlatStyle() && s_glyphRelief ? 7 : 4;
+}
+
+void KelvoMenu::MeasureItem(MEASUREITEMSTRUCT* item)
+{
+    const auto* record = reinterpret_cast<const KelvoMenuItem*>(item->itemData);
+    if (!record)
+        return;
+    int pad = GetPad();
+    if (record->m_flags & MF_SEPARATOR) {
+        item->itemWidth = 0;
+        item->itemHeight = static_cast<UINT>(std::max(GetSystemMetrics(SM_CYMENU) >> 1, (m_glyphHeight + pad) / 2));
+        return;
+    }
+
+    CFont font;
+    BOOL haveFont = CreateMenuFont(font);
+    HWND window = ReferenceWindow();
+    CDC dc;
+    dc.Attach(::GetDC(window));
+    HGDIOBJ previousFont = haveFont && IsModernShell() ? dc.SelectObject(&font) : nullptr;
+    const std::wstring& text = record->m_text;
+    int length = static_cast<int>(text.size());
+    int textWidth = dc.GetTextExtent(text.c_str(), length).cx;
+    if (s_windowsVersion == 0) {
+        RECT extent = {};
+        dc.DrawText(text.c_str(), length, &extent, DT_CALCRECT | DT_SINGLELINE | DT_VCENTER);
+        textWidth = extent.right - extent.left + 3;
+        if (length > 0)
+            textWidth += 3 * (textWidth / length);
+    }
+    if (previousFont)
+        dc.SelectObject(previousFont);
+    ::ReleaseDC(window, dc.Detach());
+
+    int width = UsesFlatStyle() ? textWidth + m_glyphWidth + pad + 8 : textWidth + 2 * m_glyphWidth + 1;
+    item->itemWidth = static_cast<UINT>(width);
+    item->itemHeight = static_cast<UINT>(std::max(GetSystemMetrics(SM_CYMENU), m_glyphHeight + pad));
+}
+
+void KelvoMenu::DrawItem(DRAWITEMSTRUCT* item)
+{
+    const auto* record = reinterpret_cast<const KelvoMenuItem*>(item->itemData);
+    if (!record || !item->hDC)
+        return;
+    CDC dc;
+    dc.Attach(item->hDC);
+    int saved = ::SaveDC(item->hDC);
+    if (dc.GetDeviceCaps(RASTERCAPS) & RC_PALETTE)
+        DrawClassicItem(&dc, item, record);
+    else if (UsesFlatStyle())
+        DrawFlatItem(&dc, item, record);
+    else
+        DrawClassicItem(&dc, item, record);
+    ::RestoreDC(item->hDC, saved);
+    dc.Detach();
+}
+
+BOOL KelvoMenu::HasRadioCheckBitmap(const DRAWITEMSTRUCT* item)
+{
+    MENUITEMINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_CHECKMARKS;
+    HMENU menu = reinterpret_cast<HMENU>(item->hwndItem);
+    return ::GetMenuItemInfoW(menu, item->itemID, FALSE, &info) && info.hbmpChecked;
+}
+
+void KelvoMenu::DrawGrayedGlyph(CDC* dc, int index, int x, int y, COLORREF background) const
+{
+    if (m_altDisabledStyle) {
+        UniqueIcon icon(s_sharedImages.ExtractIcon(index));
+        dc->DrawState(POINT{x, y}, SIZE{m_glyphWidth, m_glyphHeight}, icon.Get(), DSS_DISABLED);
+        return;
+    }
+    CBitmap glyph;
+    if (RenderGlyphBitmap(dc, &s_sharedImages, index, glyph))
+        DrawEmbossedGlyph(dc, x, y, m_glyphWidth, m_glyphHeight, &glyph, 0, 0, background);
+}
+
+void KelvoMenu::DrawClassicItem(CDC* dc, const DRAWITEMSTRUCT* item, const KelvoMenuItem* record)
+{
+    RECT r = item->rcItem;
+    COLORREF menuColour = GetSysColor(IsXPThemeActive() ? COLOR_BTNFACE : COLOR_MENU);
+    if (record->m_flags & MF_SEPARATOR) {
+        dc->FillSolidRect(r, menuColour);
+        r.top += (r.bottom - r.top) >> 1;
+        dc->DrawEdge(&r, EDGE_ETCHED, BF_TOP);
+        return;
+    }
+
+    UINT state = item->itemState;
+    BOOL grayed = (state & ODS_GRAYED) != 0;
+    BOOL checked = (state & ODS_CHECKED) != 0;
+    BOOL selected = (state & ODS_SELECTED) && (!grayed || s_grayedSelectableClassic);
+    int index = record->m_sharedImageIndex;
+    BOOL hasGlyph = index >= 0;
+
+    COLORREF textColour = GetSysColor(COLOR_MENUTEXT);
+    if (!selected) {
+        dc->FillSolidRect(r, menuColour);
+        FrameRect(dc, r, menuColour);
+    } else {
+        RECT fill = r;
+        if (hasGlyph || checked)
+            fill.left = r.left + m_glyphWidth + 5;
+        dc->FillSolidRect(fill, GetSysColor(COLOR_HIGHLIGHT));
+        textColour = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    }
+
+    int dy = std::max(0, (static_cast<int>(r.bottom - r.top) - m_glyphHeight - 4) / 2);
+    COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+    COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
+    if (hasGlyph) {
+        RECT cell = {r.left + 1, r.top + dy + 1, r.left + m_glyphWidth + 3, r.top + dy + m_glyphHeight + 3};
+        RECT outer = {r.left, r.top + dy, r.left + m_glyphWidth + 4, r.top + dy + m_glyphHeight + 4};
+        POINT at = {r.left + 2, r.top + dy + 2};
+        FrameRect(dc, cell, menuColour);
+        if (grayed) {
+            FrameRect(dc, outer, menuColour);
+            DrawGrayedGlyph(dc, index, at.x, at.y, menuColour);
+        } else if (selected) {
+            dc->FillSolidRect(cell, menuColour);
+            if (IsModernShell()) {
+                if (checked)
+                    dc->Draw3dRect(outer, shadow, highlight);
+                else
+                    dc->Draw3dRect(outer, highlight, shadow);
+            }
+            s_sharedImages.Draw(*dc, index, at, ILD_TRANSPARENT);
+        } else if (checked) {
+            dc->FillSolidRect(cell, Lighten(menuColour, 0.6));
+            if (IsModernShell())
+                dc->Draw3dRect(outer, shadow, highlight);
+            s_sharedImages.Draw(*dc, index, at, ILD_TRANSPARENT);
+        } else {
+            dc->FillSolidRect(cell, menuColour);
+            FrameRect(dc, outer, menuColour);
+            s_sharedImages.Draw(*dc, index, at, ILD_TRANSPARENT);
+        }
+    } else if (checked) {
+        RECT box = {r.left + 1, r.top + dy + 2, r.left + m_glyphWidth + 1, r.top + dy + m_glyphHeight + 2};
+        if (!DrawCheckImage(dc, box, selected))
+            DrawClassicCheck(dc, box, selected, HasRadioCheckBitmap(item), menuColour);
+    }
+
+    RECT area = {r.left + m_glyphWidth + 9, r.top - 1, r.right, r.bottom - 1};
+    if (!grayed) {
+        dc->SetTextColor(textColour);
+        DrawItemText(dc, area, record->m_text);
+    } else if (selected) {
+        dc->SetTextColor(menuColour);
+        DrawItemText(dc, area, record->m_text);
+    } else {
+        RECT embossed = area;
+        OffsetRect(&embossed, 1, 1);
+        dc->SetTextColor(highlight);
+        DrawItemText(dc, embossed, record->m_text);
+        dc->SetTextColor(GetSysColor(COLOR_GRAYTEXT));
+        DrawItemText(dc, area, record->m_text);
+    }
+}
+
+void KelvoMenu::DrawFlatItem(CDC* dc, const DRAWITEMSTRUCT* item, const KelvoMenuItem* record)
+{
+    BOOL grayed = (item->itemState & ODS_GRAYED) != 0;
+    BOOL selected = (item->itemState & ODS_SELECTED) && (!grayed || s_grayedSelectableFlat);
+    if (!grayed) {
+        PaintFlatItem(dc, item, record, selected);
+        return;
+    }
+    // A grayed item is composed off-screen and copied in one piece.
+    CFont font;
+    auto buffer = std::make_unique<MenuBufferDC>(dc, item->rcItem);
+    HGDIOBJ previousFont = CreateMenuFont(font) ? buffer->SelectObject(&font) : nullptr;
+    PaintFlatItem(buffer.get(), item, record, selected);
+    if (previousFont)
+        buffer->SelectObject(previousFont);
+    buffer.reset();
+}
+
+void KelvoMenu::PaintFlatItem(CDC* dc, const DRAWITEMSTRUCT* item, const KelvoMenuItem* record, BOOL selected)
+{
+    RECT r = item->rcItem;
+    int height = r.bottom - r.top;
+    int pad = GetPad();
+    int barWidth = m_glyphWidth + pad;
+    COLORREF bar = GetSysColor(COLOR_BTNFACE);
+    COLORREF window = GetSysColor(COLOR_WINDOW);
+    COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+    COLORREF selection = Lighten(highlight, 0.7);
+    RECT barRect = {r.left, r.top, r.left + barWidth, r.bottom};
+
+    if (record->m_flags & MF_SEPARATOR) {
+        dc->FillSolidRect(r, window);
+        RECT line = {barRect.right + pad, r.top + height / 2, r.right, r.bottom};
+        dc->DrawEdge(&line, EDGE_ETCHED, BF_TOP);
+        dc->FillSolidRect(barRect, bar);
+        FrameRect(dc, barRect, bar);
+        return;
+    }
+
+    UINT state = item->itemState;
+    BOOL grayed = (state & ODS_GRAYED) != 0;
+    BOOL checked = (state & ODS_CHECKED) != 0;
+    if (!selected) {
+        dc->FillSolidRect(r, window);
+        dc->FillSolidRect(barRect, bar);
+        FrameRect(dc, r, window);
+        FrameRect(dc, barRect, bar);
+    } else {
+        dc->FillSolidRect(r, selection);
+        FrameRect(dc, r, highlight);
+    }
+
+    POINT at = {r.left + HalfOffset(barWidth - m_glyphWidth), r.top + HalfOffset(height - m_glyphHeight)};
+    POINT raised = {at.x - 1, at.y - 1};
+    POINT lowered = {at.x + 1, at.y + 1};
+    RECT cell = {r.left + 1, r.top + 1, r.left + barWidth - 1, r.bottom - 1};
+    int index = record->m_sharedImageIndex;
+    if (index >= 0) {
+        BOOL relief = s_glyphRelief && HasReliefCompanions(index);
+        if (grayed) {
+            DrawGrayedGlyph(dc, index, at.x, at.y, bar);
+        } else if (selected) {
+            dc->FillSolidRect(cell, selection);
+            if (checked) {
+                FrameRect(dc, cell, highlight);
+                s_sharedImages.Draw(*dc, index, raised, ILD_TRANSPARENT);
+            } else if (relief) {
+                s_sharedImages.Draw(*dc, index + 2, lowered, ILD_TRANSPARENT);
+                s_sharedImages.Draw(*dc, index, raised, ILD_TRANSPARENT);
+            } else {
+                s_sharedImages.Draw(*dc, index, at, ILD_TRANSPARENT);
+            }
+        } else if (checked) {
+            dc->FillSolidRect(cell, Lighten(highlight, 0.85));
+            FrameRect(dc, cell, highlight);
+            s_sharedImages.Draw(*dc, index, raised, ILD_TRANSPARENT);
+        } else {
+            dc->FillSolidRect(cell, bar);
+            FrameRect(dc, cell, bar);
+            s_sharedImages.Draw(*dc, relief ? index + 1 : index, at, ILD_TRANSPARENT);
+        }
+    } else if (checked) {
+        int left = r.left + HalfOffset(barWidth - 16);
+        int top = r.top + HalfOffset(height - 16);
+        RECT box = {left, top, left + 16, top + 16};
+        if (!DrawCheckImage(dc, box, selected))
+            DrawFlatCheck(dc, box, HasRadioCheckBitmap(item), highlight);
+    }
+
+    RECT area = {r.left + barWidth + 8, r.top - 1, r.right, r.bottom - 1};
+    dc->SetTextColor(GetSysColor(grayed ? COLOR_GRAYTEXT : COLOR_MENUTEXT));
+    DrawItemText(dc, area, record->m_text);
+}
+
+void KelvoMenu::DrawItemText(CDC* dc, RECT area, const std::wstring& text) const
+{
+    if (text.empty())
+        return;
+    size_t firstTab = text.find(L'\t');
+    size_t lastTab = text.rfind(L'\t');
+    std::wstring left = text.substr(0, firstTab);
+    if (firstTab != std::wstring::npos)
+        area.right -= m_glyphWidth;
+    int previousMode = dc->SetBkMode(TRANSPARENT);
+    dc->DrawText(left.c_str(), static_cast<int>(left.size()), &area, DT_LEFT | DT_SINGLELINE | DT_VCENTER);
+    if (firstTab != std::wstring::npos) {
+        std::wstring right = text.substr(lastTab + 1);
+        dc->DrawText(right.c_str(), static_cast<int>(right.size()), &area, DT_RIGHT | DT_SINGLELINE | DT_VCENTER);
+    }
+    dc->SetBkMode(previousMode);
+}
+
+BOOL KelvoMenu::DrawCheckImage(CDC* dc, const RECT& box, BOOL selected) const
+{
+    int image = selected ? m_checkImageSelected : m_checkImageNormal;
+    if (!m_checkImages || image < 0 || image >= m_checkImages->GetImageCount())
+        return FALSE;
+    return m_checkImages->Draw(*dc, image, POINT{box.left, box.top}, ILD_TRANSPARENT);
+}
+
+void KelvoMenu::DrawClassicCheck(CDC* dc, const RECT& box, BOOL selected, BOOL radio, COLORREF menuColour) const
+{
+    dc->FillSolidRect(box, selected ? menuColour : Lighten(menuColour, 0.6));
+    if (IsModernShell()) {
+        RECT edge = box;
+        dc->DrawEdge(&edge, BDR_SUNKENOUTER, BF_RECT);
+    }
+    if (radio)
+        DrawCheckDot(dc, box.left + 5, box.top + 4);
+    else
+        DrawCheckTick(dc, box.left + 4, box.top + 4);
+}
+
+void KelvoMenu::DrawFlatCheck(CDC* dc, const RECT& box, BOOL radio, COLORREF highlight) const
+{
+    dc->FillSolidRect(box, Lighten(highlight, 0.85));
+    FrameRect(dc, box, highlight);
+    if (radio)
+        DrawCheckDot(dc, box.left + 5, box.top + 4);
+    else
+        DrawCheckTick(dc, box.left + 5, box.top + 4);
+}
+
+void KelvoMenu::DrawCheckDot(CDC* dc, int x, int y)
+{
+    COLORREF mark = GetSysColor(COLOR_MENUTEXT);
+    CPen pen(PS_SOLID, 0, mark);
+    CBrush brush(mark);
+    HGDIOBJ previousPen = dc->SelectObject(&pen);
+    HGDIOBJ previousBrush = dc->SelectObject(&brush);
+    dc->Ellipse(x, y, x + 6, y + 6);
+    dc->SelectObject(previousBrush);
+    dc->SelectObject(previousPen);
+}
+
+void KelvoMenu::DrawCheckTick(CDC* dc, int x, int y)
+{
+    static const int kStrokeTop[7] = {2, 3, 4, 3, 2, 1, 0};
+    CPen pen(PS_SOLID, 1, GetSysColor(COLOR_MENUTEXT));
+    HGDIOBJ previousPen = dc->SelectObject(&pen);
+    for (int k = 0; k < 7; ++k) {
+        dc->MoveTo(x + k, y + kStrokeTop[k]);
+        dc->LineTo(x + k, y + kStrokeTop[k] + 3);
+    }
+    dc->SelectObject(previousPen);
+}
