@@ -1,6 +1,7 @@
 #include "framework/CDialog.h"
 
 #include "framework/CDataExchange.h"
+#include "framework/CMenu.h"
 #include "framework/CWinApp.h"
 
 #include <commctrl.h>
@@ -102,6 +103,9 @@ INT_PTR CDialog::DoModal()
     bool ownerDisabled = owner && ::IsWindowEnabled(owner) && owner != m_hWnd;
     if (ownerDisabled)
         ::EnableWindow(owner, FALSE);
+    // A modal dialog is shown even when its template does not say visible.
+    if (!::IsWindowVisible(m_hWnd))
+        ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
 
     bool quit = false;
     WPARAM quitCode = 0;
@@ -111,8 +115,10 @@ INT_PTR CDialog::DoModal()
     while (!m_endModal && m_hWnd) {
         // Wrappers made for passing handles are dropped when the outermost loop
         // goes idle: nested loops may run while an outer handler still uses one.
-        if (t_modalDepth == 1 && !::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE))
+        if (t_modalDepth == 1 && !::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
             CWnd::DeleteTempMap();
+            CMenu::DeleteTempMap();
+        }
         BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) {
             quit = true;

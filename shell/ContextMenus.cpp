@@ -1,0 +1,41 @@
+#include "shell/ContextMenus.h"
+
+#include "framework/CListCtrl.h"
+#include "framework/CMenu.h"
+#include "resource.h"
+
+bool ContextMenus::Track(UINT menuId, UINT flags, POINT screen, HWND owner)
+{
+    CMenu menu;
+    if (!menu.LoadMenu(menuId))
+        return false;
+    HMENU popup = ::GetSubMenu(menu.GetSafeHmenu(), 0);
+    if (!popup)
+        return false;
+    ::TrackPopupMenu(popup, flags, screen.x, screen.y, 0, owner, nullptr);
+    return true;
+}
+
+bool ContextMenus::ShowTrayMenu(HWND owner)
+{
+    POINT pointer = {};
+    ::GetCursorPos(&pointer);
+    return Track(IDR_TRAY_MENU, 0, pointer, owner);
+}
+
+bool ContextMenus::ShowListMenu(const CListCtrl& list, POINT screen, HWND owner)
+{
+    POINT client = screen;
+    list.ScreenToClient(&client);
+    // No menu below the last entry: the commands act on entries.
+    if (list.HitTest(client) < 0)
+        return false;
+    return Track(IDR_LIST_MENU, TPM_RIGHTBUTTON, screen, owner);
+}
+
+bool ContextMenus::OnListRightClick(const CListCtrl& list, HWND owner)
+{
+    POINT pointer = {};
+    ::GetCursorPos(&pointer);
+    return ShowListMenu(list, pointer, owner);
+}

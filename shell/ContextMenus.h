@@ -1,0 +1,23 @@
+#pragma once
+#include <windows.h>
+
+class CListCtrl;
+
+// The program's two ordinary pop-up menus, loaded from the resources for each
+// use and destroyed afterwards. The chosen command reaches the owner window as
+// WM_COMMAND once the menu has closed.
+class ContextMenus {
+public:
+    // Shows the first pop-up of menu resource `menuId` at a screen point; false
+    // when the menu or its pop-up is missing and nothing was shown.
+    static bool Track(UINT menuId, UINT flags, POINT screen, HWND owner);
+
+    // The tray menu at the pointer, left-aligned, chosen with the left button.
+    static bool ShowTrayMenu(HWND owner);
+
+    // The list's context menu at a screen point, offered only when an entry lies
+    // under it; either mouse button chooses.
+    static bool ShowListMenu(const CListCtrl& list, POINT screen, HWND owner);
+    // The same at the pointer: the list's right-click notification.
+    static bool OnListRightClick(const CListCtrl& list, HWND owner);
+};

@@ -1,0 +1,55 @@
+#include "shell/TrayIcon.h"
+
+#include "framework/CString.h"
+#include "framework/Handles.h"
+#include "shell/ContextMenus.h"
+#include "resource.h"
+
+NOTIFYICONDATAW TrayIcon::MakeRemoveRecord(HWND popup)
+{
+    NOTIFYICONDATAW record = {};
+    record.cbSize = sizeof(record);
+    record.hWnd = popup;
+    record.uID = kIconId;
+    return record;
+}
+
+NOTIFYICONDATAW TrayIcon::MakeAddRecord(HWND popup)
+{
+    NOTIFYICONDATAW record = MakeRemoveRecord(popup);
+    record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    record.uCallbackMessage = WM_TRAYNOTIFY;
+    CString tip;
+    tip.LoadString(IDS_TRAY_TIP);
+    lstrcpynW(record.szTip, tip, static_cast<int>(sizeof(record.szTip) / sizeof(record.szTip[0])));
+    return record;
+}
+
+BOOL TrayIcon::Add(HWND popup)
+{
+    NOTIFYICONDATAW record = MakeAddRecord(popup);
+    // The shell keeps its own copy of the picture.
+    UniqueIcon icon(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY),
+                                                    IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+    record.hIcon = icon.Get();
+    return ::Shell_NotifyIconW(NIM_ADD, &record);
+}
+
+BOOL TrayIcon::Remove(HWND popup)
+{
+    NOTIFYICONDATAW record = MakeRemoveRecord(popup);
+    return ::Shell_NotifyIconW(NIM_DELETE, &record);
+}
+
+void TrayIcon::OnNotify(HWND popup, WPARAM iconId, LPARAM mouseMessage, const std::function<void()>& summon)
+{
+    if (iconId != kIconId)
+        return;
+    const UINT mouse = static_cast<UINT>(mouseMessage);
+    if (mouse == WM_LBUTTONDOWN) {
+        if (summon)
+            summon();
+    } else if (LOWORD(mouse) == WM_RBUTTONUP) {
+        ContextMenus::ShowTrayMenu(popup);
+    }
+}

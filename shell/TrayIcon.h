@@ -1,0 +1,24 @@
+#pragma once
+#include <windows.h>
+#include <shellapi.h>
+
+#include <functional>
+
+// The private message with which the tray icon reports mouse actions to the popup.
+constexpr UINT WM_TRAYNOTIFY = WM_USER + 10;
+
+// The popup's icon in the notification area. The record is built afresh for
+// each call; the shell knows the icon by the popup window and the id 128.
+class TrayIcon {
+public:
+    static constexpr UINT kIconId = 128;
+
+    static NOTIFYICONDATAW MakeAddRecord(HWND popup);
+    static NOTIFYICONDATAW MakeRemoveRecord(HWND popup);
+    static BOOL Add(HWND popup);
+    static BOOL Remove(HWND popup);
+
+    // A WM_TRAYNOTIFY: a left button press on our icon runs `summon`; a right
+    // button release opens the tray menu at the pointer, owned by the popup.
+    static void OnNotify(HWND popup, WPARAM iconId, LPARAM mouseMessage, const std::function<void()>& summon);
+};
