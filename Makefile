@@ -4,7 +4,7 @@
 SHELL := /bin/bash
 .SHELLFLAGS := -euo pipefail -c
 .ONESHELL:
-.PHONY: run test clean deps
+.PHONY: run test fuzz clean deps
 
 TITLE := Quillary(Press 'CTRL+ SHIFT + F' call me!)
 # The same title as an xdotool (extended) regular expression, anchored.
@@ -79,6 +79,9 @@ test: deps
 	    cmake --build --preset $$preset
 	done
 	tools/check-pe.sh
+	# The portable file-format code, built natively: its tests, then each fuzz target over its seeds.
+	tools/native-tests.sh
+	tools/fuzz.sh --seeds
 	started=0
 	if ! tools/wine-session.sh status >/dev/null; then
 	    QUILLARY_SESSION_OWNER=make-test tools/wine-session.sh start
@@ -88,6 +91,10 @@ test: deps
 	trap '((started)) && tools/wine-session.sh stop >/dev/null' EXIT
 	trap 'exit 130' INT TERM
 	ctest --preset x64
+
+# Each fuzz target for FUZZ_SECONDS (default 300) seconds; prints executions and findings.
+fuzz: deps
+	@tools/fuzz.sh $${FUZZ_SECONDS:-300}
 
 clean:
 	@tools/wine-session.sh stop >/dev/null

@@ -1,0 +1,12 @@
+#pragma once
+#include "framework/ArchiveCore.h"
+
+// The system's ANSI code page (CP_ACP). A text counts as encodable only when it
+// converts without best-fit substitutions and converts back unchanged.
+class AnsiCodePage : public AnsiCodec {
+public:
+    bool Encode(const std::u16string& text, std::string& out) const override;
+    std::u16string Decode(const std::string& bytes) const override;
+
+    static const AnsiCodePage& System();
+};

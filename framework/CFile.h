@@ -1,0 +1,53 @@
+#pragma once
+#include <windows.h>
+
+#include <stdexcept>
+
+#include "framework/Handles.h"
+
+// A write or flush that the system refused; savers catch it and keep the old file.
+struct CFileWriteError : std::runtime_error {
+    explicit CFileWriteError(DWORD error) : std::runtime_error("file write failed"), m_dwError(error) {}
+    DWORD m_dwError;
+};
+
+// A file handle. Open failures are reported by the result, write failures by
+// CFileWriteError; reads return what they got (0 at the end or on an error).
+class CFile {
+public:
+    enum OpenFlags : UINT {
+        modeRead = 0x0000,
+        modeWrite = 0x0001,
+        modeReadWrite = 0x0002,
+        shareExclusive = 0x0010,
+        shareDenyWrite = 0x0020,
+        shareDenyRead = 0x0030,
+        shareDenyNone = 0x0040,
+        modeCreate = 0x1000,
+    };
+    enum SeekPosition : UINT { begin = FILE_BEGIN, current = FILE_CURRENT, end = FILE_END };
+
+    CFile() = default;
+    virtual ~CFile() = default;
+    CFile(const CFile&) = delete;
+    CFile& operator=(const CFile&) = delete;
+
+    // modeCreate truncates or creates; without it the file must exist.
+    // Without a share flag other programs may read but not write.
+    BOOL Open(const wchar_t* path, UINT flags);
+    void Close() { m_file.Reset(); }
+    bool IsOpen() const { return static_cast<bool>(m_file); }
+    HANDLE GetHandle() const { return m_file.Get(); }
+
+    virtual UINT Read(void* buffer, UINT count);
+    virtual void Write(const void* data, UINT count);
+    // Pushes the written data to the disk.
+    virtual void Flush();
+    ULONGLONG Seek(LONGLONG offset, UINT from);
+    ULONGLONG SeekToBegin() { return Seek(0, begin); }
+    ULONGLONG GetPosition() const;
+    ULONGLONG GetLength() const;
+
+private:
+    UniqueFileHandle m_file;
+};

@@ -1,0 +1,48 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "framework/CFile.h"
+
+// Writes a file so that a failure or a crash never leaves it half written: the
+// content goes to a temporary file beside it ("<name>.tmp"), is flushed to the
+// disk, and only then moved over the old file. Until that move the old file
+// stays byte for byte; a failed attempt removes its temporary file.
+class SafeFileWriter {
+public:
+    explicit SafeFileWriter(std::wstring path);
+    // Deletes the temporary file when Commit did not move it into place.
+    ~SafeFileWriter();
+    SafeFileWriter(const SafeFileWriter&) = delete;
+    SafeFileWriter& operator=(const SafeFileWriter&) = delete;
+
+    // Creates the temporary file. FALSE when the folder cannot take it.
+    BOOL Open();
+    // The temporary file, open for writing; writes throw CFileWriteError.
+    CFile& File();
+    // Flushes, closes and moves the temporary file over the target.
+    BOOL Commit();
+    void Discard();
+
+    const std::wstring& Path() const { return m_path; }
+    const std::wstring& TemporaryPath() const { return m_tempPath; }
+
+    // Open, body, Commit; FALSE (old file untouched) when any step or the body fails.
+    static BOOL Write(const std::wstring& path, const std::function<void(CFile&)>& body);
+
+    // Tests make a save fail part-way through this hook: it is asked before each
+    // step (for writes, with the bytes written so far) and fails the step by
+    // returning true. An empty hook (the default) fails nothing.
+    enum class Stage { CreateTemporary, Write, Flush, Replace };
+    using FaultHook = std::function<bool(Stage stage, ULONGLONG bytesWritten)>;
+    static void SetFaultHookForTesting(FaultHook hook);
+
+private:
+    std::wstring m_path;
+    std::wstring m_tempPath;
+    std::unique_ptr<CFile> m_file;
+    bool m_created = false;
+};

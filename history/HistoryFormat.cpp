@@ -1,0 +1,20 @@
+#include "history/HistoryFormat.h"
+
+void WriteTextRecord(ByteSink& sink, const std::u16string& text, const AnsiCodec& codec) {
+    archive::WriteInt32(sink, kHistoryTextRecord);
+    archive::WriteString(sink, text, codec);
+}
+
+void WriteBitmapRecord(ByteSink& sink) { archive::WriteInt32(sink, kHistoryBitmapRecord); }
+
+HistoryRecord ReadHistoryRecord(ByteSource& source, const AnsiCodec& codec) {
+    HistoryRecord record;
+    record.kind = archive::ReadInt32(source);
+    if (record.kind == kHistoryTextRecord) {
+        record.text = archive::ReadString(source, codec);
+        // Entries are NUL-terminated blocks: the text ends at its first NUL.
+        const std::size_t nul = record.text.find(u'\0');
+        if (nul != std::u16string::npos) record.text.erase(nul);
+    }
+    return record;
+}

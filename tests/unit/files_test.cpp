@@ -1,0 +1,391 @@
+// Files, the archive over them, the system code page and the crash-safe
+// writer, on real files in a fresh temporary folder.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/AnsiCodePage.h"
+#include "framework/CArchive.h"
+#include "framework/CFile.h"
+#include "framework/SafeFileWriter.h"
+#include "history/HistoryFormat.h"
+#include "history/SettingsFormat.h"
+
+namespace {
+
+using Bytes = std::vector<BYTE>;
+
+class TempFolder {
+public:
+    TempFolder()
+    {
+        wchar_t base[MAX_PATH];
+        GetTempPathW(MAX_PATH, base);
+        m_path = std::wstring(base) + L"quillary-files-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                 std::to_wstring(GetTickCount64()) + L"\\";
+        CreateDirectoryW(m_path.c_str(), nullptr);
+    }
+    ~TempFolder()
+    {
+        for (const std::wstring& name : Names())
+            DeleteFileW((m_path + name).c_str());
+        RemoveDirectoryW(m_path.c_str());
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    std::wstring operator/(const std::wstring& name) const { return m_path + name; }
+    std::vector<std::wstring> Names() const
+    {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((m_path + L"*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            return names;
+        do {
+            const std::wstring name = found.cFileName;
+            if (name != L"." && name != L"..")
+                names.push_back(name);
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+        return names;
+    }
+
+private:
+    std::wstring m_path;
+};
+
+Bytes ReadWholeFile(const std::wstring& path)
+{
+    CFile file;
+    if (!file.Open(path.c_str(), CFile::modeRead))
+        return Bytes{0xDE, 0xAD};  // differs from every expected content
+    Bytes bytes(static_cast<size_t>(file.GetLength()));
+    if (!bytes.empty())
+        bytes.resize(file.Read(bytes.data(), static_cast<UINT>(bytes.size())));
+    return bytes;
+}
+
+void WriteWholeFile(const std::wstring& path, const Bytes& bytes)
+{
+    CFile file;
+    ASSERT_TRUE(file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite));
+    file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Latin-1 stands in for a code page, so the UTF-16 form can be forced with any text.
+class Latin1 : public AnsiCodec {
+public:
+    bool Encode(const std::u16string& text, std::string& out) const override
+    {
+        out.clear();
+        for (char16_t unit : text) {
+            if (unit > 0xFF)
+                return false;
+            out.push_back(static_cast<char>(unit));
+        }
+        return true;
+    }
+    std::u16string Decode(const std::string& bytes) const override
+    {
+        std::u16string text;
+        for (char byte : bytes)
+            text.push_back(static_cast<char16_t>(static_cast<unsigned char>(byte)));
+        return text;
+    }
+};
+
+TEST(CFileTest, OpenModesLengthAndPosition)
+{
+    TempFolder folder;
+    const std::wstring path = folder / L"plain.bin";
+    CFile file;
+    EXPECT_FALSE(file.Open(path.c_str(), CFile::modeRead));  // no such file yet
+    ASSERT_TRUE(file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite));
+    file.Write("0123456789", 10);
+    EXPECT_EQ(file.GetPosition(), 10u);
+    EXPECT_EQ(file.GetLength(), 10u);
+    file.Close();
+    EXPECT_FALSE(file.IsOpen());
+
+    ASSERT_TRUE(file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite));
+    // Another writer is kept out while the file is open with shareDenyWrite.
+    CFile writer;
+    EXPECT_FALSE(writer.Open(path.c_str(), CFile::modeWrite));
+    EXPECT_EQ(file.Seek(4, CFile::begin), 4u);
+    char buffer[16] = {};
+    EXPECT_EQ(file.Read(buffer, 3), 3u);
+    EXPECT_EQ(std::string(buffer, 3), "456");
+    EXPECT_EQ(file.Seek(-2, CFile::end), 8u);
+    EXPECT_EQ(file.Read(buffer, sizeof buffer), 2u);
+    EXPECT_EQ(file.Read(buffer, sizeof buffer), 0u);
+    file.Close();
+
+    // modeCreate truncates.
+    ASSERT_TRUE(file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite));
+    file.Close();
+    EXPECT_TRUE(ReadWholeFile(path).empty());
+}
+
+TEST(CFileTest, WritingToAReadOnlyHandleThrows)
+{
+    TempFolder folder;
+    const std::wstring path = folder / L"ro.bin";
+    WriteWholeFile(path, Bytes{1, 2, 3});
+    CFile file;
+    ASSERT_TRUE(file.Open(path.c_str(), CFile::modeRead));
+    EXPECT_THROW(file.Write("x", 1), CFileWriteError);
+}
+
+TEST(CArchiveTest, RoundTripThroughARealFileAcrossBufferBoundaries)
+{
+    TempFolder folder;
+    const std::wstring path = folder / L"archive.bin";
+    const std::wstring texts[] = {L"", L"abc", L"two\r\nlines", std::wstring(300, L'y'), std::wstring(70000, L'z'),
+                                  L"\u65E5\u672C\u8A9E \U0001F600", std::wstring(1, wchar_t(0xD800))};
+    const BYTE raw[16] = {0x0A, 0, 0, 0, 0x0B, 0, 0, 0, 0xC8, 0, 0, 0, 0x2C, 0x01, 0, 0};
+    {
+        CFile file;
+        ASSERT_TRUE(file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite));
+        CArchive ar(&file, CArchive::store);
+        EXPECT_TRUE(ar.IsStoring());
+        for (int i = 0; i < 200; ++i)
+            ar << i * 7919 - 500000;
+        for (const std::wstring& text : texts)
+            ar << text;
+        ar.Write(raw, sizeof raw);
+        ar.Close();
+    }
+    CFile file;
+    ASSERT_TRUE(file.Open(path.c_str(), CFile::modeRead));
+    CArchive ar(&file, CArchive::load);
+    EXPECT_TRUE(ar.IsLoading());
+    for (int i = 0; i < 200; ++i) {
+        int value = 0;
+        ar >> value;
+        ASSERT_EQ(value, i * 7919 - 500000);
+    }
+    for (const std::wstring& text : texts) {
+        std::wstring loaded;
+        ar >> loaded;
+        EXPECT_EQ(loaded, text);
+    }
+    // The rectangle is a plain read: only 16 bytes remain, asking for more gets 16.
+    BYTE back[20] = {};
+    EXPECT_EQ(ar.Read(back, sizeof back), 16u);
+    EXPECT_EQ(Bytes(back, back + 16), Bytes(raw, raw + 16));
+    int past = 0;
+    EXPECT_THROW(ar >> past, ArchiveEndOfFile);
+}
+
+TEST(CArchiveTest, SystemCodePageTextIsEightBitOtherTextUtf16)
+{
+    TempFolder folder;
+    const std::wstring path = folder / L"forms.bin";
+    {
+        CFile file;
+        ASSERT_TRUE(file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite));
+        CArchive ar(&file, CArchive::store);
+        ar << std::wstring(L"abc") << std::wstring(L"a\U0001F600");
+        ar.Close();
+    }
+    // No ANSI code page but UTF-8 holds an emoji; a UTF-8 system writes it as 8-bit bytes.
+    const Bytes utf16{0x03, 'a', 'b', 'c', 0xFF, 0xFE, 0xFF, 0x03, 'a', 0, 0x3D, 0xD8, 0x00, 0xDE};
+    const Bytes utf8{0x03, 'a', 'b', 'c', 0x05, 'a', 0xF0, 0x9F, 0x98, 0x80};
+    EXPECT_EQ(ReadWholeFile(path), GetACP() == CP_UTF8 ? utf8 : utf16);
+}
+
+TEST(CArchiveTest, SettingsAndHistoryThroughTheArchive)
+{
+    TempFolder folder;
+    const std::wstring settingsPath = folder / L"imgOption.data";
+    const std::wstring historyPath = folder / L"data.data";
+    {
+        CFile file;
+        ASSERT_TRUE(file.Open(settingsPath.c_str(), CFile::modeCreate | CFile::modeWrite));
+        CArchive ar(&file, CArchive::store);
+        WriteSettings(ar, SettingsRecord(), ar.Codec());
+        ar.Close();
+    }
+    EXPECT_EQ(ReadWholeFile(settingsPath),
+              (Bytes{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                     0x0A, 0, 0, 0, 0x0A, 0, 0, 0, 0xC8, 0, 0, 0, 0x2C, 0x01, 0, 0}));
+    {
+        CFile file;
+        ASSERT_TRUE(file.Open(historyPath.c_str(), CFile::modeCreate | CFile::modeWrite));
+        CArchive ar(&file, CArchive::store);
+        WriteTextRecord(ar, u"abc", ar.Codec());
+        WriteBitmapRecord(ar);
+        ar.Close();
+    }
+    EXPECT_EQ(ReadWholeFile(historyPath), (Bytes{1, 0, 0, 0, 3, 'a', 'b', 'c', 2, 0, 0, 0}));
+
+    // A settings file cut inside the rectangle keeps the rest of the old rectangle.
+    Bytes cut = ReadWholeFile(settingsPath);
+    cut.resize(cut.size() - 6);
+    WriteWholeFile(settingsPath, cut);
+    CFile file;
+    ASSERT_TRUE(file.Open(settingsPath.c_str(), CFile::modeRead));
+    CArchive ar(&file, CArchive::load);
+    SettingsRecord record;
+    record.rect[2] = 0x12345678;
+    record.rect[3] = -7;
+    EXPECT_FALSE(ReadSettings(ar, record, ar.Codec()));
+    EXPECT_EQ(record.rect[1], 10);
+    EXPECT_EQ(record.rect[2], 0x123400C8);
+    EXPECT_EQ(record.rect[3], -7);
+}
+
+TEST(CArchiveTest, InjectedCodecForcesTheUtf16Form)
+{
+    TempFolder folder;
+    const std::wstring path = folder / L"latin1.bin";
+    const Latin1 codec;
+    {
+        CFile file;
+        ASSERT_TRUE(file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite));
+        CArchive ar(&file, CArchive::store, 512, &codec);
+        ar << std::wstring(L"\u00E9") << std::wstring(L"\u0101");
+        ar.Close();
+    }
+    EXPECT_EQ(ReadWholeFile(path), (Bytes{0x01, 0xE9, 0xFF, 0xFE, 0xFF, 0x01, 0x01, 0x01}));
+}
+
+TEST(AnsiCodePageTest, LossyTextIsRefusedAndEncodableTextRoundTrips)
+{
+    const AnsiCodePage& codec = AnsiCodePage::System();
+    std::string bytes;
+    EXPECT_TRUE(codec.Encode(u"", bytes));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_TRUE(codec.Encode(u"Plain text\r\n", bytes));
+    EXPECT_EQ(bytes, "Plain text\r\n");
+    EXPECT_EQ(codec.Decode(bytes), u"Plain text\r\n");
+    // A lone surrogate fits no code page.
+    EXPECT_FALSE(codec.Encode(std::u16string(1, char16_t(0xDC00)), bytes));
+    if (GetACP() == 1252) {
+        // a with macron has only a best-fit "a" in 1252: refused, not flattened.
+        EXPECT_FALSE(codec.Encode(u"\u0101", bytes));
+        EXPECT_FALSE(codec.Encode(u"\U0001F600", bytes));
+        EXPECT_TRUE(codec.Encode(u"caf\u00E9 \u20AC", bytes));
+        EXPECT_EQ(bytes, "caf\xE9 \x80");
+        EXPECT_EQ(codec.Decode(bytes), u"caf\u00E9 \u20AC");
+    }
+}
+
+class SafeFileWriterTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        target = folder / L"data.data";
+        WriteWholeFile(target, oldContent);
+    }
+    void TearDown() override { SafeFileWriter::SetFaultHookForTesting(nullptr); }
+
+    // Writes 2000 bytes through an archive (its 512-byte buffer makes four writes).
+    BOOL SaveNewContent()
+    {
+        return SafeFileWriter::Write(target, [](CFile& file) {
+            CArchive ar(&file, CArchive::store);
+            for (int i = 0; i < 500; ++i)
+                ar << i;
+            ar.Close();
+        });
+    }
+
+    void ExpectOldFileAloneInFolder()
+    {
+        EXPECT_EQ(ReadWholeFile(target), oldContent);
+        EXPECT_EQ(folder.Names(), std::vector<std::wstring>{L"data.data"});
+    }
+
+    TempFolder folder;
+    std::wstring target;
+    const Bytes oldContent{'o', 'l', 'd', 0, 1, 2, 3};
+};
+
+TEST_F(SafeFileWriterTest, SuccessReplacesTheFileAndLeavesNoTemporary)
+{
+    EXPECT_TRUE(SaveNewContent());
+    const Bytes written = ReadWholeFile(target);
+    ASSERT_EQ(written.size(), 2000u);
+    EXPECT_EQ(written[4 * 499], 499 & 0xFF);
+    EXPECT_EQ(folder.Names(), std::vector<std::wstring>{L"data.data"});
+}
+
+TEST_F(SafeFileWriterTest, WriteFailingPartWayKeepsTheOldFileWhole)
+{
+    int writes = 0;
+    ULONGLONG writtenWhenFailed = 0;
+    SafeFileWriter::SetFaultHookForTesting([&](SafeFileWriter::Stage stage, ULONGLONG written) {
+        if (stage != SafeFileWriter::Stage::Write || ++writes < 3)
+            return false;
+        writtenWhenFailed = written;
+        return true;
+    });
+    EXPECT_FALSE(SaveNewContent());
+    EXPECT_EQ(writtenWhenFailed, 1024u);  // two buffers had reached the temporary file
+    ExpectOldFileAloneInFolder();
+}
+
+TEST_F(SafeFileWriterTest, EveryOtherFailingStepKeepsTheOldFileWhole)
+{
+    for (const SafeFileWriter::Stage failing :
+         {SafeFileWriter::Stage::CreateTemporary, SafeFileWriter::Stage::Flush, SafeFileWriter::Stage::Replace}) {
+        SCOPED_TRACE(static_cast<int>(failing));
+        SafeFileWriter::SetFaultHookForTesting(
+            [failing](SafeFileWriter::Stage stage, ULONGLONG) { return stage == failing; });
+        EXPECT_FALSE(SaveNewContent());
+        ExpectOldFileAloneInFolder();
+    }
+}
+
+TEST_F(SafeFileWriterTest, FailingContentOrAbandonedWriterKeepsTheOldFile)
+{
+    EXPECT_FALSE(SafeFileWriter::Write(target, [](CFile& file) {
+        file.Write("new", 3);
+        throw std::runtime_error("content could not be produced");
+    }));
+    ExpectOldFileAloneInFolder();
+    {
+        SafeFileWriter writer(target);
+        ASSERT_TRUE(writer.Open());
+        writer.File().Write("half", 4);
+        EXPECT_TRUE(Exists(writer.TemporaryPath()));
+    }
+    ExpectOldFileAloneInFolder();
+}
+
+TEST_F(SafeFileWriterTest, StaleTemporaryFromAnEarlierCrashIsReplaced)
+{
+    WriteWholeFile(target + L".tmp", Bytes(5000, 'x'));
+    EXPECT_TRUE(SaveNewContent());
+    EXPECT_EQ(ReadWholeFile(target).size(), 2000u);
+    EXPECT_EQ(folder.Names(), std::vector<std::wstring>{L"data.data"});
+}
+
+TEST_F(SafeFileWriterTest, MissingFolderFailsWithoutCreatingAnything)
+{
+    const std::wstring elsewhere = folder / L"missing\\data.data";
+    EXPECT_FALSE(SafeFileWriter::Write(elsewhere, [](CFile& file) { file.Write("x", 1); }));
+    ExpectOldFileAloneInFolder();
+}
+
+TEST_F(SafeFileWriterTest, NewFileIsCreatedWhenNoneExisted)
+{
+    const std::wstring fresh = folder / L"imgOption.data";
+    EXPECT_TRUE(SafeFileWriter::Write(fresh, [](CFile& file) { file.Write("ok", 2); }));
+    EXPECT_EQ(ReadWholeFile(fresh), (Bytes{'o', 'k'}));
+    SafeFileWriter::SetFaultHookForTesting(
+        [](SafeFileWriter::Stage stage, ULONGLONG) { return stage == SafeFileWriter::Stage::Replace; });
+    const std::wstring never = folder / L"never.data";
+    EXPECT_FALSE(SafeFileWriter::Write(never, [](CFile& file) { file.Write("no", 2); }));
+    EXPECT_FALSE(Exists(never));
+    EXPECT_FALSE(Exists(never + L".tmp"));
+}
+
+}  // namespace

@@ -1,0 +1,86 @@
+#!/usr/bin/python3
+"""Writes the seed corpus of the fuzz targets: the example settings, history
+and BMP files, plus a few damaged ones. Run from anywhere; rewrites
+tests/fuzz/corpus/."""
+import pathlib
+import struct
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent / "tests" / "fuzz" / "corpus"
+
+
+def i32(value):
+    return struct.pack("<i", value)
+
+
+def prefix(n):
+    if n < 255:
+        return bytes([n])
+    if n < 65534:
+        return b"\xff" + struct.pack("<H", n)
+    return b"\xff\xff\xff" + struct.pack("<I", n)
+
+
+def ansi(text):
+    data = text.encode("latin-1")
+    return prefix(len(data)) + data
+
+
+def utf16(text):
+    data = text.encode("utf-16-le")
+    return b"\xff\xfe\xff" + prefix(len(data) // 2) + data
+
+
+def settings(before=b"\x00", after=b"\x00", ints=(0, 0, 0, 0), rect=(10, 10, 200, 300)):
+    return before + after + b"".join(map(i32, ints)) + b"".join(map(i32, rect))
+
+
+def bmp(bits, width, height, clr_used=0, compression=0, offset=None, pixel_bytes=None, info_size=40):
+    table = 12 if bits in (16, 32) else 4 * (clr_used or {1: 2, 4: 16, 8: 256}.get(bits, 0))
+    offset = 54 + table if offset is None else offset
+    stride = (bits * width + 31) // 32 * 4
+    pixel_bytes = stride * abs(height) if pixel_bytes is None else pixel_bytes
+    size = offset + pixel_bytes
+    head = b"BM" + i32(size) + b"\0\0\0\0" + i32(offset)
+    info = struct.pack("<IiiHHIIiiII", info_size, width, height, 1, bits, compression, 0, 0, 0, clr_used, 0)
+    body = bytes((i * 37) & 0xFF for i in range(max(offset - 54, 0) + pixel_bytes))
+    return head + info + body
+
+
+SEEDS = {
+    "settings_fuzz": {
+        "defaults.data": settings(),
+        "crlf_before.data": settings(before=ansi("<p>\r\n"), after=ansi("\r\n</p>"), ints=(3, 1, 1, 2)),
+        "utf16_after.data": settings(after=utf16("\u65e5\u672c \U0001f600"), ints=(1, 0, 0, 0)),
+        "long_before.data": settings(before=ansi("x" * 255)),
+        "cut_in_rect.data": settings(ints=(5, 0, 1, 9))[:26],
+        "huge_prefix.data": b"\xff\xff\xff\xff\xff\xff\xff" + b"abc",
+    },
+    "history_fuzz": {
+        "abc_bitmap.data": i32(1) + ansi("abc") + i32(2),
+        "unicode.data": i32(1) + utf16("\u041f\u0440\u0438\u0432\u0435\u0442") + i32(1) + ansi("two\r\nlines"),
+        "unknown_kind.data": i32(7) + i32(1) + ansi("after"),
+        "cut_fifth.data": (i32(1) + ansi("one") + i32(2) + i32(1) + ansi("three") + i32(1) + ansi("four")
+                           + i32(1) + ansi("fifth"))[:-3],
+        "huge_prefix.data": i32(1) + b"\xff\xfe\xff\xff\xff\xff\xff\xff\xff\xff" + b"ab",
+    },
+    "bmp_header_fuzz": {
+        "rgb24_10x10.bmp": bmp(24, 10, 10),
+        "pal8_16colours.bmp": bmp(8, 10, 10, clr_used=16),
+        "mono_1bit.bmp": bmp(1, 17, 3),
+        "vga_4bit.bmp": bmp(4, 9, 4),
+        "rgb32_masks.bmp": bmp(32, 4, -4, compression=3),
+        "rgb16_offset54.bmp": bmp(16, 4, 4, offset=54),
+        "rle8.bmp": bmp(8, 4, 4, compression=1),
+        "v5_header.bmp": bmp(24, 2, 2, info_size=124),
+        "short_pixels.bmp": bmp(24, 10, 10, pixel_bytes=319),
+        "only_53.bmp": bmp(24, 1, 1)[:53],
+    },
+}
+
+for target, files in SEEDS.items():
+    folder = ROOT / target
+    folder.mkdir(parents=True, exist_ok=True)
+    for old in folder.iterdir():
+        old.unlink()
+    for name, data in files.items():
+        (folder / name).write_bytes(data)
