@@ -3,8 +3,15 @@
 #include "framework/CDataExchange.h"
 #include "framework/Handles.h"
 #include "history/FileNames.h"
+#include "shell/AboutDlg.h"
 #include "shell/AppTitle.h"
+#include "shell/AutoRun.h"
+#include "shell/ContextMenus.h"
+#include "shell/HelpLauncher.h"
+#include "shell/ModulePath.h"
+#include "shell/OptionDlg.h"
 #include "shell/PopupPlacement.h"
+#include "shell/TrayIcon.h"
 #include "resource.h"
 
 #include <vector>
@@ -13,29 +20,18 @@ namespace {
 
 const UINT kIconIds[] = {IDI_ENTRY_TEXT, IDI_ENTRY_BITMAP, IDI_ENTRY_TEXT_TOP, IDI_ENTRY_BITMAP_TOP};
 
-CString ExecutableFolder()
-{
-    std::vector<wchar_t> path(MAX_PATH);
-    for (;;) {
-        DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0)
-            return CString();
-        if (length < path.size())
-            break;
-        path.resize(path.size() * 2);
-    }
-    CString full(path.data());
-    int cut = static_cast<int>(full.Str().find_last_of(L"\\/"));
-    return cut < 0 ? CString() : full.Left(cut + 1);
-}
-
 }  // namespace
 
 CClipDlg::CClipDlg()
     : CDialog(IDD_QUILLARY_DIALOG),
       m_history(m_list, m_nTopCount),
       m_capture(m_history, {m_hNextViewer, m_bReady, m_bSuppressCapture}),
-      m_paste(m_list, {m_hPasteTarget, m_bSuppressCapture, *this}, [this](HWND window) { RestoreTargetFocus(window); })
+      m_paste(m_list, {m_hPasteTarget, m_bSuppressCapture, *this}, [this](HWND window) { RestoreTargetFocus(window); }),
+      m_store(m_history, *this, m_strDataDir),
+      m_commands(PopupCommandHandlers{[this] { ShowOptions(); }, [this] { ShowHelp(); }, [this] { ShowAbout(); },
+                                      [this] { ExitProgram(); }, [this] { SetSelectedToTop(); },
+                                      [this] { PasteSelectedEntries(); }, [this] { DeleteSelectedEntries(); },
+                                      [this] { ClearHistory(); }})
 {
     m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
@@ -90,14 +86,25 @@ BOOL CClipDlg::OnInitDialog()
     m_list.InsertColumn(0, L"Txt", LVCFMT_LEFT, 300);
 
     PrepareDataFolder();
+    const CString optionsPath = m_strDataDir + g_strOptionsFileName;
+    if (GetFileAttributesW(optionsPath) != INVALID_FILE_ATTRIBUTES)
+        LoadOptions(optionsPath);
+    AddTrayIcon();
     PlacePopup();
     RegisterHotkeys();
+    const CString historyPath = m_strDataDir + g_strHistoryFileName;
+    if (GetFileAttributesW(historyPath) != INVALID_FILE_ATTRIBUTES)
+        LoadHistory(historyPath);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    m_btnOptions.SetStateColor(CImageButton::ActiveFace, face, TRUE);
+    m_btnOptions.SetStateColor(CImageButton::RestFace, face, TRUE);
+    m_btnOptions.SetStateColor(CImageButton::FocusFace, face, TRUE);
     return TRUE;
 }
 
 void CClipDlg::PrepareDataFolder()
 {
-    m_strDataDir = ExecutableFolder();
+    m_strDataDir = ExecutableFolder().c_str();
     CString folder = m_strDataDir + g_strDataFolderName;
     if (GetFileAttributesW(folder) == INVALID_FILE_ATTRIBUTES)
         CreateDirectoryW(folder, nullptr);
@@ -142,6 +149,9 @@ LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             SummonAtFocus();
         break;
     }
+    case WM_TRAYNOTIFY:
+        OnTrayNotify(wParam, lParam);
+        return 0;
     case WM_CLOSE:
         if (!m_bExiting) {
             ShowWindow(SW_HIDE);
@@ -205,8 +215,10 @@ bool CClipDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
 
 void CClipDlg::OnSysCommand(WPARAM id, LPARAM lParam)
 {
-    if ((id & 0xFFF0) == ID_SYSMENU_ABOUT)
+    if ((id & 0xFFF0) == ID_SYSMENU_ABOUT) {
+        ShowAbout();
         return;
+    }
     CDialog::DefWindowProc(WM_SYSCOMMAND, id, lParam);
 }
 
@@ -271,25 +283,9 @@ BOOL CClipDlg::PreTranslateMessage(MSG* msg)
 
 bool CClipDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 {
-    switch (LOWORD(wParam)) {
-    case ID_MENU_EXIT:
-        ExitProgram();
+    if (m_commands.Route(wParam, lParam))
         return true;
-    case ID_MENU_SET_TOP:
-        SetSelectedToTop();
-        return true;
-    case ID_MENU_DELETE:
-        DeleteSelectedEntries();
-        return true;
-    case ID_MENU_CLEAR_ALL:
-        ClearHistory();
-        return true;
-    case ID_MENU_PASTE_TO:
-        PasteSelectedEntries();
-        return true;
-    default:
-        return CDialog::OnCommand(wParam, lParam);
-    }
+    return CDialog::OnCommand(wParam, lParam);
 }
 
 bool CClipDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT& result)
@@ -297,6 +293,11 @@ bool CClipDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT& result)
     const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
     if (header && header->idFrom == IDC_LIST_HISTORY && header->code == NM_DBLCLK) {
         PasteSelectedEntries();
+        result = 0;
+        return true;
+    }
+    if (header && header->idFrom == IDC_LIST_HISTORY && header->code == NM_RCLICK) {
+        ContextMenus::OnListRightClick(m_list, m_hWnd);
         result = 0;
         return true;
     }
@@ -371,5 +372,60 @@ void CClipDlg::ExitProgram()
     m_bExiting = 1;
     GetWindowRect(&m_rcWindow);
     ShowWindow(SW_HIDE);
+    SaveAll();
     SendMessage(WM_CLOSE);
+}
+
+void CClipDlg::SaveAll()
+{
+    // The history and its pictures go first: the settings file counts their
+    // records, so it only takes the new count once they are safely written.
+    const int previousCount = m_nEntryCount;
+    m_nEntryCount = m_list.GetItemCount();
+    if (!SaveHistory(m_strDataDir + g_strHistoryFileName))
+        m_nEntryCount = previousCount;
+    SaveOptions(m_strDataDir + g_strOptionsFileName);
+    FreeAllEntryData();
+    RemoveTrayIcon();
+}
+
+void CClipDlg::AddTrayIcon()
+{
+    TrayIcon::Add(m_hWnd);
+}
+
+void CClipDlg::RemoveTrayIcon()
+{
+    TrayIcon::Remove(m_hWnd);
+}
+
+void CClipDlg::OnTrayNotify(WPARAM iconId, LPARAM mouseMessage)
+{
+    TrayIcon::OnNotify(m_hWnd, iconId, mouseMessage, [this] { SummonAtFocus(); });
+}
+
+void CClipDlg::ShowOptions()
+{
+    COptionDlg dialog;
+    dialog.SetOptions(static_cast<const ClipOptions&>(*this));
+    if (dialog.DoModal() != IDOK)
+        return;
+    dialog.GetOptions(this);
+    SaveOptions(m_strDataDir + g_strOptionsFileName);
+    SetAutoRun();
+}
+
+void CClipDlg::ShowAbout()
+{
+    CAboutDlg::ShowAbout();
+}
+
+void CClipDlg::ShowHelp()
+{
+    HelpLauncher::ShowHelp();
+}
+
+void CClipDlg::SetAutoRun()
+{
+    ::SetAutoRun(m_bAutoRun != 0);
 }

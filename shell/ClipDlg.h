@@ -1,12 +1,14 @@
 #pragma once
-#include "framework/CButton.h"
 #include "framework/CDialog.h"
 #include "framework/CImageList.h"
 #include "framework/CListCtrl.h"
+#include "controls/ImageButton.h"
 #include "history/ClipOptions.h"
 #include "history/ClipboardCapture.h"
 #include "history/HistoryList.h"
+#include "history/HistoryStore.h"
 #include "history/PasteBack.h"
+#include "shell/CommandTable.h"
 
 // The program's one window: the always-on-top popup with the history list. It
 // owns the settings, the clipboard-viewer link, the paste target, the hotkeys
@@ -32,6 +34,22 @@ public:
     void ExitProgram();
     void PasteSelectedEntries();
 
+    // The data folder's files.
+    BOOL LoadOptions(const wchar_t* path) { return m_store.LoadOptions(path); }
+    BOOL SaveOptions(const wchar_t* path) { return m_store.SaveOptions(path); }
+    BOOL LoadHistory(const wchar_t* path) { return m_store.LoadHistory(path); }
+    BOOL SaveHistory(const wchar_t* path) { return m_store.SaveHistory(path); }
+    void SaveAll();
+
+    // Tray icon, commands and the dialogs they open.
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+    void OnTrayNotify(WPARAM iconId, LPARAM mouseMessage);
+    void ShowOptions();
+    void ShowAbout();
+    void ShowHelp();
+    void SetAutoRun();
+
     const CString& DataDir() const { return m_strDataDir; }
 
 protected:
@@ -54,7 +72,7 @@ private:
     void RegisterHotkeys();
     void UnregisterHotkeys();
 
-    CButton m_btnOptions;
+    CImageButton m_btnOptions;
     CListCtrl m_list;
     int m_bSuppressCapture = 0;
     int m_bReady = 0;
@@ -70,4 +88,6 @@ private:
     HistoryList m_history;
     ClipboardCapture m_capture;
     PasteBack m_paste;
+    HistoryStore m_store;
+    CommandTable m_commands;
 };
