@@ -1,19 +1,24 @@
 #include "framework/CMenu.h"
 
-#include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "framework/AfxResource.h"
 #include "framework/CWnd.h"
+#include "framework/HandleMap.h"
 
-namespace {
+struct CMenu::MapTraits {
+    static std::unique_ptr<CMenu> Wrap(HMENU menu)
+    {
+        auto wrapper = std::make_unique<CMenu>();
+        wrapper->m_hMenu = menu;
+        wrapper->m_temporary = true;
+        return wrapper;
+    }
+    static void Forget(CMenu& wrapper) { wrapper.m_hMenu = nullptr; }
+};
 
 // Menu objects are used on the thread that owns the windows showing them.
-thread_local std::unordered_map<HMENU, CMenu*> t_permanent;
-thread_local std::unordered_map<HMENU, std::unique_ptr<CMenu>> t_temporary;
-
-}  // namespace
+static thread_local HandleMap<HMENU, CMenu, CMenu::MapTraits> t_menus;
 
 const CRuntimeClass CMenu::classCMenu = {"CMenu", nullptr, 0xFFFF};
 
@@ -26,32 +31,17 @@ CMenu::~CMenu()
 
 CMenu* CMenu::FromHandlePermanent(HMENU menu)
 {
-    if (!menu)
-        return nullptr;
-    auto found = t_permanent.find(menu);
-    return found == t_permanent.end() ? nullptr : found->second;
+    return menu ? t_menus.Find(menu) : nullptr;
 }
 
 CMenu* CMenu::FromHandle(HMENU menu)
 {
-    if (!menu)
-        return nullptr;
-    if (CMenu* attached = FromHandlePermanent(menu))
-        return attached;
-    auto& slot = t_temporary[menu];
-    if (!slot) {
-        slot = std::make_unique<CMenu>();
-        slot->m_hMenu = menu;
-        slot->m_temporary = true;
-    }
-    return slot.get();
+    return menu ? t_menus.FindOrWrap(menu) : nullptr;
 }
 
 void CMenu::DeleteTempMap()
 {
-    for (auto& entry : t_temporary)
-        entry.second->m_hMenu = nullptr;
-    t_temporary.clear();
+    t_menus.DropTemporaries();
 }
 
 BOOL CMenu::Attach(HMENU menu)
@@ -59,12 +49,7 @@ BOOL CMenu::Attach(HMENU menu)
     if (!menu || m_hMenu)
         return FALSE;
     m_hMenu = menu;
-    t_permanent[menu] = this;
-    auto temporary = t_temporary.find(menu);
-    if (temporary != t_temporary.end()) {
-        temporary->second->m_hMenu = nullptr;
-        t_temporary.erase(temporary);
-    }
+    t_menus.Add(menu, this);
     return TRUE;
 }
 
@@ -73,9 +58,7 @@ HMENU CMenu::Detach()
     HMENU menu = m_hMenu;
     if (!menu)
         return nullptr;
-    auto found = t_permanent.find(menu);
-    if (found != t_permanent.end() && found->second == this)
-        t_permanent.erase(found);
+    t_menus.Remove(menu, this);
     m_hMenu = nullptr;
     return menu;
 }

@@ -77,6 +77,8 @@ public:
     virtual void MeasureItem(MEASUREITEMSTRUCT* item);
     virtual void DrawItem(DRAWITEMSTRUCT* item);
 
+    struct MapTraits;
+
 private:
     bool m_temporary = false;
 };

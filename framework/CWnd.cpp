@@ -1,17 +1,14 @@
 #include "framework/CWnd.h"
 
+#include "framework/HandleMap.h"
+
 #include <commctrl.h>
-#include <memory>
-#include <unordered_map>
 #include <vector>
 
 namespace {
 
 constexpr UINT_PTR kSubclassId = 0x5157;  // one subclass per bound window
 
-// Window objects live on the thread that owns their windows, so the maps are per thread.
-thread_local std::unordered_map<HWND, CWnd*> t_permanent;
-thread_local std::unordered_map<HWND, std::unique_ptr<CWnd>> t_temporary;
 
 bool IsReflectedColorMessage(UINT message)
 {
@@ -30,52 +27,44 @@ CWnd::~CWnd()
     }
 }
 
+struct CWnd::MapTraits {
+    static std::unique_ptr<CWnd> Wrap(HWND window)
+    {
+        auto wrapper = std::make_unique<CWnd>();
+        wrapper->m_hWnd = window;
+        wrapper->m_temporary = true;
+        return wrapper;
+    }
+    static void Forget(CWnd& wrapper) { wrapper.m_hWnd = nullptr; }
+};
+
+// Window objects live on the thread that owns their windows, so the map is per thread.
+static thread_local HandleMap<HWND, CWnd, CWnd::MapTraits> t_windows;
+
 CWnd* CWnd::FromHandlePermanent(HWND window)
 {
-    if (!window)
-        return nullptr;
-    auto found = t_permanent.find(window);
-    return found == t_permanent.end() ? nullptr : found->second;
+    return window ? t_windows.Find(window) : nullptr;
 }
 
 CWnd* CWnd::FromHandle(HWND window)
 {
-    if (!window)
-        return nullptr;
-    if (CWnd* bound = FromHandlePermanent(window))
-        return bound;
-    auto& slot = t_temporary[window];
-    if (!slot) {
-        slot = std::make_unique<CWnd>();
-        slot->m_hWnd = window;
-        slot->m_temporary = true;
-    }
-    return slot.get();
+    return window ? t_windows.FindOrWrap(window) : nullptr;
 }
 
 void CWnd::DeleteTempMap()
 {
-    for (auto& entry : t_temporary)
-        entry.second->m_hWnd = nullptr;
-    t_temporary.clear();
+    t_windows.DropTemporaries();
 }
 
 void CWnd::Bind(HWND window)
 {
     m_hWnd = window;
-    t_permanent[window] = this;
-    auto temporary = t_temporary.find(window);
-    if (temporary != t_temporary.end()) {
-        temporary->second->m_hWnd = nullptr;
-        t_temporary.erase(temporary);
-    }
+    t_windows.Add(window, this);
 }
 
 void CWnd::Unbind()
 {
-    auto found = t_permanent.find(m_hWnd);
-    if (found != t_permanent.end() && found->second == this)
-        t_permanent.erase(found);
+    t_windows.Remove(m_hWnd, this);
     m_hWnd = nullptr;
 }
 

@@ -97,6 +97,9 @@ protected:
     static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR id, DWORD_PTR data);
 
+public:
+    struct MapTraits;
+
 private:
     void Bind(HWND window);
     void Unbind();
