@@ -42,7 +42,8 @@ run_program() {
     local wine=$WINE
     # A 32-bit program goes to the 32-bit loader when there is one.
     [[ "$(pe_magic "$1")" != 010b || ! -x /usr/lib/wine/wine ]] || wine=/usr/lib/wine/wine
-    setpriv --pdeathsig KILL "$wine" "$@" 2> >(strip_cr >&2) | strip_cr
+    # The lock descriptor stays here: a program left running must not hold it.
+    setpriv --pdeathsig KILL "$wine" "$@" 9>&- 2> >(strip_cr >&2) | strip_cr
     return "${PIPESTATUS[0]}"
 }
 

@@ -306,9 +306,12 @@ bool CClipDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT& result)
 
 void CClipDlg::SummonAtFocus()
 {
-    m_hPasteTarget = GetFocusInForeground();
-    if (!m_hPasteTarget)
+    // With the popup itself in front there is no new target; the one from the
+    // last summons stays, so that Enter still pastes where the user came from.
+    HWND target = GetFocusInForeground();
+    if (!target)
         return;
+    m_hPasteTarget = target;
     SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     ShowWindow(SW_SHOWNOACTIVATE);
     m_list.SetFocus();

@@ -1,0 +1,43 @@
+#include "tests/e2e/Keyboard.h"
+
+#include "tests/e2e/UnixCommand.h"
+#include "tests/e2e/Wait.h"
+
+#include <windows.h>
+
+#include <sstream>
+
+namespace e2e {
+
+::testing::AssertionResult PressKeys(const std::string& keys)
+{
+    std::vector<std::string> command = {"xdotool", "key"};
+    std::istringstream combinations(keys);
+    for (std::string combination; combinations >> combination;)
+        command.push_back(combination);
+    const UnixCommandResult result = RunUnixCommand(command);
+    if (result.finished && result.exitCode == 0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << Describe(command, result);
+}
+
+::testing::AssertionResult PressKeysAndWaitDelivered(const std::string& keys)
+{
+    constexpr int kFenceId = 0x7E2E;
+    if (!RegisterHotKey(nullptr, kFenceId, MOD_CONTROL | MOD_ALT | MOD_SHIFT | MOD_NOREPEAT, VK_F12))
+        return ::testing::AssertionFailure() << "cannot register Ctrl+Alt+Shift+F12, error " << GetLastError();
+    ::testing::AssertionResult pressed = PressKeys(keys + " ctrl+alt+shift+F12");
+    MSG msg;
+    const bool delivered = pressed && WaitUntil([&] {
+        return PeekMessageW(&msg, reinterpret_cast<HWND>(-1), WM_HOTKEY, WM_HOTKEY, PM_REMOVE)
+               && msg.wParam == kFenceId;
+    });
+    UnregisterHotKey(nullptr, kFenceId);
+    if (!pressed)
+        return pressed;
+    if (!delivered)
+        return ::testing::AssertionFailure() << "Ctrl+Alt+Shift+F12 after " << keys << " never arrived";
+    return ::testing::AssertionSuccess();
+}
+
+}  // namespace e2e

@@ -1,0 +1,21 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace e2e {
+
+// Presses keys as a user at the keyboard would: xdotool types them on the test's X display,
+// and Wine's virtual desktop turns them into hotkeys and keystrokes for the foreground window.
+// The keys use xdotool's names, for example "ctrl+shift+f", "Escape", "alt+F4"; several
+// combinations separated by blanks are pressed one after the other.
+// Succeeds once xdotool has sent them; their effect arrives asynchronously.
+::testing::AssertionResult PressKeys(const std::string& keys);
+
+// Presses the keys, then a combination that the driver holds as its own hotkey, and waits
+// until that one arrives: the system has then handed out every key before it as well
+// (hotkeys posted to their windows, keystrokes queued), so a key that should have had no
+// effect has had its chance.
+::testing::AssertionResult PressKeysAndWaitDelivered(const std::string& keys);
+
+}  // namespace e2e

@@ -1,0 +1,37 @@
+#pragma once
+#include "framework/Handles.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace e2e {
+
+// Wine's own notepad: another program, written by no one here, whose edit control is the
+// window that the popup is summoned from and pastes into. Closed at the end without saving.
+class Notepad {
+public:
+    Notepad() = default;
+    ~Notepad();
+    Notepad(const Notepad&) = delete;
+    Notepad& operator=(const Notepad&) = delete;
+
+    // Starts it and waits until its window is the foreground window with the edit control focused.
+    ::testing::AssertionResult Start();
+    HWND MainWindow() const { return m_main; }
+    HWND Edit() const { return m_edit; }
+    // The text in its edit control.
+    std::wstring Text() const;
+    // Makes it the foreground window again, as a click on it would; true once its edit has the focus.
+    bool Activate() const;
+    // Whether its window is the foreground window and its edit control has the focus.
+    bool HasKeyboardFocus() const;
+
+private:
+    UniqueFileHandle m_process;
+    DWORD m_processId = 0;
+    HWND m_main = nullptr;
+    HWND m_edit = nullptr;
+};
+
+}  // namespace e2e

@@ -1,0 +1,19 @@
+#pragma once
+#include <windows.h>
+
+namespace e2e {
+
+// What a user and other programs can rely on, written down here independently of the
+// product's own sources so that a slip there shows up as a failure.
+inline constexpr wchar_t kPopupTitle[] = L"Quillary(Press 'CTRL+ SHIFT + F' call me!)";
+inline constexpr wchar_t kDialogClass[] = L"#32770";
+inline constexpr int kOptionsButtonId = 1004;
+inline constexpr int kHistoryListId = 1005;
+inline constexpr WORD kExitCommand = 32773;
+inline constexpr wchar_t kDataFolderName[] = L"data";
+inline constexpr wchar_t kOptionsFileName[] = L"imgOption.data";
+inline constexpr wchar_t kHistoryFileName[] = L"data.data";
+// Where the popup opens when no settings were saved: left, top, right, bottom.
+inline constexpr RECT kDefaultPopupRect = {10, 10, 200, 300};
+
+}  // namespace e2e

@@ -1,0 +1,34 @@
+#pragma once
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace e2e {
+
+// One row of a list view as its control reports it.
+struct ListItem {
+    std::wstring text;
+    int image = -1;
+    UINT state = 0;  // LVIS_SELECTED, LVIS_FOCUSED, ...
+};
+
+// Reads a list view of another process from outside, as an accessibility tool would.
+// Every call has a time limit; a list that does not answer reads as -1 or nothing.
+class RemoteListView {
+public:
+    explicit RemoteListView(HWND list) : m_list(list) {}
+
+    HWND Handle() const { return m_list; }
+    int ItemCount() const;
+    std::optional<ListItem> Item(int index) const;
+    int ColumnWidth(int column) const;
+    HWND Header() const;
+
+private:
+    std::optional<LRESULT> Send(UINT message, WPARAM wParam, LPARAM lParam) const;
+
+    HWND m_list;
+};
+
+}  // namespace e2e

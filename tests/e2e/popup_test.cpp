@@ -1,0 +1,153 @@
+// The popup's life: closing only hides it, resizing keeps its layout, and only the Exit
+// command or the end of the session ends the process.
+#include "tests/e2e/Keyboard.h"
+#include "tests/e2e/Mouse.h"
+#include "tests/e2e/Notepad.h"
+#include "tests/e2e/ProcessUnderTest.h"
+#include "tests/e2e/ProductFacts.h"
+#include "tests/e2e/RemoteListView.h"
+#include "tests/e2e/TempFolder.h"
+#include "tests/e2e/WindowQueries.h"
+
+#include <gtest/gtest.h>
+
+using namespace e2e;
+
+namespace {
+
+class Popup : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(NoWindowTitledLikeThePopup());
+        ASSERT_TRUE(m_quillary.Start());
+        m_popup = m_quillary.WaitForPopup();
+        ASSERT_NE(m_popup, nullptr);
+    }
+
+    // Notepad in front, then Ctrl+Shift+F: true once the popup shows again with its list focused.
+    ::testing::AssertionResult SummonOver(const Notepad& notepad)
+    {
+        if (!notepad.Activate())
+            return ::testing::AssertionFailure() << "notepad did not come back to the foreground";
+        if (auto pressed = PressKeys("ctrl+shift+f"); !pressed)
+            return pressed;
+        HWND list = GetDlgItem(m_popup, kHistoryListId);
+        if (!WaitUntil([&] { return IsWindowVisible(m_popup) && GetForegroundWindow() == m_popup
+                                    && FocusInThreadOf(m_popup) == list; }))
+            return ::testing::AssertionFailure() << "Ctrl+Shift+F did not bring the popup back";
+        return ::testing::AssertionSuccess();
+    }
+
+    // What the exit sequence leaves in the data folder.
+    void ExpectDataFilesWritten() const
+    {
+        const std::wstring data = m_folder.Child(kDataFolderName) + L"\\";
+        EXPECT_TRUE(PathExists(data + kOptionsFileName)) << "no settings file";
+        EXPECT_TRUE(PathExists(data + kHistoryFileName)) << "no history file";
+    }
+
+    // Hidden, while the process and its window live on.
+    ::testing::AssertionResult OnlyHidden()
+    {
+        if (!WaitUntil([&] { return !IsWindowVisible(m_popup); }))
+            return ::testing::AssertionFailure() << "the popup is still visible";
+        if (!m_quillary.IsRunning() || !IsWindow(m_popup))
+            return ::testing::AssertionFailure() << "the process ended or its window was destroyed";
+        return ::testing::AssertionSuccess();
+    }
+
+    TempFolder m_folder;
+    ProcessUnderTest m_quillary{m_folder.Path()};
+    HWND m_popup = nullptr;
+};
+
+TEST_F(Popup, CloseButtonAltF4AndWmCloseOnlyHideItAndTheHotkeyStillBringsItBack)
+{
+    Notepad notepad;
+    ASSERT_TRUE(notepad.Start());
+    ASSERT_TRUE(SummonOver(notepad));
+
+    const std::optional<POINT> closeButton = FindHitTestArea(m_popup, HTCLOSE);
+    ASSERT_TRUE(closeButton.has_value()) << "the caption has no close button";
+    ASSERT_TRUE(ClickAt(*closeButton));
+    EXPECT_TRUE(OnlyHidden()) << "after a click on the close button";
+
+    ASSERT_TRUE(SummonOver(notepad));
+    ASSERT_TRUE(PressKeys("alt+F4"));
+    EXPECT_TRUE(OnlyHidden()) << "after Alt+F4";
+
+    ASSERT_TRUE(SummonOver(notepad));
+    PostMessageW(m_popup, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(OnlyHidden()) << "after WM_CLOSE";
+
+    EXPECT_TRUE(SummonOver(notepad));
+}
+
+TEST_F(Popup, ResizingKeepsTheListFillingTheWindowAboveAFullWidthButtonStrip)
+{
+    HWND list = GetDlgItem(m_popup, kHistoryListId);
+    HWND button = GetDlgItem(m_popup, kOptionsButtonId);
+    ASSERT_NE(list, nullptr);
+    ASSERT_NE(button, nullptr);
+    const RemoteListView listView(list);
+    HWND header = listView.Header();
+    ASSERT_NE(header, nullptr);
+
+    const SIZE sizes[] = {{190, 290}, {420, 510}, {150, 200}, {260, 330}};
+    for (const SIZE& size : sizes) {
+        SCOPED_TRACE(testing::Message() << "window " << size.cx << " x " << size.cy);
+        ASSERT_TRUE(SetWindowPos(m_popup, nullptr, 40, 30, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE));
+        ASSERT_TRUE(WaitUntil([&] {
+            const RECT rect = WindowRect(m_popup);
+            return rect.right - rect.left == size.cx && rect.bottom - rect.top == size.cy;
+        }));
+        const SIZE client = ClientSize(m_popup);
+        const RECT buttonRect = RectInParentClient(button, m_popup);
+        const int buttonHeight = buttonRect.bottom - buttonRect.top;
+        // The column header is hidden by moving the list up by the header's height.
+        const int headerHeight = WindowRect(header).bottom - WindowRect(header).top;
+        // The layout runs inside WM_SIZE; wait for it rather than assume it is done.
+        WaitUntil([&] { return RectInParentClient(list, m_popup).right == client.cx; });
+
+        const RECT listRect = RectInParentClient(list, m_popup);
+        EXPECT_EQ(listRect.left, 0);
+        EXPECT_EQ(listRect.right, client.cx);
+        EXPECT_EQ(listRect.top, -headerHeight);
+        EXPECT_EQ(listRect.bottom, client.cy - buttonHeight);
+        EXPECT_EQ(listView.ColumnWidth(0), client.cx - 20);
+
+        EXPECT_EQ(buttonRect.left, 0);
+        EXPECT_EQ(buttonRect.right, client.cx);
+        EXPECT_EQ(buttonRect.top, client.cy - buttonHeight + 1);
+        EXPECT_GT(buttonHeight, 0);
+        EXPECT_TRUE(IsWindowVisible(button));
+    }
+}
+
+TEST_F(Popup, ExitCommandEndsTheProcess)
+{
+    PostMessageW(m_popup, WM_COMMAND, MAKEWPARAM(kExitCommand, 0), 0);
+    ASSERT_TRUE(m_quillary.WaitForExit().has_value()) << "still running after the Exit command";
+    EXPECT_FALSE(IsWindow(m_popup));
+    ExpectDataFilesWritten();
+}
+
+TEST_F(Popup, EndOfTheSessionEndsTheProcess)
+{
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(m_popup, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 10000, &answer);
+    ASSERT_TRUE(m_quillary.WaitForExit().has_value()) << "still running after WM_ENDSESSION";
+    EXPECT_FALSE(IsWindow(m_popup));
+    ExpectDataFilesWritten();
+}
+
+TEST_F(Popup, EndSessionEndsTheProcessEvenWhenItSaysTheSessionGoesOn)
+{
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(m_popup, WM_ENDSESSION, FALSE, 0, SMTO_ABORTIFHUNG, 10000, &answer);
+    ASSERT_TRUE(m_quillary.WaitForExit().has_value()) << "still running after WM_ENDSESSION with FALSE";
+    ExpectDataFilesWritten();
+}
+
+}  // namespace
