@@ -1,0 +1,33 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace e2e {
+
+// The settings and history files as another program would write them, built byte by byte
+// from the file format alone, for preparing a data folder and for checking one.
+
+// A 4-byte little-endian int.
+std::string ArchiveInt(int32_t value);
+// An 8-bit string with its length prefix: 1 byte below 255, FF and 2 bytes below 65534,
+// FF FF FF and 4 bytes beyond.
+std::string ArchiveString(const std::string& text);
+
+// The fields of the settings file in file order.
+struct StoredSettings {
+    std::string before;
+    std::string after;
+    int32_t entryCount = 0;
+    int32_t autoRun = 0;
+    int32_t compoundPaste = 0;
+    int32_t topCount = 0;
+    RECT window = {10, 10, 200, 300};
+};
+
+std::string SettingsFileBytes(const StoredSettings& settings);
+// One text record of the history file: kind 1, then the whole text.
+std::string TextRecordBytes(const std::string& text);
+
+}  // namespace e2e

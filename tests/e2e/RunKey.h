@@ -1,0 +1,23 @@
+#pragma once
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace e2e {
+
+// The "Run" keys of the registry that start programs with Windows, machine-wide
+// (HKEY_LOCAL_MACHINE) and per user (HKEY_CURRENT_USER).
+struct RegistryValue {
+    DWORD type = REG_NONE;
+    std::wstring text;
+};
+
+std::optional<RegistryValue> ReadRunValue(HKEY root, const std::wstring& name);
+bool WriteRunValue(HKEY root, const std::wstring& name, const std::wstring& text);
+// True when the value is absent afterwards.
+bool DeleteRunValue(HKEY root, const std::wstring& name);
+// "HKLM" or "HKCU", for failure messages.
+const char* RootName(HKEY root);
+
+}  // namespace e2e
