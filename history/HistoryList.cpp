@@ -105,6 +105,7 @@ void HistoryList::TrimHistory()
 
 void HistoryList::DeleteSelectedEntries()
 {
+    RedrawHold hold(*this);
     int row = m_list.GetNextItem(-1, LVNI_SELECTED);
     while (row >= 0) {
         FreeEntryData(m_list.GetItemData(row));
@@ -118,6 +119,7 @@ void HistoryList::DeleteSelectedEntries()
 
 void HistoryList::SetSelectedToTop()
 {
+    RedrawHold hold(*this);
     int row = m_list.GetNextItem(-1, LVNI_SELECTED);
     while (row >= 0) {
         if (row >= m_topCount) {

@@ -13,6 +13,25 @@ public:
 
     HistoryList(CListCtrl& list, int& topCount) : m_list(list), m_topCount(topCount) {}
 
+    // Holds the list view's drawing for a scope of many changes and repaints once at its end.
+    class RedrawHold {
+    public:
+        explicit RedrawHold(HistoryList& history) : m_list(history.m_list)
+        {
+            m_list.SendMessage(WM_SETREDRAW, FALSE);
+        }
+        ~RedrawHold()
+        {
+            m_list.SendMessage(WM_SETREDRAW, TRUE);
+            m_list.Invalidate();
+        }
+        RedrawHold(const RedrawHold&) = delete;
+        RedrawHold& operator=(const RedrawHold&) = delete;
+
+    private:
+        CListCtrl& m_list;
+    };
+
     // Copies the text (up to its first NUL, never past `length`) into a new entry
     // directly below the top zone. False when nothing was inserted.
     bool InsertTextEntry(const wchar_t* text, size_t length);

@@ -134,6 +134,9 @@ BOOL HistoryStore::LoadHistory(const wchar_t* path)
     CFile file;
     if (!file.Open(path, CFile::modeRead))
         return FALSE;
+    // Drawing is held while the list fills: a shown list view repaints on every
+    // insertion, which made a full history take seconds to load.
+    HistoryList::RedrawHold hold(m_history);
     try {
         CArchive archive(&file, CArchive::load);
         for (int row = 0; row < m_options.m_nEntryCount; ++row) {
