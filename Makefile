@@ -99,3 +99,18 @@ fuzz: deps
 clean:
 	@tools/wine-session.sh stop >/dev/null
 	rm -rf build
+
+# make bench - install what is missing, build x64, run the benchmark programs under Wine
+# and print one table: every figure against a baseline measured in the same run.
+.PHONY: bench
+bench: deps
+	@cmake --preset x64 --log-level=WARNING
+	cmake --build --preset x64 --target benchmarks
+	started=0
+	if ! tools/wine-session.sh status >/dev/null; then
+	    QUILLARY_SESSION_OWNER=make-bench tools/wine-session.sh start
+	    started=1
+	fi
+	trap '((started)) && tools/wine-session.sh stop >/dev/null' EXIT
+	trap 'exit 130' INT TERM
+	bench/run-bench.sh build/x64

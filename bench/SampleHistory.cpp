@@ -1,0 +1,74 @@
+#include "bench/SampleHistory.h"
+
+#include <windows.h>
+
+#include "bench/RawFile.h"
+#include "framework/AnsiCodePage.h"
+#include "history/FileNames.h"
+#include "history/HistoryFormat.h"
+#include "history/SettingsFormat.h"
+
+namespace {
+
+class StringSink : public ByteSink {
+public:
+    void WriteBytes(const void* data, std::size_t count) override
+    {
+        m_bytes.append(static_cast<const char*>(data), count);
+    }
+    std::string& Bytes() { return m_bytes; }
+
+private:
+    std::string m_bytes;
+};
+
+}  // namespace
+
+std::u16string SampleHistory::Text(int index) const
+{
+    const std::wstring number = std::to_wstring(index);
+    std::u16string text = u"Entry " + std::u16string(number.begin(), number.end()) + u":";
+    // A small linear congruential generator: the same words every run.
+    unsigned state = 2654435761u * static_cast<unsigned>(index + 1);
+    while (text.size() < m_textChars) {
+        text.push_back(u' ');
+        state = state * 1664525u + 1013904223u;
+        const unsigned wordLength = 2 + (state >> 28) % 8;
+        for (unsigned i = 0; i < wordLength && text.size() < m_textChars; ++i) {
+            state = state * 1664525u + 1013904223u;
+            text.push_back(static_cast<char16_t>(u'a' + (state >> 24) % 26));
+        }
+    }
+    text.resize(m_textChars);
+    return text;
+}
+
+std::string SampleHistory::HistoryFileBytes() const
+{
+    StringSink sink;
+    sink.Bytes().reserve(static_cast<size_t>(TextBytes()) + static_cast<size_t>(m_entries) * 12);
+    for (int i = 0; i < m_entries; ++i)
+        WriteTextRecord(sink, Text(i), AnsiCodePage::System());
+    return std::move(sink.Bytes());
+}
+
+std::string SampleHistory::SettingsFileBytes() const
+{
+    SettingsRecord record;
+    record.entryCount = m_entries;
+    StringSink sink;
+    WriteSettings(sink, record, AnsiCodePage::System());
+    return std::move(sink.Bytes());
+}
+
+bool SampleHistory::WriteDataFolder(const std::wstring& dataFolder) const
+{
+    CreateDirectoryW(dataFolder.c_str(), nullptr);
+    return RawFile::Write(dataFolder + g_strOptionsFileName, SettingsFileBytes()) &&
+           RawFile::Write(dataFolder + g_strHistoryFileName, HistoryFileBytes());
+}
+
+std::wstring SampleHistory::DataFolderOf(const std::wstring& folder)
+{
+    return folder + L"\\" + g_strDataFolderName + L"\\";
+}

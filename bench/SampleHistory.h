@@ -1,0 +1,31 @@
+#pragma once
+#include <string>
+
+// A history of `entries` ASCII texts of `textChars` characters each, and the
+// product's files that hold it ("data.data" and "imgOption.data"), written
+// with the product's own format code.
+class SampleHistory {
+public:
+    SampleHistory(int entries, size_t textChars) : m_entries(entries), m_textChars(textChars) {}
+
+    int Entries() const { return m_entries; }
+    size_t TextChars() const { return m_textChars; }
+    // The texts' size: in bytes as ASCII, and in memory as UTF-16.
+    double TextBytes() const { return static_cast<double>(m_entries) * static_cast<double>(m_textChars); }
+    double TextUtf16Bytes() const { return 2.0 * TextBytes(); }
+
+    // Entry `index`: readable words, different for every index, exactly TextChars() long.
+    std::u16string Text(int index) const;
+
+    std::string HistoryFileBytes() const;
+    std::string SettingsFileBytes() const;
+    // Creates the data folder when needed and writes both files into it.
+    bool WriteDataFolder(const std::wstring& dataFolder) const;
+
+    // The data folder beside an executable in `folder`, with a trailing backslash.
+    static std::wstring DataFolderOf(const std::wstring& folder);
+
+private:
+    int m_entries;
+    size_t m_textChars;
+};

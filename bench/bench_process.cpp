@@ -1,0 +1,156 @@
+// Figures of the running product: start-up, exit save, memory and file size,
+// measured on the real quillary.exe started from prepared data folders.
+#include <windows.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench/BenchFolder.h"
+#include "bench/FigureRow.h"
+#include "bench/ProductProcess.h"
+#include "bench/RawFile.h"
+#include "bench/SampleHistory.h"
+#include "bench/Stopwatch.h"
+#include "framework/Handles.h"
+#include "history/FileNames.h"
+#include "resource.h"
+
+namespace {
+
+constexpr DWORD kProcessTimeoutMs = 180000;
+
+// One history under test: its folder with the product, and the files to restore before each start.
+struct Case {
+    Case(const wchar_t* tag, SampleHistory history)
+        : sample(history), folder(tag), settings(sample.SettingsFileBytes()), records(sample.HistoryFileBytes())
+    {
+    }
+    SampleHistory sample;
+    BenchFolder folder;
+    std::string settings;
+    std::string records;
+};
+
+struct RunResult {
+    bool ok = false;
+    double startupMs = 0;
+    double privateBytes = 0;
+    double exitMs = 0;
+    double savedBytes = 0;  // data.data as the product wrote it at exit
+};
+
+// The exit baseline: the same bytes to one file, one WriteFile, then FlushFileBuffers.
+double TimePlainSave(const Case& c)
+{
+    const std::wstring path = c.folder.Child(L"plain-save.bin");
+    const std::string bytes = c.records + c.settings;
+    Stopwatch watch;
+    UniqueFileHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    const bool ok = file && WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size() && FlushFileBuffers(file.Get());
+    file.Reset();
+    const double elapsed = watch.ElapsedMs();
+    DeleteFileW(path.c_str());
+    return ok ? elapsed : -1.0;
+}
+
+RunResult RunOnce(const Case& c)
+{
+    RunResult result;
+    const std::wstring data = SampleHistory::DataFolderOf(c.folder.Path());
+    CreateDirectoryW(data.c_str(), nullptr);
+    if (!RawFile::Write(data + g_strOptionsFileName, c.settings) || !RawFile::Write(data + g_strHistoryFileName, c.records))
+        return result;
+
+    ProductProcess product(c.folder.Path());
+    Stopwatch watch;
+    if (!product.Start() || !product.WaitUntilReady(c.sample.Entries(), kProcessTimeoutMs))
+        return result;
+    result.startupMs = watch.ElapsedMs();
+
+    // Let the freshly started process settle before reading its memory.
+    Sleep(300);
+    result.privateBytes = product.PrivateBytes();
+
+    watch.Restart();
+    if (!product.PostCommand(ID_MENU_EXIT) || !product.WaitForEnd(kProcessTimeoutMs))
+        return result;
+    result.exitMs = watch.ElapsedMs();
+    result.savedBytes = static_cast<double>(RawFile::Size(data + g_strHistoryFileName));
+    result.ok = true;
+    return result;
+}
+
+}  // namespace
+
+int wmain()
+{
+    const int runs = 5;
+    std::vector<std::unique_ptr<Case>> cases;
+    cases.push_back(std::make_unique<Case>(L"empty", SampleHistory(0, 0)));
+    cases.push_back(std::make_unique<Case>(L"1k", SampleHistory(1000, 1024)));
+    cases.push_back(std::make_unique<Case>(L"100k", SampleHistory(1000, 100 * 1024)));
+    const char* names[] = {"empty", "1000 x 1 KB", "1000 x 100 KB"};
+    const double startupTargets[] = {0, 1.5, 3.0};
+
+    std::vector<FigureRow> startup, exitSave, memory, files;
+    for (size_t i = 1; i < cases.size(); ++i) {
+        const std::string name = names[i];
+        startup.emplace_back("Start-up", "start to popup shown and list filled, " + name,
+                             "start-up with an empty history", FigureRow::Unit::Milliseconds, startupTargets[i]);
+        exitSave.emplace_back("Exit save", "Exit command to process end, " + name,
+                              "WriteFile + FlushFileBuffers of the same bytes", FigureRow::Unit::Milliseconds, 2.0);
+        memory.emplace_back("Memory", std::string("private bytes with the list filled, ") + name,
+                            "texts in UTF-16 + empty program's private bytes", FigureRow::Unit::Bytes, 1.3);
+        files.emplace_back("Files", "size of data.data written at exit, " + name, "the texts' size in bytes",
+                           FigureRow::Unit::Bytes, 1.05);
+    }
+    FigureRow exitEmpty("Exit save", "Exit command to process end, empty history",
+                        "WriteFile + FlushFileBuffers of the same bytes", FigureRow::Unit::Milliseconds, 0);
+
+    for (const auto& c : cases) {
+        if (!c->folder.Created()) {
+            std::fprintf(stderr, "cannot create a temporary folder\n");
+            return 1;
+        }
+    }
+    // Run 0 warms the file cache and Wine's loader; it is not counted.
+    for (int run = 0; run <= runs; ++run) {
+        std::vector<RunResult> results;
+        std::vector<double> plainSaves;
+        for (const auto& c : cases) {
+            results.push_back(RunOnce(*c));
+            plainSaves.push_back(TimePlainSave(*c));
+        }
+        if (run == 0)
+            continue;
+        const RunResult& empty = results[0];
+        if (empty.ok)
+            exitEmpty.AddRun(empty.exitMs, plainSaves[0]);
+        for (size_t i = 1; i < cases.size(); ++i) {
+            const RunResult& r = results[i];
+            const SampleHistory& sample = cases[i]->sample;
+            if (!r.ok || !empty.ok) {
+                startup[i - 1].SetFailure("a run did not finish");
+                continue;
+            }
+            startup[i - 1].AddRun(r.startupMs, empty.startupMs);
+            exitSave[i - 1].AddRun(r.exitMs, plainSaves[i]);
+            memory[i - 1].AddRun(r.privateBytes, sample.TextUtf16Bytes() + empty.privateBytes);
+            files[i - 1].AddRun(r.savedBytes, sample.TextBytes());
+        }
+    }
+    for (const auto* rows : {&startup, &exitSave})
+        for (const FigureRow& row : *rows)
+            row.Print();
+    exitEmpty.Print();
+    for (const auto* rows : {&memory, &files})
+        for (const FigureRow& row : *rows)
+            row.Print();
+    std::printf("NOTE\tMemory: %s\n", ProductProcess::PrivateBytesSource());
+    return 0;
+}
