@@ -30,7 +30,7 @@ struct BmpSpec {
     std::size_t pixelBytes = 0;
 };
 
-// A BMP file whose headers say what the spec says, with a zero table and pixels.
+// A BMP file whose headers say what the layout says, with a zero table and pixels.
 Bytes MakeBmp(const BmpSpec& s) {
     const std::size_t start = s.pixelOffset > 54 ? s.pixelOffset : 54;
     Bytes b(start + s.pixelBytes, 0);

@@ -106,7 +106,7 @@ void Put32(Bytes& b, size_t at, unsigned v)
         b[at + i] = static_cast<BYTE>(v >> (8 * i));
 }
 
-struct BmpSpec {
+struct BmpDescription {
     unsigned bits = 24;
     unsigned clrUsed = 0;
     unsigned compression = 0;
@@ -119,7 +119,7 @@ struct BmpSpec {
 };
 
 // A BMP file with these header values, a zero colour table and pixel bytes of `fill`.
-Bytes MakeBmp(const BmpSpec& s)
+Bytes MakeBmp(const BmpDescription& s)
 {
     const size_t start = s.pixelOffset > 54 ? s.pixelOffset : 54;
     Bytes b(start, 0);
@@ -278,25 +278,25 @@ TEST_F(BitmapFileTest, FilesWrittenByOtherProgramsLoadWithTheirPixels)
 
 TEST_F(BitmapFileTest, HeaderVariantsTheLoaderAccepts)
 {
-    BmpSpec masks16;  // 16 and 32 bits need the 12 mask bytes: offset 66
+    BmpDescription masks16;  // 16 and 32 bits need the 12 mask bytes: offset 66
     masks16.bits = 16;
     masks16.pixelOffset = 66;
     masks16.pixelBytes = 200;
-    BmpSpec rgb32 = masks16;
+    BmpDescription rgb32 = masks16;
     rgb32.bits = 32;
     rgb32.pixelBytes = 400;
     rgb32.fill = 0x80;
-    BmpSpec colours16;
+    BmpDescription colours16;
     colours16.bits = 8;
     colours16.clrUsed = 16;
     colours16.pixelOffset = 118;
     colours16.pixelBytes = 120;
-    BmpSpec extraBytes;
+    BmpDescription extraBytes;
     extraBytes.pixelBytes = 5000;
-    BmpSpec topDown;
+    BmpDescription topDown;
     topDown.height = -10;
     const struct {
-        BmpSpec spec;
+        BmpDescription description;
         COLORREF topLeft;  // CLR_INVALID: not checked
     } cases[] = {{masks16, CLR_INVALID},
                  {rgb32, RGB(0x80, 0x80, 0x80)},
@@ -304,9 +304,9 @@ TEST_F(BitmapFileTest, HeaderVariantsTheLoaderAccepts)
                  {extraBytes, RGB(0x5A, 0x5A, 0x5A)},
                  {topDown, RGB(0x5A, 0x5A, 0x5A)}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.spec.bits << " bits, offset " << c.spec.pixelOffset);
+        SCOPED_TRACE(testing::Message() << c.description.bits << " bits, offset " << c.description.pixelOffset);
         const std::wstring path = folder / L"accepted.bmp";
-        WriteWholeFile(path, MakeBmp(c.spec));
+        WriteWholeFile(path, MakeBmp(c.description));
         UniqueBitmap bitmap(Load(path));
         ASSERT_TRUE(bitmap);
         const Picture picture = ReadPixels(bitmap.Get());
@@ -331,40 +331,40 @@ std::vector<Refusal> RefusedFiles()
     Bytes notBm = good;
     notBm[0] = 'X';
     refusals.push_back({"not BM", notBm});
-    BmpSpec v5;
+    BmpDescription v5;
     v5.infoSize = 124;
     v5.pixelOffset = 138;
     refusals.push_back({"124-byte header", MakeBmp(v5)});
-    BmpSpec rle8;
+    BmpDescription rle8;
     rle8.bits = 8;
     rle8.compression = 1;
     rle8.pixelOffset = 1078;
     rle8.pixelBytes = 120;
     refusals.push_back({"RLE8", MakeBmp(rle8)});
-    BmpSpec rle4 = rle8;
+    BmpDescription rle4 = rle8;
     rle4.bits = 4;
     rle4.compression = 2;
     rle4.pixelOffset = 118;
     refusals.push_back({"RLE4", MakeBmp(rle4)});
-    BmpSpec noMasks16;
+    BmpDescription noMasks16;
     noMasks16.bits = 16;
     noMasks16.pixelBytes = 200;
     refusals.push_back({"16 bits at offset 54", MakeBmp(noMasks16)});
-    BmpSpec noMasks32 = noMasks16;
+    BmpDescription noMasks32 = noMasks16;
     noMasks32.bits = 32;
     noMasks32.pixelBytes = 400;
     refusals.push_back({"32 bits at offset 54", MakeBmp(noMasks32)});
-    BmpSpec shortPixels;
+    BmpDescription shortPixels;
     shortPixels.pixelBytes = 319;
     refusals.push_back({"short pixel block", MakeBmp(shortPixels)});
-    BmpSpec cutTable;
+    BmpDescription cutTable;
     cutTable.bits = 8;
     cutTable.pixelOffset = 1078;
     cutTable.pixelBytes = 0;
     Bytes cut = MakeBmp(cutTable);
     cut.resize(600);
     refusals.push_back({"file ends inside the colour table", cut});
-    BmpSpec noPixels;
+    BmpDescription noPixels;
     noPixels.pixelBytes = 0;
     refusals.push_back({"no pixel bytes", MakeBmp(noPixels)});
     return refusals;
@@ -395,7 +395,7 @@ TEST_F(BitmapFileTest, RefusalsGiveNullAndLeaveTheFileClosed)
 TEST_F(BitmapFileTest, RefusalsAndLoadsLeaveNoMemoryBehind)
 {
     // 16000 colours used: a 64000-byte colour table in every info block.
-    BmpSpec bigTable;
+    BmpDescription bigTable;
     bigTable.bits = 8;
     bigTable.clrUsed = 16000;
     bigTable.pixelOffset = 54 + 64000;
@@ -426,13 +426,13 @@ TEST_F(BitmapFileTest, RefusalsAndLoadsLeaveNoMemoryBehind)
 
 TEST_F(BitmapFileTest, StepsRestoreTheFilePositionAndReadTheirBlocks)
 {
-    BmpSpec spec;
-    spec.bits = 8;
-    spec.clrUsed = 16;
-    spec.pixelOffset = 118;
-    spec.pixelBytes = 130;
-    spec.fill = 0x33;
-    Bytes bytes = MakeBmp(spec);
+    BmpDescription description;
+    description.bits = 8;
+    description.clrUsed = 16;
+    description.pixelOffset = 118;
+    description.pixelBytes = 130;
+    description.fill = 0x33;
+    Bytes bytes = MakeBmp(description);
     bytes[54] = 0x11;  // first colour
     const std::wstring path = folder / L"steps.bmp";
     WriteWholeFile(path, bytes);
