@@ -6,7 +6,7 @@
 
 namespace {
 
-const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.data()); }
+const wchar_t* Wide(std::u16string_view text) { return reinterpret_cast<const wchar_t*>(text.data()); }
 
 std::u16string ToUtf16(UINT codePage, const std::string& bytes)
 {
@@ -21,13 +21,29 @@ std::u16string ToUtf16(UINT codePage, const std::string& bytes)
     return text;
 }
 
+template <typename Text>
+bool IsAscii(const Text& text)
+{
+    for (const auto unit : text) {
+        if (static_cast<unsigned>(unit) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
-bool AnsiCodePage::Encode(const std::u16string& text, std::string& out) const
+bool AnsiCodePage::Encode(std::u16string_view text, std::string& out) const
 {
     out.clear();
     if (text.empty())
         return true;
+    // Every ANSI code page keeps 0-127 as ASCII; skipping the system's tables
+    // (a conversion and a check back) matters for long texts saved at exit.
+    if (IsAscii(text)) {
+        out.assign(text.begin(), text.end());
+        return true;
+    }
     if (text.size() > INT_MAX)
         return false;
     const UINT codePage = GetACP();
@@ -52,6 +68,8 @@ bool AnsiCodePage::Encode(const std::u16string& text, std::string& out) const
 
 std::u16string AnsiCodePage::Decode(const std::string& bytes) const
 {
+    if (IsAscii(bytes))
+        return std::u16string(bytes.begin(), bytes.end());
     return ToUtf16(GetACP(), bytes);
 }
 

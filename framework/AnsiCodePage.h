@@ -5,7 +5,7 @@
 // converts without best-fit substitutions and converts back unchanged.
 class AnsiCodePage : public AnsiCodec {
 public:
-    bool Encode(const std::u16string& text, std::string& out) const override;
+    bool Encode(std::u16string_view text, std::string& out) const override;
     std::u16string Decode(const std::string& bytes) const override;
 
     static const AnsiCodePage& System();

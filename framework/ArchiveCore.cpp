@@ -92,7 +92,7 @@ void WriteLength(ByteSink& sink, std::uint32_t length) {
     }
 }
 
-void WriteString(ByteSink& sink, const std::u16string& text, const AnsiCodec& codec) {
+void WriteString(ByteSink& sink, std::u16string_view text, const AnsiCodec& codec) {
     std::string ansi;
     if (codec.Encode(text, ansi)) {
         WriteLength(sink, static_cast<std::uint32_t>(ansi.size()));

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 // Malformed archive data (a length prefix that no writer produces).
 struct ArchiveError : std::runtime_error {
@@ -35,7 +36,7 @@ class AnsiCodec {
 public:
     virtual ~AnsiCodec() = default;
     // False when the code page cannot hold the text without loss.
-    virtual bool Encode(const std::u16string& text, std::string& out) const = 0;
+    virtual bool Encode(std::u16string_view text, std::string& out) const = 0;
     virtual std::u16string Decode(const std::string& bytes) const = 0;
 };
 
@@ -52,7 +53,7 @@ void WriteLength(ByteSink& sink, std::uint32_t length);
 
 // Text the code page holds goes out in the 8-bit form; anything else in the
 // UTF-16 form (FF FE FF, a prefix counted in UTF-16 units, UTF-16LE text).
-void WriteString(ByteSink& sink, const std::u16string& text, const AnsiCodec& codec);
+void WriteString(ByteSink& sink, std::u16string_view text, const AnsiCodec& codec);
 
 // Accepts both forms. Reads in bounded chunks, so a prefix that promises more
 // than the data holds fails with ArchiveEndOfFile without a large allocation.

@@ -61,6 +61,17 @@ size_t CArchive::ReadBytes(void* buffer, size_t count)
 void CArchive::WriteBytes(const void* data, size_t count)
 {
     const auto* in = static_cast<const BYTE*>(data);
+    // A block of a buffer or more goes to the file in one write, not in buffer-sized pieces.
+    if (count >= m_buffer.size()) {
+        Flush();
+        while (count > 0) {
+            const UINT chunk = static_cast<UINT>(std::min<size_t>(count, UINT_MAX / 2));
+            m_file->Write(in, chunk);
+            in += chunk;
+            count -= chunk;
+        }
+        return;
+    }
     while (count > 0) {
         if (m_position == m_buffer.size())
             Flush();

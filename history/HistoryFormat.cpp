@@ -1,6 +1,6 @@
 #include "history/HistoryFormat.h"
 
-void WriteTextRecord(ByteSink& sink, const std::u16string& text, const AnsiCodec& codec) {
+void WriteTextRecord(ByteSink& sink, std::u16string_view text, const AnsiCodec& codec) {
     archive::WriteInt32(sink, kHistoryTextRecord);
     archive::WriteString(sink, text, codec);
 }

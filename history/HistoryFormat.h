@@ -14,7 +14,7 @@ struct HistoryRecord {
     std::u16string text;    // text records only, cut at its first NUL as entries keep it
 };
 
-void WriteTextRecord(ByteSink& sink, const std::u16string& text, const AnsiCodec& codec);
+void WriteTextRecord(ByteSink& sink, std::u16string_view text, const AnsiCodec& codec);
 // The picture itself goes into a BMP file of its own.
 void WriteBitmapRecord(ByteSink& sink);
 

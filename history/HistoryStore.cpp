@@ -97,7 +97,7 @@ BOOL HistoryStore::SaveHistory(const wchar_t* path)
                 SaveBitmapFile(reinterpret_cast<HBITMAP>(data), BitmapPath(row).Str());
             } else {
                 const wchar_t* text = data ? reinterpret_cast<const wchar_t*>(data) : L"";
-                WriteTextRecord(archive, std::u16string(reinterpret_cast<const char16_t*>(text)), archive.Codec());
+                WriteTextRecord(archive, std::u16string_view(reinterpret_cast<const char16_t*>(text)), archive.Codec());
             }
         }
         archive.Close();

@@ -43,7 +43,7 @@ private:
 // the byte of the same value, anything above is lossy.
 class Latin1Codec : public AnsiCodec {
 public:
-    bool Encode(const std::u16string& text, std::string& out) const override {
+    bool Encode(std::u16string_view text, std::string& out) const override {
         out.clear();
         for (const char16_t unit : text) {
             if (unit > 0xFF) return false;

@@ -81,7 +81,7 @@ bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) 
 // Latin-1 stands in for a code page, so the UTF-16 form can be forced with any text.
 class Latin1 : public AnsiCodec {
 public:
-    bool Encode(const std::u16string& text, std::string& out) const override
+    bool Encode(std::u16string_view text, std::string& out) const override
     {
         out.clear();
         for (char16_t unit : text) {
@@ -267,6 +267,9 @@ TEST(AnsiCodePageTest, LossyTextIsRefusedAndEncodableTextRoundTrips)
     EXPECT_EQ(codec.Decode(bytes), u"Plain text\r\n");
     // A lone surrogate fits no code page.
     EXPECT_FALSE(codec.Encode(std::u16string(1, char16_t(0xDC00)), bytes));
+    // Also behind a long ASCII run, which takes no conversion of its own.
+    EXPECT_FALSE(codec.Encode(std::u16string(5000, u'a') + char16_t(0xDC00), bytes));
+    EXPECT_TRUE(bytes.empty());
     if (GetACP() == 1252) {
         // a with macron has only a best-fit "a" in 1252: refused, not flattened.
         EXPECT_FALSE(codec.Encode(u"\u0101", bytes));
