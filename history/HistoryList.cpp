@@ -22,6 +22,20 @@ size_t BoundedLength(const wchar_t* text, size_t limit)
 
 }  // namespace
 
+void HistoryList::HoldDrawing()
+{
+    if (m_drawingHolds++ == 0)
+        m_list.SendMessage(WM_SETREDRAW, FALSE);
+}
+
+void HistoryList::ResumeDrawing()
+{
+    if (m_drawingHolds == 0 || --m_drawingHolds > 0)
+        return;
+    m_list.SendMessage(WM_SETREDRAW, TRUE);
+    m_list.Invalidate();
+}
+
 long HistoryList::LiveTextBlocks()
 {
     return g_liveTextBlocks;
@@ -32,10 +46,11 @@ wchar_t* HistoryList::NewTextBlock(const wchar_t* text, size_t length)
     if (!text)
         return nullptr;
     length = BoundedLength(text, length);
-    wchar_t* block = new (std::nothrow) wchar_t[length + 1]();
+    wchar_t* block = new (std::nothrow) wchar_t[length + 1];
     if (!block)
         return nullptr;
     std::wmemcpy(block, text, length);
+    block[length] = L'\0';
     ++g_liveTextBlocks;
     return block;
 }
@@ -73,11 +88,9 @@ void HistoryList::FreeEntryData(LPARAM data)
 
 int HistoryList::InsertEntry(int row, const wchar_t* label, int image, LPARAM data)
 {
-    int index = m_list.InsertItem(LVIF_TEXT | LVIF_IMAGE, row, label, 0, 0, image, 0);
-    if (index < 0)
-        return -1;
-    m_list.SetItemData(index, data);
-    return index;
+    // The data goes in with the insertion: a separate set would cost the list
+    // another message and the parent two change notices per entry.
+    return m_list.InsertItem(LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM, row, label, 0, 0, image, data);
 }
 
 bool HistoryList::InsertTextEntry(const wchar_t* text, size_t length)
@@ -146,11 +159,8 @@ void HistoryList::ClearHistory()
 
 void HistoryList::FreeAllEntryData()
 {
-    // The items keep no dangling pointer, so nothing can free a block twice.
-    for (int row = m_list.GetItemCount() - 1; row >= 0; --row) {
+    for (int row = m_list.GetItemCount() - 1; row >= 0; --row)
         FreeEntryData(m_list.GetItemData(row));
-        m_list.SetItemData(row, 0);
-    }
 }
 
 void HistoryList::ClampTopCount()

@@ -13,23 +13,22 @@ public:
 
     HistoryList(CListCtrl& list, int& topCount) : m_list(list), m_topCount(topCount) {}
 
-    // Holds the list view's drawing for a scope of many changes and repaints once at its end.
+    // Holds the list view's drawing while rows change: a list view that draws
+    // repaints on every row added or removed. Holds nest; the list repaints once
+    // when the last one ends.
+    void HoldDrawing();
+    void ResumeDrawing();
+
+    // One hold for a scope of many changes.
     class RedrawHold {
     public:
-        explicit RedrawHold(HistoryList& history) : m_list(history.m_list)
-        {
-            m_list.SendMessage(WM_SETREDRAW, FALSE);
-        }
-        ~RedrawHold()
-        {
-            m_list.SendMessage(WM_SETREDRAW, TRUE);
-            m_list.Invalidate();
-        }
+        explicit RedrawHold(HistoryList& history) : m_history(history) { m_history.HoldDrawing(); }
+        ~RedrawHold() { m_history.ResumeDrawing(); }
         RedrawHold(const RedrawHold&) = delete;
         RedrawHold& operator=(const RedrawHold&) = delete;
 
     private:
-        CListCtrl& m_list;
+        HistoryList& m_history;
     };
 
     // Copies the text (up to its first NUL, never past `length`) into a new entry
@@ -39,7 +38,8 @@ public:
     void DeleteSelectedEntries();
     void SetSelectedToTop();
     void ClearHistory();
-    // Frees every entry's data; the items stay, with no data attached.
+    // Frees every entry's data. The items stay with data that is no longer valid:
+    // the caller removes them next (ClearHistory, the exit save).
     void FreeAllEntryData();
 
     // Inserts an item with the given label and image at `row` and attaches the
@@ -55,7 +55,7 @@ public:
 
     static bool IsBitmapEntry(LPARAM data);
     static void FreeEntryData(LPARAM data);
-    // A zero-filled heap copy of the first `length` characters (stopping at a NUL); null when out of memory.
+    // A NUL-terminated heap copy of the first `length` characters (stopping at a NUL); null when out of memory.
     static wchar_t* NewTextBlock(const wchar_t* text, size_t length);
     // The first 500 characters of a text, never ending inside a surrogate pair.
     static CString MakeLabel(const wchar_t* text);
@@ -65,4 +65,5 @@ public:
 private:
     CListCtrl& m_list;
     int& m_topCount;
+    int m_drawingHolds = 0;
 };

@@ -208,8 +208,25 @@ bool CClipDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
         result = CDialog::DefWindowProc(message, wParam, lParam);
         OnSize();
         return true;
+    case WM_WINDOWPOSCHANGING:
+    case WM_WINDOWPOSCHANGED:
+        HoldListWhileHidden(message, reinterpret_cast<const WINDOWPOS*>(lParam)->flags);
+        return CDialog::OnMessage(message, wParam, lParam, result);
     default:
         return CDialog::OnMessage(message, wParam, lParam, result);
+    }
+}
+
+void CClipDlg::HoldListWhileHidden(UINT message, UINT flags)
+{
+    // Nobody sees a hidden list, and each capture adds a row to it: drawing is
+    // held once the popup has gone and resumes before it shows again.
+    if (message == WM_WINDOWPOSCHANGED && (flags & SWP_HIDEWINDOW) && !m_bListHeld) {
+        m_history.HoldDrawing();
+        m_bListHeld = 1;
+    } else if (message == WM_WINDOWPOSCHANGING && (flags & SWP_SHOWWINDOW) && m_bListHeld) {
+        m_history.ResumeDrawing();
+        m_bListHeld = 0;
     }
 }
 
@@ -294,6 +311,11 @@ bool CClipDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT& result)
     if (header && header->idFrom == IDC_LIST_HISTORY && header->code == NM_DBLCLK) {
         PasteSelectedEntries();
         result = 0;
+        return true;
+    }
+    if (header && header->idFrom == IDC_LIST_HISTORY && header->code == LVN_DELETEALLITEMS) {
+        // Nothing here needs a notice per removed row; clearing 1000 rows sends none.
+        result = TRUE;
         return true;
     }
     if (header && header->idFrom == IDC_LIST_HISTORY && header->code == NM_RCLICK) {
@@ -389,6 +411,9 @@ void CClipDlg::SaveAll()
         m_nEntryCount = previousCount;
     SaveOptions(m_strDataDir + g_strOptionsFileName);
     FreeAllEntryData();
+    // No item may keep freed data: a clipboard notice dispatched while the tray
+    // icon goes (a cross-process call) would otherwise trim a freed entry.
+    m_list.DeleteAllItems();
     RemoveTrayIcon();
 }
 

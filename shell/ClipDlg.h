@@ -68,6 +68,7 @@ private:
     bool OnPaint();
     void OnSize();
     void PrepareDataFolder();
+    void HoldListWhileHidden(UINT message, UINT windowPosFlags);
     void PlacePopup();
     void RegisterHotkeys();
     void UnregisterHotkeys();
@@ -77,6 +78,7 @@ private:
     int m_bSuppressCapture = 0;
     int m_bReady = 0;
     int m_bExiting = 0;
+    int m_bListHeld = 0;
     CImageList m_imageList;
     HWND m_hPasteTarget = nullptr;
     const int m_nHotkeyPinTop = 110;

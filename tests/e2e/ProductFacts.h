@@ -10,6 +10,7 @@ inline constexpr wchar_t kDialogClass[] = L"#32770";
 inline constexpr int kOptionsButtonId = 1004;
 inline constexpr int kHistoryListId = 1005;
 inline constexpr WORD kExitCommand = 32773;
+inline constexpr WORD kClearAllCommand = 32777;
 inline constexpr wchar_t kDataFolderName[] = L"data";
 inline constexpr wchar_t kOptionsFileName[] = L"imgOption.data";
 inline constexpr wchar_t kHistoryFileName[] = L"data.data";

@@ -32,7 +32,6 @@ namespace {
 constexpr WORD kOptionCommand = 32771;
 constexpr WORD kSetTopCommand = 32775;
 constexpr WORD kDeleteCommand = 32776;
-constexpr WORD kClearAllCommand = 32777;
 constexpr WORD kAboutCommand = 32780;
 constexpr WORD kHelpCommand = 32782;
 constexpr WPARAM kSystemMenuAbout = 16;

@@ -1,11 +1,13 @@
 // The popup's life: closing only hides it, resizing keeps its layout, and only the Exit
 // command or the end of the session ends the process.
+#include "tests/e2e/Clipboard.h"
 #include "tests/e2e/Keyboard.h"
 #include "tests/e2e/Mouse.h"
 #include "tests/e2e/Notepad.h"
 #include "tests/e2e/ProcessUnderTest.h"
 #include "tests/e2e/ProductFacts.h"
 #include "tests/e2e/RemoteListView.h"
+#include "tests/e2e/ScreenPixels.h"
 #include "tests/e2e/TempFolder.h"
 #include "tests/e2e/WindowQueries.h"
 
@@ -82,6 +84,46 @@ TEST_F(Popup, CloseButtonAltF4AndWmCloseOnlyHideItAndTheHotkeyStillBringsItBack)
     EXPECT_TRUE(OnlyHidden()) << "after WM_CLOSE";
 
     EXPECT_TRUE(SummonOver(notepad));
+}
+
+// The labels' part of the list's first rows on the screen, right of the entry icons. The
+// list reaches up behind the caption (its header is hidden there), so the band starts at
+// the popup's client area.
+RECT LabelBand(HWND list)
+{
+    RECT band;
+    GetClientRect(list, &band);
+    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&band), 2);
+    POINT popupClientTop = {0, 0};
+    ClientToScreen(GetParent(list), &popupClientTop);
+    band.left += 24;
+    band.top = popupClientTop.y + 2;
+    band.bottom = band.top + 30;
+    return band;
+}
+
+TEST_F(Popup, TextsCopiedWhileItIsHiddenAreDrawnWhenItComesBack)
+{
+    Notepad notepad;
+    ASSERT_TRUE(notepad.Start());
+    ASSERT_TRUE(SummonOver(notepad));
+    HWND list = GetDlgItem(m_popup, kHistoryListId);
+    // Start-up may have taken what the clipboard held; an empty list shows no text.
+    SendMessageW(m_popup, WM_COMMAND, kClearAllCommand, 0);
+    ASSERT_EQ(RemoteListView(list).ItemCount(), 0);
+    ASSERT_TRUE(WaitUntil([&] { return CountDarkPixels(LabelBand(list)) == 0; }))
+        << "the empty list shows text; dark pixels: " << CountDarkPixels(LabelBand(list));
+    PostMessageW(m_popup, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(OnlyHidden());
+
+    ASSERT_TRUE(PutTextOnClipboard(L"WMWMWMWMWMWM"));
+    ASSERT_TRUE(WaitUntil([&] { return RemoteListView(list).ItemCount() == 1; }));
+    ASSERT_TRUE(PutTextOnClipboard(L"MWMWMWMWMWMW"));
+    ASSERT_TRUE(WaitUntil([&] { return RemoteListView(list).ItemCount() == 2; }));
+
+    ASSERT_TRUE(SummonOver(notepad));
+    EXPECT_TRUE(WaitUntil([&] { return CountDarkPixels(LabelBand(list)) > 40; }))
+        << "the entries added while hidden are not drawn; dark pixels: " << CountDarkPixels(LabelBand(list));
 }
 
 TEST_F(Popup, ResizingKeepsTheListFillingTheWindowAboveAFullWidthButtonStrip)

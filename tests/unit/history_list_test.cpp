@@ -234,18 +234,53 @@ TEST_F(HistoryListTest, LongTextKeepsItsWholeDataBehindAShortLabel)
     EXPECT_EQ(L"ab", TextAt(0));
 }
 
-TEST_F(HistoryListTest, FreeingAllLeavesItemsWithoutData)
+TEST_F(HistoryListTest, FreeingAllFreesEveryBlockAndLeavesTheItemsForTheCaller)
 {
     Append(L"a");
     Append(L"b");
+    history.InsertEntry(2, L"Bitmap", HistoryList::kImageBitmap, reinterpret_cast<LPARAM>(NewBitmap()));
+    const LPARAM bitmap = history.DataAt(2);
     long before = HistoryList::LiveTextBlocks();
     history.FreeAllEntryData();
     EXPECT_EQ(before - 2, HistoryList::LiveTextBlocks());
-    EXPECT_EQ(2, history.Count());
-    EXPECT_EQ(0, history.DataAt(0));
-    // Freeing again (for instance a clear after the exit save) frees nothing twice.
-    history.FreeAllEntryData();
-    EXPECT_EQ(before - 2, HistoryList::LiveTextBlocks());
+    EXPECT_EQ(0, GetObjectType(reinterpret_cast<HGDIOBJ>(bitmap)));
+    EXPECT_EQ(3, history.Count());
+    // The items hold freed data now; removing them is the caller's next step.
+    list.DeleteAllItems();
+}
+
+// Records what the list is told about drawing, below the framework's own binding.
+LRESULT CALLBACK RecordRedraw(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                              DWORD_PTR data)
+{
+    if (message == WM_SETREDRAW)
+        reinterpret_cast<std::wstring*>(data)->push_back(wParam ? L'T' : L'F');
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+TEST_F(HistoryListTest, DrawingHoldsNestAndTheListDrawsAgainOnlyAfterTheLast)
+{
+    std::wstring told;
+    ASSERT_TRUE(SetWindowSubclass(list.m_hWnd, RecordRedraw, 1, reinterpret_cast<DWORD_PTR>(&told)));
+    history.HoldDrawing();
+    {
+        // Commands hold drawing themselves, inside the hold of a hidden popup.
+        Append(L"a");
+        Select(0);
+        history.SetSelectedToTop();
+        history.DeleteSelectedEntries();
+    }
+    EXPECT_EQ(L"F", told);
+    history.ResumeDrawing();
+    EXPECT_EQ(L"FT", told);
+    // A resume without a hold changes nothing.
+    history.ResumeDrawing();
+    {
+        HistoryList::RedrawHold hold(history);
+        Append(L"b");
+    }
+    EXPECT_EQ(L"FTFT", told);
+    RemoveWindowSubclass(list.m_hWnd, RecordRedraw, 1);
 }
 
 TEST_F(HistoryListTest, StoredTopCountIsBroughtWithinTheEntries)
