@@ -4,9 +4,18 @@
 
 namespace {
 
-UINT RegisteredFormat(const wchar_t* name)
+// Registered once: each registration is a round trip to the window server,
+// and capture runs on every copy anywhere.
+struct ExclusionFormats {
+    UINT exclude = RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
+    UINT viewerIgnore = RegisterClipboardFormatW(L"Clipboard Viewer Ignore");
+    UINT history = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
+};
+
+const ExclusionFormats& Formats()
 {
-    return RegisterClipboardFormatW(name);
+    static const ExclusionFormats formats;
+    return formats;
 }
 
 }  // namespace
@@ -49,13 +58,27 @@ void ClipboardCapture::OnChangeCbChain(WPARAM wParam, LPARAM lParam)
 
 bool ClipboardCapture::IsExcludedContent()
 {
-    if (IsClipboardFormatAvailable(RegisteredFormat(L"ExcludeClipboardContentFromMonitorProcessing")) ||
-        IsClipboardFormatAvailable(RegisteredFormat(L"Clipboard Viewer Ignore")))
-        return true;
-    UINT history = RegisteredFormat(L"CanIncludeInClipboardHistory");
-    if (!IsClipboardFormatAvailable(history))
+    const ExclusionFormats& formats = Formats();
+    bool history = false;
+    // One query for all formats instead of one per format: each is a round trip.
+    UINT present[64];
+    const UINT capacity = static_cast<UINT>(sizeof(present) / sizeof(present[0]));
+    UINT count = 0;
+    if (GetUpdatedClipboardFormats(present, capacity, &count)) {
+        for (UINT i = 0; i < count && i < capacity; ++i) {
+            if (present[i] == formats.exclude || present[i] == formats.viewerIgnore)
+                return true;
+            history = history || present[i] == formats.history;
+        }
+    } else {
+        // More formats than the list holds.
+        if (IsClipboardFormatAvailable(formats.exclude) || IsClipboardFormatAvailable(formats.viewerIgnore))
+            return true;
+        history = IsClipboardFormatAvailable(formats.history) != FALSE;
+    }
+    if (!history)
         return false;
-    HANDLE data = GetClipboardData(history);
+    HANDLE data = GetClipboardData(formats.history);
     GlobalLockGuard lock(data);
     return lock.Data() && lock.Size() >= sizeof(DWORD) && *static_cast<const DWORD*>(lock.Data()) == 0;
 }
@@ -80,9 +103,10 @@ void ClipboardCapture::CaptureClipboardText()
         if (lock.Data())
             m_history.InsertTextEntry(static_cast<const wchar_t*>(lock.Data()), lock.Size() / sizeof(wchar_t));
     }
-    clipboard.Close();
-
+    // Read before the close: while the clipboard is open nobody can change it, so
+    // a copy made right after the close keeps its own notice.
     m_lastSequence = GetClipboardSequenceNumber();
     m_haveSequence = true;
+    clipboard.Close();
     m_capturing = false;
 }
