@@ -65,7 +65,7 @@ bool ClipboardCapture::IsExcludedContent()
     const UINT capacity = static_cast<UINT>(sizeof(present) / sizeof(present[0]));
     UINT count = 0;
     if (GetUpdatedClipboardFormats(present, capacity, &count)) {
-        for (UINT i = 0; i < count && i < capacity; ++i) {
+        for (UINT i = 0; i < count; ++i) {
             if (present[i] == formats.exclude || present[i] == formats.viewerIgnore)
                 return true;
             history = history || present[i] == formats.history;

@@ -210,7 +210,8 @@ bool CClipDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
         return true;
     case WM_WINDOWPOSCHANGING:
     case WM_WINDOWPOSCHANGED:
-        HoldListWhileHidden(message, reinterpret_cast<const WINDOWPOS*>(lParam)->flags);
+        if (lParam)
+            HoldListWhileHidden(message, reinterpret_cast<const WINDOWPOS*>(lParam)->flags);
         return CDialog::OnMessage(message, wParam, lParam, result);
     default:
         return CDialog::OnMessage(message, wParam, lParam, result);
