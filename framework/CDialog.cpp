@@ -31,16 +31,21 @@ CDialog::~CDialog()
 
 LRESULT CALLBACK CDialog::CreationHook(int code, WPARAM wParam, LPARAM lParam)
 {
+    HHOOK hook = t_creationHook;
     if (code == HCBT_CREATEWND && t_creating) {
         HWND window = reinterpret_cast<HWND>(wParam);
         // The dialog window is created before its controls; skip anything else.
         if (IsDialogWindow(window)) {
             CDialog* dialog = t_creating;
             t_creating = nullptr;
+            // The hook has done its work: gone before the dialog's first message,
+            // so a dialog created from this one's initialisation hooks afresh.
+            UnhookWindowsHookEx(hook);
+            t_creationHook = nullptr;
             dialog->SubclassWindow(window);
         }
     }
-    return CallNextHookEx(t_creationHook, code, wParam, lParam);
+    return CallNextHookEx(hook, code, wParam, lParam);
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM, LPARAM lParam)
@@ -77,14 +82,18 @@ bool CDialog::Create(HWND owner)
 {
     if (m_hWnd)
         return false;
+    // A dialog may be created while another one is being created (from its
+    // initialisation): each creation keeps its own hook and restores the outer one.
+    CDialog* const outerCreating = t_creating;
+    const HHOOK outerHook = t_creationHook;
     t_creating = this;
     t_creationHook = SetWindowsHookExW(WH_CBT, CreationHook, nullptr, GetCurrentThreadId());
     HWND window = ::CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_nIDTemplate), owner,
                                        DialogProc, reinterpret_cast<LPARAM>(this));
     if (t_creationHook)
         UnhookWindowsHookEx(t_creationHook);
-    t_creationHook = nullptr;
-    t_creating = nullptr;
+    t_creationHook = outerHook;
+    t_creating = outerCreating;
     if (!window) {
         m_hWnd = nullptr;
         return false;
@@ -97,8 +106,10 @@ INT_PTR CDialog::DoModal()
     HWND owner = FindOwner();
     m_endModal = false;
     m_nModalResult = -1;
-    if (!Create(owner))
-        return -1;
+    if (!Create(owner)) {
+        // EndDialog during the initialisation ends the dialog with its result.
+        return m_endModal ? m_nModalResult : -1;
+    }
 
     bool ownerDisabled = owner && ::IsWindowEnabled(owner) && owner != m_hWnd;
     if (ownerDisabled)

@@ -2,13 +2,14 @@
 
 #include "framework/HandleMap.h"
 
-#include <commctrl.h>
+#include <unordered_map>
 #include <vector>
 
 namespace {
 
-constexpr UINT_PTR kSubclassId = 0x5157;  // one subclass per bound window
-
+// Windows whose object let go while a procedure installed after ours kept
+// calling it: our procedure passes their messages on to what it replaced.
+thread_local std::unordered_map<HWND, WNDPROC> t_orphans;
 
 bool IsReflectedColorMessage(UINT message)
 {
@@ -74,11 +75,15 @@ bool CWnd::SubclassWindow(HWND window)
         return false;
     m_hWnd = window;
     PreSubclassWindow();
-    if (!SetWindowSubclass(window, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
-        m_hWnd = nullptr;
+    // The object is found through the map, so it is in place before our procedure can run.
+    Bind(window);
+    SetLastError(0);
+    const LONG_PTR previous = ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::BoundProc));
+    if (!previous && GetLastError() != 0) {
+        Unbind();
         return false;
     }
-    Bind(window);
+    m_prevProc = reinterpret_cast<WNDPROC>(previous);
     return true;
 }
 
@@ -92,9 +97,20 @@ HWND CWnd::UnsubclassWindow()
     HWND window = m_hWnd;
     if (!window)
         return nullptr;
-    RemoveWindowSubclass(window, SubclassProc, kSubclassId);
+    RestorePreviousProc();
     Unbind();
     return window;
+}
+
+void CWnd::RestorePreviousProc()
+{
+    if (!m_prevProc)
+        return;
+    if (::GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&CWnd::BoundProc))
+        ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_prevProc));
+    else
+        t_orphans[m_hWnd] = m_prevProc;  // whoever replaced ours still calls it
+    m_prevProc = nullptr;
 }
 
 bool CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
@@ -164,7 +180,9 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return DefSubclassProc(m_hWnd, message, wParam, lParam);
+    if (m_prevProc)
+        return ::CallWindowProcW(m_prevProc, m_hWnd, message, wParam, lParam);
+    return ::DefWindowProcW(m_hWnd, message, wParam, lParam);
 }
 
 BOOL CWnd::PreTranslateMessage(MSG*)
@@ -246,15 +264,24 @@ bool CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT&)
     return false;
 }
 
-LRESULT CALLBACK CWnd::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                    DWORD_PTR data)
+LRESULT CALLBACK CWnd::BoundProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    CWnd* object = reinterpret_cast<CWnd*>(data);
+    CWnd* object = FromHandlePermanent(window);
+    if (!object) {
+        auto orphan = t_orphans.find(window);
+        WNDPROC previous = orphan == t_orphans.end() ? nullptr : orphan->second;
+        if (message == WM_NCDESTROY && orphan != t_orphans.end())
+            t_orphans.erase(orphan);
+        return previous ? ::CallWindowProcW(previous, window, message, wParam, lParam)
+                        : ::DefWindowProcW(window, message, wParam, lParam);
+    }
     if (message == WM_NCDESTROY) {
-        LRESULT result = DefSubclassProc(window, message, wParam, lParam);
-        RemoveWindowSubclass(window, SubclassProc, kSubclassId);
-        if (object->m_hWnd == window)
-            object->Unbind();
+        WNDPROC previous = object->m_prevProc;
+        object->RestorePreviousProc();
+        t_orphans.erase(window);
+        object->Unbind();
+        LRESULT result = previous ? ::CallWindowProcW(previous, window, message, wParam, lParam)
+                                  : ::DefWindowProcW(window, message, wParam, lParam);
         object->PostNcDestroy();
         return result;
     }
@@ -262,6 +289,6 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND window, UINT message, WPARAM wParam, LP
     try {
         return object->WindowProc(message, wParam, lParam);
     } catch (...) {
-        return DefSubclassProc(window, message, wParam, lParam);
+        return object->DefWindowProc(message, wParam, lParam);
     }
 }

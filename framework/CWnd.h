@@ -2,9 +2,10 @@
 #include <windows.h>
 #include "framework/CString.h"
 
-// Base of every window object. A CWnd is bound to a window by subclassing it;
+// Base of every window object. A CWnd is bound to a window by replacing the
+// window's procedure (the object is found through the thread's handle map);
 // from then on the window's messages reach WindowProc, and what the object
-// does not handle goes to DefWindowProc, the window's own procedure.
+// does not handle goes to DefWindowProc, the procedure it replaced.
 class CWnd {
 public:
     CWnd() = default;
@@ -94,8 +95,7 @@ protected:
     // Hands a child's notification to the child's object first.
     bool ReflectToChild(HWND child, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
-    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR data);
+    static LRESULT CALLBACK BoundProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 public:
     struct MapTraits;
@@ -103,5 +103,7 @@ public:
 private:
     void Bind(HWND window);
     void Unbind();
+    void RestorePreviousProc();
+    WNDPROC m_prevProc = nullptr;
     bool m_temporary = false;
 };

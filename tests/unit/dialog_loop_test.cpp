@@ -8,6 +8,7 @@
 #include "framework/CListCtrl.h"
 #include "resource.h"
 
+#include <memory>
 #include <vector>
 
 namespace {
@@ -296,6 +297,96 @@ TEST(DialogLoop, BoundControlGetsReflectedNotificationsBeforeTheParent)
     EXPECT_EQ(1, dialog.button.notifiesSeen);
     EXPECT_EQ(99, dialog.notifyResult);
     EXPECT_EQ(1, dialog.parentNotifies);  // the list's click only
+}
+
+// A dialog opened and ended from another dialog's initialisation: the inner
+// one is bound from its first message and returns the result EndDialog gave it;
+// the outer one goes on and ends normally.
+TEST(DialogLoop, DialogEndedOrOpenedDuringInitialisationReturnsItsResult)
+{
+    class EndsAtInit : public ProbeDialog {
+    protected:
+        BOOL OnInitDialog() override
+        {
+            ProbeDialog::OnInitDialog();
+            EndDialog(7);
+            return TRUE;
+        }
+    };
+    class OpensAtInit : public ProbeDialog {
+    public:
+        INT_PTR innerResult = 0;
+        bool innerSawCreate = false;
+    protected:
+        BOOL OnInitDialog() override
+        {
+            ProbeDialog::OnInitDialog();
+            EndsAtInit inner;
+            innerResult = inner.DoModal();
+            innerSawCreate = inner.sawCreate;
+            PostMessage(kFinish);
+            return TRUE;
+        }
+    };
+    OpensAtInit outer;
+    EXPECT_EQ(42, outer.DoModal());
+    EXPECT_TRUE(outer.sawCreate);
+    EXPECT_EQ(7, outer.innerResult);
+    EXPECT_TRUE(outer.innerSawCreate);
+
+    ProbeDialog next;
+    next.postsAtInit = {kFinish};
+    EXPECT_EQ(42, next.DoModal());
+    EXPECT_TRUE(next.sawCreate);
+}
+
+WNDPROC g_replaced = nullptr;
+int g_lengthQueries = 0;
+
+LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_GETTEXTLENGTH)
+        ++g_lengthQueries;
+    return CallWindowProcW(g_replaced, window, message, wParam, lParam);
+}
+
+// Binding replaces the window procedure and gives it back: the original when
+// ours is still installed, and otherwise the procedure installed after ours keeps
+// working through ours after the object let go.
+TEST(Binding, ObjectsLetGoOfTheWindowProcedureOnEveryPath)
+{
+    HWND window = CreateWindowExW(0, L"EDIT", L"abc", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(nullptr, window);
+    const LONG_PTR original = GetWindowLongPtrW(window, GWLP_WNDPROC);
+    {
+        CWnd first;
+        ASSERT_TRUE(first.SubclassWindow(window));
+        EXPECT_NE(original, GetWindowLongPtrW(window, GWLP_WNDPROC));
+        EXPECT_EQ(3, GetWindowTextLengthW(window));
+    }
+    EXPECT_EQ(original, GetWindowLongPtrW(window, GWLP_WNDPROC));
+
+    auto second = std::make_unique<CWnd>();
+    ASSERT_TRUE(second->SubclassWindow(window));
+    g_replaced = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(window, GWLP_WNDPROC,
+                                                             reinterpret_cast<LONG_PTR>(&CountingProc)));
+    second.reset();
+    // Ours is still in the chain below the counting procedure and passes everything on.
+    EXPECT_EQ(reinterpret_cast<LONG_PTR>(&CountingProc), GetWindowLongPtrW(window, GWLP_WNDPROC));
+    EXPECT_EQ(3, GetWindowTextLengthW(window));
+    EXPECT_EQ(1, g_lengthQueries);
+    EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(window));
+    DestroyWindow(window);
+
+    // A bound object sees its window's end and is released from it.
+    HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    CWnd bound;
+    ASSERT_TRUE(bound.SubclassWindow(edit));
+    DestroyWindow(edit);
+    EXPECT_EQ(nullptr, bound.m_hWnd);
+    EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(edit));
 }
 
 }  // namespace
