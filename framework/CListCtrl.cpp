@@ -85,6 +85,9 @@ BOOL CListCtrl::SetItemState(int item, UINT state, UINT mask)
 
 HIMAGELIST CListCtrl::SetImageList(CImageList* images, int which)
 {
+    // Without the style the control destroys the list with itself, and the
+    // CImageList would destroy it a second time.
+    ModifyStyle(0, LVS_SHAREIMAGELISTS);
     return reinterpret_cast<HIMAGELIST>(SendMessage(LVM_SETIMAGELIST, static_cast<WPARAM>(which),
                                                     reinterpret_cast<LPARAM>(images ? images->GetSafeHandle() : nullptr)));
 }

@@ -34,6 +34,8 @@ public:
     {
         return static_cast<DWORD>(SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(style)));
     }
+    // The control only uses the list: it is made to share its image lists
+    // (LVS_SHAREIMAGELISTS), so the CImageList stays the one owner and frees it.
     HIMAGELIST SetImageList(CImageList* images, int which);
     int InsertColumn(int column, const wchar_t* heading, int format, int width);
     BOOL SetColumnWidth(int column, int width)

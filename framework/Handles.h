@@ -156,6 +156,13 @@ public:
     ClipboardSession(const ClipboardSession&) = delete;
     ClipboardSession& operator=(const ClipboardSession&) = delete;
     bool IsOpen() const { return m_open; }
+    // Opens it again after a Close; true when it is open.
+    bool Open(HWND owner)
+    {
+        if (!m_open)
+            m_open = OpenClipboard(owner) != FALSE;
+        return m_open;
+    }
     void Close()
     {
         if (m_open)

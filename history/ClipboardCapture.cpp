@@ -93,20 +93,31 @@ void ClipboardCapture::CaptureClipboardText()
     const DWORD sequence = GetClipboardSequenceNumber();
     if (m_haveSequence && sequence != 0 && sequence == m_lastSequence)
         return;
-    m_capturing = true;
+    // Set again on every path, an exception included: capture must not stay off.
+    struct CapturingScope {
+        bool& flag;
+        explicit CapturingScope(bool& capturing) : flag(capturing) { flag = true; }
+        ~CapturingScope() { flag = false; }
+    } capturing(m_capturing);
 
     ClipboardSession clipboard(m_window);
-    if (clipboard.IsOpen() && !IsExcludedContent()) {
-        m_history.TrimHistory();
-        HANDLE data = GetClipboardData(CF_UNICODETEXT);
-        GlobalLockGuard lock(data);
-        if (lock.Data())
-            m_history.InsertTextEntry(static_cast<const wchar_t*>(lock.Data()), lock.Size() / sizeof(wchar_t));
+    if (clipboard.IsOpen()) {
+        // Read before the close: while the clipboard is open nobody can change it,
+        // so a copy made right after the close keeps its own notice.
+        m_lastSequence = GetClipboardSequenceNumber();
+        m_haveSequence = true;
+        if (!IsExcludedContent())
+            CaptureOpenClipboard();
     }
-    // Read before the close: while the clipboard is open nobody can change it, so
-    // a copy made right after the close keeps its own notice.
-    m_lastSequence = GetClipboardSequenceNumber();
-    m_haveSequence = true;
-    clipboard.Close();
-    m_capturing = false;
+}
+
+void ClipboardCapture::CaptureOpenClipboard()
+{
+    m_history.TrimForInsert();
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    GlobalLockGuard lock(data);
+    if (!lock.Data())
+        return;
+    std::wstring text = TextUpToNul(static_cast<const wchar_t*>(lock.Data()), lock.Size() / sizeof(wchar_t));
+    m_history.InsertText(std::move(text));
 }

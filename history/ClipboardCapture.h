@@ -1,5 +1,5 @@
 #pragma once
-#include "history/HistoryList.h"
+#include "history/HistoryModel.h"
 
 // Membership of the clipboard-viewer chain and the capture of each new
 // clipboard text as a history entry. The flags and the next viewer belong to
@@ -12,7 +12,7 @@ public:
         int& suppressCapture;
     };
 
-    ClipboardCapture(HistoryList& history, State state) : m_history(history), m_state(state) {}
+    ClipboardCapture(HistoryModel& history, State state) : m_history(history), m_state(state) {}
 
     void SetWindow(HWND window) { m_window = window; }
     void JoinChain();
@@ -29,7 +29,9 @@ public:
     static bool IsExcludedContent();
 
 private:
-    HistoryList& m_history;
+    void CaptureOpenClipboard();
+
+    HistoryModel& m_history;
     State m_state;
     HWND m_window = nullptr;
     bool m_capturing = false;

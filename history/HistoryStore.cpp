@@ -7,6 +7,7 @@
 #include "history/HistoryFormat.h"
 #include "history/SettingsFormat.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -86,47 +87,50 @@ BOOL HistoryStore::SaveOptions(const wchar_t* path)
 
 BOOL HistoryStore::SaveHistory(const wchar_t* path)
 {
-    const int count = m_options.m_nEntryCount;
+    const int count = std::min(m_options.m_nEntryCount, m_history.Count());
     return SafeFileWriter::Write(path, [this, count](CFile& file) {
         CArchive archive(&file, CArchive::store);
         for (int row = 0; row < count; ++row) {
-            LPARAM data = m_history.DataAt(row);
-            if (HistoryList::IsBitmapEntry(data)) {
+            const HistoryEntry& entry = m_history.At(row);
+            if (entry.IsPicture()) {
                 WriteBitmapRecord(archive);
                 // A picture that cannot be written keeps its record; the next load skips it.
-                SaveBitmapFile(reinterpret_cast<HBITMAP>(data), BitmapPath(row).Str());
+                SaveBitmapFile(entry.picture->Bitmap(), BitmapPath(row).Str());
             } else {
-                const wchar_t* text = data ? reinterpret_cast<const wchar_t*>(data) : L"";
-                WriteTextRecord(archive, std::u16string_view(reinterpret_cast<const char16_t*>(text)), archive.Codec());
+                const std::wstring empty;
+                const std::wstring& text = entry.text ? *entry.text : empty;
+                WriteTextRecord(archive, std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()),
+                                archive.Codec());
             }
         }
         archive.Close();
     });
 }
 
-void HistoryStore::InsertLoadedText(int row, const wchar_t* text, size_t length)
+void HistoryStore::AppendLoadedText(std::u16string& text)
 {
-    wchar_t* block = HistoryList::NewTextBlock(text, length);
-    if (!block)
-        return;
-    const int image = row < m_options.m_nTopCount ? HistoryList::kImageTextTop : HistoryList::kImageText;
-    if (m_history.InsertEntry(row, HistoryList::MakeLabel(block), image, reinterpret_cast<LPARAM>(block)) < 0)
-        HistoryList::FreeEntryData(reinterpret_cast<LPARAM>(block));
+    HistoryEntry entry;
+    entry.id = m_history.NewId();
+    entry.text = std::make_shared<const std::wstring>(reinterpret_cast<const wchar_t*>(text.data()), text.size());
+    // The record's copy goes at once: a full history must not be held twice.
+    std::u16string().swap(text);
+    m_history.Append(std::move(entry));
 }
 
-void HistoryStore::InsertLoadedBitmap(int row)
+void HistoryStore::AppendLoadedBitmap(int record)
 {
-    HBITMAP bitmap = CBitmapFile().LoadFromFile(BitmapPath(row));
+    UniqueBitmap bitmap(CBitmapFile().LoadFromFile(BitmapPath(record)));
     if (!bitmap)
         return;
     BITMAP bm = {};
-    GetObjectW(bitmap, sizeof(bm), &bm);
+    GetObjectW(bitmap.Get(), sizeof(bm), &bm);
     CString label;
     label.Format(L"Bitmap: %dx%d %dbits", static_cast<int>(bm.bmWidth), static_cast<int>(bm.bmHeight),
                  static_cast<int>(bm.bmBitsPixel));
-    const int image = row < m_options.m_nTopCount ? HistoryList::kImageBitmapTop : HistoryList::kImageBitmap;
-    if (m_history.InsertEntry(row, label, image, reinterpret_cast<LPARAM>(bitmap)) < 0)
-        DeleteObject(bitmap);
+    HistoryEntry entry;
+    entry.id = m_history.NewId();
+    entry.picture = std::make_shared<const EntryPicture>(std::move(bitmap), label.Str());
+    m_history.Append(std::move(entry));
 }
 
 BOOL HistoryStore::LoadHistory(const wchar_t* path)
@@ -134,22 +138,19 @@ BOOL HistoryStore::LoadHistory(const wchar_t* path)
     CFile file;
     if (!file.Open(path, CFile::modeRead))
         return FALSE;
-    // Drawing is held while the list fills: a shown list view repaints on every
-    // insertion, which made a full history take seconds to load.
-    HistoryList::RedrawHold hold(m_history);
+    m_history.SetTopCount(m_options.m_nTopCount);
     try {
         CArchive archive(&file, CArchive::load);
-        for (int row = 0; row < m_options.m_nEntryCount; ++row) {
-            HistoryRecord record = ReadHistoryRecord(archive, archive.Codec());
-            if (record.kind == kHistoryTextRecord)
-                InsertLoadedText(row, reinterpret_cast<const wchar_t*>(record.text.c_str()), record.text.size());
-            else if (record.kind == kHistoryBitmapRecord)
-                InsertLoadedBitmap(row);
+        for (int record = 0; record < m_options.m_nEntryCount; ++record) {
+            HistoryRecord read = ReadHistoryRecord(archive, archive.Codec());
+            if (read.kind == kHistoryTextRecord)
+                AppendLoadedText(read.text);
+            else if (read.kind == kHistoryBitmapRecord)
+                AppendLoadedBitmap(record);
         }
     } catch (...) {
         // A record that runs past the end, or memory running out, ends the load;
         // the entries read so far stay.
     }
-    m_history.ClampTopCount();
     return TRUE;
 }

@@ -16,62 +16,53 @@ void PasteBack::AppendText(std::wstring& joined, const wchar_t* text, const Clip
         joined += options.m_strAfter.Str();
 }
 
-void PasteBack::Finish()
-{
-    m_state.suppressCapture = 0;
-    m_state.pasteTarget = nullptr;
-}
-
-void PasteBack::Paste()
+void PasteBack::Paste(const std::vector<HistoryEntry>& entries)
 {
     HWND target = m_state.pasteTarget;
     if (!target)
         return;
-    if (!OpenClipboard(target)) {
-        Finish();
+    // Whatever happens below, the target is used up and capture is on again.
+    struct Finish {
+        State& state;
+        ~Finish()
+        {
+            state.suppressCapture = 0;
+            state.pasteTarget = nullptr;
+        }
+    } finish{m_state};
+    // Nothing chosen: the clipboard keeps what the user had copied.
+    if (entries.empty())
         return;
-    }
+    ClipboardSession clipboard(target);
+    if (!clipboard.IsOpen())
+        return;
     EmptyClipboard();
     m_state.suppressCapture = 1;
 
-    int row = m_list.GetNextItem(-1, LVNI_SELECTED);
-    if (row < 0) {
-        CloseClipboard();
-        Finish();
-        return;
-    }
-
     std::wstring joined;
-    bool clipboardOpen = true;
-    for (; row >= 0; row = m_list.GetNextItem(row, LVNI_SELECTED)) {
-        LPARAM data = m_list.GetItemData(row);
-        if (HistoryList::IsBitmapEntry(data)) {
-            CloseClipboard();
-            clipboardOpen = false;
-            PutBitmapOnClipboard(reinterpret_cast<HBITMAP>(data));
+    for (const HistoryEntry& entry : entries) {
+        if (entry.IsPicture()) {
+            clipboard.Close();
+            PutBitmapOnClipboard(entry.picture->Bitmap());
             m_restoreFocus(target);
             m_sendKeys();
-            if (!OpenClipboard(target))
+            if (!clipboard.Open(target))
                 break;
-            clipboardOpen = true;
         } else {
-            AppendText(joined, reinterpret_cast<const wchar_t*>(data), m_state.options);
+            AppendText(joined, entry.text ? entry.text->c_str() : nullptr, m_state.options);
         }
     }
 
     // Texts gathered before a failed reopening are still pasted: the clipboard
     // is opened once more for them.
-    if (!joined.empty() && !clipboardOpen)
-        clipboardOpen = OpenClipboard(target) != FALSE;
-    if (clipboardOpen) {
-        bool placed = !joined.empty() && PlaceText(joined);
-        CloseClipboard();
+    if (!joined.empty() && clipboard.Open(target)) {
+        const bool placed = PlaceText(joined);
+        clipboard.Close();
         if (placed) {
             m_restoreFocus(target);
             m_sendKeys();
         }
     }
-    Finish();
 }
 
 bool PasteBack::PlaceText(const std::wstring& text)
@@ -95,13 +86,15 @@ bool PasteBack::PlaceText(const std::wstring& text)
 bool PasteBack::PutBitmapOnClipboard(HBITMAP bitmap)
 {
     HWND target = m_state.pasteTarget;
-    if (!bitmap || !target || !OpenClipboard(target))
+    if (!bitmap || !target)
+        return false;
+    ClipboardSession clipboard(target);
+    if (!clipboard.IsOpen())
         return false;
     EmptyClipboard();
-    HBITMAP copy = CopyBitmap(bitmap);
-    if (copy && !SetClipboardData(CF_BITMAP, copy))
-        DeleteObject(copy);
-    CloseClipboard();
+    UniqueBitmap copy(CopyBitmap(bitmap));
+    if (copy && SetClipboardData(CF_BITMAP, copy.Get()))
+        copy.Release();  // the clipboard owns it now
     return true;
 }
 

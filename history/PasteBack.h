@@ -1,8 +1,10 @@
 #pragma once
 #include "history/ClipOptions.h"
-#include "history/HistoryList.h"
+#include "history/HistoryEntry.h"
 
 #include <functional>
+#include <string>
+#include <vector>
 
 // Puts the selected entries on the clipboard for the paste target and
 // synthesises Ctrl+V into it: the texts joined into one paste (each wrapped in
@@ -17,11 +19,12 @@ public:
     using FocusRestorer = std::function<void(HWND)>;
     using KeystrokeSender = std::function<void()>;
 
-    PasteBack(CListCtrl& list, State state, FocusRestorer restoreFocus)
-        : m_list(list), m_state(state), m_restoreFocus(std::move(restoreFocus)), m_sendKeys(SendPasteKeystroke) {}
+    PasteBack(State state, FocusRestorer restoreFocus)
+        : m_state(state), m_restoreFocus(std::move(restoreFocus)), m_sendKeys(SendPasteKeystroke) {}
 
-    // Everything of a paste after the popup has hidden.
-    void Paste();
+    // Everything of a paste of these entries (top first) after the popup has
+    // hidden. With no entries the user's clipboard is left as it is.
+    void Paste(const std::vector<HistoryEntry>& entries);
     // The text one paste of these entries gives (compound wrapping included).
     static void AppendText(std::wstring& joined, const wchar_t* text, const ClipOptions& options);
 
@@ -33,9 +36,7 @@ public:
 
 private:
     bool PlaceText(const std::wstring& text);
-    void Finish();
 
-    CListCtrl& m_list;
     State m_state;
     FocusRestorer m_restoreFocus;
     KeystrokeSender m_sendKeys;

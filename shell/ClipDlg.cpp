@@ -24,9 +24,9 @@ const UINT kIconIds[] = {IDI_ENTRY_TEXT, IDI_ENTRY_BITMAP, IDI_ENTRY_TEXT_TOP, I
 
 CClipDlg::CClipDlg()
     : CDialog(IDD_QUILLARY_DIALOG),
-      m_history(m_list, m_nTopCount),
+      m_listView(m_list, m_history),
       m_capture(m_history, {m_hNextViewer, m_bReady, m_bSuppressCapture}),
-      m_paste(m_list, {m_hPasteTarget, m_bSuppressCapture, *this}, [this](HWND window) { RestoreTargetFocus(window); }),
+      m_paste({m_hPasteTarget, m_bSuppressCapture, *this}, [this](HWND window) { RestoreTargetFocus(window); }),
       m_store(m_history, *this, m_strDataDir),
       m_commands(PopupCommandHandlers{[this] { ShowOptions(); }, [this] { ShowHelp(); }, [this] { ShowAbout(); },
                                       [this] { ExitProgram(); }, [this] { SetSelectedToTop(); },
@@ -93,8 +93,14 @@ BOOL CClipDlg::OnInitDialog()
     PlacePopup();
     RegisterHotkeys();
     const CString historyPath = m_strDataDir + g_strHistoryFileName;
-    if (GetFileAttributesW(historyPath) != INVALID_FILE_ATTRIBUTES)
-        LoadHistory(historyPath);
+    {
+        HistoryListView::RedrawHold hold(m_listView);
+        if (GetFileAttributesW(historyPath) != INVALID_FILE_ATTRIBUTES)
+            LoadHistory(historyPath);
+        // The stored top count is brought within the entries, a history file or not.
+        m_history.SetTopCount(m_nTopCount);
+        m_history.Loaded();
+    }
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     m_btnOptions.SetStateColor(CImageButton::ActiveFace, face, TRUE);
     m_btnOptions.SetStateColor(CImageButton::RestFace, face, TRUE);
@@ -158,7 +164,9 @@ LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             return 1;
         }
         UnregisterHotkeys();
-        break;
+        // The exit sequence is the one way the popup ends.
+        EndDialog(IDCANCEL);
+        return 0;
     case WM_ENDSESSION:
         ExitProgram();
         break;
@@ -223,10 +231,10 @@ void CClipDlg::HoldListWhileHidden(UINT message, UINT flags)
     // Nobody sees a hidden list, and each capture adds a row to it: drawing is
     // held once the popup has gone and resumes before it shows again.
     if (message == WM_WINDOWPOSCHANGED && (flags & SWP_HIDEWINDOW) && !m_bListHeld) {
-        m_history.HoldDrawing();
+        m_listView.HoldDrawing();
         m_bListHeld = 1;
     } else if (message == WM_WINDOWPOSCHANGING && (flags & SWP_SHOWWINDOW) && m_bListHeld) {
-        m_history.ResumeDrawing();
+        m_listView.ResumeDrawing();
         m_bListHeld = 0;
     }
 }
@@ -290,6 +298,11 @@ BOOL CClipDlg::PreTranslateMessage(MSG* msg)
             }
             if (msg->hwnd == m_hWnd)
                 return TRUE;
+            // Enter on "<>" presses it, as on any button.
+            if (msg->hwnd == m_btnOptions.m_hWnd) {
+                ShowOptions();
+                return TRUE;
+            }
         } else if (msg->wParam == VK_ESCAPE) {
             ShowWindow(SW_HIDE);
             RestoreTargetFocus(m_hPasteTarget);
@@ -303,6 +316,10 @@ bool CClipDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 {
     if (m_commands.Route(wParam, lParam))
         return true;
+    // Only the exit sequence ends the popup: the dialog manager's OK and Cancel
+    // (Enter on a button, Esc, Ctrl+Break) must not end it unsaved.
+    if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)
+        return true;
     return CDialog::OnCommand(wParam, lParam);
 }
 
@@ -314,9 +331,14 @@ bool CClipDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT& result)
         result = 0;
         return true;
     }
-    if (header && header->idFrom == IDC_LIST_HISTORY && header->code == LVN_DELETEALLITEMS) {
-        // Nothing here needs a notice per removed row; clearing 1000 rows sends none.
-        result = TRUE;
+    if (header && header->idFrom == IDC_LIST_HISTORY && header->code == LVN_GETDISPINFOW) {
+        m_listView.FillDisplayInfo(reinterpret_cast<NMLVDISPINFOW*>(lParam)->item);
+        result = 0;
+        return true;
+    }
+    if (header && header->idFrom == IDC_LIST_HISTORY && header->code == LVN_ODFINDITEMW) {
+        // Typing searches the whole text instead of jumping by first letter.
+        result = -1;
         return true;
     }
     if (header && header->idFrom == IDC_LIST_HISTORY && header->code == NM_RCLICK) {
@@ -387,7 +409,19 @@ void CClipDlg::UnpinForegroundTop()
 void CClipDlg::PasteSelectedEntries()
 {
     ShowWindow(SW_HIDE);
-    m_paste.Paste();
+    m_paste.Paste(m_listView.SelectedEntries());
+}
+
+void CClipDlg::DeleteSelectedEntries()
+{
+    HistoryListView::RedrawHold hold(m_listView);
+    m_history.Remove(m_listView.SelectedIds());
+}
+
+void CClipDlg::SetSelectedToTop()
+{
+    HistoryListView::RedrawHold hold(m_listView);
+    m_history.SetTop(m_listView.SelectedIds());
 }
 
 void CClipDlg::ExitProgram()
@@ -407,14 +441,15 @@ void CClipDlg::SaveAll()
     // The history and its pictures go first: the settings file counts their
     // records, so it only takes the new count once they are safely written.
     const int previousCount = m_nEntryCount;
-    m_nEntryCount = m_list.GetItemCount();
-    if (!SaveHistory(m_strDataDir + g_strHistoryFileName))
+    const int previousTop = m_nTopCount;
+    m_nEntryCount = m_history.Count();
+    m_nTopCount = m_history.TopCount();
+    if (!SaveHistory(m_strDataDir + g_strHistoryFileName)) {
         m_nEntryCount = previousCount;
+        m_nTopCount = previousTop;
+    }
     SaveOptions(m_strDataDir + g_strOptionsFileName);
     FreeAllEntryData();
-    // No item may keep freed data: a clipboard notice dispatched while the tray
-    // icon goes (a cross-process call) would otherwise trim a freed entry.
-    m_list.DeleteAllItems();
     RemoveTrayIcon();
 }
 
@@ -440,6 +475,7 @@ void CClipDlg::ShowOptions()
     if (dialog.DoModal() != IDOK)
         return;
     dialog.GetOptions(this);
+    m_nTopCount = m_history.TopCount();
     SaveOptions(m_strDataDir + g_strOptionsFileName);
     SetAutoRun();
 }

@@ -5,7 +5,8 @@
 #include "controls/ImageButton.h"
 #include "history/ClipOptions.h"
 #include "history/ClipboardCapture.h"
-#include "history/HistoryList.h"
+#include "history/HistoryListView.h"
+#include "history/HistoryModel.h"
 #include "history/HistoryStore.h"
 #include "history/PasteBack.h"
 #include "shell/CommandTable.h"
@@ -18,13 +19,14 @@ public:
     CClipDlg();
     ~CClipDlg() override;
 
-    // History list operations (commands and capture reach these).
-    void InsertTextEntry(const wchar_t* text, size_t length) { m_history.InsertTextEntry(text, length); }
-    void TrimHistory() { m_history.TrimHistory(); }
-    void DeleteSelectedEntries() { m_history.DeleteSelectedEntries(); }
-    void SetSelectedToTop() { m_history.SetSelectedToTop(); }
-    void ClearHistory() { m_history.ClearHistory(); }
-    void FreeAllEntryData() { m_history.FreeAllEntryData(); }
+    // History operations (commands and capture reach these); the model holds their rules.
+    void InsertTextEntry(const wchar_t* text, size_t length) { m_history.InsertText(TextUpToNul(text, length)); }
+    void TrimHistory() { m_history.TrimForInsert(); }
+    void DeleteSelectedEntries();
+    void SetSelectedToTop();
+    void ClearHistory() { m_history.Clear(); }
+    void FreeAllEntryData() { m_history.Release(); }
+    const HistoryModel& History() const { return m_history; }
 
     void SummonAtFocus();
     HWND GetFocusInForeground();
@@ -87,7 +89,8 @@ private:
     HICON m_hIcon = nullptr;
     HWND m_hNextViewer = nullptr;
     CString m_strDataDir;
-    HistoryList m_history;
+    HistoryModel m_history;
+    HistoryListView m_listView;
     ClipboardCapture m_capture;
     PasteBack m_paste;
     HistoryStore m_store;

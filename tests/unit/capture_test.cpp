@@ -1,9 +1,11 @@
 // Capture with the real clipboard and the real viewer chain.
 #include <gtest/gtest.h>
 
+#include "framework/CWnd.h"
 #include "history/ClipboardCapture.h"
 
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -71,16 +73,14 @@ protected:
 };
 
 // The popup's part in capture, without the popup: a window whose chain
-// messages go to a ClipboardCapture working on a real list view.
+// messages go to a ClipboardCapture working on a history.
 class CaptureHost : public CWnd {
 public:
-    CaptureHost() : history(list, topCount), capture(history, {nextViewer, ready, suppress}) {}
-    CListCtrl list;
-    int topCount = 0;
+    CaptureHost() : capture(history, {nextViewer, ready, suppress}) {}
     HWND nextViewer = nullptr;
     int ready = 0;
     int suppress = 0;
-    HistoryList history;
+    HistoryModel history;
     ClipboardCapture capture;
 protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
@@ -99,9 +99,6 @@ protected:
     {
         other = NewTopLevel(L"other program");
         ASSERT_TRUE(host.SubclassWindow(NewTopLevel(L"capture host")));
-        RECT rect = {0, 0, 100, 100};
-        ASSERT_TRUE(host.list.CreateEx(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, rect, &host, 1005));
-        host.list.InsertColumn(0, L"Txt", LVCFMT_LEFT, 100);
         host.capture.SetWindow(host.m_hWnd);
         const std::wstring startup = L"on the clipboard at start-up";
         SetClipboard(other, &startup);
@@ -112,13 +109,22 @@ protected:
     void TearDown() override
     {
         host.capture.LeaveChain();
-        host.history.ClearHistory();
-        host.list.DestroyWindow();
+        host.history.Clear();
         host.DestroyWindow();
         DestroyWindow(other);
         CWnd::DeleteTempMap();
     }
-    std::wstring TextAt(int row) { return reinterpret_cast<const wchar_t*>(host.history.DataAt(row)); }
+    std::wstring TextAt(int row) { return *host.history.At(row).text; }
+    void Fill(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            HistoryEntry entry;
+            entry.id = host.history.NewId();
+            entry.text = std::make_shared<const std::wstring>(std::to_wstring(i));
+            host.history.Append(std::move(entry));
+        }
+        host.history.Loaded();
+    }
 
     HWND other = nullptr;
     CaptureHost host;
@@ -174,11 +180,7 @@ TEST_F(CaptureTest, SuppressedAndOwnChangesAddNothing)
 
 TEST_F(CaptureTest, ContentMarkedAsNotToBeRecordedAddsAndTrimsNothing)
 {
-    for (int i = 0; i < HistoryList::kMaxEntries; ++i) {
-        std::wstring text = std::to_wstring(i);
-        host.history.InsertEntry(i, text.c_str(), HistoryList::kImageText,
-                                 reinterpret_cast<LPARAM>(HistoryList::NewTextBlock(text.c_str(), text.size())));
-    }
+    Fill(HistoryModel::kDefaultMaxEntries);
     const std::wstring secret = L"password";
     const UINT exclude = RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
     const UINT ignore = RegisterClipboardFormatW(L"Clipboard Viewer Ignore");
@@ -186,32 +188,48 @@ TEST_F(CaptureTest, ContentMarkedAsNotToBeRecordedAddsAndTrimsNothing)
     SetClipboard(other, &secret, {{exclude, 0}});
     SetClipboard(other, &secret, {{ignore, 0}});
     SetClipboard(other, &secret, {{canInclude, 0}});
-    EXPECT_EQ(HistoryList::kMaxEntries, host.history.Count());
+    EXPECT_EQ(HistoryModel::kDefaultMaxEntries, host.history.Count());
     EXPECT_EQ(L"999", TextAt(999));
 
     // Allowed into the history: captured, and the cap drops the last row.
     SetClipboard(other, &secret, {{canInclude, 1}});
-    EXPECT_EQ(HistoryList::kMaxEntries, host.history.Count());
+    EXPECT_EQ(HistoryModel::kDefaultMaxEntries, host.history.Count());
     EXPECT_EQ(secret, TextAt(0));
     EXPECT_EQ(L"998", TextAt(999));
 }
 
 TEST_F(CaptureTest, ClipboardWithoutTextTrimsButAddsNothing)
 {
-    for (int i = 0; i < HistoryList::kMaxEntries; ++i) {
-        std::wstring text = std::to_wstring(i);
-        host.history.InsertEntry(i, text.c_str(), HistoryList::kImageText,
-                                 reinterpret_cast<LPARAM>(HistoryList::NewTextBlock(text.c_str(), text.size())));
-    }
-    host.topCount = 2;
+    Fill(HistoryModel::kDefaultMaxEntries);
+    host.history.SetTopCount(2);
     const UINT other_format = RegisterClipboardFormatW(L"Quillary test format");
     SetClipboard(other, nullptr, {{other_format, 5}});
-    EXPECT_EQ(HistoryList::kMaxEntries - 1, host.history.Count());
+    EXPECT_EQ(HistoryModel::kDefaultMaxEntries - 1, host.history.Count());
 
     const std::wstring text = L"new text";
     SetClipboard(other, &text);
-    EXPECT_EQ(HistoryList::kMaxEntries, host.history.Count());
+    EXPECT_EQ(HistoryModel::kDefaultMaxEntries, host.history.Count());
     EXPECT_EQ(text, TextAt(2));  // directly below the top zone
+}
+
+TEST_F(CaptureTest, AFailureInsideCaptureLeavesTheClipboardClosedAndCaptureOn)
+{
+    bool failNext = true;
+    host.history.AddListener([&failNext](const HistoryChange&) {
+        if (failNext) {
+            failNext = false;
+            throw std::bad_alloc();
+        }
+    });
+    const std::wstring first = L"fails";
+    SetClipboard(other, &first);
+    // Another program can open the clipboard at once...
+    ASSERT_TRUE(OpenClipboard(other));
+    CloseClipboard();
+    // ...and the next copy is captured.
+    const std::wstring second = L"captured";
+    SetClipboard(other, &second);
+    EXPECT_EQ(second, TextAt(0));
 }
 
 TEST_F(CaptureTest, ChainChangesReachTheRightViewer)

@@ -1,4 +1,4 @@
-// The settings and history files through the store, on real files and a real list view.
+// The settings and history files through the store, on real files.
 #include <gtest/gtest.h>
 
 #include "framework/SafeFileWriter.h"
@@ -53,18 +53,10 @@ protected:
                  std::to_wstring(counter++) + L"\\";
         CreateDirectoryW(folder.c_str(), nullptr);
         dataDir = folder.c_str();
-        host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP, 0, 0, 200, 300, nullptr, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-        RECT rect = {0, 0, 200, 300};
-        ASSERT_TRUE(list.CreateEx(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, rect, CWnd::FromHandle(host), 1005));
-        list.InsertColumn(0, L"Txt", LVCFMT_LEFT, 300);
     }
     void TearDown() override
     {
-        history.ClearHistory();
-        list.DestroyWindow();
-        DestroyWindow(host);
-        CWnd::DeleteTempMap();
+        history.Clear();
         SafeFileWriter::SetFaultHookForTesting(nullptr);
         WIN32_FIND_DATAW found;
         HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
@@ -78,10 +70,12 @@ protected:
     }
 
     std::wstring Path(const wchar_t* name) const { return folder + name; }
-    void AddText(int row, const std::wstring& text, int image = HistoryList::kImageText)
+    void AddText(const std::wstring& text)
     {
-        history.InsertEntry(row, HistoryList::MakeLabel(text.c_str()), image,
-                            reinterpret_cast<LPARAM>(HistoryList::NewTextBlock(text.c_str(), text.size())));
+        HistoryEntry entry;
+        entry.id = history.NewId();
+        entry.text = std::make_shared<const std::wstring>(text);
+        history.Append(std::move(entry));
     }
     HBITMAP NewBitmap(int width, int height, COLORREF colour)
     {
@@ -98,34 +92,39 @@ protected:
         ReleaseDC(nullptr, screen);
         return bitmap;
     }
-    void AddBitmap(int row, HBITMAP bitmap)
+    void AddBitmap(HBITMAP bitmap)
     {
-        history.InsertEntry(row, L"Bitmap", HistoryList::kImageBitmap, reinterpret_cast<LPARAM>(bitmap));
+        HistoryEntry entry;
+        entry.id = history.NewId();
+        entry.picture = std::make_shared<const EntryPicture>(UniqueBitmap(bitmap), L"Bitmap");
+        history.Append(std::move(entry));
     }
     // Saves as the exit does: the history first, then the settings that count it.
     void SaveAll()
     {
         options.m_nEntryCount = history.Count();
+        options.m_nTopCount = history.TopCount();
         store.SaveHistory(Path(L"data.data").c_str());
         store.SaveOptions(Path(L"imgOption.data").c_str());
     }
     // Starts afresh from the files, as the next start does.
     void Reload()
     {
-        history.ClearHistory();
+        history.Release();
         options = ClipOptions();
         store.LoadOptions(Path(L"imgOption.data").c_str());
         store.LoadHistory(Path(L"data.data").c_str());
+        history.SetTopCount(options.m_nTopCount);
+        history.Loaded();
     }
-    std::wstring TextAt(int row) { return reinterpret_cast<const wchar_t*>(history.DataAt(row)); }
+    std::wstring TextAt(int row) { return *history.At(row).text; }
+    std::wstring LabelAt(int row) { return std::wstring(history.At(row).Label()); }
 
     static int counter;
     std::wstring folder;
     CString dataDir;
-    HWND host = nullptr;
-    CListCtrl list;
     ClipOptions options;
-    HistoryList history{list, options.m_nTopCount};
+    HistoryModel history;
     HistoryStore store{history, options, dataDir};
 };
 int StoreTest::counter = 0;
@@ -143,8 +142,8 @@ TEST_F(StoreTest, DefaultSettingsAndEmptyListGiveTheKnownFiles)
 
 TEST_F(StoreTest, TextAndBitmapGiveTheTwelveByteHistoryAndOneBitmapFile)
 {
-    AddText(0, L"abc");
-    AddBitmap(1, NewBitmap(10, 10, RGB(255, 0, 0)));
+    AddText(L"abc");
+    AddBitmap(NewBitmap(10, 10, RGB(255, 0, 0)));
     SaveAll();
     const Bytes expected = {1, 0, 0, 0, 3, 'a', 'b', 'c', 2, 0, 0, 0};
     EXPECT_EQ(expected, ReadAll(Path(L"data.data")));
@@ -156,24 +155,23 @@ TEST_F(StoreTest, TextAndBitmapGiveTheTwelveByteHistoryAndOneBitmapFile)
     Reload();
     ASSERT_EQ(2, history.Count());
     EXPECT_EQ(L"abc", TextAt(0));
-    ASSERT_TRUE(HistoryList::IsBitmapEntry(history.DataAt(1)));
+    ASSERT_TRUE(history.At(1).IsPicture());
     BITMAP bm;
-    GetObjectW(reinterpret_cast<HGDIOBJ>(history.DataAt(1)), sizeof(bm), &bm);
+    ASSERT_NE(0, GetObjectW(history.At(1).picture->Bitmap(), sizeof(bm), &bm));
     CString label;
     label.Format(L"Bitmap: 10x10 %dbits", static_cast<int>(bm.bmBitsPixel));
-    EXPECT_EQ(label, list.GetItemText(1, 0));
-    EXPECT_EQ(HistoryList::kImageBitmap, list.GetItemImage(1));
+    EXPECT_EQ(label.Str(), LabelAt(1));
 }
 
 TEST_F(StoreTest, RoundTripKeepsEntriesLabelsZoneAndSettings)
 {
     const std::wstring longText = std::wstring(599, L'x') + L"!";
     const std::wstring unicode = L"grüße € 日本 \xD83D\xDE00";
-    AddText(0, L"top one", HistoryList::kImageTextTop);
-    AddText(1, longText);
-    AddText(2, unicode);
-    AddText(3, L"plain ascii");
-    options.m_nTopCount = 1;
+    AddText(L"top one");
+    AddText(longText);
+    AddText(unicode);
+    AddText(L"plain ascii");
+    history.SetTopCount(1);
     options.m_strBefore = L"<<\r\n";
     options.m_strAfter = L">>";
     options.m_bCompoundPaste = 1;
@@ -193,12 +191,9 @@ TEST_F(StoreTest, RoundTripKeepsEntriesLabelsZoneAndSettings)
     ASSERT_EQ(4, history.Count());
     EXPECT_EQ(L"top one", TextAt(0));
     EXPECT_EQ(longText, TextAt(1));
-    EXPECT_EQ(std::wstring(500, L'x'), list.GetItemText(1, 0).Str());
+    EXPECT_EQ(std::wstring(500, L'x'), LabelAt(1));
     EXPECT_EQ(unicode, TextAt(2));
-    EXPECT_EQ(unicode, list.GetItemText(2, 0).Str());
-    EXPECT_EQ(HistoryList::kImageTextTop, list.GetItemImage(0));
-    EXPECT_EQ(HistoryList::kImageText, list.GetItemImage(1));
-    EXPECT_EQ(1, options.m_nTopCount);
+    EXPECT_EQ(1, history.TopCount());
     EXPECT_EQ(L"<<\r\n", options.m_strBefore.Str());
     EXPECT_EQ(L">>", options.m_strAfter.Str());
     EXPECT_EQ(1, options.m_bCompoundPaste);
@@ -210,7 +205,7 @@ TEST_F(StoreTest, RoundTripKeepsEntriesLabelsZoneAndSettings)
 TEST_F(StoreTest, HistoryEndingInsideTheFifthRecordLoadsFour)
 {
     for (int row = 0; row < 6; ++row)
-        AddText(row, L"entry " + std::to_wstring(row));
+        AddText(L"entry " + std::to_wstring(row));
     SaveAll();
     Bytes file = ReadAll(Path(L"data.data"));
     // Each record is 4 + 1 + 7 bytes; cut the fifth one short.
@@ -223,9 +218,9 @@ TEST_F(StoreTest, HistoryEndingInsideTheFifthRecordLoadsFour)
 
 TEST_F(StoreTest, MissingBitmapFileSkipsOnlyItsRecord)
 {
-    AddText(0, L"first");
-    AddBitmap(1, NewBitmap(4, 4, RGB(0, 0, 255)));
-    AddText(2, L"third");
+    AddText(L"first");
+    AddBitmap(NewBitmap(4, 4, RGB(0, 0, 255)));
+    AddText(L"third");
     SaveAll();
     ASSERT_TRUE(DeleteFileW(Path(L"1.dat").c_str()));
     Reload();
@@ -236,8 +231,8 @@ TEST_F(StoreTest, MissingBitmapFileSkipsOnlyItsRecord)
 
 TEST_F(StoreTest, StoredCountsOutsideTheirRangeAreMadeSafe)
 {
-    AddText(0, L"a");
-    AddText(1, L"b");
+    AddText(L"a");
+    AddText(L"b");
     SaveAll();
 
     Bytes settings = ReadAll(Path(L"imgOption.data"));
@@ -245,26 +240,25 @@ TEST_F(StoreTest, StoredCountsOutsideTheirRangeAreMadeSafe)
     WriteAll(Path(L"imgOption.data"), settings);
     Reload();
     EXPECT_EQ(2, history.Count());
-    EXPECT_EQ(2, options.m_nTopCount);
+    EXPECT_EQ(2, history.TopCount());
 
     settings[2] = 0xFF;  // entry count -1
     settings[3] = settings[4] = settings[5] = 0xFF;
     WriteAll(Path(L"imgOption.data"), settings);
     Reload();
     EXPECT_EQ(0, history.Count());
-    EXPECT_EQ(0, options.m_nTopCount);
+    EXPECT_EQ(0, history.TopCount());
 }
 
 TEST_F(StoreTest, TruncatedSettingsKeepTheValuesNotReached)
 {
     options.m_strBefore = L"before";
-    options.m_nTopCount = 3;
+    history.SetTopCount(3);
     options.m_rcWindow = RECT{100, 200, 300, 400};
     SaveAll();
     Bytes settings = ReadAll(Path(L"imgOption.data"));
     settings.resize(settings.size() - 16);  // no rectangle
     WriteAll(Path(L"imgOption.data"), settings);
-    history.ClearHistory();
     options = ClipOptions();
     EXPECT_TRUE(store.LoadOptions(Path(L"imgOption.data").c_str()));
     EXPECT_EQ(L"before", options.m_strBefore.Str());
@@ -275,16 +269,16 @@ TEST_F(StoreTest, TruncatedSettingsKeepTheValuesNotReached)
 
 TEST_F(StoreTest, FailedSaveLeavesTheOldFilesByteForByte)
 {
-    AddText(0, L"kept");
+    AddText(L"kept");
     options.m_strBefore = L"old";
     SaveAll();
     const Bytes oldHistory = ReadAll(Path(L"data.data"));
     const Bytes oldSettings = ReadAll(Path(L"imgOption.data"));
 
-    AddText(0, std::wstring(5000, L'n'));
+    AddText(std::wstring(5000, L'n'));
     options.m_strBefore = L"new";
     SafeFileWriter::SetFaultHookForTesting([](SafeFileWriter::Stage stage, ULONGLONG written) {
-        return stage == SafeFileWriter::Stage::Write && written > 100;
+        return stage == SafeFileWriter::Stage::Write && written > 0;
     });
     options.m_nEntryCount = history.Count();
     EXPECT_FALSE(store.SaveHistory(Path(L"data.data").c_str()));
@@ -325,8 +319,8 @@ TEST_F(StoreTest, RandomBytesInEitherFileNeverCrash)
         WriteAll(Path(L"data.data"), records);
         Reload();
         EXPECT_LE(history.Count(), 40);
-        EXPECT_GE(options.m_nTopCount, 0);
-        EXPECT_LE(options.m_nTopCount, history.Count());
+        EXPECT_GE(history.TopCount(), 0);
+        EXPECT_LE(history.TopCount(), history.Count());
     }
 }
 

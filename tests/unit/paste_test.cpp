@@ -2,9 +2,12 @@
 // what the target window finally holds, and that pasting never adds or moves entries.
 #include <gtest/gtest.h>
 
+#include "framework/CWnd.h"
 #include "history/ClipboardCapture.h"
 #include "history/PasteBack.h"
 
+#include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -44,22 +47,19 @@ struct Keystroke {
 class PasteHost : public CWnd {
 public:
     PasteHost()
-        : history(list, topCount),
-          capture(history, {nextViewer, ready, suppress}),
-          paste(list, {target, suppress, options}, [this](HWND window) { focusRestored.push_back(window); })
+        : capture(history, {nextViewer, ready, suppress}),
+          paste({target, suppress, options}, [this](HWND window) { focusRestored.push_back(window); })
     {
         paste.SetKeystrokeSender([this] {
             keystrokes.push_back({ClipboardText(), IsClipboardFormatAvailable(CF_BITMAP) != FALSE, suppress});
         });
     }
-    CListCtrl list;
-    int topCount = 0;
     HWND nextViewer = nullptr;
     int ready = 0;
     int suppress = 0;
     HWND target = nullptr;
     ClipOptions options;
-    HistoryList history;
+    HistoryModel history;
     ClipboardCapture capture;
     PasteBack paste;
     std::vector<Keystroke> keystrokes;
@@ -81,9 +81,6 @@ protected:
     {
         ASSERT_TRUE(host.SubclassWindow(CreateWindowExW(0, L"STATIC", L"paste host", WS_POPUP, 0, 0, 100, 100, nullptr,
                                                         nullptr, GetModuleHandleW(nullptr), nullptr)));
-        RECT rect = {0, 0, 100, 100};
-        ASSERT_TRUE(host.list.CreateEx(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, rect, &host, 1005));
-        host.list.InsertColumn(0, L"Txt", LVCFMT_LEFT, 100);
         host.capture.SetWindow(host.m_hWnd);
         host.capture.JoinChain();
         targetFrame = CreateWindowExW(0, L"STATIC", L"target", WS_POPUP | WS_VISIBLE, 300, 300, 300, 200, nullptr,
@@ -97,33 +94,45 @@ protected:
     void TearDown() override
     {
         host.capture.LeaveChain();
-        host.history.ClearHistory();
-        host.list.DestroyWindow();
+        host.history.Clear();
         host.DestroyWindow();
         DestroyWindow(targetFrame);
         CWnd::DeleteTempMap();
     }
     void Append(const std::wstring& text)
     {
-        host.history.InsertEntry(host.history.Count(), text.c_str(), HistoryList::kImageText,
-                                 reinterpret_cast<LPARAM>(HistoryList::NewTextBlock(text.c_str(), text.size())));
+        HistoryEntry entry;
+        entry.id = host.history.NewId();
+        entry.text = std::make_shared<const std::wstring>(text);
+        host.history.Append(std::move(entry));
     }
     void AppendBitmap()
     {
         HDC screen = GetDC(nullptr);
-        HBITMAP bitmap = CreateCompatibleBitmap(screen, 8, 8);
+        UniqueBitmap bitmap(CreateCompatibleBitmap(screen, 8, 8));
         ReleaseDC(nullptr, screen);
-        host.history.InsertEntry(host.history.Count(), L"Bitmap", HistoryList::kImageBitmap,
-                                 reinterpret_cast<LPARAM>(bitmap));
+        HistoryEntry entry;
+        entry.id = host.history.NewId();
+        entry.picture = std::make_shared<const EntryPicture>(std::move(bitmap), L"Bitmap");
+        host.history.Append(std::move(entry));
     }
-    void Select(int row) { host.list.SetItemState(row, LVIS_SELECTED, LVIS_SELECTED); }
-    std::vector<LPARAM> Snapshot()
+    void Select(int row) { selected.insert(row); }
+    // What the popup hands over: the selected entries, top first.
+    void PasteSelection()
     {
-        std::vector<LPARAM> rows;
+        std::vector<HistoryEntry> entries;
+        for (int row : selected)
+            entries.push_back(host.history.At(row));
+        host.paste.Paste(entries);
+    }
+    std::vector<EntryId> Snapshot()
+    {
+        std::vector<EntryId> rows;
         for (int row = 0; row < host.history.Count(); ++row)
-            rows.push_back(host.history.DataAt(row));
+            rows.push_back(host.history.At(row).id);
         return rows;
     }
+    std::set<int> selected;
 
     PasteHost host;
     HWND targetFrame = nullptr;
@@ -139,7 +148,7 @@ TEST_F(PasteTest, OneEntryPastesItsWholeTextAndUsesTheTargetUp)
     Select(1);
     auto before = Snapshot();
 
-    host.paste.Paste();
+    PasteSelection();
     Pump();
 
     ASSERT_EQ(1u, host.keystrokes.size());
@@ -152,7 +161,7 @@ TEST_F(PasteTest, OneEntryPastesItsWholeTextAndUsesTheTargetUp)
     EXPECT_EQ(before, Snapshot());  // nothing added, moved or changed
 
     // The target is used up: a second paste only returns.
-    host.paste.Paste();
+    PasteSelection();
     EXPECT_EQ(1u, host.keystrokes.size());
 }
 
@@ -169,28 +178,40 @@ TEST_F(PasteTest, SelectedTextsJoinInListOrderWithTheCompoundWrapping)
     host.options.m_bCompoundPaste = 1;
     host.options.m_strBefore = L"[";
     host.options.m_strAfter = L"]";
-    host.paste.Paste();
+    PasteSelection();
     ASSERT_EQ(1u, host.keystrokes.size());
     EXPECT_EQ(L"[a][b][c]", host.keystrokes[0].text);
 
     host.target = targetEdit;
     host.options.m_bCompoundPaste = 0;
-    host.paste.Paste();
+    PasteSelection();
     ASSERT_EQ(2u, host.keystrokes.size());
     EXPECT_EQ(L"abc", host.keystrokes[1].text);
     EXPECT_EQ(4, host.history.Count());
 }
 
-TEST_F(PasteTest, NothingSelectedOrNoTargetPastesNothing)
+TEST_F(PasteTest, NothingSelectedOrNoTargetPastesNothingAndKeepsTheClipboard)
 {
     Append(L"a");
-    host.paste.Paste();
+    const std::wstring users = L"the user's own copy";
+    ASSERT_TRUE(OpenClipboard(targetFrame));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (users.size() + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(block), users.c_str(), (users.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(block);
+    SetClipboardData(CF_UNICODETEXT, block);
+    CloseClipboard();
+    Pump();
+    host.history.Clear();
+    Append(L"a");
+
+    PasteSelection();
     EXPECT_TRUE(host.keystrokes.empty());
     EXPECT_EQ(nullptr, host.target);
-    EXPECT_EQ(L"", ClipboardText());  // emptied and left empty
+    EXPECT_EQ(users, ClipboardText());
 
     Select(0);
-    host.paste.Paste();  // no target any more
+    PasteSelection();  // no target any more
     EXPECT_TRUE(host.keystrokes.empty());
     EXPECT_TRUE(host.focusRestored.empty());
 }
@@ -203,7 +224,7 @@ TEST_F(PasteTest, BitmapsPasteOneAtATimeBeforeTheJoinedTexts)
     Select(0);
     Select(1);
     Select(2);
-    host.paste.Paste();
+    PasteSelection();
 
     ASSERT_EQ(2u, host.keystrokes.size());
     EXPECT_TRUE(host.keystrokes[0].bitmap);
@@ -212,7 +233,9 @@ TEST_F(PasteTest, BitmapsPasteOneAtATimeBeforeTheJoinedTexts)
     EXPECT_TRUE(host.keystrokes[1].bitmap);
     EXPECT_EQ(L"t1t2", host.keystrokes[1].text);
     EXPECT_EQ(3, host.history.Count());
-    EXPECT_TRUE(HistoryList::IsBitmapEntry(host.history.DataAt(1)));  // the entry kept its own bitmap
+    // The entry kept its own bitmap.
+    BITMAP bm = {};
+    EXPECT_NE(0, GetObjectW(host.history.At(1).picture->Bitmap(), sizeof(bm), &bm));
 }
 
 TEST_F(PasteTest, OnlyBitmapsSendNoFinalKeystroke)
@@ -221,7 +244,7 @@ TEST_F(PasteTest, OnlyBitmapsSendNoFinalKeystroke)
     AppendBitmap();
     Select(0);
     Select(1);
-    host.paste.Paste();
+    PasteSelection();
     ASSERT_EQ(2u, host.keystrokes.size());
     EXPECT_TRUE(host.keystrokes[0].bitmap);
     EXPECT_TRUE(host.keystrokes[1].bitmap);

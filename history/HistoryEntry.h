@@ -1,0 +1,43 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "framework/Handles.h"
+
+// Names an entry for as long as it lives, across saves and restarts: the
+// journal refers to entries by id, never by row.
+using EntryId = std::uint64_t;
+
+// A picture entry's device-dependent bitmap and the label the list shows for it.
+class EntryPicture {
+public:
+    EntryPicture(UniqueBitmap bitmap, std::wstring label) : m_bitmap(std::move(bitmap)), m_label(std::move(label)) {}
+    HBITMAP Bitmap() const { return m_bitmap.Get(); }
+    const std::wstring& Label() const { return m_label; }
+
+private:
+    UniqueBitmap m_bitmap;
+    std::wstring m_label;
+};
+
+// One history entry: a text (the whole of it) or a picture. The contents are
+// shared and never change, so a save running beside the popup can hold on to
+// them while the user deletes the entry.
+struct HistoryEntry {
+    static constexpr size_t kLabelLength = 500;
+
+    EntryId id = 0;
+    std::shared_ptr<const std::wstring> text;
+    std::shared_ptr<const EntryPicture> picture;
+
+    bool IsPicture() const { return picture != nullptr; }
+    // A text's first 500 characters (never ending inside a surrogate pair), or the picture's label.
+    std::wstring_view Label() const;
+};
+
+// A text up to its first NUL (never past `length`).
+std::wstring TextUpToNul(const wchar_t* text, size_t length);

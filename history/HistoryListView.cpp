@@ -1,0 +1,146 @@
+#include "history/HistoryListView.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <unordered_map>
+#include <unordered_set>
+
+HistoryListView::HistoryListView(CListCtrl& list, HistoryModel& model) : m_list(list), m_model(model), m_view(model)
+{
+    m_model.AddListener([this](const HistoryChange& change) { OnModelChanged(change); });
+}
+
+void HistoryListView::HoldDrawing()
+{
+    if (m_drawingHolds++ == 0 && m_list.m_hWnd)
+        m_list.SendMessage(WM_SETREDRAW, FALSE);
+}
+
+void HistoryListView::ResumeDrawing()
+{
+    if (m_drawingHolds == 0 || --m_drawingHolds > 0 || !m_list.m_hWnd)
+        return;
+    m_list.SendMessage(WM_SETREDRAW, TRUE);
+    m_list.Invalidate();
+}
+
+int HistoryListView::ImageOf(int visibleRow) const
+{
+    const int row = m_view.ModelRow(visibleRow);
+    const bool picture = m_model.At(row).IsPicture();
+    if (row < m_model.TopCount())
+        return picture ? kImageBitmapTop : kImageTextTop;
+    return picture ? kImageBitmap : kImageText;
+}
+
+void HistoryListView::FillDisplayInfo(LVITEMW& item) const
+{
+    if (item.iItem < 0 || item.iItem >= m_view.Count())
+        return;
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+        const std::wstring_view label = m_view.At(item.iItem).Label();
+        size_t length = std::min(label.size(), static_cast<size_t>(item.cchTextMax) - 1);
+        // A label cut by a short buffer does not end inside a surrogate pair.
+        if (length < label.size() && length > 0 && label[length - 1] >= 0xD800 && label[length - 1] <= 0xDBFF)
+            --length;
+        std::wmemcpy(item.pszText, label.data(), length);
+        item.pszText[length] = L'\0';
+    }
+    if (item.mask & LVIF_IMAGE)
+        item.iImage = ImageOf(item.iItem);
+}
+
+std::vector<EntryId> HistoryListView::SelectedIdsOf(const HistoryView& view, EntryId& focused) const
+{
+    std::vector<EntryId> ids;
+    focused = 0;
+    if (!m_list.m_hWnd)
+        return ids;
+    const int count = view.Count();
+    for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row >= 0 && row < count;
+         row = m_list.GetNextItem(row, LVNI_SELECTED))
+        ids.push_back(view.IdAt(row));
+    const int focus = m_list.GetNextItem(-1, LVNI_FOCUSED);
+    if (focus >= 0 && focus < count)
+        focused = view.IdAt(focus);
+    return ids;
+}
+
+std::vector<EntryId> HistoryListView::SelectedIds() const
+{
+    EntryId focused = 0;
+    return SelectedIdsOf(m_view, focused);
+}
+
+std::vector<HistoryEntry> HistoryListView::SelectedEntries() const
+{
+    std::vector<HistoryEntry> entries;
+    if (!m_list.m_hWnd)
+        return entries;
+    for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row >= 0 && row < m_view.Count();
+         row = m_list.GetNextItem(row, LVNI_SELECTED))
+        entries.push_back(m_view.At(row));
+    return entries;
+}
+
+void HistoryListView::Show(const std::vector<EntryId>& selected, EntryId focused)
+{
+    if (!m_list.m_hWnd)
+        return;
+    m_list.SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(m_view.Count()), LVSICF_NOSCROLL);
+    // The control keeps selection by row; the rows moved, so it is set again by entry.
+    m_list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (!selected.empty() || focused) {
+        std::unordered_map<EntryId, int> rows;
+        for (int row = 0; row < m_view.Count(); ++row)
+            rows.emplace(m_view.IdAt(row), row);
+        for (EntryId id : selected) {
+            auto found = rows.find(id);
+            if (found != rows.end())
+                m_list.SetItemState(found->second, LVIS_SELECTED, LVIS_SELECTED);
+        }
+        auto found = rows.find(focused);
+        if (focused && found != rows.end())
+            m_list.SetItemState(found->second, LVIS_FOCUSED, LVIS_FOCUSED);
+    }
+    if (!m_drawingHolds)
+        m_list.Invalidate();
+}
+
+void HistoryListView::OnModelChanged(const HistoryChange& change)
+{
+    EntryId focused = 0;
+    std::vector<EntryId> selected = SelectedIdsOf(m_view, focused);
+    m_view.OnChanged(change);
+    if (change.kind == HistoryChange::Kind::SetTop) {
+        // Entries moved into the top zone arrive unselected.
+        const std::unordered_set<EntryId> moved(change.ids.begin(), change.ids.end());
+        selected.erase(std::remove_if(selected.begin(), selected.end(),
+                                      [&moved](EntryId id) { return moved.count(id) > 0; }),
+                       selected.end());
+    }
+    Show(selected, focused);
+}
+
+void HistoryListView::SetQuery(std::wstring query)
+{
+    m_view.SetQuery(std::move(query));
+    Show({}, 0);
+    if (m_view.Count() > 0)
+        SelectOnly(0);
+}
+
+void HistoryListView::SelectOnly(int visibleRow)
+{
+    if (!m_list.m_hWnd || visibleRow < 0 || visibleRow >= m_view.Count())
+        return;
+    m_list.SetItemState(-1, 0, LVIS_SELECTED);
+    m_list.SetItemState(visibleRow, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    m_list.SendMessage(LVM_SETSELECTIONMARK, 0, visibleRow);
+    m_list.SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(visibleRow), FALSE);
+}
+
+void HistoryListView::Refresh()
+{
+    Show({}, 0);
+}

@@ -1,0 +1,60 @@
+#pragma once
+#include "framework/CListCtrl.h"
+#include "history/HistoryModel.h"
+#include "history/HistoryView.h"
+
+#include <string>
+#include <vector>
+
+// The popup's list view (owner data) as a view of the history filtered by the
+// search query: the control holds only a count and asks for each visible row's
+// label and icon. Selections are kept by entry across changes of the history.
+class HistoryListView {
+public:
+    // Icons of the popup's image list.
+    enum Image { kImageText = 0, kImageBitmap = 1, kImageTextTop = 2, kImageBitmapTop = 3 };
+
+    HistoryListView(CListCtrl& list, HistoryModel& model);
+
+    const HistoryView& View() const { return m_view; }
+    // Filters by a new query and selects the first match, so Enter pastes it.
+    void SetQuery(std::wstring query);
+    const std::wstring& Query() const { return m_view.Query(); }
+
+    // Answers LVN_GETDISPINFO: the label (as much as the buffer takes) and the icon.
+    void FillDisplayInfo(LVITEMW& item) const;
+    int ImageOf(int visibleRow) const;
+
+    // The selected entries, top first.
+    std::vector<EntryId> SelectedIds() const;
+    std::vector<HistoryEntry> SelectedEntries() const;
+    // Selects one visible row alone and gives it the focus.
+    void SelectOnly(int visibleRow);
+    // Brings the control up to date with the view (after the control was made).
+    void Refresh();
+
+    // Holds the control's drawing while rows change or the popup is hidden.
+    // Holds nest; the control repaints once when the last one ends.
+    void HoldDrawing();
+    void ResumeDrawing();
+    class RedrawHold {
+    public:
+        explicit RedrawHold(HistoryListView& view) : m_view(view) { m_view.HoldDrawing(); }
+        ~RedrawHold() { m_view.ResumeDrawing(); }
+        RedrawHold(const RedrawHold&) = delete;
+        RedrawHold& operator=(const RedrawHold&) = delete;
+
+    private:
+        HistoryListView& m_view;
+    };
+
+private:
+    void OnModelChanged(const HistoryChange& change);
+    std::vector<EntryId> SelectedIdsOf(const HistoryView& view, EntryId& focused) const;
+    void Show(const std::vector<EntryId>& selected, EntryId focused);
+
+    CListCtrl& m_list;
+    HistoryModel& m_model;
+    HistoryView m_view;
+    int m_drawingHolds = 0;
+};
