@@ -4,6 +4,7 @@ and BMP files, plus a few damaged ones. Run from anywhere; rewrites
 tests/fuzz/corpus/."""
 import pathlib
 import struct
+import zlib
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent / "tests" / "fuzz" / "corpus"
 
@@ -46,6 +47,40 @@ def bmp(bits, width, height, clr_used=0, compression=0, offset=None, pixel_bytes
     return head + info + body
 
 
+def frame(payload):
+    return struct.pack("<II", len(payload), zlib.crc32(payload)) + payload
+
+
+def journal_text(text):
+    units = text.encode("utf-16-le")
+    if all(ord(c) < 0x100 for c in text):
+        return b"\0" + struct.pack("<I", len(text)) + text.encode("latin-1")
+    return b"\1" + struct.pack("<I", len(units) // 2) + units
+
+
+def journal(records, ids=(7, 8)):
+    header = struct.pack("<QIiiI", 12, 0xDEADBEEF, len(ids), 1, len(ids)) + b"".join(struct.pack("<Q", i) for i in ids)
+    return b"QJNL" + struct.pack("<I", 1) + frame(header) + b"".join(frame(r) for r in records)
+
+
+def change(op, *parts):
+    return struct.pack("<BQ", op, 132000000000000000) + b"".join(parts)
+
+
+def ids(*values):
+    return struct.pack("<I", len(values)) + b"".join(struct.pack("<Q", v) for v in values)
+
+
+JOURNAL = journal([
+    change(1, struct.pack("<Q", 1), journal_text("plain\r\ntext")),
+    change(1, struct.pack("<Q", 2), journal_text("gr\u00fc\u00dfe \u65e5\u672c")),
+    change(2, struct.pack("<Q", 3), journal_text("Picture 1 x 1"), struct.pack("<I", 3) + b"BM\0"),
+    change(4, ids(3, 1)),
+    change(5, struct.pack("<Q", 2)),
+    change(3, ids(2)),
+    change(6),
+])
+
 SEEDS = {
     "settings_fuzz": {
         "defaults.data": settings(),
@@ -62,6 +97,14 @@ SEEDS = {
         "cut_fifth.data": (i32(1) + ansi("one") + i32(2) + i32(1) + ansi("three") + i32(1) + ansi("four")
                            + i32(1) + ansi("fifth"))[:-3],
         "huge_prefix.data": i32(1) + b"\xff\xfe\xff\xff\xff\xff\xff\xff\xff\xff" + b"ab",
+    },
+    "journal_fuzz": {
+        "every_change.journal": JOURNAL,
+        "torn_last.journal": JOURNAL[:-3],
+        "header_only.journal": journal([]),
+        "intent.intent": b"QINT" + struct.pack("<I", 1) + frame(
+            struct.pack("<I", 1) + journal_text("data.data.1.qtmp") + journal_text("data.data")
+            + struct.pack("<I", 1) + journal_text("data.journal")),
     },
     "bmp_header_fuzz": {
         "rgb24_10x10.bmp": bmp(24, 10, 10),

@@ -1,0 +1,88 @@
+#pragma once
+// The journal "data.journal": the changes made to the history since its last
+// full save, appended as they happen, so that a crash or a kill loses nothing.
+// Plain C++ over bytes, so that it builds and is tested and fuzzed natively.
+//
+// Layout: "QJNL", a 32-bit version, then frames. A frame is a 32-bit payload
+// length, the CRC-32 of the payload and the payload; all integers are
+// little-endian. The first frame describes the full save the changes apply
+// to; every later frame is one change. A torn or damaged frame ends the
+// journal: it and anything after it are dropped, everything before it stays.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "framework/ArchiveCore.h"
+
+namespace journal {
+
+constexpr std::uint32_t kVersion = 1;
+
+// The full save (data.data and the counts of imgOption.data) the changes apply to.
+struct Header {
+    std::uint64_t historySize = 0;  // bytes of data.data; 0 when there is none
+    std::uint32_t historyCrc = 0;   // CRC-32 of data.data
+    std::int32_t entryCount = 0;    // its records, as imgOption.data counts them
+    std::int32_t topCount = 0;
+    std::vector<std::uint64_t> recordIds;  // the entry id of each record, in file order
+};
+
+enum class Op : std::uint8_t {
+    InsertText = 1,     // ids[0], text: a new entry directly below the top zone
+    InsertPicture = 2,  // ids[0], text (the label), picture (a BMP file): the same for a picture
+    Remove = 3,         // ids
+    SetTop = 4,         // ids, in the order they joined the top zone
+    MoveBelowTop = 5,   // ids[0]
+    Clear = 6,
+};
+
+struct Record {
+    Op op = Op::Clear;
+    std::uint64_t time = 0;  // UTC, in 100 ns steps since 1601 (a FILETIME)
+    std::vector<std::uint64_t> ids;
+    std::u16string text;
+    std::vector<std::uint8_t> picture;
+};
+
+// The file's start: magic, version and the header frame.
+std::vector<std::uint8_t> EncodeStart(const Header& header);
+// One change as a frame.
+std::vector<std::uint8_t> EncodeRecord(const Record& record);
+// A text insert straight from the entry's text, without a copy into a Record.
+std::vector<std::uint8_t> EncodeTextInsert(std::uint64_t time, std::uint64_t id, std::u16string_view text);
+
+// A save in progress ("save.intent"): the temporary files to move over their
+// targets and the files to delete, written whole before the first move, so an
+// interrupted save is finished at the next start. Magic "QINT", then one frame.
+struct Intent {
+    std::vector<std::pair<std::u16string, std::u16string>> moves;  // temporary name, target name
+    std::vector<std::u16string> deletions;
+};
+
+std::vector<std::uint8_t> EncodeIntent(const Intent& intent);
+// False when the bytes are not a whole, undamaged intent.
+bool DecodeIntent(const std::vector<std::uint8_t>& bytes, Intent& intent);
+
+class Reader {
+public:
+    explicit Reader(ByteSource& source) : m_source(source) {}
+
+    // False when the data is not a journal or its header frame is damaged.
+    bool ReadStart(Header& header);
+
+    enum class Next { Record, End, Damaged };
+    Next ReadRecord(Record& record);
+
+    // Bytes up to the end of the last whole frame: where appending may go on.
+    std::uint64_t GoodLength() const { return m_good; }
+
+private:
+    Next ReadFrame(std::vector<std::uint8_t>& payload);
+
+    ByteSource& m_source;
+    std::uint64_t m_good = 0;
+};
+
+}  // namespace journal

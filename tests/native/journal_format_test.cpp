@@ -1,0 +1,172 @@
+// The journal and intent files: every change survives a write and a read, and
+// a torn or damaged frame ends the journal there and nowhere earlier.
+#include <gtest/gtest.h>
+
+#include "MemoryStreams.h"
+#include "history/Crc32.h"
+#include "history/JournalFormat.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+std::vector<journal::Record> SampleRecords()
+{
+    std::vector<journal::Record> records(6);
+    records[0].op = journal::Op::InsertText;
+    records[0].ids = {0x1122334455667788ull};
+    records[0].text = u"plain text\r\nwith a break";
+    records[1].op = journal::Op::InsertText;
+    records[1].ids = {2};
+    records[1].text = u"grüße € 日本 \xD83D\xDE00";
+    records[2].op = journal::Op::InsertPicture;
+    records[2].ids = {3};
+    records[2].text = u"Picture 2 x 1";
+    records[2].picture = {'B', 'M', 0, 1, 2, 255};
+    records[3].op = journal::Op::SetTop;
+    records[3].ids = {3, 1, 0x1122334455667788ull};
+    records[4].op = journal::Op::Remove;
+    records[4].ids = {2};
+    records[5].op = journal::Op::Clear;
+    for (std::size_t i = 0; i < records.size(); ++i)
+        records[i].time = 132000000000000000ull + i;
+    return records;
+}
+
+Bytes Journal(const std::vector<journal::Record>& records, std::vector<std::size_t>* frameStarts = nullptr)
+{
+    journal::Header header;
+    header.historySize = 12;
+    header.historyCrc = 0xDEADBEEF;
+    header.entryCount = 2;
+    header.topCount = 1;
+    header.recordIds = {7, 8};
+    Bytes bytes = journal::EncodeStart(header);
+    for (const journal::Record& record : records) {
+        if (frameStarts)
+            frameStarts->push_back(bytes.size());
+        const Bytes frame = journal::EncodeRecord(record);
+        bytes.insert(bytes.end(), frame.begin(), frame.end());
+    }
+    return bytes;
+}
+
+// Reads what the journal yields up to its first bad frame.
+std::vector<journal::Record> ReadAll(const Bytes& bytes, journal::Reader::Next& last, std::uint64_t& good)
+{
+    MemorySource source(bytes);
+    journal::Reader reader(source);
+    journal::Header header;
+    std::vector<journal::Record> records;
+    if (!reader.ReadStart(header)) {
+        last = journal::Reader::Next::Damaged;
+        good = 0;
+        return records;
+    }
+    journal::Record record;
+    while ((last = reader.ReadRecord(record)) == journal::Reader::Next::Record)
+        records.push_back(record);
+    good = reader.GoodLength();
+    return records;
+}
+
+bool Same(const journal::Record& a, const journal::Record& b)
+{
+    return a.op == b.op && a.time == b.time && a.ids == b.ids && a.text == b.text && a.picture == b.picture;
+}
+
+TEST(JournalFormat, EveryChangeAndTheHeaderSurviveAWriteAndARead)
+{
+    const auto records = SampleRecords();
+    const Bytes bytes = Journal(records);
+    MemorySource source(bytes);
+    journal::Reader reader(source);
+    journal::Header header;
+    ASSERT_TRUE(reader.ReadStart(header));
+    EXPECT_EQ(12u, header.historySize);
+    EXPECT_EQ(0xDEADBEEFu, header.historyCrc);
+    EXPECT_EQ(2, header.entryCount);
+    EXPECT_EQ(1, header.topCount);
+    EXPECT_EQ((std::vector<std::uint64_t>{7, 8}), header.recordIds);
+    for (const journal::Record& expected : records) {
+        journal::Record read;
+        ASSERT_EQ(journal::Reader::Next::Record, reader.ReadRecord(read));
+        EXPECT_TRUE(Same(expected, read)) << static_cast<int>(expected.op);
+    }
+    journal::Record none;
+    EXPECT_EQ(journal::Reader::Next::End, reader.ReadRecord(none));
+    EXPECT_EQ(bytes.size(), reader.GoodLength());
+
+    // The direct text encoding is the same frame as a text record's.
+    EXPECT_EQ(journal::EncodeRecord(records[1]),
+              journal::EncodeTextInsert(records[1].time, records[1].ids[0], records[1].text));
+    // ASCII texts take a byte a character.
+    EXPECT_LT(journal::EncodeTextInsert(0, 1, std::u16string(1000, u'a')).size(), 1100u);
+}
+
+TEST(JournalFormat, ATornLastRecordIsDroppedAloneWhereverTheCutFalls)
+{
+    const auto records = SampleRecords();
+    std::vector<std::size_t> starts;
+    const Bytes whole = Journal(records, &starts);
+    for (std::size_t cut = starts.back() + 1; cut < whole.size(); ++cut) {
+        const Bytes torn(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut));
+        journal::Reader::Next last;
+        std::uint64_t good = 0;
+        const auto read = ReadAll(torn, last, good);
+        ASSERT_EQ(records.size() - 1, read.size()) << cut;
+        EXPECT_EQ(journal::Reader::Next::Damaged, last);
+        EXPECT_EQ(starts.back(), good);
+    }
+}
+
+TEST(JournalFormat, ADamagedRecordEndsTheJournalThereAndADamagedHeaderRefusesIt)
+{
+    const auto records = SampleRecords();
+    std::vector<std::size_t> starts;
+    const Bytes whole = Journal(records, &starts);
+    Bytes damaged = whole;
+    damaged[starts[2] + 12] ^= 0x40;
+    journal::Reader::Next last;
+    std::uint64_t good = 0;
+    EXPECT_EQ(2u, ReadAll(damaged, last, good).size());
+    EXPECT_EQ(journal::Reader::Next::Damaged, last);
+    EXPECT_EQ(starts[2], good);
+
+    Bytes header = whole;
+    header[10] ^= 0x01;
+    EXPECT_TRUE(ReadAll(header, last, good).empty());
+    EXPECT_EQ(journal::Reader::Next::Damaged, last);
+    EXPECT_TRUE(ReadAll(Bytes(whole.begin(), whole.begin() + 5), last, good).empty());
+}
+
+TEST(JournalFormat, IntentSurvivesAWriteAndAnyDamageRefusesIt)
+{
+    journal::Intent intent;
+    intent.moves = {{u"data.data.1.qtmp", u"data.data"}, {u"3.dat.1.qtmp", u"3.dat"}};
+    intent.deletions = {u"data.journal"};
+    const Bytes bytes = journal::EncodeIntent(intent);
+    journal::Intent read;
+    ASSERT_TRUE(journal::DecodeIntent(bytes, read));
+    EXPECT_EQ(intent.moves, read.moves);
+    EXPECT_EQ(intent.deletions, read.deletions);
+    for (std::size_t cut = 0; cut < bytes.size(); ++cut)
+        EXPECT_FALSE(journal::DecodeIntent(Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(cut)), read));
+    for (std::size_t at = 0; at < bytes.size(); ++at) {
+        Bytes damaged = bytes;
+        damaged[at] ^= 0x10;
+        EXPECT_FALSE(journal::DecodeIntent(damaged, read)) << at;
+    }
+}
+
+TEST(Crc32, KnownValueAndPiecewiseUpdate)
+{
+    const char text[] = "123456789";
+    EXPECT_EQ(0xCBF43926u, Crc32::Of(text, 9));
+    Crc32 pieces;
+    pieces.Update(text, 4);
+    pieces.Update(text + 4, 5);
+    EXPECT_EQ(0xCBF43926u, pieces.Value());
+}
+
+}  // namespace
