@@ -2,6 +2,7 @@
 
 #include "shell/AppTitle.h"
 #include "shell/ClipDlg.h"
+#include "shell/SingleInstance.h"
 
 #include <cstdlib>
 
@@ -16,6 +17,12 @@ BOOL CClipApp::InitInstance()
     // instead; nothing of ours has been created or touched before this point.
     if (HWND running = FindWindowW(nullptr, kSingleInstanceTitle)) {
         CWnd::FromHandle(running)->ShowWindow(SW_SHOWNORMAL);
+        std::exit(0);
+    }
+    // A copy started at the same moment may not have its window yet: the mutex decides.
+    SingleInstance instance;
+    if (!instance.IsFirst()) {
+        SingleInstance::ShowRunningCopy();
         std::exit(0);
     }
 

@@ -1,5 +1,7 @@
 #include "framework/CFile.h"
 
+#include <algorithm>
+
 BOOL CFile::Open(const wchar_t* path, UINT flags)
 {
     Close();
@@ -10,13 +12,17 @@ BOOL CFile::Open(const wchar_t* path, UINT flags)
     default: break;
     }
     DWORD share = FILE_SHARE_READ;
-    switch (flags & 0x70) {
+    switch (flags & 0x70u) {
     case shareExclusive: share = 0; break;
     case shareDenyRead: share = FILE_SHARE_WRITE; break;
     case shareDenyNone: share = FILE_SHARE_READ | FILE_SHARE_WRITE; break;
     default: break;
     }
-    const DWORD disposition = (flags & modeCreate) ? CREATE_ALWAYS : OPEN_EXISTING;
+    if (flags & shareDelete)
+        share |= FILE_SHARE_DELETE;
+    DWORD disposition = OPEN_EXISTING;
+    if (flags & modeCreate)
+        disposition = (flags & modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;
     m_file.Reset(CreateFileW(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
     return IsOpen() ? TRUE : FALSE;
 }
@@ -78,4 +84,13 @@ ULONGLONG CFile::GetLength() const
     if (!GetFileSizeEx(m_file.Get(), &size))
         return 0;
     return static_cast<ULONGLONG>(size.QuadPart);
+}
+
+BOOL CFile::SetLength(ULONGLONG length)
+{
+    const ULONGLONG position = GetPosition();
+    if (Seek(static_cast<LONGLONG>(length), begin) != length || !SetEndOfFile(m_file.Get()))
+        return FALSE;
+    Seek(static_cast<LONGLONG>(std::min(position, length)), begin);
+    return TRUE;
 }

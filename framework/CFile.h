@@ -23,7 +23,11 @@ public:
         shareDenyWrite = 0x0020,
         shareDenyRead = 0x0030,
         shareDenyNone = 0x0040,
+        // Lets the file be renamed or deleted while it is open.
+        shareDelete = 0x0080,
         modeCreate = 0x1000,
+        // With modeCreate: an existing file is opened as it is, not emptied.
+        modeNoTruncate = 0x2000,
     };
     enum SeekPosition : UINT { begin = FILE_BEGIN, current = FILE_CURRENT, end = FILE_END };
 
@@ -47,6 +51,8 @@ public:
     ULONGLONG SeekToBegin() { return Seek(0, begin); }
     ULONGLONG GetPosition() const;
     ULONGLONG GetLength() const;
+    // Cuts or extends the file to `length` bytes; FALSE when the system refuses.
+    BOOL SetLength(ULONGLONG length);
 
 private:
     UniqueFileHandle m_file;

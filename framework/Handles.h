@@ -78,6 +78,7 @@ struct KernelHandleTraits {
     static void Close(HANDLE h) { CloseHandle(h); }
 };
 using UniqueFileHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
+using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 
 struct RegKeyTraits {
     static HKEY Invalid() { return nullptr; }

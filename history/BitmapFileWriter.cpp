@@ -48,41 +48,44 @@ BOOL SaveBitmapFile(HBITMAP bitmap, const std::wstring& path)
     return SaveBitmapFileForScreenDepth(bitmap, path, ScreenColorDepth());
 }
 
-BOOL SaveBitmapFileForScreenDepth(HBITMAP bitmap, const std::wstring& path, int screenDepth)
+bool EncodeBitmapFile(HBITMAP bitmap, int screenDepth, std::vector<BYTE>& file)
 {
     BITMAP bm = {};
     if (!bitmap || GetObjectW(bitmap, sizeof bm, &bm) != sizeof bm)
-        return FALSE;
+        return false;
     BmpLayout layout;
     if (!ComputeBmpLayout(bm.bmWidth, bm.bmHeight, BmpBitsForScreenDepth(screenDepth), layout))
-        return FALSE;
+        return false;
     const auto headers = BuildBmpHeaders(bm.bmWidth, bm.bmHeight, layout);
     const BYTE* infoHeader = headers.data() + kBmpFileHeaderBytes;
-
     try {
-        // Info header, colour table and pixel rows, as GetDIBits fills them.
-        std::vector<BYTE> block(kBmpInfoHeaderBytes + layout.tableBytes + layout.pixelBytes, 0);
-        std::memcpy(block.data(), infoHeader, kBmpInfoHeaderBytes);
+        // The file header, then the info header, colour table and pixel rows as GetDIBits fills them.
+        file.assign(layout.fileSize, 0);
+        std::memcpy(file.data(), headers.data(), headers.size());
+        BYTE* block = file.data() + kBmpFileHeaderBytes;
         int lines = 0;
         {
             WindowDC screen(nullptr);
             if (!screen)
-                return FALSE;
+                return false;
             DefaultPaletteSelection palette(screen.Get());
             lines = GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(bm.bmHeight),
-                              block.data() + kBmpInfoHeaderBytes + layout.tableBytes,
-                              reinterpret_cast<BITMAPINFO*>(block.data()), DIB_RGB_COLORS);
+                              block + kBmpInfoHeaderBytes + layout.tableBytes, reinterpret_cast<BITMAPINFO*>(block),
+                              DIB_RGB_COLORS);
         }
-        if (lines != bm.bmHeight)
-            return FALSE;
         // GetDIBits may fill in the image size and colour counts; the file keeps them 0.
-        std::memcpy(block.data(), infoHeader, kBmpInfoHeaderBytes);
-
-        return SafeFileWriter::Write(path, [&](CFile& file) {
-            file.Write(headers.data(), static_cast<UINT>(kBmpFileHeaderBytes));
-            file.Write(block.data(), static_cast<UINT>(block.size()));
-        });
+        std::memcpy(block, infoHeader, kBmpInfoHeaderBytes);
+        return lines == bm.bmHeight;
     } catch (const std::bad_alloc&) {
-        return FALSE;
+        file.clear();
+        return false;
     }
+}
+
+BOOL SaveBitmapFileForScreenDepth(HBITMAP bitmap, const std::wstring& path, int screenDepth)
+{
+    std::vector<BYTE> file;
+    if (!EncodeBitmapFile(bitmap, screenDepth, file))
+        return FALSE;
+    return SafeFileWriter::Write(path, [&file](CFile& out) { out.Write(file.data(), static_cast<UINT>(file.size())); });
 }

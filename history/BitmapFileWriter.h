@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // The planes x bits per pixel of the display, which decides the depth of the
 // bitmap files written.
@@ -15,3 +16,6 @@ BOOL SaveBitmapFile(HBITMAP bitmap, const std::wstring& path);
 
 // The same for a screen of the given depth (planes x bits per pixel).
 BOOL SaveBitmapFileForScreenDepth(HBITMAP bitmap, const std::wstring& path, int screenDepth);
+
+// The bytes of that file; false (and `file` undefined) when the pixels cannot be read.
+bool EncodeBitmapFile(HBITMAP bitmap, int screenDepth, std::vector<BYTE>& file);

@@ -165,3 +165,27 @@ HBITMAP CBitmapFile::LoadFromFile(const wchar_t* path)
         return nullptr;
     return CreateDIBitmap(screen.Get(), &bitmapInfo->bmiHeader, CBM_INIT, pixels.get(), bitmapInfo, DIB_RGB_COLORS);
 }
+
+HBITMAP CBitmapFile::LoadFromMemory(const BYTE* bytes, size_t size)
+{
+    if (!bytes || size < kBmpHeadersBytes ||
+        !CheckBmpHeaderBytes(size, bytes, kBmpFileHeaderBytes, bytes + kBmpFileHeaderBytes, kBmpInfoHeaderBytes))
+        return nullptr;
+    const BmpFileHeader fileHeader = ParseBmpFileHeader(bytes);
+    const size_t infoBytes = BmpInfoBlockBytes(fileHeader.pixelOffset);
+    if (fileHeader.pixelOffset >= size || kBmpFileHeaderBytes + infoBytes > size)
+        return nullptr;
+    Block info(DuplicateBlock(nullptr, std::max(infoBytes, kBmpInfoBlockMinimum)));
+    if (!info)
+        return nullptr;
+    std::memcpy(info.get(), bytes + kBmpFileHeaderBytes, infoBytes);
+    const auto* bitmapInfo = static_cast<const BITMAPINFO*>(info.get());
+    const BmpInfoHeader header = ToPortable(bitmapInfo->bmiHeader);
+    if (IsRleCompressed(header) || !BmpPixelBlockLongEnough(header, size - fileHeader.pixelOffset))
+        return nullptr;
+    WindowDC screen(GetDesktopWindow());
+    if (!screen)
+        return nullptr;
+    return CreateDIBitmap(screen.Get(), &bitmapInfo->bmiHeader, CBM_INIT, bytes + fileHeader.pixelOffset, bitmapInfo,
+                          DIB_RGB_COLORS);
+}

@@ -16,6 +16,8 @@ public:
     // DeleteObject), or NULL. The object itself keeps nothing. Every path closes
     // the file and frees what it allocated.
     HBITMAP LoadFromFile(const wchar_t* path);
+    // The same checks and conversion for the bytes of a BMP file held in memory.
+    static HBITMAP LoadFromMemory(const BYTE* bytes, size_t size);
 
     // Each of these restores the file position it found.
     static BOOL CheckBmpHeaders(CFile& file);

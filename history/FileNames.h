@@ -4,3 +4,7 @@
 inline constexpr const wchar_t* g_strDataFolderName = L"data";
 inline constexpr const wchar_t* g_strHistoryFileName = L"data.data";
 inline constexpr const wchar_t* g_strOptionsFileName = L"imgOption.data";
+// The changes since the last full save, and the intent of a save in progress;
+// neither is left behind by a clean exit.
+inline constexpr const wchar_t* g_strJournalFileName = L"data.journal";
+inline constexpr const wchar_t* g_strIntentFileName = L"save.intent";

@@ -46,6 +46,8 @@ int HistoryModel::RowOf(EntryId id) const
 
 void HistoryModel::Announce(HistoryChange change)
 {
+    if (m_loading)
+        return;
     for (const Listener& listener : m_listeners)
         listener(change);
 }
@@ -75,6 +77,7 @@ bool HistoryModel::Insert(HistoryEntry entry)
     if (entry.id == 0 || RowOf(entry.id) >= 0)
         return false;
     const EntryId id = entry.id;
+    m_topCount = std::clamp(m_topCount, 0, Count());
     auto at = m_entries.insert(m_entries.begin() + m_topCount, std::move(entry));
     Announce({HistoryChange::Kind::Insert, {id}, &*at});
     return true;
@@ -170,6 +173,7 @@ void HistoryModel::Clear()
 
 void HistoryModel::Loaded()
 {
+    m_loading = false;
     m_topCount = std::clamp(m_topCount, 0, Count());
     Announce({HistoryChange::Kind::Reset, {}});
 }

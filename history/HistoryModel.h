@@ -63,8 +63,10 @@ public:
     void MoveBelowTop(EntryId id);
     void Clear();
 
-    // Loading: entries go in at the end, then the stored top count is brought
-    // within 0..entries. Nothing is announced until Loaded.
+    // Loading: from BeginLoad to Loaded nothing is announced; entries go in at
+    // the end (or through the operations, replaying a journal), then the stored
+    // top count is brought within 0..entries.
+    void BeginLoad() { m_loading = true; }
     void Append(HistoryEntry entry) { m_entries.push_back(std::move(entry)); }
     void SetTopCount(int topCount) { m_topCount = topCount; }
     void Loaded();
@@ -83,4 +85,5 @@ private:
     IdSource m_ids;
     EntryId m_nextId = 0;
     std::vector<Listener> m_listeners;
+    bool m_loading = false;
 };

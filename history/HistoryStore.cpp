@@ -1,20 +1,17 @@
 #include "history/HistoryStore.h"
 
 #include "framework/CArchive.h"
-#include "framework/SafeFileWriter.h"
-#include "history/BitmapFileWriter.h"
 #include "history/CBitmapFile.h"
+#include "history/Crc32.h"
 #include "history/HistoryFormat.h"
 #include "history/OptionsRecord.h"
 
 #include <algorithm>
 #include <cstring>
 
-CString HistoryStore::BitmapPath(int row) const
+std::wstring HistoryStore::BitmapPath(const std::wstring& folder, int record)
 {
-    CString path;
-    path.Format(L"%ls%d.dat", m_dataDir.GetString(), row);
-    return path;
+    return folder + std::to_wstring(record) + L".dat";
 }
 
 BOOL HistoryStore::LoadOptions(const wchar_t* path)
@@ -33,51 +30,19 @@ BOOL HistoryStore::LoadOptions(const wchar_t* path)
     return TRUE;
 }
 
-BOOL HistoryStore::SaveOptions(const wchar_t* path)
-{
-    const SettingsRecord record = ToRecord(m_options);
-    return SafeFileWriter::Write(path, [&record](CFile& file) {
-        CArchive archive(&file, CArchive::store);
-        WriteSettings(archive, record, archive.Codec());
-        archive.Close();
-    });
-}
-
-BOOL HistoryStore::SaveHistory(const wchar_t* path)
-{
-    const int count = std::min(m_options.m_nEntryCount, m_history.Count());
-    return SafeFileWriter::Write(path, [this, count](CFile& file) {
-        CArchive archive(&file, CArchive::store);
-        for (int row = 0; row < count; ++row) {
-            const HistoryEntry& entry = m_history.At(row);
-            if (entry.IsPicture()) {
-                WriteBitmapRecord(archive);
-                // A picture that cannot be written keeps its record; the next load skips it.
-                SaveBitmapFile(entry.picture->Bitmap(), BitmapPath(row).Str());
-            } else {
-                const std::wstring empty;
-                const std::wstring& text = entry.text ? *entry.text : empty;
-                WriteTextRecord(archive, std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()),
-                                archive.Codec());
-            }
-        }
-        archive.Close();
-    });
-}
-
-void HistoryStore::AppendLoadedText(std::u16string& text)
+void HistoryStore::AppendLoadedText(EntryId id, std::u16string& text)
 {
     HistoryEntry entry;
-    entry.id = m_history.NewId();
+    entry.id = id;
     entry.text = std::make_shared<const std::wstring>(reinterpret_cast<const wchar_t*>(text.data()), text.size());
     // The record's copy goes at once: a full history must not be held twice.
     std::u16string().swap(text);
     m_history.Append(std::move(entry));
 }
 
-void HistoryStore::AppendLoadedBitmap(int record)
+void HistoryStore::AppendLoadedBitmap(EntryId id, const std::wstring& path)
 {
-    UniqueBitmap bitmap(CBitmapFile().LoadFromFile(BitmapPath(record)));
+    UniqueBitmap bitmap(CBitmapFile().LoadFromFile(path.c_str()));
     if (!bitmap)
         return;
     BITMAP bm = {};
@@ -86,29 +51,71 @@ void HistoryStore::AppendLoadedBitmap(int record)
     label.Format(L"Bitmap: %dx%d %dbits", static_cast<int>(bm.bmWidth), static_cast<int>(bm.bmHeight),
                  static_cast<int>(bm.bmBitsPixel));
     HistoryEntry entry;
-    entry.id = m_history.NewId();
+    entry.id = id;
     entry.picture = std::make_shared<const EntryPicture>(std::move(bitmap), label.Str());
     m_history.Append(std::move(entry));
 }
 
-BOOL HistoryStore::LoadHistory(const wchar_t* path)
+namespace {
+
+// The history file as it is read, summed up whole: a journal names the file it applies to by these.
+class SummingFile : public CFile {
+public:
+    UINT Read(void* buffer, UINT count) override
+    {
+        const UINT got = CFile::Read(buffer, count);
+        m_crc.Update(buffer, got);
+        m_size += got;
+        return got;
+    }
+    void ReadToEnd()
+    {
+        std::vector<BYTE> rest(1 << 16);
+        while (Read(rest.data(), static_cast<UINT>(rest.size())) == rest.size()) {
+        }
+    }
+    std::uint64_t Size() const { return m_size; }
+    std::uint32_t Crc() const { return m_crc.Value(); }
+
+private:
+    Crc32 m_crc;
+    std::uint64_t m_size = 0;
+};
+
+}  // namespace
+
+BOOL HistoryStore::LoadHistory(const wchar_t* path, const std::vector<EntryId>* recordIds)
 {
-    CFile file;
+    m_recordIds.clear();
+    m_loadedEntries = 0;
+    m_fileSize = 0;
+    m_fileCrc = Crc32::Of(nullptr, 0);
+    SummingFile file;
     if (!file.Open(path, CFile::modeRead))
         return FALSE;
-    m_history.SetTopCount(m_options.m_nTopCount);
+    const std::wstring whole(path);
+    const std::wstring folder = whole.substr(0, whole.find_last_of(L'\\') + 1);
+    const int countBefore = m_history.Count();
     try {
         CArchive archive(&file, CArchive::load);
         for (int record = 0; record < m_options.m_nEntryCount; ++record) {
             HistoryRecord read = ReadHistoryRecord(archive, archive.Codec());
+            const bool known = recordIds && static_cast<size_t>(record) < recordIds->size();
+            const EntryId id = known ? (*recordIds)[static_cast<size_t>(record)] : m_history.NewId();
+            m_recordIds.push_back(id);
             if (read.kind == kHistoryTextRecord)
-                AppendLoadedText(read.text);
+                AppendLoadedText(id, read.text);
             else if (read.kind == kHistoryBitmapRecord)
-                AppendLoadedBitmap(record);
+                AppendLoadedBitmap(id, m_picturePath ? m_picturePath(record) : BitmapPath(folder, record));
         }
     } catch (...) {
         // A record that runs past the end, or memory running out, ends the load;
         // the entries read so far stay.
     }
+    m_loadedEntries = m_history.Count() - countBefore;
+    // The archive read the file from its start, in order: what it left is summed on.
+    file.ReadToEnd();
+    m_fileSize = file.Size();
+    m_fileCrc = file.Crc();
     return TRUE;
 }

@@ -2,28 +2,48 @@
 #include "history/ClipOptions.h"
 #include "history/HistoryModel.h"
 
-// The settings file and the history file (with one BMP file per bitmap entry)
-// in the data folder. Every file is written beside the old one first and only
-// then moved over it, so a failed save leaves the previous files whole.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Reads the settings file and the history file (with one BMP file per
+// picture entry) of a data folder. Loading is defensive: a damaged file gives
+// what can be read of it and never takes the rest of the start-up with it.
 class HistoryStore {
 public:
-    HistoryStore(HistoryModel& history, ClipOptions& options, const CString& dataDir)
-        : m_history(history), m_options(options), m_dataDir(dataDir) {}
+    HistoryStore(HistoryModel& history, ClipOptions& options) : m_history(history), m_options(options) {}
+
+    // Where a picture file of the history file being read is found; by default
+    // beside the history file.
+    using PicturePath = std::function<std::wstring(int record)>;
+    void SetPicturePath(PicturePath picturePath) { m_picturePath = std::move(picturePath); }
 
     BOOL LoadOptions(const wchar_t* path);
-    BOOL SaveOptions(const wchar_t* path);
     // Appends the entries of the history file to the model; the caller announces
-    // the load (HistoryModel::Loaded) once everything is in.
-    BOOL LoadHistory(const wchar_t* path);
-    BOOL SaveHistory(const wchar_t* path);
-    // The bitmap file of the entry at `row`.
-    CString BitmapPath(int row) const;
+    // the load (HistoryModel::Loaded) once everything is in. With `recordIds`,
+    // the entry of record i gets recordIds[i] (the ids a journal knows them by).
+    BOOL LoadHistory(const wchar_t* path, const std::vector<EntryId>* recordIds = nullptr);
+
+    // The last load: the id given to each record read (entry or not), and the entries it yielded.
+    const std::vector<EntryId>& RecordIds() const { return m_recordIds; }
+    int LoadedEntries() const { return m_loadedEntries; }
+    // Size and CRC-32 of the whole history file read (none: an empty one).
+    std::uint64_t FileSize() const { return m_fileSize; }
+    std::uint32_t FileCrc() const { return m_fileCrc; }
+
+    // The picture file of record `record` in `folder` ("%s%d.dat").
+    static std::wstring BitmapPath(const std::wstring& folder, int record);
 
 private:
-    void AppendLoadedText(std::u16string& text);
-    void AppendLoadedBitmap(int record);
+    void AppendLoadedText(EntryId id, std::u16string& text);
+    void AppendLoadedBitmap(EntryId id, const std::wstring& path);
 
     HistoryModel& m_history;
     ClipOptions& m_options;
-    const CString& m_dataDir;
+    PicturePath m_picturePath;
+    std::vector<EntryId> m_recordIds;
+    int m_loadedEntries = 0;
+    std::uint64_t m_fileSize = 0;
+    std::uint32_t m_fileCrc = 0;
 };

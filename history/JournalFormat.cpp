@@ -24,7 +24,11 @@ std::uint32_t LittleEndian32(const std::uint8_t* at)
 
 class Writer {
 public:
-    Writer() : m_bytes(kFrameHead) {}
+    Writer()
+    {
+        m_bytes.reserve(64);
+        m_bytes.resize(kFrameHead);
+    }
     void U8(std::uint8_t value) { m_bytes.push_back(value); }
     void U32(std::uint32_t value)
     {
@@ -224,7 +228,6 @@ std::vector<std::uint8_t> EncodeStart(const Header& header)
     out.U64(header.historySize);
     out.U32(header.historyCrc);
     out.U32(static_cast<std::uint32_t>(header.entryCount));
-    out.U32(static_cast<std::uint32_t>(header.topCount));
     out.Ids(header.recordIds);
     return WithStart(kMagic, out.Frame());
 }
@@ -322,7 +325,6 @@ bool Reader::ReadStart(Header& header)
     header.historySize = in.U64();
     header.historyCrc = in.U32();
     header.entryCount = static_cast<std::int32_t>(in.U32());
-    header.topCount = static_cast<std::int32_t>(in.U32());
     header.recordIds = in.Ids();
     if (!in.Ok() || !in.AtEnd())
         return false;

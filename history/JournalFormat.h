@@ -20,12 +20,12 @@ namespace journal {
 
 constexpr std::uint32_t kVersion = 1;
 
-// The full save (data.data and the counts of imgOption.data) the changes apply to.
+// The full save the changes apply to: data.data as it was written, and the
+// ids of its entries. The journal is replayed only over exactly that file.
 struct Header {
     std::uint64_t historySize = 0;  // bytes of data.data; 0 when there is none
     std::uint32_t historyCrc = 0;   // CRC-32 of data.data
     std::int32_t entryCount = 0;    // its records, as imgOption.data counts them
-    std::int32_t topCount = 0;
     std::vector<std::uint64_t> recordIds;  // the entry id of each record, in file order
 };
 

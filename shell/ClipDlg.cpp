@@ -2,6 +2,8 @@
 
 #include "framework/CDataExchange.h"
 #include "framework/Handles.h"
+#include "history/BitmapFileWriter.h"
+#include "history/DataFolder.h"
 #include "history/FileNames.h"
 #include "shell/AboutDlg.h"
 #include "shell/AppTitle.h"
@@ -9,6 +11,7 @@
 #include "shell/ContextMenus.h"
 #include "shell/HelpLauncher.h"
 #include "shell/ModulePath.h"
+#include "shell/Notices.h"
 #include "shell/OptionDlg.h"
 #include "shell/PopupPlacement.h"
 #include "shell/TrayIcon.h"
@@ -27,7 +30,7 @@ CClipDlg::CClipDlg()
       m_listView(m_list, m_history),
       m_capture(m_history, {m_hNextViewer, m_bReady, m_bSuppressCapture}),
       m_paste({m_hPasteTarget, m_bSuppressCapture, *this}, [this](HWND window) { RestoreTargetFocus(window); }),
-      m_store(m_history, *this, m_strDataDir),
+      m_durable(m_history, *this),
       m_commands(PopupCommandHandlers{[this] { ShowOptions(); }, [this] { ShowHelp(); }, [this] { ShowAbout(); },
                                       [this] { ExitProgram(); }, [this] { SetSelectedToTop(); },
                                       [this] { PasteSelectedEntries(); }, [this] { DeleteSelectedEntries(); },
@@ -86,21 +89,17 @@ BOOL CClipDlg::OnInitDialog()
     m_list.InsertColumn(0, L"Txt", LVCFMT_LEFT, 300);
 
     PrepareDataFolder();
-    const CString optionsPath = m_strDataDir + g_strOptionsFileName;
-    if (GetFileAttributesW(optionsPath) != INVALID_FILE_ATTRIBUTES)
-        LoadOptions(optionsPath);
+    LoadOptions();
     AddTrayIcon();
+    if (m_durable.Folder().perUser)
+        ShowTrayBalloon(m_hWnd, notices::kTitle, notices::PerUserFolder(m_durable.Folder().write), false);
     PlacePopup();
     RegisterHotkeys();
-    const CString historyPath = m_strDataDir + g_strHistoryFileName;
     {
         HistoryListView::RedrawHold hold(m_listView);
-        if (GetFileAttributesW(historyPath) != INVALID_FILE_ATTRIBUTES)
-            LoadHistory(historyPath);
-        // The stored top count is brought within the entries, a history file or not.
-        m_history.SetTopCount(m_nTopCount);
-        m_history.Loaded();
+        LoadHistory();
     }
+    m_durable.Start(m_hWnd, ScreenColorDepth());
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     m_btnOptions.SetStateColor(CImageButton::ActiveFace, face, TRUE);
     m_btnOptions.SetStateColor(CImageButton::RestFace, face, TRUE);
@@ -110,11 +109,8 @@ BOOL CClipDlg::OnInitDialog()
 
 void CClipDlg::PrepareDataFolder()
 {
-    m_strDataDir = ExecutableFolder().c_str();
-    CString folder = m_strDataDir + g_strDataFolderName;
-    if (GetFileAttributesW(folder) == INVALID_FILE_ATTRIBUTES)
-        CreateDirectoryW(folder, nullptr);
-    m_strDataDir = folder + L"\\";
+    m_durable.SetFolder(DataFolder::Choose(ExecutableFolder()));
+    m_strDataDir = m_durable.Folder().write.c_str();
 }
 
 void CClipDlg::PlacePopup()
@@ -128,7 +124,9 @@ void CClipDlg::RegisterHotkeys()
 {
     RegisterHotKey(m_hWnd, m_nHotkeyPinTop, MOD_CONTROL, 'T');
     RegisterHotKey(m_hWnd, m_nHotkeyUnpinTop, MOD_CONTROL | MOD_SHIFT, 'T');
-    RegisterHotKey(m_hWnd, m_nHotkeySummon, MOD_CONTROL | MOD_SHIFT, 'F');
+    // Without its hotkey the popup is still one click on the tray icon away; the user is told so.
+    if (!RegisterHotKey(m_hWnd, m_nHotkeySummon, MOD_CONTROL | MOD_SHIFT, 'F'))
+        ShowTrayBalloon(m_hWnd, notices::kTitle, notices::HotkeyTaken(L"Ctrl+Shift+F"), true);
 }
 
 void CClipDlg::UnregisterHotkeys()
@@ -140,7 +138,17 @@ void CClipDlg::UnregisterHotkeys()
 
 LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == m_nTaskbarCreated && message != 0) {
+        AddTrayIcon();
+        return 0;
+    }
     switch (message) {
+    case DurableHistory::kReportsMessage:
+        ShowSaveReports();
+        return 0;
+    case DurableHistory::kFullSaveMessage:
+        m_durable.SaveFull();
+        return 0;
     case WM_HOTKEY: {
         const int id = static_cast<int>(wParam);
         const UINT modifiers = LOWORD(lParam);
@@ -438,19 +446,21 @@ void CClipDlg::ExitProgram()
 
 void CClipDlg::SaveAll()
 {
-    // The history and its pictures go first: the settings file counts their
-    // records, so it only takes the new count once they are safely written.
-    const int previousCount = m_nEntryCount;
-    const int previousTop = m_nTopCount;
-    m_nEntryCount = m_history.Count();
-    m_nTopCount = m_history.TopCount();
-    if (!SaveHistory(m_strDataDir + g_strHistoryFileName)) {
-        m_nEntryCount = previousCount;
-        m_nTopCount = previousTop;
-    }
-    SaveOptions(m_strDataDir + g_strOptionsFileName);
+    // One last full save; should it fail, the journal still holds every change
+    // for the next start.
+    m_durable.SaveAtExit();
     FreeAllEntryData();
     RemoveTrayIcon();
+}
+
+void CClipDlg::ShowSaveReports()
+{
+    for (const JournalWriter::Report& report : m_durable.TakeReports()) {
+        if (report.kind == JournalWriter::Report::Kind::SaveFailed)
+            ShowTrayBalloon(m_hWnd, notices::kTitle, notices::SaveFailed(report.file, report.error), true);
+        else
+            ShowTrayBalloon(m_hWnd, notices::kTitle, notices::SavedAgain(), false);
+    }
 }
 
 void CClipDlg::AddTrayIcon()
@@ -475,8 +485,7 @@ void CClipDlg::ShowOptions()
     if (dialog.DoModal() != IDOK)
         return;
     dialog.GetOptions(this);
-    m_nTopCount = m_history.TopCount();
-    SaveOptions(m_strDataDir + g_strOptionsFileName);
+    m_durable.SaveOptions();
     SetAutoRun();
 }
 

@@ -7,7 +7,7 @@
 #include "history/ClipboardCapture.h"
 #include "history/HistoryListView.h"
 #include "history/HistoryModel.h"
-#include "history/HistoryStore.h"
+#include "history/DurableHistory.h"
 #include "history/PasteBack.h"
 #include "shell/CommandTable.h"
 
@@ -36,11 +36,10 @@ public:
     void ExitProgram();
     void PasteSelectedEntries();
 
-    // The data folder's files.
-    BOOL LoadOptions(const wchar_t* path) { return m_store.LoadOptions(path); }
-    BOOL SaveOptions(const wchar_t* path) { return m_store.SaveOptions(path); }
-    BOOL LoadHistory(const wchar_t* path) { return m_store.LoadHistory(path); }
-    BOOL SaveHistory(const wchar_t* path) { return m_store.SaveHistory(path); }
+    // The data folder's files: loaded at start, kept up to date from then on,
+    // saved in full at exit.
+    BOOL LoadOptions() { return m_durable.LoadOptions(); }
+    void LoadHistory() { m_durable.LoadHistory(); }
     void SaveAll();
 
     // Tray icon, commands and the dialogs they open.
@@ -74,6 +73,7 @@ private:
     void PlacePopup();
     void RegisterHotkeys();
     void UnregisterHotkeys();
+    void ShowSaveReports();
 
     CImageButton m_btnOptions;
     CListCtrl m_list;
@@ -81,6 +81,8 @@ private:
     int m_bReady = 0;
     int m_bExiting = 0;
     int m_bListHeld = 0;
+    // Sent to every top-level window when the taskbar is made anew (Explorer restarted).
+    const UINT m_nTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     CImageList m_imageList;
     HWND m_hPasteTarget = nullptr;
     const int m_nHotkeyPinTop = 110;
@@ -93,6 +95,6 @@ private:
     HistoryListView m_listView;
     ClipboardCapture m_capture;
     PasteBack m_paste;
-    HistoryStore m_store;
+    DurableHistory m_durable;
     CommandTable m_commands;
 };

@@ -53,3 +53,13 @@ void TrayIcon::OnNotify(HWND popup, WPARAM iconId, LPARAM mouseMessage, const st
         ContextMenus::ShowTrayMenu(popup);
     }
 }
+
+BOOL ShowTrayBalloon(HWND popup, const std::wstring& title, const std::wstring& text, bool warning)
+{
+    NOTIFYICONDATAW record = TrayIcon::MakeRemoveRecord(popup);
+    record.uFlags = NIF_INFO;
+    record.dwInfoFlags = warning ? NIIF_WARNING : NIIF_INFO;
+    lstrcpynW(record.szInfoTitle, title.c_str(), static_cast<int>(sizeof(record.szInfoTitle) / sizeof(wchar_t)));
+    lstrcpynW(record.szInfo, text.c_str(), static_cast<int>(sizeof(record.szInfo) / sizeof(wchar_t)));
+    return ::Shell_NotifyIconW(NIM_MODIFY, &record);
+}

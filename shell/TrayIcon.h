@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <functional>
+#include <string>
 
 // The private message with which the tray icon reports mouse actions to the popup.
 constexpr UINT WM_TRAYNOTIFY = WM_USER + 10;
@@ -22,3 +23,7 @@ public:
     // button release opens the tray menu at the pointer, owned by the popup.
     static void OnNotify(HWND popup, WPARAM iconId, LPARAM mouseMessage, const std::function<void()>& summon);
 };
+
+// A balloon over the icon: how the program tells the user about a problem it
+// cannot solve alone (a save that failed, a hotkey held by another program).
+BOOL ShowTrayBalloon(HWND popup, const std::wstring& title, const std::wstring& text, bool warning);

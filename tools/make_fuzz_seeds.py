@@ -59,7 +59,7 @@ def journal_text(text):
 
 
 def journal(records, ids=(7, 8)):
-    header = struct.pack("<QIiiI", 12, 0xDEADBEEF, len(ids), 1, len(ids)) + b"".join(struct.pack("<Q", i) for i in ids)
+    header = struct.pack("<QIiI", 12, 0xDEADBEEF, len(ids), len(ids)) + b"".join(struct.pack("<Q", i) for i in ids)
     return b"QJNL" + struct.pack("<I", 1) + frame(header) + b"".join(frame(r) for r in records)
 
 

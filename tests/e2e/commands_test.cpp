@@ -245,7 +245,10 @@ TEST_F(Options, OkSavesTheSettingsAtOnceAndWritesOrRemovesTheRunValue)
     StoredSettings saved = m_stored;
     saved.compoundPaste = 1;
     saved.autoRun = 1;
-    EXPECT_EQ(ReadFileBytes(OptionsFile()), SettingsFileBytes(saved)) << "the settings file after OK";
+    // Written beside the popup, moments after OK.
+    const auto expected = SettingsFileBytes(saved);
+    WaitUntil([&] { return ReadFileBytes(OptionsFile()) == expected; });
+    EXPECT_EQ(ReadFileBytes(OptionsFile()), expected) << "the settings file after OK";
     HKEY where = nullptr;
     std::optional<RegistryValue> value = RunValue(where);
     ASSERT_TRUE(value.has_value()) << "no value \"Quillary\" in either Run key";
@@ -266,6 +269,7 @@ TEST_F(Options, OkSavesTheSettingsAtOnceAndWritesOrRemovesTheRunValue)
     ASSERT_TRUE(CloseWith(dialog, kOkButton));
 
     saved.autoRun = 0;
+    WaitUntil([&] { return ReadFileBytes(OptionsFile()) == SettingsFileBytes(saved); });
     EXPECT_EQ(ReadFileBytes(OptionsFile()), SettingsFileBytes(saved));
     EXPECT_FALSE(ReadRunValue(HKEY_LOCAL_MACHINE, kRunValueName).has_value()) << "HKLM keeps the value";
     EXPECT_FALSE(ReadRunValue(HKEY_CURRENT_USER, kRunValueName).has_value()) << "HKCU keeps the value";

@@ -39,7 +39,6 @@ Bytes Journal(const std::vector<journal::Record>& records, std::vector<std::size
     header.historySize = 12;
     header.historyCrc = 0xDEADBEEF;
     header.entryCount = 2;
-    header.topCount = 1;
     header.recordIds = {7, 8};
     Bytes bytes = journal::EncodeStart(header);
     for (const journal::Record& record : records) {
@@ -86,7 +85,6 @@ TEST(JournalFormat, EveryChangeAndTheHeaderSurviveAWriteAndARead)
     EXPECT_EQ(12u, header.historySize);
     EXPECT_EQ(0xDEADBEEFu, header.historyCrc);
     EXPECT_EQ(2, header.entryCount);
-    EXPECT_EQ(1, header.topCount);
     EXPECT_EQ((std::vector<std::uint64_t>{7, 8}), header.recordIds);
     for (const journal::Record& expected : records) {
         journal::Record read;

@@ -1,7 +1,8 @@
 // The settings and history files through the store, on real files.
 #include <gtest/gtest.h>
 
-#include "framework/SafeFileWriter.h"
+#include "history/BitmapFileWriter.h"
+#include "history/FullSave.h"
 #include "history/HistoryStore.h"
 
 #include <fstream>
@@ -52,12 +53,10 @@ protected:
         folder = std::wstring(temp) + L"quillary-store-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                  std::to_wstring(counter++) + L"\\";
         CreateDirectoryW(folder.c_str(), nullptr);
-        dataDir = folder.c_str();
     }
     void TearDown() override
     {
         history.Clear();
-        SafeFileWriter::SetFaultHookForTesting(nullptr);
         WIN32_FIND_DATAW found;
         HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
         if (search != INVALID_HANDLE_VALUE) {
@@ -70,6 +69,20 @@ protected:
     }
 
     std::wstring Path(const wchar_t* name) const { return folder + name; }
+    std::wstring Names() const
+    {
+        std::wstring names;
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            return names;
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                names += (names.empty() ? L"" : L" ") + std::wstring(found.cFileName);
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+        return names;
+    }
     void AddText(const std::wstring& text)
     {
         HistoryEntry entry;
@@ -99,13 +112,16 @@ protected:
         entry.picture = std::make_shared<const EntryPicture>(UniqueBitmap(bitmap), L"Bitmap");
         history.Append(std::move(entry));
     }
-    // Saves as the exit does: the history first, then the settings that count it.
-    void SaveAll()
+    // Saves as the exit does.
+    bool SaveAll()
     {
-        options.m_nEntryCount = history.Count();
-        options.m_nTopCount = history.TopCount();
-        store.SaveHistory(Path(L"data.data").c_str());
-        store.SaveOptions(Path(L"imgOption.data").c_str());
+        HistorySnapshot snapshot;
+        for (int row = 0; row < history.Count(); ++row)
+            snapshot.entries.push_back(history.At(row));
+        snapshot.topCount = history.TopCount();
+        snapshot.options = options;
+        FullSave save(folder, snapshot, ScreenColorDepth());
+        return save.Run(true, [](std::vector<std::vector<std::uint8_t>>&) {}, [](const std::wstring&) {});
     }
     // Starts afresh from the files, as the next start does.
     void Reload()
@@ -122,10 +138,9 @@ protected:
 
     static int counter;
     std::wstring folder;
-    CString dataDir;
     ClipOptions options;
     HistoryModel history;
-    HistoryStore store{history, options, dataDir};
+    HistoryStore store{history, options};
 };
 int StoreTest::counter = 0;
 
@@ -137,7 +152,8 @@ TEST_F(StoreTest, DefaultSettingsAndEmptyListGiveTheKnownFiles)
     EXPECT_EQ(expected, ReadAll(Path(L"imgOption.data")));
     EXPECT_TRUE(Exists(Path(L"data.data")));
     EXPECT_TRUE(ReadAll(Path(L"data.data")).empty());
-    EXPECT_FALSE(Exists(Path(L"data.data.tmp")));
+    // A save at the end leaves the two files and nothing else.
+    EXPECT_EQ(L"data.data imgOption.data", Names());
 }
 
 TEST_F(StoreTest, TextAndBitmapGiveTheTwelveByteHistoryAndOneBitmapFile)
@@ -253,6 +269,8 @@ TEST_F(StoreTest, StoredCountsOutsideTheirRangeAreMadeSafe)
 TEST_F(StoreTest, TruncatedSettingsKeepTheValuesNotReached)
 {
     options.m_strBefore = L"before";
+    for (const wchar_t* text : {L"a", L"b", L"c"})
+        AddText(text);
     history.SetTopCount(3);
     options.m_rcWindow = RECT{100, 200, 300, 400};
     SaveAll();
@@ -265,37 +283,6 @@ TEST_F(StoreTest, TruncatedSettingsKeepTheValuesNotReached)
     EXPECT_EQ(3, options.m_nTopCount);
     EXPECT_EQ(10, options.m_rcWindow.left);
     EXPECT_EQ(300, options.m_rcWindow.bottom);
-}
-
-TEST_F(StoreTest, FailedSaveLeavesTheOldFilesByteForByte)
-{
-    AddText(L"kept");
-    options.m_strBefore = L"old";
-    SaveAll();
-    const Bytes oldHistory = ReadAll(Path(L"data.data"));
-    const Bytes oldSettings = ReadAll(Path(L"imgOption.data"));
-
-    AddText(std::wstring(5000, L'n'));
-    options.m_strBefore = L"new";
-    SafeFileWriter::SetFaultHookForTesting([](SafeFileWriter::Stage stage, ULONGLONG written) {
-        return stage == SafeFileWriter::Stage::Write && written > 0;
-    });
-    options.m_nEntryCount = history.Count();
-    EXPECT_FALSE(store.SaveHistory(Path(L"data.data").c_str()));
-    SafeFileWriter::SetFaultHookForTesting([](SafeFileWriter::Stage stage, ULONGLONG) {
-        return stage == SafeFileWriter::Stage::Replace;
-    });
-    EXPECT_FALSE(store.SaveOptions(Path(L"imgOption.data").c_str()));
-    SafeFileWriter::SetFaultHookForTesting(nullptr);
-
-    EXPECT_EQ(oldHistory, ReadAll(Path(L"data.data")));
-    EXPECT_EQ(oldSettings, ReadAll(Path(L"imgOption.data")));
-    EXPECT_FALSE(Exists(Path(L"data.data.tmp")));
-    EXPECT_FALSE(Exists(Path(L"imgOption.data.tmp")));
-
-    // A data folder that is gone makes the saves fail without a trace.
-    CString missing = CString(folder.c_str()) + L"missing\\";
-    EXPECT_FALSE(store.SaveOptions(missing + L"imgOption.data"));
 }
 
 TEST_F(StoreTest, RandomBytesInEitherFileNeverCrash)

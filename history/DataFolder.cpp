@@ -1,0 +1,80 @@
+#include "history/DataFolder.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include "framework/Handles.h"
+#include "history/FileNames.h"
+
+namespace {
+
+bool Exists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool HoldsHistory(const std::wstring& folder)
+{
+    return Exists(folder + g_strOptionsFileName) || Exists(folder + g_strHistoryFileName) ||
+           Exists(folder + g_strJournalFileName);
+}
+
+// Creates each missing folder of a path that ends with a backslash.
+void CreateFolders(const std::wstring& folder)
+{
+    for (size_t slash = folder.find(L'\\', 3); slash != std::wstring::npos; slash = folder.find(L'\\', slash + 1))
+        CreateDirectoryW(folder.substr(0, slash).c_str(), nullptr);
+}
+
+}  // namespace
+
+bool DataFolder::IsWritable(const std::wstring& folder)
+{
+    const std::wstring probe = folder + L"quillary-probe.qtmp";
+    UniqueFileHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (!file)
+        return false;
+    const char byte = 0;
+    DWORD written = 0;
+    return WriteFile(file.Get(), &byte, 1, &written, nullptr) && written == 1;
+}
+
+std::wstring DataFolder::PerUserFolder()
+{
+    std::wstring base;
+    wchar_t buffer[MAX_PATH * 2];
+    const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", buffer, MAX_PATH * 2);
+    if (length > 0 && length < MAX_PATH * 2) {
+        base = buffer;
+    } else {
+        PWSTR known = nullptr;
+        if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &known)))
+            base = known;
+        CoTaskMemFree(known);
+    }
+    if (base.empty())
+        return base;
+    if (base.back() != L'\\')
+        base += L'\\';
+    return base + L"Quillary\\" + g_strDataFolderName + L"\\";
+}
+
+DataFolder DataFolder::Choose(const std::wstring& executableFolder)
+{
+    const std::wstring beside = executableFolder + g_strDataFolderName + L"\\";
+    if (!Exists(beside))
+        CreateDirectoryW(beside.substr(0, beside.size() - 1).c_str(), nullptr);
+    if (IsWritable(beside))
+        return {beside, beside, false};
+    const std::wstring perUser = PerUserFolder();
+    if (perUser.empty())
+        return {beside, beside, false};
+    CreateFolders(perUser);
+    if (!IsWritable(perUser))
+        return {beside, beside, false};
+    // The per-user copy is newer once it exists; until then the one beside the program is read.
+    const bool readBeside = !HoldsHistory(perUser) && HoldsHistory(beside);
+    return {readBeside ? beside : perUser, perUser, true};
+}

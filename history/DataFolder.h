@@ -1,0 +1,17 @@
+#pragma once
+#include <string>
+
+// Where the history is kept: the folder "data" beside the executable whenever
+// it can be written (portable use), else "%LOCALAPPDATA%\Quillary\data". A
+// history found beside the executable that cannot be written there is still
+// read, and kept in the per-user folder from then on.
+struct DataFolder {
+    std::wstring read;       // where this start loads the history from; ends with a backslash
+    std::wstring write;      // where it is kept from now on
+    bool perUser = false;    // write is the per-user folder
+
+    static DataFolder Choose(const std::wstring& executableFolder);
+    // Tried by writing (and removing) a file: attributes and rights say too little.
+    static bool IsWritable(const std::wstring& folder);
+    static std::wstring PerUserFolder();
+};

@@ -1,0 +1,229 @@
+#include "history/SaveSet.h"
+
+#include <atomic>
+#include <new>
+
+#include "framework/FileMoves.h"
+#include "history/Crc32.h"
+#include "history/JournalFormat.h"
+
+namespace {
+
+constexpr const wchar_t* kTemporarySuffix = L".qtmp";
+
+SaveSet::Interruption& Hook()
+{
+    static SaveSet::Interruption hook;
+    return hook;
+}
+
+// A temporary file that sums up what goes through it.
+class SummedFile : public CFile {
+public:
+    void Write(const void* data, UINT count) override
+    {
+        CFile::Write(data, count);
+        m_crc.Update(data, count);
+        m_size += count;
+    }
+    SaveSet::Written Summary() const { return {m_size, m_crc.Value()}; }
+
+private:
+    Crc32 m_crc;
+    std::uint64_t m_size = 0;
+};
+
+// Unique per save, so that two saves (or two programs) never share a temporary file.
+std::wstring NewToken()
+{
+    static std::atomic<unsigned> counter{0};
+    wchar_t token[48];
+    swprintf(token, 48, L"%lx-%x-%llx", GetCurrentProcessId(), counter++,
+             static_cast<unsigned long long>(GetTickCount64()));
+    return token;
+}
+
+std::u16string ToU16(const std::wstring& text)
+{
+    return std::u16string(text.begin(), text.end());
+}
+
+std::wstring ToWide(const std::u16string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+bool Exists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool ReadWhole(const std::wstring& path, std::vector<std::uint8_t>& bytes)
+{
+    CFile file;
+    if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone))
+        return false;
+    const ULONGLONG length = file.GetLength();
+    if (length > (1u << 26))
+        return false;
+    bytes.resize(static_cast<size_t>(length));
+    return file.Read(bytes.data(), static_cast<UINT>(bytes.size())) == bytes.size();
+}
+
+DWORD WriteWhole(const std::wstring& path, const std::vector<std::uint8_t>& bytes)
+{
+    CFile file;
+    if (!file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive))
+        return GetLastError();
+    try {
+        file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
+        file.Flush();
+    } catch (const CFileWriteError& error) {
+        return error.m_dwError;
+    }
+    return ERROR_SUCCESS;
+}
+
+// The moves and deletions of a whole intent, then the intent itself. Moves of
+// temporary files that are gone were made before.
+bool Complete(const std::wstring& folder, const journal::Intent& intent, SaveSet::Failure* failure,
+              const std::function<bool()>& interrupted)
+{
+    for (const auto& move : intent.moves) {
+        const std::wstring from = folder + ToWide(move.first);
+        if (interrupted())
+            return false;
+        if (!Exists(from))
+            continue;
+        DWORD error = ERROR_SUCCESS;
+        if (!MoveFileReplacing(from.c_str(), (folder + ToWide(move.second)).c_str(), &error)) {
+            if (failure)
+                *failure = {ToWide(move.second), error};
+            return false;
+        }
+    }
+    for (const std::u16string& name : intent.deletions) {
+        if (interrupted())
+            return false;
+        DeleteFileW((folder + ToWide(name)).c_str());
+    }
+    if (interrupted())
+        return false;
+    DeleteFileW((folder + SaveSet::kIntentName).c_str());
+    return true;
+}
+
+}  // namespace
+
+SaveSet::SaveSet(std::wstring folder) : m_folder(std::move(folder)), m_token(NewToken()) {}
+
+SaveSet::~SaveSet()
+{
+    if (m_keepFiles)
+        return;
+    for (const auto& move : m_moves)
+        DeleteFileW((m_folder + move.first).c_str());
+}
+
+bool SaveSet::Interrupted()
+{
+    if (!Hook() || !Hook()(m_operations++))
+        return false;
+    m_keepFiles = true;
+    return true;
+}
+
+bool SaveSet::Fail(const std::wstring& file, DWORD error)
+{
+    m_failure = {file, error};
+    return false;
+}
+
+std::wstring SaveSet::TemporaryPath(const std::wstring& name) const
+{
+    return m_folder + name + L"." + m_token + kTemporarySuffix;
+}
+
+bool SaveSet::AddFile(const std::wstring& name, const std::function<void(CFile&)>& body, Written* written)
+{
+    if (Interrupted())
+        return Fail(name, ERROR_OPERATION_ABORTED);
+    SummedFile file;
+    const std::wstring path = TemporaryPath(name);
+    if (!file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive))
+        return Fail(name, GetLastError());
+    m_moves.emplace_back(path.substr(m_folder.size()), name);
+    try {
+        body(file);
+        file.Flush();
+    } catch (const CFileWriteError& error) {
+        return Fail(name, error.m_dwError);
+    } catch (const std::bad_alloc&) {
+        return Fail(name, ERROR_NOT_ENOUGH_MEMORY);
+    }
+    if (written)
+        *written = file.Summary();
+    return true;
+}
+
+void SaveSet::DeleteOnCommit(const std::wstring& name)
+{
+    m_deletions.push_back(name);
+}
+
+bool SaveSet::Commit(const std::function<void()>& intentWritten)
+{
+    journal::Intent intent;
+    for (const auto& move : m_moves)
+        intent.moves.emplace_back(ToU16(move.first), ToU16(move.second));
+    for (const std::wstring& name : m_deletions)
+        intent.deletions.push_back(ToU16(name));
+    if (Interrupted())
+        return Fail(kIntentName, ERROR_OPERATION_ABORTED);
+    const std::wstring intentPath = m_folder + kIntentName;
+    const DWORD error = WriteWhole(intentPath, journal::EncodeIntent(intent));
+    if (error != ERROR_SUCCESS) {
+        DeleteFileW(intentPath.c_str());
+        return Fail(kIntentName, error);
+    }
+    // From here the intent owns the temporary files: Recover finishes what this does not.
+    m_keepFiles = true;
+    if (intentWritten)
+        intentWritten();
+    return Complete(m_folder, intent, &m_failure, [this] { return Interrupted(); });
+}
+
+bool SaveSet::Recover(const std::wstring& folder, Failure* failure, std::map<std::wstring, std::wstring>* waiting)
+{
+    const std::wstring intentPath = folder + kIntentName;
+    if (Exists(intentPath)) {
+        std::vector<std::uint8_t> bytes;
+        journal::Intent intent;
+        if (ReadWhole(intentPath, bytes) && journal::DecodeIntent(bytes, intent)) {
+            if (!Complete(folder, intent, failure, [] { return false; })) {
+                for (const auto& move : intent.moves) {
+                    if (waiting && Exists(folder + ToWide(move.first)))
+                        (*waiting)[ToWide(move.second)] = ToWide(move.first);
+                }
+                return false;
+            }
+        } else {
+            // Torn: the save never got to its first move, so the old files are whole.
+            DeleteFileW(intentPath.c_str());
+        }
+    }
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"*" + kTemporarySuffix).c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            DeleteFileW((folder + found.cFileName).c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    return true;
+}
+
+void SaveSet::SetInterruptionForTesting(Interruption interruption)
+{
+    Hook() = std::move(interruption);
+}

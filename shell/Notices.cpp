@@ -1,0 +1,43 @@
+#include "shell/Notices.h"
+
+namespace {
+
+std::wstring SystemReason(DWORD error)
+{
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+        0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring reason = length ? std::wstring(text, length) : L"error " + std::to_wstring(error);
+    LocalFree(text);
+    while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L'.'))
+        reason.pop_back();
+    return reason;
+}
+
+}  // namespace
+
+namespace notices {
+
+std::wstring SaveFailed(const std::wstring& file, DWORD error)
+{
+    return L"Could not save " + file + L": " + SystemReason(error) +
+           L". Your history is safe in memory; Quillary tries again with the next change and when it exits.";
+}
+
+std::wstring SavedAgain()
+{
+    return L"Your history is saved again.";
+}
+
+std::wstring PerUserFolder(const std::wstring& folder)
+{
+    return L"The folder beside Quillary cannot be written, so your history is kept in " + folder;
+}
+
+std::wstring HotkeyTaken(const std::wstring& key)
+{
+    return key + L" is used by another program. Click the tray icon to open Quillary.";
+}
+
+}  // namespace notices

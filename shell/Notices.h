@@ -1,0 +1,17 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// The texts of the tray balloons.
+namespace notices {
+
+constexpr const wchar_t* kTitle = L"Quillary";
+
+// A save that failed: the file and the system's reason, and what happens next.
+std::wstring SaveFailed(const std::wstring& file, DWORD error);
+std::wstring SavedAgain();
+std::wstring PerUserFolder(const std::wstring& folder);
+std::wstring HotkeyTaken(const std::wstring& key);
+
+}  // namespace notices
