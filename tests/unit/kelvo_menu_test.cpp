@@ -381,6 +381,21 @@ TEST(KelvoMenuDestroy, ClearsEverySubmenuHandleFromTheRegistry)
     EXPECT_FALSE(KelvoMenu::IsOwnMenu(file));
 }
 
+TEST(KelvoMenuDestroy, MakingANewMenuReleasesEverythingOfTheOld)
+{
+    KelvoMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(IDM_TEST_NESTED));
+    HMENU top = GetSubMenu(menu.m_hMenu, 1);
+    ASSERT_TRUE(KelvoMenu::IsOwnMenu(top));
+    ASSERT_TRUE(menu.CreatePopupMenu());
+    EXPECT_EQ(0, menu.GetItemCount());
+    EXPECT_FALSE(KelvoMenu::IsOwnMenu(top));
+    EXPECT_EQ(nullptr, CMenu::FromHandlePermanent(top)) << "the child object is deleted";
+    ASSERT_TRUE(menu.AppendItem(L"Fresh", MF_STRING, 7601, -1));
+    EXPECT_EQ(1, menu.GetMenuItemCount());
+    EXPECT_EQ(CString(L"Fresh"), menu.GetItem(0)->GetText());
+}
+
 TEST(KelvoMenuBar, ItemsInFrontOfTheLoadedOnesAreAllowedFor)
 {
     KelvoMenu menu;
