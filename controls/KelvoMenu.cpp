@@ -315,15 +315,28 @@ void KelvoMenu::AlignAccelerators()
         size_t tab = record->m_text.find(L'\t');
         if (tab == std::wstring::npos)
             continue;
-        std::wstring padded = record->m_text.substr(0, tab);
-        while (TextWidth(dc, padded) < widest)
-            padded += L' ';
+        std::wstring padded = PadColumn(record->m_text.substr(0, tab), widest,
+                                        [&dc](const std::wstring& text) { return TextWidth(dc, text); });
         record->m_text = padded + record->m_text.substr(tab);
     }
 
     if (previousFont)
         dc.SelectObject(previousFont);
     ::ReleaseDC(window, dc.Detach());
+}
+
+std::wstring KelvoMenu::PadColumn(std::wstring column, int width,
+                                  const std::function<int(const std::wstring&)>& measure)
+{
+    for (int measured = measure(column); measured < width;) {
+        const int wider = measure(column + L' ');
+        // A space that adds no width (a font without one, a measure that fails) would pad for ever.
+        if (wider <= measured)
+            break;
+        column += L' ';
+        measured = wider;
+    }
+    return column;
 }
 
 int KelvoMenu::GetTopLevelOffset() const

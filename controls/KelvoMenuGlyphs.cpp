@@ -182,11 +182,13 @@ int KelvoMenu::AddToSharedImages(CImageList* source, int image, UINT command) co
     if (index < 0)
         return -1;
     s_sharedImageIds.push_back(static_cast<int>(command));
+    // An id goes with each image that really went in: a companion that could not
+    // be made or added leaves no id behind, and the glyph simply has no relief.
     if (relief) {
-        s_sharedImages.AddMasked(faded, face);
-        s_sharedImageIds.push_back(static_cast<int>(command));
-        s_sharedImages.AddMasked(shadow, face);
-        s_sharedImageIds.push_back(static_cast<int>(command));
+        for (const CBitmap* companion : {&faded, &shadow}) {
+            if (s_sharedImages.AddMasked(*companion, face) >= 0)
+                s_sharedImageIds.push_back(static_cast<int>(command));
+        }
     }
     return index;
 }
