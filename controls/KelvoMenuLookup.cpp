@@ -41,73 +41,49 @@ BOOL KelvoMenu::GetItemText(UINT idOrPosition, CString& text, UINT how) const
 
 void KelvoMenu::Resync()
 {
-    for (const auto& record : m_items)
-        record->m_resyncMark = 0;
-
-    auto claim = [this](UINT_PTR id) -> KelvoMenuItem* {
-        for (const auto& record : m_items) {
-            if (!record->m_resyncMark && record->m_commandId == id) {
-                record->m_resyncMark = 1;
-                return record.get();
-            }
+    // A claimed record moves out of its slot at once, so no record is claimed
+    // twice; whatever is left in m_items at the end belongs to no item any more.
+    auto claim = [this](UINT_PTR id) -> std::unique_ptr<KelvoMenuItem> {
+        for (auto& record : m_items) {
+            if (record && record->m_commandId == id)
+                return std::move(record);
         }
         return nullptr;
     };
 
     std::vector<std::unique_ptr<KelvoMenuItem>> rebuilt;
-    std::vector<KelvoMenuItem*> claimed;
     for (int j = 0; j < GetMenuItemCount(); ++j) {
         UINT position = static_cast<UINT>(j);
         UINT state = GetMenuState(position, MF_BYPOSITION);
         CString text;
         GetMenuString(position, text, MF_BYPOSITION);
-        std::unique_ptr<KelvoMenuItem> made;
-        KelvoMenuItem* record = nullptr;
+        std::unique_ptr<KelvoMenuItem> record;
         if (HMENU submenu = ::GetSubMenu(m_hMenu, j)) {
             UINT_PTR key = reinterpret_cast<UINT_PTR>(submenu);
             record = claim(key);
             if (!record)
-                made = ReplaceItemAt(j, (state & 0xEF) | MF_BYPOSITION | MF_OWNERDRAW | MF_POPUP, key, text);
+                record = ReplaceItemAt(j, (state & 0xEF) | MF_BYPOSITION | MF_OWNERDRAW | MF_POPUP, key, text);
             else if (!text.IsEmpty())
                 record->SetWideText(text);
         } else if (state & MF_SEPARATOR) {
             record = claim(0);
             if (!record)
-                made = ReplaceItemAt(j, state | MF_BYPOSITION | MF_OWNERDRAW | MF_SEPARATOR, 0, CString());
+                record = ReplaceItemAt(j, state | MF_BYPOSITION | MF_OWNERDRAW | MF_SEPARATOR, 0, CString());
             else
-                ModifyMenu(position, record->m_flags | MF_BYPOSITION, 0, reinterpret_cast<const wchar_t*>(record));
+                ModifyMenu(position, record->m_flags | MF_BYPOSITION, 0, reinterpret_cast<const wchar_t*>(record.get()));
         } else {
             UINT id = GetMenuItemID(j);
             record = claim(id);
             if (!record) {
-                made = ReplaceItemAt(j, state | MF_BYPOSITION | MF_OWNERDRAW, id, text);
+                record = ReplaceItemAt(j, state | MF_BYPOSITION | MF_OWNERDRAW, id, text);
             } else {
                 record->m_flags = state | MF_BYPOSITION | MF_OWNERDRAW;
                 if (!text.IsEmpty())
                     record->SetWideText(text);
-                ModifyMenu(position, record->m_flags, id, reinterpret_cast<const wchar_t*>(record));
+                ModifyMenu(position, record->m_flags, id, reinterpret_cast<const wchar_t*>(record.get()));
             }
         }
-        if (made) {
-            rebuilt.push_back(std::move(made));
-        } else {
-            claimed.push_back(record);
-            rebuilt.emplace_back();  // filled from the old list below
-        }
-    }
-
-    // Move the claimed records over; the unclaimed ones go with the old list.
-    size_t next = 0;
-    for (auto& slot : rebuilt) {
-        if (slot)
-            continue;
-        KelvoMenuItem* wanted = claimed[next++];
-        for (auto& old : m_items) {
-            if (old.get() == wanted) {
-                slot = std::move(old);
-                break;
-            }
-        }
+        rebuilt.push_back(std::move(record));
     }
     m_items = std::move(rebuilt);
 }
