@@ -12,22 +12,6 @@ namespace {
 constexpr UINT kImageListFlags = ILC_COLORDDB | ILC_MASK;
 constexpr DWORD kRopPaintBrushWhereMaskBlack = 0x00E20746;  // DSPDxax
 
-DWORD PaletteEntries(const BITMAPINFOHEADER& header)
-{
-    if (header.biClrUsed)
-        return header.biClrUsed;
-    switch (header.biBitCount) {
-    case 1:
-        return 2;
-    case 4:
-        return 16;
-    case 8:
-        return 256;
-    default:
-        return 0;
-    }
-}
-
 // The button-face colour as a device of the bitmap's size stores it (it may
 // be rounded to the device's colour depth).
 COLORREF DeviceButtonFace(HDC reference, int width, int height)
@@ -107,7 +91,7 @@ HBITMAP KelvoMenu::LoadMappedBitmap(UINT bitmapId)
     const auto* header = loaded ? static_cast<const BITMAPINFOHEADER*>(LockResource(loaded)) : nullptr;
     if (!header || SizeofResource(module, resource) < sizeof(BITMAPINFOHEADER))
         return nullptr;
-    if (PaletteEntries(*header) != 16)
+    if (DibColorTableEntries(*header) != 16)
         return nullptr;
     return AfxLoadSysColorBitmap(module, resource, FALSE);
 }
