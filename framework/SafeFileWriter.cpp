@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cwchar>
+#include <iterator>
 #include <utility>
 
 #include "framework/Handles.h"
@@ -133,7 +134,7 @@ BOOL SafeFileWriter::MoveIntoPlace() const
     for (size_t attempt = 0;; ++attempt) {
         if (MoveFileExW(m_tempPath.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return TRUE;
-        if (!IsPassingHold(GetLastError()) || attempt == sizeof(kReplaceRetryDelaysMs) / sizeof(DWORD))
+        if (!IsPassingHold(GetLastError()) || attempt == std::size(kReplaceRetryDelaysMs))
             return FALSE;
         Sleep(kReplaceRetryDelaysMs[attempt]);
     }
