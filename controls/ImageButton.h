@@ -105,6 +105,9 @@ private:
     int ChooseSlot(BOOL hasRestImage) const;
     void DrawIconImage(CDC* dc, BOOL hasCaption, const RECT& item, RECT& caption);
     void DrawBitmapImage(CDC* dc, BOOL hasCaption, const RECT& item, RECT& caption);
+    // Sunken or hover frame when pressed; hover frame or the 3-D edge otherwise.
+    void DrawEdgeOrFrame(CDC* dc, RECT* frame);
+    void DrawCaption(CDC* dc, const CString& text, RECT caption);
     void CaptureParentBackground(CDC* dc);
 
     BOOL m_embossDisabledBitmap = TRUE;

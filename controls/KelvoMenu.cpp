@@ -1,3 +1,5 @@
+// KelvoMenu: class-wide state, the version code, building from a menu resource,
+// appending items, accelerator alignment and the menu-bar bookkeeping.
 #include "controls/KelvoMenu.h"
 
 #include <algorithm>
@@ -315,15 +317,28 @@ void KelvoMenu::AlignAccelerators()
         size_t tab = record->m_text.find(L'\t');
         if (tab == std::wstring::npos)
             continue;
-        std::wstring padded = record->m_text.substr(0, tab);
-        while (TextWidth(dc, padded) < widest)
-            padded += L' ';
+        std::wstring padded = PadColumn(record->m_text.substr(0, tab), widest,
+                                        [&dc](const std::wstring& text) { return TextWidth(dc, text); });
         record->m_text = padded + record->m_text.substr(tab);
     }
 
     if (previousFont)
         dc.SelectObject(previousFont);
     ::ReleaseDC(window, dc.Detach());
+}
+
+std::wstring KelvoMenu::PadColumn(std::wstring column, int width,
+                                  const std::function<int(const std::wstring&)>& measure)
+{
+    for (int measured = measure(column); measured < width;) {
+        const int wider = measure(column + L' ');
+        // A space that adds no width (a font without one, a measure that fails) would pad for ever.
+        if (wider <= measured)
+            break;
+        column += L' ';
+        measured = wider;
+    }
+    return column;
 }
 
 int KelvoMenu::GetTopLevelOffset() const
@@ -362,146 +377,4 @@ void KelvoMenu::RestoreTopLevelPopups()
         ModifyMenu(static_cast<UINT>(position), record->m_flags, reinterpret_cast<UINT_PTR>(submenu),
                    record->m_text.c_str());
     }
-}
-
-CMenu* KelvoMenu::FindCommandIn(HMENU menu, UINT id, int& position)
-{
-    for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
-        if (HMENU submenu = ::GetSubMenu(menu, i)) {
-            if (CMenu* found = FindCommandIn(submenu, id, position))
-                return found;
-        } else if (::GetMenuItemID(menu, i) == id) {
-            position = i;
-            return CMenu::FromHandle(menu);
-        }
-    }
-    position = -1;
-    return nullptr;
-}
-
-CMenu* KelvoMenu::FindCommand(UINT id, int& position) const
-{
-    return FindCommandIn(m_hMenu, id, position);
-}
-
-BOOL KelvoMenu::GetItemText(UINT idOrPosition, CString& text, UINT how) const
-{
-    if (how & MF_BYPOSITION) {
-        if (idOrPosition >= m_items.size())
-            return FALSE;
-        text = m_items[idOrPosition]->GetText();
-        return TRUE;
-    }
-    int position = -1;
-    CMenu* level = FindCommand(idOrPosition, position);
-    if (!level || !level->IsKindOf(&classKelvoMenu))
-        return FALSE;
-    return static_cast<const KelvoMenu*>(level)->GetItemText(static_cast<UINT>(position), text, MF_BYPOSITION);
-}
-
-void KelvoMenu::Resync()
-{
-    for (const auto& record : m_items)
-        record->m_resyncMark = 0;
-
-    auto claim = [this](UINT_PTR id) -> KelvoMenuItem* {
-        for (const auto& record : m_items) {
-            if (!record->m_resyncMark && record->m_commandId == id) {
-                record->m_resyncMark = 1;
-                return record.get();
-            }
-        }
-        return nullptr;
-    };
-
-    std::vector<std::unique_ptr<KelvoMenuItem>> rebuilt;
-    std::vector<KelvoMenuItem*> claimed;
-    for (int j = 0; j < GetMenuItemCount(); ++j) {
-        UINT position = static_cast<UINT>(j);
-        UINT state = GetMenuState(position, MF_BYPOSITION);
-        CString text;
-        GetMenuString(position, text, MF_BYPOSITION);
-        std::unique_ptr<KelvoMenuItem> made;
-        KelvoMenuItem* record = nullptr;
-        if (HMENU submenu = ::GetSubMenu(m_hMenu, j)) {
-            UINT_PTR key = reinterpret_cast<UINT_PTR>(submenu);
-            record = claim(key);
-            if (!record)
-                made = ReplaceItemAt(j, (state & 0xEF) | MF_BYPOSITION | MF_OWNERDRAW | MF_POPUP, key, text);
-            else if (!text.IsEmpty())
-                record->SetWideText(text);
-        } else if (state & MF_SEPARATOR) {
-            record = claim(0);
-            if (!record)
-                made = ReplaceItemAt(j, state | MF_BYPOSITION | MF_OWNERDRAW | MF_SEPARATOR, 0, CString());
-            else
-                ModifyMenu(position, record->m_flags | MF_BYPOSITION, 0, reinterpret_cast<const wchar_t*>(record));
-        } else {
-            UINT id = GetMenuItemID(j);
-            record = claim(id);
-            if (!record) {
-                made = ReplaceItemAt(j, state | MF_BYPOSITION | MF_OWNERDRAW, id, text);
-            } else {
-                record->m_flags = state | MF_BYPOSITION | MF_OWNERDRAW;
-                if (!text.IsEmpty())
-                    record->SetWideText(text);
-                ModifyMenu(position, record->m_flags, id, reinterpret_cast<const wchar_t*>(record));
-            }
-        }
-        if (made) {
-            rebuilt.push_back(std::move(made));
-        } else {
-            claimed.push_back(record);
-            rebuilt.emplace_back();  // filled from the old list below
-        }
-    }
-
-    // Move the claimed records over; the unclaimed ones go with the old list.
-    size_t next = 0;
-    for (auto& slot : rebuilt) {
-        if (slot)
-            continue;
-        KelvoMenuItem* wanted = claimed[next++];
-        for (auto& old : m_items) {
-            if (old.get() == wanted) {
-                slot = std::move(old);
-                break;
-            }
-        }
-    }
-    m_items = std::move(rebuilt);
-}
-
-LRESULT KelvoMenu::MenuCharLookup(UINT character, UINT flags, CMenu* menu)
-{
-    if (!menu || !(flags & MF_POPUP) || !menu->IsKindOf(&classKelvoMenu))
-        return 0;
-    auto* own = static_cast<KelvoMenu*>(menu);
-    CString key;
-    key += L'&';
-    key += static_cast<wchar_t>(character);
-    key.MakeLower();
-
-    int count = own->GetMenuItemCount();
-    if (count != own->GetItemCount())
-        own->Resync();
-    for (int i = 0; i < count; ++i) {
-        CString text;
-        if (!own->GetItemText(static_cast<UINT>(i), text, MF_BYPOSITION))
-            continue;
-        text.MakeLower();
-        if (text.Find(key) >= 0)
-            return MAKELRESULT(i, MNC_EXECUTE);
-    }
-    return 0;
-}
-
-BOOL KelvoMenu::IsOwnMenu(HMENU menu)
-{
-    return menu && std::find(s_subMenuHandles.begin(), s_subMenuHandles.end(), menu) != s_subMenuHandles.end();
-}
-
-BOOL KelvoMenu::IsOwnMenu(const CMenu* menu)
-{
-    return menu && IsOwnMenu(menu->m_hMenu);
 }

@@ -1,7 +1,9 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "controls/KelvoMenuItem.h"
@@ -47,6 +49,10 @@ public:
     void Resync();
     // Pads texts that have an accelerator column so the columns line up.
     void AlignAccelerators();
+    // `column` with spaces appended until `measure` gives at least `width`, or
+    // until a space no longer adds width.
+    static std::wstring PadColumn(std::wstring column, int width,
+                                  const std::function<int(const std::wstring&)>& measure);
 
     // The answer to WM_MENUCHAR for one of our menus: the item whose "&" mnemonic is the character.
     static LRESULT MenuCharLookup(UINT character, UINT flags, CMenu* menu);

@@ -12,22 +12,6 @@ namespace {
 constexpr UINT kImageListFlags = ILC_COLORDDB | ILC_MASK;
 constexpr DWORD kRopPaintBrushWhereMaskBlack = 0x00E20746;  // DSPDxax
 
-DWORD PaletteEntries(const BITMAPINFOHEADER& header)
-{
-    if (header.biClrUsed)
-        return header.biClrUsed;
-    switch (header.biBitCount) {
-    case 1:
-        return 2;
-    case 4:
-        return 16;
-    case 8:
-        return 256;
-    default:
-        return 0;
-    }
-}
-
 // The button-face colour as a device of the bitmap's size stores it (it may
 // be rounded to the device's colour depth).
 COLORREF DeviceButtonFace(HDC reference, int width, int height)
@@ -107,7 +91,7 @@ HBITMAP KelvoMenu::LoadMappedBitmap(UINT bitmapId)
     const auto* header = loaded ? static_cast<const BITMAPINFOHEADER*>(LockResource(loaded)) : nullptr;
     if (!header || SizeofResource(module, resource) < sizeof(BITMAPINFOHEADER))
         return nullptr;
-    if (PaletteEntries(*header) != 16)
+    if (DibColorTableEntries(*header) != 16)
         return nullptr;
     return AfxLoadSysColorBitmap(module, resource, FALSE);
 }
@@ -182,11 +166,13 @@ int KelvoMenu::AddToSharedImages(CImageList* source, int image, UINT command) co
     if (index < 0)
         return -1;
     s_sharedImageIds.push_back(static_cast<int>(command));
+    // An id goes with each image that really went in: a companion that could not
+    // be made or added leaves no id behind, and the glyph simply has no relief.
     if (relief) {
-        s_sharedImages.AddMasked(faded, face);
-        s_sharedImageIds.push_back(static_cast<int>(command));
-        s_sharedImages.AddMasked(shadow, face);
-        s_sharedImageIds.push_back(static_cast<int>(command));
+        for (const CBitmap* companion : {&faded, &shadow}) {
+            if (s_sharedImages.AddMasked(*companion, face) >= 0)
+                s_sharedImageIds.push_back(static_cast<int>(command));
+        }
     }
     return index;
 }

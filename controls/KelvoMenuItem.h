@@ -24,5 +24,4 @@ public:
     int m_sharedImageIndex = -1;  // glyph in KelvoMenu's shared image list, or -1
     UINT m_flags = 0;             // MF_ flags the item was last appended or modified with
     UINT_PTR m_commandId = 0;     // command id; the popup's handle for a popup; 0 for a separator
-    UINT m_resyncMark = 0;        // set while Resync claims records
 };

@@ -9,6 +9,26 @@ std::wstring BuildOpenCommand(const std::wstring& registeredCommand, const std::
     if (cut != std::wstring::npos)
         command.erase(cut);
     command += L' ';
-    command += target;
+    command += QuoteArgument(target);
     return command;
+}
+
+std::wstring QuoteArgument(const std::wstring& text)
+{
+    std::wstring quoted = L"\"";
+    size_t backslashes = 0;
+    for (wchar_t ch : text) {
+        if (ch == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        // Backslashes count as escapes only before a quote.
+        const size_t run = ch == L'"' ? 2 * backslashes + 1 : backslashes;
+        quoted.append(run, L'\\');
+        quoted += ch;
+        backslashes = 0;
+    }
+    quoted.append(2 * backslashes, L'\\');
+    quoted += L'"';
+    return quoted;
 }

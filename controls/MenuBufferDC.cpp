@@ -1,18 +1,20 @@
 #include "controls/MenuBufferDC.h"
 
-MenuBufferDC::MenuBufferDC(CDC* target, const RECT& rect)
-    : m_target(target), m_rect(rect), m_buffered(!target->IsPrinting())
+MenuBufferDC::MenuBufferDC(CDC* target, const RECT& rect) : m_target(target), m_rect(rect), m_buffered(FALSE)
 {
-    if (m_buffered) {
-        CreateCompatibleDC(target->m_hDC);
-        m_bitmap.CreateCompatibleBitmap(target->m_hDC, rect.right - rect.left, rect.bottom - rect.top);
-        m_previousBitmap = SelectObject(&m_bitmap);
-        SetWindowOrg(rect.left, rect.top);
-    } else {
-        Attach(target->m_hDC);
-        m_hAttribDC = target->m_hAttribDC;
-        m_bPrinting = target->IsPrinting();
+    if (!target->IsPrinting() && CreateCompatibleDC(target->m_hDC)) {
+        if (m_bitmap.CreateCompatibleBitmap(target->m_hDC, rect.right - rect.left, rect.bottom - rect.top)) {
+            m_previousBitmap = SelectObject(&m_bitmap);
+            SetWindowOrg(rect.left, rect.top);
+            m_buffered = TRUE;
+            return;
+        }
+        DeleteDC();
     }
+    // Printing, or no memory for the buffer: the drawing goes to the target itself.
+    Attach(target->m_hDC);
+    m_hAttribDC = target->m_hAttribDC;
+    m_bPrinting = target->IsPrinting();
 }
 
 MenuBufferDC::~MenuBufferDC()

@@ -6,7 +6,8 @@
 
 // An off-screen surface over a rectangle of a target DC. Drawing goes to the
 // buffer in the target's coordinates; destruction copies the rectangle to the
-// target. A printing target is drawn on directly.
+// target. A printing target, or one for which no buffer can be made, is drawn
+// on directly.
 class MenuBufferDC : public CDC {
 public:
     MenuBufferDC(CDC* target, const RECT& rect);

@@ -22,14 +22,23 @@ constexpr ColourMapping kSysColourMap[] = {
     {RGB(0xFF, 0xFF, 0xFF), COLOR_BTNHIGHLIGHT},
 };
 
-DWORD PaletteEntries(const BITMAPINFOHEADER& header)
+}  // namespace
+
+DWORD DibColorTableEntries(const BITMAPINFOHEADER& header)
 {
     if (header.biClrUsed)
         return header.biClrUsed;
-    return header.biBitCount <= 8 ? 1u << header.biBitCount : 0u;
+    switch (header.biBitCount) {
+    case 1:
+        return 2;
+    case 4:
+        return 16;
+    case 8:
+        return 256;
+    default:
+        return 0;
+    }
 }
-
-}  // namespace
 
 HINSTANCE AfxFindResourceHandle(const wchar_t* name, const wchar_t* type)
 {
@@ -45,10 +54,11 @@ HBITMAP AfxLoadSysColorBitmap(HINSTANCE module, HRSRC resource, BOOL mono)
     const auto* header = loaded ? static_cast<const BITMAPINFOHEADER*>(LockResource(loaded)) : nullptr;
     DWORD resourceSize = resource ? SizeofResource(module, resource) : 0;
     if (!header || resourceSize < sizeof(BITMAPINFOHEADER) || header->biSize < sizeof(BITMAPINFOHEADER) ||
-        header->biBitCount > 8 || header->biCompression != BI_RGB || header->biWidth <= 0 ||
+        (header->biBitCount != 1 && header->biBitCount != 4 && header->biBitCount != 8) ||
+        header->biCompression != BI_RGB || header->biWidth <= 0 ||
         header->biHeight == 0 || header->biHeight == LONG_MIN)
         return nullptr;
-    DWORD entries = PaletteEntries(*header);
+    DWORD entries = DibColorTableEntries(*header);
     if (entries > 256)
         return nullptr;
     size_t tableSize = entries * sizeof(RGBQUAD);

@@ -92,23 +92,40 @@ void WriteLength(ByteSink& sink, std::uint32_t length) {
     }
 }
 
-void WriteString(ByteSink& sink, std::u16string_view text, const AnsiCodec& codec) {
-    std::string ansi;
-    if (codec.Encode(text, ansi)) {
-        WriteLength(sink, static_cast<std::uint32_t>(ansi.size()));
-        sink.WriteBytes(ansi.data(), ansi.size());
-        return;
+void CheckStringLength(std::uint64_t length) {
+    if (length > kMaxStringLength) throw ArchiveStringTooLong(length);
+}
+
+EncodedString EncodeString(std::u16string_view text, const AnsiCodec& codec) {
+    CheckStringLength(text.size());
+    EncodedString encoded;
+    if (codec.Encode(text, encoded.bytes)) {
+        CheckStringLength(encoded.bytes.size());
+        encoded.length = static_cast<std::uint32_t>(encoded.bytes.size());
+        return encoded;
     }
-    WriteUInt8(sink, 0xFF);
-    WriteUInt16(sink, kUnicodeMarker);
-    WriteLength(sink, static_cast<std::uint32_t>(text.size()));
-    std::string utf16;
-    utf16.reserve(text.size() * 2);
+    encoded.utf16 = true;
+    encoded.length = static_cast<std::uint32_t>(text.size());
+    encoded.bytes.clear();
+    encoded.bytes.reserve(text.size() * 2);
     for (const char16_t unit : text) {
-        utf16.push_back(static_cast<char>(unit & 0xFF));
-        utf16.push_back(static_cast<char>(unit >> 8));
+        encoded.bytes.push_back(static_cast<char>(unit & 0xFF));
+        encoded.bytes.push_back(static_cast<char>(unit >> 8));
     }
-    sink.WriteBytes(utf16.data(), utf16.size());
+    return encoded;
+}
+
+void WriteEncodedString(ByteSink& sink, const EncodedString& encoded) {
+    if (encoded.utf16) {
+        WriteUInt8(sink, 0xFF);
+        WriteUInt16(sink, kUnicodeMarker);
+    }
+    WriteLength(sink, encoded.length);
+    sink.WriteBytes(encoded.bytes.data(), encoded.bytes.size());
+}
+
+void WriteString(ByteSink& sink, std::u16string_view text, const AnsiCodec& codec) {
+    WriteEncodedString(sink, EncodeString(text, codec));
 }
 
 std::u16string ReadString(ByteSource& source, const AnsiCodec& codec) {

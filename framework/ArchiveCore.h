@@ -18,6 +18,15 @@ struct ArchiveEndOfFile : ArchiveError {
     ArchiveEndOfFile() : ArchiveError("archive: unexpected end of file") {}
 };
 
+// A string whose length the prefix cannot hold: 4 GiB or more of 8-bit text,
+// or 2^32 UTF-16 units or more. Thrown before any byte of it is written, so
+// the writer can skip that string and go on with a sound file.
+struct ArchiveStringTooLong : ArchiveError {
+    explicit ArchiveStringTooLong(std::uint64_t refusedLength)
+        : ArchiveError("archive: string too long for its length prefix"), length(refusedLength) {}
+    std::uint64_t length;  // in bytes of the 8-bit form or in UTF-16 units
+};
+
 class ByteSource {
 public:
     virtual ~ByteSource() = default;
@@ -51,8 +60,26 @@ void ReadExact(ByteSource& source, void* buffer, std::size_t count);
 // The length prefix: 1 byte below 255, FF + 2 bytes below 65534, else FF FFFF + 4 bytes.
 void WriteLength(ByteSink& sink, std::uint32_t length);
 
-// Text the code page holds goes out in the 8-bit form; anything else in the
-// UTF-16 form (FF FE FF, a prefix counted in UTF-16 units, UTF-16LE text).
+// The largest length a prefix holds.
+constexpr std::uint64_t kMaxStringLength = 0xFFFFFFFFu;
+// Throws ArchiveStringTooLong for a length above kMaxStringLength.
+void CheckStringLength(std::uint64_t length);
+
+// A string in its archive form, made before anything is written so that a
+// record whose string is refused leaves no bytes behind.
+struct EncodedString {
+    bool utf16 = false;
+    std::uint32_t length = 0;  // the prefix: bytes, or UTF-16 units
+    std::string bytes;         // what follows the prefix
+};
+
+// Text the code page holds takes the 8-bit form; anything else the UTF-16
+// form (FF FE FF, a prefix counted in UTF-16 units, UTF-16LE text). Throws
+// ArchiveStringTooLong, without reading the text when its unit count alone
+// is too long (no form takes fewer bytes than units).
+EncodedString EncodeString(std::u16string_view text, const AnsiCodec& codec);
+void WriteEncodedString(ByteSink& sink, const EncodedString& encoded);
+// EncodeString, then WriteEncodedString.
 void WriteString(ByteSink& sink, std::u16string_view text, const AnsiCodec& codec);
 
 // Accepts both forms. Reads in bounded chunks, so a prefix that promises more

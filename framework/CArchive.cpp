@@ -21,13 +21,10 @@ CArchive::CArchive(CFile* file, UINT mode, int bufferSize, const AnsiCodec* code
 
 CArchive::~CArchive()
 {
-    if (m_closed || IsLoading())
-        return;
-    try {
-        Flush();
-    } catch (const CFileWriteError&) {
-        // Nothing can report it from a destructor; the caller's save is incomplete anyway.
-    }
+    // A destructor cannot report a failed flush, so it does not try one: the
+    // file's owner learns from the mark that the content never got finished.
+    if (!m_closed && IsStoring())
+        m_file->MarkWriteFailed(ERROR_OPERATION_ABORTED);
 }
 
 size_t CArchive::ReadBytes(void* buffer, size_t count)

@@ -17,7 +17,9 @@ public:
     enum Mode : UINT { store = 0, load = 1 };
 
     CArchive(CFile* file, UINT mode, int bufferSize = 512, const AnsiCodec* codec = nullptr);
-    // Store mode: writes what is still buffered, dropping any error, when Close was not called.
+    // Store mode without Close: what is still buffered is dropped and the file is
+    // marked as incomplete (CFile::GetWriteError), so a save that forgot Close, or
+    // was left by an exception, cannot be kept. Never throws.
     ~CArchive() override;
     CArchive(const CArchive&) = delete;
     CArchive& operator=(const CArchive&) = delete;

@@ -23,6 +23,7 @@ BOOL CFile::Open(const wchar_t* path, UINT flags)
     DWORD disposition = OPEN_EXISTING;
     if (flags & modeCreate)
         disposition = (flags & modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;
+    m_writeError = 0;
     m_file.Reset(CreateFileW(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
     return IsOpen() ? TRUE : FALSE;
 }
@@ -48,7 +49,7 @@ void CFile::Write(const void* data, UINT count)
     while (total < count) {
         DWORD written = 0;
         if (!WriteFile(m_file.Get(), bytes + total, count - total, &written, nullptr) || written == 0)
-            throw CFileWriteError(GetLastError());
+            FailWrite(GetLastError());
         total += written;
     }
 }
@@ -56,7 +57,19 @@ void CFile::Write(const void* data, UINT count)
 void CFile::Flush()
 {
     if (!FlushFileBuffers(m_file.Get()))
-        throw CFileWriteError(GetLastError());
+        FailWrite(GetLastError());
+}
+
+void CFile::MarkWriteFailed(DWORD error)
+{
+    if (!m_writeError)
+        m_writeError = error ? error : ERROR_WRITE_FAULT;
+}
+
+void CFile::FailWrite(DWORD error)
+{
+    MarkWriteFailed(error);
+    throw CFileWriteError(m_writeError);
 }
 
 ULONGLONG CFile::Seek(LONGLONG offset, UINT from)

@@ -13,6 +13,8 @@ struct CFileWriteError : std::runtime_error {
 
 // A file handle. Open failures are reported by the result, write failures by
 // CFileWriteError; reads return what they got (0 at the end or on an error).
+// A failed write also marks the file until it is opened again, so content that
+// lost bytes is never taken for whole even when someone caught the error.
 class CFile {
 public:
     enum OpenFlags : UINT {
@@ -47,6 +49,10 @@ public:
     virtual void Write(const void* data, UINT count);
     // Pushes the written data to the disk.
     virtual void Flush();
+    // Marks the content as incomplete (the first reason is kept).
+    void MarkWriteFailed(DWORD error);
+    // The reason the content is incomplete, or 0.
+    DWORD GetWriteError() const { return m_writeError; }
     ULONGLONG Seek(LONGLONG offset, UINT from);
     ULONGLONG SeekToBegin() { return Seek(0, begin); }
     ULONGLONG GetPosition() const;
@@ -54,6 +60,11 @@ public:
     // Cuts or extends the file to `length` bytes; FALSE when the system refuses.
     BOOL SetLength(ULONGLONG length);
 
+protected:
+    // Marks the file, then throws CFileWriteError.
+    [[noreturn]] void FailWrite(DWORD error);
+
 private:
     UniqueFileHandle m_file;
+    DWORD m_writeError = 0;
 };

@@ -63,6 +63,14 @@ HMENU CMenu::Detach()
     return menu;
 }
 
+BOOL CMenu::Replace(HMENU made)
+{
+    if (!made)
+        return FALSE;
+    DestroyMenu();
+    return Attach(made);
+}
+
 BOOL CMenu::LoadMenu(UINT id)
 {
     return LoadMenu(MAKEINTRESOURCEW(id));
@@ -70,7 +78,7 @@ BOOL CMenu::LoadMenu(UINT id)
 
 BOOL CMenu::LoadMenu(const wchar_t* name)
 {
-    return Attach(::LoadMenuW(AfxFindResourceHandle(name, RT_MENU), name));
+    return Replace(::LoadMenuW(AfxFindResourceHandle(name, RT_MENU), name));
 }
 
 BOOL CMenu::DestroyMenu()

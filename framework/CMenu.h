@@ -10,6 +10,11 @@ class CWnd;
 // itself, unless it was detached first. Attached menus are found again from
 // their handle (FromHandlePermanent); FromHandle also wraps a foreign handle
 // in a temporary object that lives until DeleteTempMap.
+//
+// CreateMenu, CreatePopupMenu and LoadMenu on an object that already holds a
+// menu replace it: when the new menu is made, the old one is destroyed
+// (through the virtual DestroyMenu, so it must not be in use by a window or a
+// shown menu then); when it cannot be made, the object keeps the old one.
 class CMenu {
 public:
     CMenu() = default;
@@ -32,8 +37,8 @@ public:
     BOOL Attach(HMENU menu);
     HMENU Detach();
 
-    BOOL CreateMenu() { return Attach(::CreateMenu()); }
-    BOOL CreatePopupMenu() { return Attach(::CreatePopupMenu()); }
+    BOOL CreateMenu() { return Replace(::CreateMenu()); }
+    BOOL CreatePopupMenu() { return Replace(::CreatePopupMenu()); }
     virtual BOOL LoadMenu(UINT id);
     virtual BOOL LoadMenu(const wchar_t* name);
     virtual BOOL DestroyMenu();
@@ -78,6 +83,10 @@ public:
     virtual void DrawItem(DRAWITEMSTRUCT* item);
 
     struct MapTraits;
+
+protected:
+    // Holds a newly made menu in place of the old one (destroyed); FALSE, keeping the old one, for null.
+    BOOL Replace(HMENU made);
 
 private:
     bool m_temporary = false;

@@ -24,33 +24,42 @@ BOOL CGdiObject::DeleteObject()
     return ::DeleteObject(Detach());
 }
 
+BOOL CGdiObject::Replace(HGDIOBJ made)
+{
+    if (!made)
+        return FALSE;
+    DeleteObject();
+    m_hObject = made;
+    return TRUE;
+}
+
 BOOL CBitmap::LoadBitmap(UINT id)
 {
     HINSTANCE module = AfxFindResourceHandle(MAKEINTRESOURCEW(id), RT_BITMAP);
-    return Attach(::LoadBitmapW(module, MAKEINTRESOURCEW(id)));
+    return Replace(::LoadBitmapW(module, MAKEINTRESOURCEW(id)));
 }
 
 BOOL CBitmap::CreateCompatibleBitmap(HDC dc, int width, int height)
 {
-    return Attach(::CreateCompatibleBitmap(dc, width, height));
+    return Replace(::CreateCompatibleBitmap(dc, width, height));
 }
 
 BOOL CBitmap::CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits)
 {
-    return Attach(::CreateBitmap(width, height, planes, bitsPerPixel, bits));
+    return Replace(::CreateBitmap(width, height, planes, bitsPerPixel, bits));
 }
 
 BOOL CFont::CreateFontIndirect(const LOGFONTW* font)
 {
-    return Attach(::CreateFontIndirectW(font));
+    return Replace(::CreateFontIndirectW(font));
 }
 
 BOOL CBrush::CreateSolidBrush(COLORREF colour)
 {
-    return Attach(::CreateSolidBrush(colour));
+    return Replace(::CreateSolidBrush(colour));
 }
 
 BOOL CPen::CreatePen(int style, int width, COLORREF colour)
 {
-    return Attach(::CreatePen(style, width, colour));
+    return Replace(::CreatePen(style, width, colour));
 }

@@ -3,6 +3,10 @@
 
 // Owners of GDI objects. Each deletes the object it holds when it goes away,
 // unless the handle was detached first. None can be copied.
+//
+// Create* and LoadBitmap on an owner that already holds an object replace it:
+// when the new object is made, the old one is deleted (it must not be selected
+// into a DC then); when it cannot be made, the owner keeps the old one.
 class CGdiObject {
 public:
     CGdiObject() = default;
@@ -18,6 +22,10 @@ public:
     HGDIOBJ Detach();
     BOOL DeleteObject();
     int GetObject(int size, void* buffer) const { return m_hObject ? ::GetObjectW(m_hObject, size, buffer) : 0; }
+
+protected:
+    // Holds a newly made object in place of the old one (deleted); FALSE, keeping the old one, for null.
+    BOOL Replace(HGDIOBJ made);
 };
 
 class CBitmap : public CGdiObject {

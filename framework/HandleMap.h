@@ -1,10 +1,13 @@
 #pragma once
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 // Which object stands for a system handle on this thread. Bound ("permanent")
 // objects belong to their owners; wrappers made for a handle that no object
-// is bound to live here until the next idle moment drops them.
+// is bound to live here until the next idle moment drops them. A wrapper whose
+// handle gets bound meanwhile is let go of its handle but kept alive until
+// then too, since its caller may still hold it (GetDlgItem, then SubclassDlgItem).
 // `Traits` says how a wrapper takes and lets go of its handle:
 //   static std::unique_ptr<Object> Wrap(Handle); static void Forget(Object&);
 template <typename Handle, typename Object, typename Traits>
@@ -32,6 +35,7 @@ public:
         auto temporary = m_temporary.find(handle);
         if (temporary != m_temporary.end()) {
             Traits::Forget(*temporary->second);
+            m_detached.push_back(std::move(temporary->second));
             m_temporary.erase(temporary);
         }
     }
@@ -48,9 +52,11 @@ public:
         for (auto& entry : m_temporary)
             Traits::Forget(*entry.second);
         m_temporary.clear();
+        m_detached.clear();
     }
 
 private:
     std::unordered_map<Handle, Object*> m_permanent;
     std::unordered_map<Handle, std::unique_ptr<Object>> m_temporary;
+    std::vector<std::unique_ptr<Object>> m_detached;  // already forgotten their handles
 };

@@ -80,6 +80,13 @@ struct KernelHandleTraits {
 using UniqueFileHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 
+struct FindHandleTraits {
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(HANDLE h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+    static void Close(HANDLE h) { FindClose(h); }
+};
+using UniqueFindHandle = UniqueHandle<HANDLE, FindHandleTraits>;
+
 struct RegKeyTraits {
     static HKEY Invalid() { return nullptr; }
     static bool IsValid(HKEY h) { return h != nullptr; }

@@ -1,8 +1,10 @@
 #include "history/HistoryFormat.h"
 
 void WriteTextRecord(ByteSink& sink, std::u16string_view text, const AnsiCodec& codec) {
+    // Encoded first: a refused text must not leave its kind behind in the file.
+    const archive::EncodedString encoded = archive::EncodeString(text, codec);
     archive::WriteInt32(sink, kHistoryTextRecord);
-    archive::WriteString(sink, text, codec);
+    archive::WriteEncodedString(sink, encoded);
 }
 
 void WriteBitmapRecord(ByteSink& sink) { archive::WriteInt32(sink, kHistoryBitmapRecord); }

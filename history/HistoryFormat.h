@@ -14,6 +14,9 @@ struct HistoryRecord {
     std::u16string text;    // text records only, cut at its first NUL as entries keep it
 };
 
+// Throws ArchiveStringTooLong, having written nothing, for a text whose length
+// the format cannot hold: the caller skips that entry (and says so) and the
+// records written before and after it stay readable.
 void WriteTextRecord(ByteSink& sink, std::u16string_view text, const AnsiCodec& codec);
 // The picture itself goes into a BMP file of its own.
 void WriteBitmapRecord(ByteSink& sink);

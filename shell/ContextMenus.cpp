@@ -12,7 +12,12 @@ bool ContextMenus::Track(UINT menuId, UINT flags, POINT screen, HWND owner)
     HMENU popup = ::GetSubMenu(menu.GetSafeHmenu(), 0);
     if (!popup)
         return false;
+    // Windows dismisses a pop-up menu on a click elsewhere only while its owner
+    // is the foreground window; and without a message posted to the owner after
+    // the menu closed, the next menu may open and vanish at once.
+    ::SetForegroundWindow(owner);
     ::TrackPopupMenu(popup, flags, screen.x, screen.y, 0, owner, nullptr);
+    ::PostMessageW(owner, WM_NULL, 0, 0);
     return true;
 }
 

@@ -4,7 +4,9 @@
 class CListCtrl;
 
 // The program's two ordinary pop-up menus, loaded from the resources for each
-// use and destroyed afterwards. The chosen command reaches the owner window as
+// use and destroyed afterwards. The owner is made the foreground window while
+// a menu is up and gets a WM_NULL after it, as Windows needs for the menu to
+// close on a click elsewhere. The chosen command reaches the owner window as
 // WM_COMMAND once the menu has closed.
 class ContextMenus {
 public:

@@ -40,6 +40,28 @@ TEST(HistoryFormat, TextThenBitmapIsTheTwelveByteFile) {
     EXPECT_EQ(source.Position(), 12u);
 }
 
+TEST(HistoryFormat, TextTooLongForItsPrefixIsRefusedBeforeAnyByteOfItsRecord) {
+    // The prefix holds 0xFFFFFFFF; one more is refused, and the error names the length.
+    EXPECT_NO_THROW(archive::CheckStringLength(archive::kMaxStringLength));
+    try {
+        archive::CheckStringLength(archive::kMaxStringLength + 1);
+        ADD_FAILURE() << "a length of 2^32 was accepted";
+    } catch (const ArchiveStringTooLong& error) {
+        EXPECT_EQ(error.length, archive::kMaxStringLength + 1);
+    }
+
+    MemorySink sink;
+    WriteTextRecord(sink, u"abc", kCodec);
+    const Bytes before = sink.Bytes();
+    if constexpr (sizeof(std::size_t) > 4) {
+        // 2^32 units claimed over a small buffer: refused on the count alone, nothing is read.
+        const char16_t small[4] = {u'x', u'y', u'z', u'\0'};
+        const std::u16string_view huge(small, static_cast<std::size_t>(archive::kMaxStringLength) + 1);
+        EXPECT_THROW(WriteTextRecord(sink, huge, kCodec), ArchiveStringTooLong);
+        EXPECT_EQ(sink.Bytes(), before) << "no kind or prefix of the refused record";
+    }
+}
+
 TEST(HistoryFormat, EmptyHistoryHasNoFirstRecord) {
     const Bytes empty;
     MemorySource source(empty);

@@ -363,12 +363,71 @@ TEST_F(SafeFileWriterTest, FailingContentOrAbandonedWriterKeepsTheOldFile)
     ExpectOldFileAloneInFolder();
 }
 
-TEST_F(SafeFileWriterTest, StaleTemporaryFromAnEarlierCrashIsReplaced)
+TEST_F(SafeFileWriterTest, EachWriterHasItsTemporaryAndThoseOfDeadWritersGo)
 {
-    WriteWholeFile(target + L".tmp", Bytes(5000, 'x'));
+    // No process has a process id this large; the other name is a writer of this process.
+    const std::wstring abandoned = target + L".4294967292-3.tmp";
+    const std::wstring live = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"-999999.tmp";
+    WriteWholeFile(abandoned, Bytes(5000, 'x'));
+    WriteWholeFile(live, Bytes(10, 'y'));
+    SafeFileWriter first(target);
+    SafeFileWriter second(target);
+    ASSERT_TRUE(first.Open());
+    ASSERT_TRUE(second.Open());
+    first.File().Write("one", 3);
+    second.File().Write("two", 3);
+    EXPECT_TRUE(first.Commit());
+    EXPECT_TRUE(second.Commit());
+    EXPECT_EQ(ReadWholeFile(target), (Bytes{'t', 'w', 'o'}));
+    EXPECT_FALSE(Exists(abandoned));
+    EXPECT_TRUE(Exists(live));
+}
+
+TEST_F(SafeFileWriterTest, ArchiveNeverClosedOrAWriteErrorCaughtInTheBodyFailsTheSave)
+{
+    EXPECT_FALSE(SafeFileWriter::Write(target, [](CFile& file) {
+        CArchive ar(&file, CArchive::store);
+        ar << 1;
+        ar.Flush();
+    }));
+    ExpectOldFileAloneInFolder();
+    int writes = 0;
+    SafeFileWriter::SetFaultHookForTesting(
+        [&writes](SafeFileWriter::Stage stage, ULONGLONG) { return stage == SafeFileWriter::Stage::Write && ++writes == 1; });
+    EXPECT_FALSE(SafeFileWriter::Write(target, [](CFile& file) {
+        try {
+            file.Write("lost", 4);
+        } catch (const CFileWriteError&) {
+        }
+        file.Write("rest", 4);
+    }));
+    EXPECT_EQ(writes, 2) << "the second write went through";
+    ExpectOldFileAloneInFolder();
+}
+
+DWORD WINAPI CloseAfter300Ms(void* file)
+{
+    Sleep(300);
+    CloseHandle(file);
+    return 0;
+}
+
+TEST_F(SafeFileWriterTest, FileHeldByAnotherProgramIsReplacedIfLetGoWithinASecond)
+{
+    // A backup or virus-scanning program holds the file open without sharing.
+    auto hold = [this] { return CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr); };
+    HANDLE held = hold();
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(SaveNewContent()) << "held through every retry";
+    CloseHandle(held);
+    ExpectOldFileAloneInFolder();
+    held = hold();
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    HANDLE letGo = CreateThread(nullptr, 0, CloseAfter300Ms, held, 0, nullptr);
     EXPECT_TRUE(SaveNewContent());
+    WaitForSingleObject(letGo, INFINITE);
+    CloseHandle(letGo);
     EXPECT_EQ(ReadWholeFile(target).size(), 2000u);
-    EXPECT_EQ(folder.Names(), std::vector<std::wstring>{L"data.data"});
 }
 
 TEST_F(SafeFileWriterTest, MissingFolderFailsWithoutCreatingAnything)

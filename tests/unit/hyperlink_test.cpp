@@ -24,30 +24,47 @@ namespace {
 TEST(LaunchCommand, QuotedPlaceholderCutsAtItsQuoteAndDropsFurtherArguments)
 {
     EXPECT_EQ(BuildOpenCommand(L"\"C:\\Web\\browser.exe\" -nohome \"%1\" --new-window", L"https://a.example/"),
-              L"\"C:\\Web\\browser.exe\" -nohome  https://a.example/");
+              L"\"C:\\Web\\browser.exe\" -nohome  \"https://a.example/\"");
 }
 
 TEST(LaunchCommand, BarePlaceholderCutsThere)
 {
-    EXPECT_EQ(BuildOpenCommand(L"browser.exe %1 -extra", L"mailto:x@y.example"), L"browser.exe  mailto:x@y.example");
+    EXPECT_EQ(BuildOpenCommand(L"browser.exe %1 -extra", L"mailto:x@y.example"), L"browser.exe  \"mailto:x@y.example\"");
 }
 
 TEST(LaunchCommand, QuotedFormIsLookedForFirstEvenWhenABareOneComesEarlier)
 {
-    EXPECT_EQ(BuildOpenCommand(L"b.exe %1 \"%1\"", L"t"), L"b.exe %1  t");
+    EXPECT_EQ(BuildOpenCommand(L"b.exe %1 \"%1\"", L"t"), L"b.exe %1  \"t\"");
 }
 
 TEST(LaunchCommand, CommandWithoutPlaceholderRunsWholeWithTheTargetAppended)
 {
     EXPECT_EQ(BuildOpenCommand(L"\"C:\\Web\\browser.exe\" -new", L"https://b.example/"),
-              L"\"C:\\Web\\browser.exe\" -new https://b.example/");
+              L"\"C:\\Web\\browser.exe\" -new \"https://b.example/\"");
 }
 
 TEST(LaunchCommand, TargetOfAnyLengthIsKeptWhole)
 {
     const std::wstring target = L"https://long.example/?q=" + std::wstring(5000, L'x') + L"\u00e9\u4e2d";
     const std::wstring command = BuildOpenCommand(L"browser.exe \"%1\"", target);
-    EXPECT_EQ(command, L"browser.exe  " + target);
+    EXPECT_EQ(command, L"browser.exe  \"" + target + L"\"");
+}
+
+TEST(LaunchCommand, TargetWithSpacesQuotesAndBackslashesIsOneArgument)
+{
+    // Read back by the system's own command-line parser, as the started browser would.
+    for (const std::wstring& target :
+         {std::wstring(L"C:\\My Pages\\index.htm"), std::wstring(L"https://a.example/?q=\"x y\"&z"),
+          std::wstring(L"\\\\server\\share with space\\"), std::wstring(L"a\\\\\"b"), std::wstring()}) {
+        const std::wstring command = BuildOpenCommand(L"\"C:\\Web\\browser.exe\" -new \"%1\" -x", target);
+        int count = 0;
+        LPWSTR* arguments = CommandLineToArgvW(command.c_str(), &count);
+        ASSERT_NE(arguments, nullptr);
+        ASSERT_EQ(count, 3);
+        EXPECT_EQ(std::wstring(arguments[1]), L"-new");
+        EXPECT_EQ(std::wstring(arguments[2]), target);
+        LocalFree(arguments);
+    }
 }
 
 // ---------------------------------------------------------------- error texts

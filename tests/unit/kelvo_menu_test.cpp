@@ -299,6 +299,18 @@ TEST(KelvoMenuAccelerators, PadsToTheWidestColumnWithTheMenuFont)
     EXPECT_EQ(CString(L"E&xit"), file->GetItem(3)->GetText());
 }
 
+TEST(KelvoMenuAccelerators, PaddingStopsWhenASpaceAddsNoWidth)
+{
+    auto fivePerCharacter = [](const std::wstring& text) { return static_cast<int>(text.size()) * 5; };
+    EXPECT_EQ(KelvoMenu::PadColumn(L"Open", 32, fivePerCharacter), L"Open   ");
+    EXPECT_EQ(KelvoMenu::PadColumn(L"Properties", 32, fivePerCharacter), L"Properties");
+    // A font whose space has no width: the padding ends instead of running for ever.
+    auto spacesAreEmpty = [](const std::wstring& text) {
+        return static_cast<int>(text.find_last_not_of(L' ') + 1) * 5;
+    };
+    EXPECT_EQ(KelvoMenu::PadColumn(L"Open", 32, spacesAreEmpty), L"Open");
+}
+
 TEST(KelvoMenuMenuChar, FindsTheMnemonicInLowerCaseOnlyForPopups)
 {
     KelvoMenu menu;
@@ -379,6 +391,18 @@ TEST(KelvoMenuDestroy, ClearsEverySubmenuHandleFromTheRegistry)
     EXPECT_TRUE(KelvoMenu::IsOwnMenu(file));
     menu.reset();
     EXPECT_FALSE(KelvoMenu::IsOwnMenu(file));
+}
+
+TEST(KelvoMenuDestroy, MakingANewMenuReleasesEverythingOfTheOld)
+{
+    KelvoMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(IDM_TEST_NESTED));
+    HMENU top = GetSubMenu(menu.m_hMenu, 1);
+    ASSERT_TRUE(KelvoMenu::IsOwnMenu(top));
+    ASSERT_TRUE(menu.CreatePopupMenu());
+    EXPECT_EQ(0, menu.GetItemCount());
+    EXPECT_FALSE(KelvoMenu::IsOwnMenu(top));
+    EXPECT_EQ(nullptr, CMenu::FromHandlePermanent(top)) << "the child object is deleted";
 }
 
 TEST(KelvoMenuBar, ItemsInFrontOfTheLoadedOnesAreAllowedFor)

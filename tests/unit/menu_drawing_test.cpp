@@ -649,6 +649,37 @@ TEST(MenuGlyphs, SecondRegistrationReplacesTheImageAndItsCompanionsInPlace)
     EXPECT_EQ(RGB(255, 76, 255), canvas.Pixel(4 + 7, 5 + 6));
 }
 
+TEST(MenuGlyphs, CompanionsThatCannotBeMadeLeaveNoIdsBehind)
+{
+    StyleGuard guard;
+    StyleGuard::UseFlat();
+    KelvoMenu menu;
+    ASSERT_TRUE(menu.CreatePopupMenu());
+    if (!KelvoMenu::s_sharedImages.GetSafeHandle()) {
+        ASSERT_TRUE(KelvoMenu::s_sharedImages.Create(16, 15, ILC_COLORDDB | ILC_MASK, 1, 1));
+    }
+    CImageList source;
+    ASSERT_TRUE(source.Create(16, 15, ILC_COLORDDB | ILC_MASK, 1, 1));
+    ASSERT_TRUE(menu.AddGlyphBitmap(&source, IDT_TEST_TOOLBAR16));
+    ASSERT_EQ(KelvoMenu::s_sharedImages.GetImageCount(), static_cast<int>(KelvoMenu::s_sharedImageIds.size()));
+
+    // A glyph size no bitmap can have: the glyph itself goes in, its companions cannot be made.
+    KelvoMenu huge;
+    huge.SetGlyphSize(100000, 100000);
+    const int index = huge.AddToSharedImages(&source, 0, 7501);
+    ASSERT_GE(index, 0);
+    EXPECT_EQ(KelvoMenu::s_sharedImages.GetImageCount(), static_cast<int>(KelvoMenu::s_sharedImageIds.size()));
+    EXPECT_EQ(KelvoMenu::FindSharedImage(7501), index);
+    EXPECT_FALSE(KelvoMenu::HasReliefCompanions(index));
+
+    // The next command's glyph is found where its image is.
+    ASSERT_TRUE(menu.AppendItem(L"Next", MF_STRING, 7502, IDT_TEST_TOOLBAR16));
+    const int next = menu.GetItem(0)->m_sharedImageIndex;
+    ASSERT_GE(next, 0);
+    EXPECT_EQ(KelvoMenu::FindSharedImage(7502), next);
+    EXPECT_TRUE(KelvoMenu::HasReliefCompanions(next));
+}
+
 TEST(MenuGlyphs, ClassicStyleRegistersTheGlyphAlone)
 {
     StyleGuard guard;
@@ -714,6 +745,20 @@ TEST(MenuBuffer, DrawsInTargetCoordinatesAndCopiesOnDestruction)
     EXPECT_EQ(kSentinel, canvas.Pixel(9, 20));
     EXPECT_EQ(kSentinel, canvas.Pixel(50, 34));
     EXPECT_EQ(kSentinel, canvas.Pixel(10, 35));
+}
+
+TEST(MenuBuffer, WithoutMemoryForABufferItDrawsOnTheTargetItself)
+{
+    Canvas canvas(60, 40, kSentinel);
+    {
+        // No bitmap of 100000 x 100000 pixels can be made.
+        MenuBufferDC buffer(&canvas.dc(), RECT{0, 0, 100000, 100000});
+        EXPECT_FALSE(buffer.IsBuffered());
+        buffer.FillSolidRect(RECT{12, 22, 14, 24}, RGB(0, 200, 0));
+        EXPECT_EQ(RGB(0, 200, 0), canvas.Pixel(13, 23)) << "straight on the target";
+    }
+    EXPECT_EQ(RGB(0, 200, 0), canvas.Pixel(13, 23));
+    EXPECT_EQ(kSentinel, canvas.Pixel(30, 30)) << "nothing else is copied over the target";
 }
 
 // Writes control_screenshots/menu_flat.bmp and menu_classic.bmp: an icon menu

@@ -16,11 +16,14 @@ namespace {
 // ---------------------------------------------------------------- an owner window
 
 std::vector<UINT> g_commands;
+std::vector<HWND> g_nullMessages;  // windows that got WM_NULL
 
 LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_COMMAND)
         g_commands.push_back(LOWORD(wParam));
+    if (message == WM_NULL)
+        g_nullMessages.push_back(window);
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -53,6 +56,8 @@ struct MenuSeen {
     bool shown = false;
     std::vector<UINT> ids;
     RECT where = {};
+    HWND foreground = nullptr;
+    size_t nullMessagesBefore = 0;  // WM_NULLs received before the menu closed
 };
 
 MenuSeen g_seen;
@@ -78,6 +83,8 @@ void CALLBACK LookAtMenu(HWND, UINT, UINT_PTR timer, DWORD)
         return;
     KillTimer(nullptr, timer);
     g_seen.shown = true;
+    g_seen.foreground = GetForegroundWindow();
+    g_seen.nullMessagesBefore = g_nullMessages.size();
     GetWindowRect(menuWindow, &g_seen.where);
     HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
     for (int i = 0; i < GetMenuItemCount(menu); ++i)
@@ -99,6 +106,7 @@ public:
         g_pickFirst = pickFirst;
         g_owner = owner;
         g_commands.clear();
+        g_nullMessages.clear();
         m_timer = SetTimer(nullptr, 0, 50, LookAtMenu);
     }
     ~MenuWatch() { KillTimer(nullptr, m_timer); }
@@ -206,6 +214,28 @@ TEST(TrayNotify, AChosenTrayItemArrivesAtThePopupAsACommand)
     DestroyWindow(owner);
 }
 
+TEST(TrayNotify, OwnerIsInFrontWhileTheMenuIsUpAndGetsAMessageAfterIt)
+{
+    HWND owner = CreateOwner();
+    HWND other = CreateOwner();
+    SetForegroundWindow(other);
+    Pump();
+    ASSERT_EQ(GetForegroundWindow(), other) << "the test needs another window in front";
+    {
+        MenuWatch watch(owner);
+        TrayIcon::OnNotify(owner, 128, WM_RBUTTONUP, nullptr);
+    }
+    Pump();
+    ASSERT_TRUE(g_seen.shown);
+    // Windows dismisses the menu on a click elsewhere only with its owner in front.
+    EXPECT_EQ(g_seen.foreground, owner);
+    // The WM_NULL that Windows needs once the menu has closed.
+    EXPECT_EQ(g_seen.nullMessagesBefore, 0u);
+    EXPECT_EQ(g_nullMessages, std::vector<HWND>{owner});
+    DestroyWindow(other);
+    DestroyWindow(owner);
+}
+
 // ---------------------------------------------------------------- the list's menu
 
 class ListMenu : public testing::Test {
@@ -242,8 +272,11 @@ TEST_F(ListMenu, RightClickOnAnEntryShowsTheListMenu)
         MenuWatch watch(owner);
         EXPECT_TRUE(ContextMenus::ShowListMenu(list, ScreenPointOf(1), owner));
     }
+    Pump();
     EXPECT_TRUE(g_seen.shown);
     EXPECT_EQ(g_seen.ids, kListItems);
+    EXPECT_EQ(g_seen.foreground, owner);
+    EXPECT_EQ(g_nullMessages, std::vector<HWND>{owner});
 }
 
 TEST_F(ListMenu, RightClickBelowTheLastEntryShowsNoMenu)
