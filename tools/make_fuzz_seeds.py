@@ -34,6 +34,10 @@ def settings(before=b"\x00", after=b"\x00", ints=(0, 0, 0, 0), rect=(10, 10, 200
     return before + after + b"".join(map(i32, ints)) + b"".join(map(i32, rect))
 
 
+def appended(count=5, ints=(0x0346, 1000, 0, 0), programs=b"\x00"):
+    return i32(count) + b"".join(map(i32, ints)) + programs
+
+
 def bmp(bits, width, height, clr_used=0, compression=0, offset=None, pixel_bytes=None, info_size=40):
     table = 12 if bits in (16, 32) else 4 * (clr_used or {1: 2, 4: 16, 8: 256}.get(bits, 0))
     offset = 54 + table if offset is None else offset
@@ -54,6 +58,11 @@ SEEDS = {
         "long_before.data": settings(before=ansi("x" * 255)),
         "cut_in_rect.data": settings(ints=(5, 0, 1, 9))[:26],
         "huge_prefix.data": b"\xff\xff\xff\xff\xff\xff\xff" + b"abc",
+        "appended.data": settings() + appended(ints=(0x064B, 250, 1, 1), programs=ansi("keepass.exe\r\nputty.exe")),
+        "appended_utf16.data": settings() + appended(programs=utf16("\u65e5\u672c.exe")),
+        "appended_later.data": settings() + appended(count=7) + i32(9) + i32(8),
+        "appended_out_of_range.data": settings() + appended(ints=(0x0046, 20000, 2, -1)),
+        "cut_in_appended.data": (settings() + appended())[:46],
     },
     "history_fuzz": {
         "abc_bitmap.data": i32(1) + ansi("abc") + i32(2),
