@@ -8,6 +8,10 @@
 
 #define IDS_ABOUTBOX            101
 #define IDS_TRAY_TIP            102
+#define IDS_HOTKEY_TAKEN        110
+#define IDS_HOTKEY_NO_MODIFIER  111
+#define IDS_HOTKEY_NO_KEY       112
+#define IDS_HISTORY_SIZE_RANGE  113
 
 #define IDR_MAINFRAME           128
 #define IDI_ENTRY_TEXT          130
