@@ -50,6 +50,18 @@ def bmp(bits, width, height, clr_used=0, compression=0, offset=None, pixel_bytes
     return head + info + body
 
 
+def dib(bits, width, height, clr_used=0, compression=0, table=None, pixel_bytes=None, info_size=40):
+    if table is None:
+        table = 4 * (clr_used or {1: 2, 4: 16, 8: 256}.get(bits, 0))
+        if compression == 3 and info_size == 40:
+            table += 12
+    stride = (bits * width + 31) // 32 * 4
+    pixel_bytes = stride * abs(height) if pixel_bytes is None else pixel_bytes
+    info = struct.pack("<IiiHHIIiiII", info_size, width, height, 1, bits, compression, 0, 0, 0, clr_used, 0)
+    info += bytes(info_size - 40)
+    return info + bytes((i * 53) & 0xFF for i in range(table + pixel_bytes))
+
+
 SEEDS = {
     "settings_fuzz": {
         "defaults.data": settings(),
@@ -83,6 +95,15 @@ SEEDS = {
         "v5_header.bmp": bmp(24, 2, 2, info_size=124),
         "short_pixels.bmp": bmp(24, 10, 10, pixel_bytes=319),
         "only_53.bmp": bmp(24, 1, 1)[:53],
+    },
+    "packed_dib_fuzz": {
+        "rgb24_7x5.dib": dib(24, 7, 5),
+        "rgb32_masks_topdown.dib": dib(32, 3, -2, compression=3),
+        "v5_masks.dib": dib(32, 3, 2, compression=3, info_size=124),
+        "pal8_3colours.dib": dib(8, 9, 3, clr_used=3),
+        "mono.dib": dib(1, 17, 2),
+        "lying_size.dib": dib(24, 100, 100, pixel_bytes=100),
+        "huge.dib": dib(32, 8192, 8193, pixel_bytes=16),
     },
 }
 
