@@ -41,21 +41,16 @@ void DDX_Text(CDataExchange* dx, int id, CString& value)
 
 void DDX_Text(CDataExchange* dx, int id, int& value)
 {
-    HWND control = dx->ControlHandle(id);
-    t_lastTextControl = control;
-    if (!control)
-        return;
-    if (dx->m_bSaveAndValidate) {
-        const CString text = CWnd::FromHandle(control)->GetWindowText();
-        wchar_t* end = nullptr;
-        const long long number = std::wcstoll(text, &end, 10);
-        if (end != text.GetString() && *end == L'\0' && number >= INT_MIN && number <= INT_MAX)
-            value = static_cast<int>(number);
-    } else {
-        CString text;
+    CString text;
+    if (!dx->m_bSaveAndValidate)
         text.Format(L"%d", value);
-        ::SetWindowTextW(control, text);
-    }
+    DDX_Text(dx, id, text);
+    if (!dx->m_bSaveAndValidate || text.IsEmpty())
+        return;
+    wchar_t* end = nullptr;
+    const long long number = std::wcstoll(text, &end, 10);
+    if (*end == L'\0' && number >= INT_MIN && number <= INT_MAX)
+        value = static_cast<int>(number);
 }
 
 void DDX_HotKey(CDataExchange* dx, int id, int& value)

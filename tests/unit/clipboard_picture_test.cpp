@@ -2,6 +2,7 @@
 // pixel, a bitmap without a DIB, and blocks whose header lies or is too large.
 #include <gtest/gtest.h>
 
+#include "control_test_support.h"
 #include "history/ClipboardPicture.h"
 
 #include <cstring>
@@ -43,22 +44,14 @@ Bytes TrueColourDib(int width, int height, int bits, bool topDown)
     return dib;
 }
 
-// The bitmap's pixels as 0x00RRGGBB, row 0 first.
-std::vector<DWORD> PixelsOf(HBITMAP bitmap, int width, int height)
+// The bitmap drawn onto a canvas whose pixels can be read.
+void DrawOnto(control_test::Canvas& canvas, HBITMAP bitmap)
 {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
-    HDC screen = GetDC(nullptr);
-    const int rows = GetDIBits(screen, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    if (rows != height)
-        pixels.clear();
-    return pixels;
+    HDC memory = CreateCompatibleDC(canvas.hdc());
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(canvas.hdc(), 0, 0, canvas.width(), canvas.height(), memory, 0, 0, SRCCOPY);
+    SelectObject(memory, previous);
+    DeleteDC(memory);
 }
 
 void ExpectPattern(HBITMAP bitmap, int width, int height)
@@ -68,14 +61,11 @@ void ExpectPattern(HBITMAP bitmap, int width, int height)
     EXPECT_EQ(bm.bmBits, nullptr) << "not a device-dependent bitmap";
     EXPECT_EQ(bm.bmWidth, width);
     EXPECT_EQ(bm.bmHeight, height);
-    const std::vector<DWORD> pixels = PixelsOf(bitmap, width, height);
-    ASSERT_EQ(pixels.size(), static_cast<size_t>(width) * height);
+    control_test::Canvas canvas(width, height, RGB(1, 2, 3));
+    DrawOnto(canvas, bitmap);
     for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const COLORREF c = Pattern(x, y);
-            const DWORD expected = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
-            EXPECT_EQ(pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF, expected) << "at " << x << "," << y;
-        }
+        for (int x = 0; x < width; ++x)
+            EXPECT_EQ(canvas.Pixel(x, y), Pattern(x, y)) << "at " << x << "," << y;
     }
 }
 
@@ -143,12 +133,12 @@ TEST_F(PictureTest, APaletteDibReadsItsColours)
     std::memcpy(dib.data() + sizeof(BITMAPINFOHEADER) + sizeof table, rows, sizeof rows);
     PutDib(dib);
     ASSERT_EQ(ReadClipboard(), ClipboardPicture::Outcome::Read);
-    const std::vector<DWORD> pixels = PixelsOf(bitmap.Get(), 2, 2);
-    ASSERT_EQ(pixels.size(), 4u);
-    EXPECT_EQ(pixels[0] & 0xFFFFFF, 0x0000FFu);  // top left: blue
-    EXPECT_EQ(pixels[1] & 0xFFFFFF, 0x00FF00u);
-    EXPECT_EQ(pixels[2] & 0xFFFFFF, 0xFF0000u);
-    EXPECT_EQ(pixels[3] & 0xFFFFFF, 0x0000FFu);
+    control_test::Canvas canvas(2, 2, RGB(1, 2, 3));
+    DrawOnto(canvas, bitmap.Get());
+    EXPECT_EQ(canvas.Pixel(0, 0), RGB(0, 0, 255));
+    EXPECT_EQ(canvas.Pixel(1, 0), RGB(0, 255, 0));
+    EXPECT_EQ(canvas.Pixel(0, 1), RGB(255, 0, 0));
+    EXPECT_EQ(canvas.Pixel(1, 1), RGB(0, 0, 255));
 }
 
 TEST_F(PictureTest, ABitmapReadsAsACopyOfItsOwn)
