@@ -1,6 +1,7 @@
-// The Option dialog's summon key, history size, no repeats, record pictures
-// and programs to ignore: shown from the record, given back cleaned, and the
-// refusals at OK that keep the dialog open.
+// The Option dialog's newer settings: every text fits at the font the system
+// substitutes, the record goes in and comes back with a clean program list,
+// and OK refuses a size out of range or a summon key it cannot have, naming
+// the key, while the dialog stays open.
 #include <gtest/gtest.h>
 
 #include "resource.h"
@@ -13,10 +14,8 @@
 
 namespace {
 
-constexpr int kAltF9 = MAKEWORD(VK_F9, HOTKEYF_ALT);
 constexpr int kCtrlShiftF9 = MAKEWORD(VK_F9, HOTKEYF_CONTROL | HOTKEYF_SHIFT);
 constexpr int kCtrlShiftF10 = MAKEWORD(VK_F10, HOTKEYF_CONTROL | HOTKEYF_SHIFT);
-constexpr int kAltShiftF11 = MAKEWORD(VK_F11, HOTKEYF_ALT | HOTKEYF_SHIFT);
 
 std::wstring TextOf(HWND window)
 {
@@ -25,15 +24,12 @@ std::wstring TextOf(HWND window)
     return text;
 }
 
-// The text of the message box that a timer finds over the dialog, which it then closes.
+// The message box that a timer finds in front of the dialog: its text, and it is closed.
 std::wstring g_message;
 
-BOOL CALLBACK ReadStatic(HWND child, LPARAM)
+BOOL CALLBACK ReadText(HWND child, LPARAM)
 {
-    wchar_t name[16] = {};
-    GetClassNameW(child, name, 16);
-    if (lstrcmpiW(name, L"Static") == 0 && GetWindowTextLengthW(child) > 0)
-        g_message += TextOf(child);
+    g_message += TextOf(child);
     return TRUE;
 }
 
@@ -42,7 +38,7 @@ void CALLBACK CloseMessageBox(HWND, UINT, UINT_PTR, DWORD)
     HWND box = GetActiveWindow();
     if (!box || GetDlgItem(box, IDC_HOTKEY_SUMMON) || !g_message.empty())
         return;
-    EnumChildWindows(box, ReadStatic, 0);
+    EnumChildWindows(box, ReadText, 0);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
@@ -53,116 +49,122 @@ protected:
         dialog.SetOptions(options);
         ASSERT_TRUE(dialog.Create(nullptr));
         dialog.ShowWindow(SW_SHOW);
-        hotkey = GetDlgItem(dialog.m_hWnd, IDC_HOTKEY_SUMMON);
-        size = GetDlgItem(dialog.m_hWnd, IDC_EDIT_HISTORY_SIZE);
-        noRepeats = GetDlgItem(dialog.m_hWnd, IDC_CHECK_NO_REPEATS);
-        pictures = GetDlgItem(dialog.m_hWnd, IDC_CHECK_RECORD_PICTURES);
-        programs = GetDlgItem(dialog.m_hWnd, IDC_EDIT_IGNORED_PROGRAMS);
-        ASSERT_TRUE(hotkey && size && noRepeats && pictures && programs);
     }
+    HWND Item(int id) const { return GetDlgItem(dialog.m_hWnd, id); }
     // Clicks OK; returns the text of the message box it brought up, if any.
     std::wstring PressOk()
     {
         g_message.clear();
         const UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseMessageBox);
-        SendMessageW(GetDlgItem(dialog.m_hWnd, IDOK), BM_CLICK, 0, 0);
+        SendMessageW(Item(IDOK), BM_CLICK, 0, 0);
         KillTimer(nullptr, timer);
         return g_message;
     }
     bool Closed() const { return !IsWindow(dialog.m_hWnd); }
 
     COptionDlg dialog;
-    HWND hotkey = nullptr, size = nullptr, noRepeats = nullptr, pictures = nullptr, programs = nullptr;
 };
 
-TEST_F(OptionFields, ShowTheRecordAndGiveBackTheEditedValuesWithACleanProgramList)
+TEST_F(OptionFields, EveryTextFitsItsControlInTheDialogsFont)
+{
+    Open(ClipOptions());
+    HDC dc = GetDC(dialog.m_hWnd);
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(dialog.m_hWnd, WM_GETFONT, 0, 0)));
+    int measured = 0;
+    for (HWND child = GetWindow(dialog.m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t type[16] = {};
+        GetClassNameW(child, type, 16);
+        const std::wstring text = TextOf(child);
+        if (text.empty() || (lstrcmpiW(type, L"Static") != 0 && lstrcmpiW(type, L"Button") != 0))
+            continue;
+        SIZE extent = {};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        RECT room;
+        GetClientRect(child, &room);
+        // A check box's square and gap, or a push button's frame and focus margin.
+        const LONG_PTR kind = GetWindowLongPtrW(child, GWL_STYLE) & BS_TYPEMASK;
+        if (lstrcmpiW(type, L"Button") == 0)
+            room.right -= kind == BS_AUTOCHECKBOX ? GetSystemMetrics(SM_CXMENUCHECK) + 2 * GetSystemMetrics(SM_CXEDGE)
+                                                  : 4 * GetSystemMetrics(SM_CXEDGE);
+        EXPECT_LE(extent.cx, room.right) << "cut off: " << std::string(text.begin(), text.end());
+        EXPECT_LE(extent.cy, room.bottom) << "cut off at the bottom: " << std::string(text.begin(), text.end());
+        ++measured;
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(dialog.m_hWnd, dc);
+    EXPECT_EQ(measured, 12) << "Ok, Cancel, four check boxes and six labels";
+}
+
+TEST_F(OptionFields, ShowTheRecordAndGiveBackTheEditsWithACleanProgramList)
 {
     ClipOptions stored;
-    stored.m_nSummonHotkey = kAltF9;
+    stored.m_nSummonHotkey = kCtrlShiftF9;
     stored.m_nHistorySize = 250;
     stored.m_bNoRepeats = 1;
     stored.m_strIgnoredPrograms = L"keepass.exe\r\nputty.exe";
+    stored.m_nTopCount = 3;
     Open(stored);
-    EXPECT_EQ(SendMessageW(hotkey, HKM_GETHOTKEY, 0, 0), kAltF9);
-    EXPECT_EQ(TextOf(size), L"250");
-    EXPECT_EQ(SendMessageW(noRepeats, BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_EQ(SendMessageW(pictures, BM_GETCHECK, 0, 0), BST_UNCHECKED);
-    EXPECT_EQ(TextOf(programs), L"keepass.exe\r\nputty.exe");
+    EXPECT_EQ(SendMessageW(Item(IDC_HOTKEY_SUMMON), HKM_GETHOTKEY, 0, 0), kCtrlShiftF9);
+    EXPECT_EQ(TextOf(Item(IDC_EDIT_HISTORY_SIZE)), L"250");
+    EXPECT_EQ(SendMessageW(Item(IDC_CHECK_NO_REPEATS), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(TextOf(Item(IDC_EDIT_IGNORED_PROGRAMS)), L"keepass.exe\r\nputty.exe");
 
-    SendMessageW(hotkey, HKM_SETHOTKEY, kCtrlShiftF10, 0);
-    SetWindowTextW(size, L"42");
-    SendMessageW(noRepeats, BM_CLICK, 0, 0);
-    SendMessageW(pictures, BM_CLICK, 0, 0);
-    SetWindowTextW(programs, L"  tokens.exe \r\n\r\nC:\\x\\TOKENS.EXE\r\n\"C:\\Program Files\\a b\\c.exe\"");
-    EXPECT_TRUE(PressOk().empty());
+    SendMessageW(Item(IDC_HOTKEY_SUMMON), HKM_SETHOTKEY, kCtrlShiftF10, 0);
+    SetWindowTextW(Item(IDC_EDIT_HISTORY_SIZE), L"42");
+    SendMessageW(Item(IDC_CHECK_NO_REPEATS), BM_CLICK, 0, 0);
+    SendMessageW(Item(IDC_CHECK_RECORD_PICTURES), BM_CLICK, 0, 0);
+    SetWindowTextW(Item(IDC_EDIT_IGNORED_PROGRAMS), L"  tokens.exe \r\n\r\nC:\\x\\TOKENS.EXE\r\n\"C:\\a b\\c.exe\"");
+    EXPECT_EQ(PressOk(), L"");
     ASSERT_TRUE(Closed());
-
     ClipOptions record = stored;
-    record.m_nEntryCount = 17;
-    record.m_nTopCount = 3;
     dialog.GetOptions(&record);
     EXPECT_EQ(record.m_nSummonHotkey, kCtrlShiftF10);
     EXPECT_EQ(record.m_nHistorySize, 42);
     EXPECT_EQ(record.m_bNoRepeats, 0);
     EXPECT_EQ(record.m_bRecordPictures, 1);
-    EXPECT_EQ(record.m_strIgnoredPrograms, L"tokens.exe\r\nC:\\Program Files\\a b\\c.exe");
-    EXPECT_EQ(record.m_nEntryCount, 17);
+    EXPECT_EQ(record.m_strIgnoredPrograms, L"tokens.exe\r\nC:\\a b\\c.exe");
     EXPECT_EQ(record.m_nTopCount, 3);
 }
 
-TEST_F(OptionFields, AHistorySizeOutOfRangeIsRefusedAndTheDialogStays)
+TEST_F(OptionFields, OkRefusesASizeOutOfRangeOrAKeyItCannotHaveAndKeepsTheKeyInForce)
 {
-    Open(ClipOptions());
-    EXPECT_EQ(TextOf(size), L"1000");
-    for (const wchar_t* wrong : {L"9", L"10001", L"", L"0010x"}) {
-        SetWindowTextW(size, wrong);
-        const std::wstring message = PressOk();
-        EXPECT_NE(message.find(L"10 to 10000"), std::wstring::npos) << "no message for \"" << wrong << "\"";
-        ASSERT_FALSE(Closed()) << "\"" << wrong << "\" was taken";
-        EXPECT_EQ(GetFocus(), size);
-    }
-    SetWindowTextW(size, L"10");
-    EXPECT_TRUE(PressOk().empty());
-    EXPECT_TRUE(Closed());
-    EXPECT_EQ(dialog.m_nHistorySize, 10);
-}
-
-TEST_F(OptionFields, OkRegistersTheNewSummonKeyAtOnceOrNamesTheKeyItCannotHave)
-{
-    HWND popup = CreateWindowExW(0, L"STATIC", L"popup", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND popup = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(RegisterHotKey(other, 1, MOD_ALT | MOD_SHIFT, VK_F11));
     SummonHotkey summon;
     ASSERT_EQ(summon.Register(popup, kCtrlShiftF9), SummonHotkey::Result::Registered);
-    ClipOptions stored;
-    stored.m_nSummonHotkey = kCtrlShiftF9;
     dialog.SetSummonHotkey(&summon);
-    Open(stored);
+    Open(ClipOptions());
+    HWND size = Item(IDC_EDIT_HISTORY_SIZE);
+    HWND hotkey = Item(IDC_HOTKEY_SUMMON);
 
     // A size out of range stops OK before the key is touched.
     SendMessageW(hotkey, HKM_SETHOTKEY, kCtrlShiftF10, 0);
-    SetWindowTextW(size, L"5");
-    EXPECT_FALSE(PressOk().empty());
+    for (const wchar_t* wrong : {L"9", L"10001", L""}) {
+        SetWindowTextW(size, wrong);
+        EXPECT_NE(PressOk().find(L"from 10 to 10000"), std::wstring::npos) << "no message for \"" << wrong << "\"";
+        ASSERT_FALSE(Closed());
+        EXPECT_EQ(GetFocus(), size);
+    }
     EXPECT_EQ(summon.Key(), kCtrlShiftF9);
-    SetWindowTextW(size, L"1000");
+    SetWindowTextW(size, L"10");
 
-    SendMessageW(hotkey, HKM_SETHOTKEY, kAltShiftF11, 0);
+    SendMessageW(hotkey, HKM_SETHOTKEY, MAKEWORD(VK_F11, HOTKEYF_ALT | HOTKEYF_SHIFT), 0);
     const std::wstring taken = PressOk();
-    EXPECT_NE(taken.find(L"Alt+Shift+F11"), std::wstring::npos) << "the held key is not named";
+    EXPECT_NE(taken.find(L"Alt+Shift+F11 is already taken"), std::wstring::npos) << "the held key is not named";
     EXPECT_NE(taken.find(L"Ctrl+Shift+F9 stays"), std::wstring::npos);
+    SendMessageW(hotkey, HKM_SETHOTKEY, VK_F10, 0);
+    EXPECT_NE(PressOk().find(L"F10 cannot summon"), std::wstring::npos);
     ASSERT_FALSE(Closed());
     EXPECT_EQ(summon.Key(), kCtrlShiftF9);
-    EXPECT_TRUE(summon.IsRegistered());
-
-    SendMessageW(hotkey, HKM_SETHOTKEY, VK_F10, 0);
-    EXPECT_NE(PressOk().find(L"needs Ctrl, Alt or Shift"), std::wstring::npos);
-    ASSERT_FALSE(Closed());
+    EXPECT_FALSE(RegisterHotKey(other, 2, MOD_CONTROL | MOD_SHIFT, VK_F9)) << "the key in force was let go";
 
     SendMessageW(hotkey, HKM_SETHOTKEY, kCtrlShiftF10, 0);
-    EXPECT_TRUE(PressOk().empty());
+    EXPECT_EQ(PressOk(), L"");
     EXPECT_TRUE(Closed());
     EXPECT_EQ(summon.Key(), kCtrlShiftF10);
     EXPECT_EQ(dialog.m_nSummonHotkey, kCtrlShiftF10);
+    EXPECT_EQ(dialog.m_nHistorySize, 10);
     EXPECT_TRUE(RegisterHotKey(other, 2, MOD_CONTROL | MOD_SHIFT, VK_F9)) << "the old key is still held";
 
     UnregisterHotKey(other, 1);
