@@ -118,6 +118,7 @@ void COptionDlg::Refuse(const CString& message, int control)
 {
     CString caption = GetWindowText();
     ::MessageBoxW(m_hWnd, message, caption, MB_OK | MB_ICONEXCLAMATION);
+    // Back to the control at fault; an edit's text is selected for retyping.
     HWND box = ::GetDlgItem(m_hWnd, control);
     ::SetFocus(box);
     ::SendMessageW(box, EM_SETSEL, 0, -1);
