@@ -2,6 +2,11 @@
 
 #include "framework/CDialog.h"
 
+#include <commctrl.h>
+
+#include <climits>
+#include <cwchar>
+
 namespace {
 
 // DDV_MaxChars acts on the edit control of the DDX_Text just before it.
@@ -32,6 +37,31 @@ void DDX_Text(CDataExchange* dx, int id, CString& value)
     } else {
         ::SetWindowTextW(control, value);
     }
+}
+
+void DDX_Text(CDataExchange* dx, int id, int& value)
+{
+    CString text;
+    if (!dx->m_bSaveAndValidate)
+        text.Format(L"%d", value);
+    DDX_Text(dx, id, text);
+    if (!dx->m_bSaveAndValidate || text.IsEmpty())
+        return;
+    wchar_t* end = nullptr;
+    const long long number = std::wcstoll(text, &end, 10);
+    if (*end == L'\0' && number >= INT_MIN && number <= INT_MAX)
+        value = static_cast<int>(number);
+}
+
+void DDX_HotKey(CDataExchange* dx, int id, int& value)
+{
+    HWND control = dx->ControlHandle(id);
+    if (!control)
+        return;
+    if (dx->m_bSaveAndValidate)
+        value = static_cast<int>(LOWORD(::SendMessageW(control, HKM_GETHOTKEY, 0, 0)));
+    else
+        ::SendMessageW(control, HKM_SETHOTKEY, static_cast<WPARAM>(value & 0xFFFF), 0);
 }
 
 void DDX_Check(CDataExchange* dx, int id, int& value)

@@ -19,6 +19,11 @@ public:
 // Binds control `id` of the dialog to `control` on the first exchange.
 void DDX_Control(CDataExchange* dx, int id, CWnd& control);
 void DDX_Text(CDataExchange* dx, int id, CString& value);
+// A number in an edit control. Text that is not a number leaves the value as it
+// was: a dialog that needs more checks them before saving.
+void DDX_Text(CDataExchange* dx, int id, int& value);
+// A hot-key control's word: virtual key in the low byte, HOTKEYF_* in the high byte.
+void DDX_HotKey(CDataExchange* dx, int id, int& value);
 void DDX_Check(CDataExchange* dx, int id, int& value);
 // Limits the edit control that the previous DDX_Text addressed when loading.
 void DDV_MaxChars(CDataExchange* dx, const CString& value, int maxChars);

@@ -1,5 +1,12 @@
 #include "history/OptionsRecord.h"
 
+#include <commctrl.h>
+
+// The stored hotkey word is the hot-key control's own.
+static_assert(kHotkeyShift == HOTKEYF_SHIFT && kHotkeyControl == HOTKEYF_CONTROL && kHotkeyAlt == HOTKEYF_ALT &&
+                  kHotkeyExtended == HOTKEYF_EXT,
+              "hotkey modifier flags");
+
 namespace {
 
 // wchar_t is UTF-16 on this platform, so the portable records convert by copy.
@@ -28,6 +35,11 @@ SettingsRecord ToRecord(const ClipOptions& options)
     record.rect[1] = options.m_rcWindow.top;
     record.rect[2] = options.m_rcWindow.right;
     record.rect[3] = options.m_rcWindow.bottom;
+    record.summonHotkey = options.m_nSummonHotkey;
+    record.historySize = options.m_nHistorySize;
+    record.noRepeats = options.m_bNoRepeats;
+    record.recordPictures = options.m_bRecordPictures;
+    record.ignoredPrograms = ToU16(options.m_strIgnoredPrograms);
     return record;
 }
 
@@ -40,4 +52,9 @@ void FromRecord(const SettingsRecord& record, ClipOptions& options)
     options.m_bCompoundPaste = record.compoundPaste;
     options.m_nTopCount = record.topCount;
     options.m_rcWindow = RECT{record.rect[0], record.rect[1], record.rect[2], record.rect[3]};
+    options.m_nSummonHotkey = record.summonHotkey;
+    options.m_nHistorySize = record.historySize;
+    options.m_bNoRepeats = record.noRepeats;
+    options.m_bRecordPictures = record.recordPictures;
+    options.m_strIgnoredPrograms = FromU16(record.ignoredPrograms);
 }

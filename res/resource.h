@@ -8,6 +8,10 @@
 
 #define IDS_ABOUTBOX            101
 #define IDS_TRAY_TIP            102
+#define IDS_HOTKEY_TAKEN        110
+#define IDS_HOTKEY_NO_MODIFIER  111
+#define IDS_HOTKEY_NO_KEY       112
+#define IDS_HISTORY_SIZE_RANGE  113
 
 #define IDR_MAINFRAME           128
 #define IDI_ENTRY_TEXT          130
@@ -29,6 +33,11 @@
 #define IDC_CHECK_COMPOUND      1009
 #define IDC_LINK_SUPPORT        1017
 #define IDC_LINK_HOME           1019
+#define IDC_HOTKEY_SUMMON           1020
+#define IDC_EDIT_HISTORY_SIZE       1021
+#define IDC_CHECK_NO_REPEATS        1022
+#define IDC_CHECK_RECORD_PICTURES   1023
+#define IDC_EDIT_IGNORED_PROGRAMS   1024
 
 #define ID_SYSMENU_ABOUT        16
 

@@ -1,11 +1,30 @@
 #include "shell/OptionDlg.h"
 
 #include "framework/CDataExchange.h"
+#include "history/IgnoredPrograms.h"
 #include "resource.h"
+#include "shell/SummonHotkey.h"
+
+#include <commctrl.h>
 
 namespace {
 
 constexpr int kMaxTextLength = 1000;
+constexpr int kMaxHistorySizeDigits = 5;
+
+// True when the size box holds a number in range; digits only, as the box takes them.
+bool HoldsHistorySize(const CString& text)
+{
+    if (text.IsEmpty() || text.GetLength() > kMaxHistorySizeDigits)
+        return false;
+    int value = 0;
+    for (const wchar_t* p = text; *p; ++p) {
+        if (*p < L'0' || *p > L'9')
+            return false;
+        value = value * 10 + (*p - L'0');
+    }
+    return value >= kMinHistorySize && value <= kMaxHistorySize;
+}
 
 }  // namespace
 
@@ -19,6 +38,11 @@ void COptionDlg::SetOptions(ClipOptions options)
     m_strAfter = options.m_strAfter;
     m_bAutoRun = options.m_bAutoRun;
     m_bCompoundPaste = options.m_bCompoundPaste;
+    m_nSummonHotkey = options.m_nSummonHotkey;
+    m_nHistorySize = options.m_nHistorySize;
+    m_bNoRepeats = options.m_bNoRepeats;
+    m_bRecordPictures = options.m_bRecordPictures;
+    m_strIgnoredPrograms = options.m_strIgnoredPrograms;
 }
 
 void COptionDlg::GetOptions(ClipOptions* options) const
@@ -27,6 +51,11 @@ void COptionDlg::GetOptions(ClipOptions* options) const
     options->m_strAfter = m_strAfter;
     options->m_bAutoRun = m_bAutoRun;
     options->m_bCompoundPaste = m_bCompoundPaste;
+    options->m_nSummonHotkey = m_nSummonHotkey;
+    options->m_nHistorySize = m_nHistorySize;
+    options->m_bNoRepeats = m_bNoRepeats;
+    options->m_bRecordPictures = m_bRecordPictures;
+    options->m_strIgnoredPrograms = IgnoredPrograms::JoinList(IgnoredPrograms::ParseList(m_strIgnoredPrograms));
 }
 
 void COptionDlg::DoDataExchange(CDataExchange* dx)
@@ -40,13 +69,59 @@ void COptionDlg::DoDataExchange(CDataExchange* dx)
     DDV_MaxChars(dx, m_strBefore, kMaxTextLength);
     DDX_Check(dx, IDC_CHECK_AUTORUN, m_bAutoRun);
     DDX_Check(dx, IDC_CHECK_COMPOUND, m_bCompoundPaste);
+    DDX_HotKey(dx, IDC_HOTKEY_SUMMON, m_nSummonHotkey);
+    DDX_Text(dx, IDC_EDIT_HISTORY_SIZE, m_nHistorySize);
+    DDX_Check(dx, IDC_CHECK_NO_REPEATS, m_bNoRepeats);
+    DDX_Check(dx, IDC_CHECK_RECORD_PICTURES, m_bRecordPictures);
+    DDX_Text(dx, IDC_EDIT_IGNORED_PROGRAMS, m_strIgnoredPrograms);
 }
 
 BOOL COptionDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    ::SendDlgItemMessageW(m_hWnd, IDC_EDIT_HISTORY_SIZE, EM_LIMITTEXT, kMaxHistorySizeDigits, 0);
     UpdateCompoundControls();
     return TRUE;
+}
+
+void COptionDlg::OnOK()
+{
+    // The summon key goes last: once it is registered, nothing may keep the dialog open.
+    if (!CheckHistorySize() || !ApplySummonHotkey())
+        return;
+    CDialog::OnOK();
+}
+
+bool COptionDlg::CheckHistorySize()
+{
+    if (HoldsHistorySize(GetDlgItem(IDC_EDIT_HISTORY_SIZE)->GetWindowText()))
+        return true;
+    CString message;
+    message.LoadString(IDS_HISTORY_SIZE_RANGE);
+    Refuse(message, IDC_EDIT_HISTORY_SIZE);
+    return false;
+}
+
+bool COptionDlg::ApplySummonHotkey()
+{
+    if (!m_pSummonHotkey)
+        return true;
+    const int key = static_cast<int>(LOWORD(SendDlgItemMessageW(m_hWnd, IDC_HOTKEY_SUMMON, HKM_GETHOTKEY, 0, 0)));
+    const SummonHotkey::Result result = m_pSummonHotkey->Change(key);
+    if (result == SummonHotkey::Result::Registered)
+        return true;
+    Refuse(SummonHotkey::RefusalMessage(result, key, m_pSummonHotkey->Key()), IDC_HOTKEY_SUMMON);
+    return false;
+}
+
+void COptionDlg::Refuse(const CString& message, int control)
+{
+    CString caption = GetWindowText();
+    ::MessageBoxW(m_hWnd, message, caption, MB_OK | MB_ICONEXCLAMATION);
+    // Back to the control at fault; an edit's text is selected for retyping.
+    HWND box = ::GetDlgItem(m_hWnd, control);
+    ::SetFocus(box);
+    ::SendMessageW(box, EM_SETSEL, 0, -1);
 }
 
 bool COptionDlg::OnCommand(WPARAM wParam, LPARAM lParam)

@@ -3,16 +3,23 @@
 #include "framework/CDialog.h"
 #include "history/ClipOptions.h"
 
-// The options dialog: the before and after strings, compound paste and start
-// with Windows. It works on a copy of the settings record.
+class SummonHotkey;
+
+// The options dialog: the before and after strings, compound paste, start
+// with Windows, the summon key, the history size, no repeats, record pictures
+// and the programs to ignore. It works on a copy of the settings record.
 class COptionDlg : public CDialog {
 public:
     explicit COptionDlg(CWnd* parent = nullptr);
 
-    // Takes the four settings the dialog edits; the rest of the record is not used.
+    // Takes the settings the dialog edits; the rest of the record is not used.
     void SetOptions(ClipOptions options);
-    // Writes the four settings back and leaves the other fields as they are.
+    // Writes the settings back, the programs to ignore as a clean list, and
+    // leaves the other fields as they are.
     void GetOptions(ClipOptions* options) const;
+    // When set, OK registers a changed summon key through it at once and stays
+    // open, naming the key, when the key cannot be had.
+    void SetSummonHotkey(SummonHotkey* hotkey) { m_pSummonHotkey = hotkey; }
     // The before and after edits are usable only while compound paste is ticked.
     void UpdateCompoundControls();
 
@@ -22,9 +29,24 @@ public:
     CString m_strBefore;
     int m_bAutoRun = 0;
     int m_bCompoundPaste = 0;
+    int m_nSummonHotkey = kDefaultSummonHotkey;
+    int m_nHistorySize = kDefaultHistorySize;
+    int m_bNoRepeats = 0;
+    int m_bRecordPictures = 0;
+    CString m_strIgnoredPrograms;
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
     BOOL OnInitDialog() override;
+    void OnOK() override;
     bool OnCommand(WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // False, after telling the user, when the size box holds no number in range.
+    bool CheckHistorySize();
+    // False, after telling the user, when a changed summon key cannot be registered.
+    bool ApplySummonHotkey();
+    void Refuse(const CString& message, int control);
+
+    SummonHotkey* m_pSummonHotkey = nullptr;
 };

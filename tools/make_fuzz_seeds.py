@@ -35,6 +35,10 @@ def settings(before=b"\x00", after=b"\x00", ints=(0, 0, 0, 0), rect=(10, 10, 200
     return before + after + b"".join(map(i32, ints)) + b"".join(map(i32, rect))
 
 
+def appended(count=5, ints=(0x0346, 1000, 0, 0), programs=b"\x00"):
+    return i32(count) + b"".join(map(i32, ints)) + programs
+
+
 def bmp(bits, width, height, clr_used=0, compression=0, offset=None, pixel_bytes=None, info_size=40):
     table = 12 if bits in (16, 32) else 4 * (clr_used or {1: 2, 4: 16, 8: 256}.get(bits, 0))
     offset = 54 + table if offset is None else offset
@@ -81,6 +85,19 @@ JOURNAL = journal([
     change(6),
 ])
 
+
+def dib(bits, width, height, clr_used=0, compression=0, table=None, pixel_bytes=None, info_size=40):
+    if table is None:
+        table = 4 * (clr_used or {1: 2, 4: 16, 8: 256}.get(bits, 0))
+        if compression == 3 and info_size == 40:
+            table += 12
+    stride = (bits * width + 31) // 32 * 4
+    pixel_bytes = stride * abs(height) if pixel_bytes is None else pixel_bytes
+    info = struct.pack("<IiiHHIIiiII", info_size, width, height, 1, bits, compression, 0, 0, 0, clr_used, 0)
+    info += bytes(info_size - 40)
+    return info + bytes((i * 53) & 0xFF for i in range(table + pixel_bytes))
+
+
 SEEDS = {
     "settings_fuzz": {
         "defaults.data": settings(),
@@ -89,6 +106,11 @@ SEEDS = {
         "long_before.data": settings(before=ansi("x" * 255)),
         "cut_in_rect.data": settings(ints=(5, 0, 1, 9))[:26],
         "huge_prefix.data": b"\xff\xff\xff\xff\xff\xff\xff" + b"abc",
+        "appended.data": settings() + appended(ints=(0x064B, 250, 1, 1), programs=ansi("keepass.exe\r\nputty.exe")),
+        "appended_utf16.data": settings() + appended(programs=utf16("\u65e5\u672c.exe")),
+        "appended_later.data": settings() + appended(count=7) + i32(9) + i32(8),
+        "appended_out_of_range.data": settings() + appended(ints=(0x0046, 20000, 2, -1)),
+        "cut_in_appended.data": (settings() + appended())[:46],
     },
     "history_fuzz": {
         "abc_bitmap.data": i32(1) + ansi("abc") + i32(2),
@@ -117,6 +139,15 @@ SEEDS = {
         "v5_header.bmp": bmp(24, 2, 2, info_size=124),
         "short_pixels.bmp": bmp(24, 10, 10, pixel_bytes=319),
         "only_53.bmp": bmp(24, 1, 1)[:53],
+    },
+    "packed_dib_fuzz": {
+        "rgb24_7x5.dib": dib(24, 7, 5),
+        "rgb32_masks_topdown.dib": dib(32, 3, -2, compression=3),
+        "v5_masks.dib": dib(32, 3, 2, compression=3, info_size=124),
+        "pal8_3colours.dib": dib(8, 9, 3, clr_used=3),
+        "mono.dib": dib(1, 17, 2),
+        "lying_size.dib": dib(24, 100, 100, pixel_bytes=100),
+        "huge.dib": dib(32, 8192, 8193, pixel_bytes=16),
     },
 }
 

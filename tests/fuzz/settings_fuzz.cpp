@@ -11,7 +11,9 @@ bool Same(const SettingsRecord& a, const SettingsRecord& b) {
     for (int i = 0; i < 4; ++i)
         if (a.rect[i] != b.rect[i]) return false;
     return a.before == b.before && a.after == b.after && a.entryCount == b.entryCount && a.autoRun == b.autoRun &&
-           a.compoundPaste == b.compoundPaste && a.topCount == b.topCount;
+           a.compoundPaste == b.compoundPaste && a.topCount == b.topCount && a.summonHotkey == b.summonHotkey &&
+           a.historySize == b.historySize && a.noRepeats == b.noRepeats && a.recordPictures == b.recordPictures &&
+           a.ignoredPrograms == b.ignoredPrograms;
 }
 
 }  // namespace

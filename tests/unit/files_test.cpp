@@ -214,7 +214,8 @@ TEST(CArchiveTest, SettingsAndHistoryThroughTheArchive)
     }
     EXPECT_EQ(ReadWholeFile(settingsPath),
               (Bytes{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                     0x0A, 0, 0, 0, 0x0A, 0, 0, 0, 0xC8, 0, 0, 0, 0x2C, 0x01, 0, 0}));
+                     0x0A, 0, 0, 0, 0x0A, 0, 0, 0, 0xC8, 0, 0, 0, 0x2C, 0x01, 0, 0,
+                     5, 0, 0, 0, 0x46, 0x03, 0, 0, 0xE8, 0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     {
         CFile file;
         ASSERT_TRUE(file.Open(historyPath.c_str(), CFile::modeCreate | CFile::modeWrite));
@@ -227,7 +228,7 @@ TEST(CArchiveTest, SettingsAndHistoryThroughTheArchive)
 
     // A settings file cut inside the rectangle keeps the rest of the old rectangle.
     Bytes cut = ReadWholeFile(settingsPath);
-    cut.resize(cut.size() - 6);
+    cut.resize(34 - 6);
     WriteWholeFile(settingsPath, cut);
     CFile file;
     ASSERT_TRUE(file.Open(settingsPath.c_str(), CFile::modeRead));

@@ -1,6 +1,9 @@
 // The settings and history files through the store, on real files.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include "history/BitmapFileWriter.h"
 #include "history/FullSave.h"
 #include "history/HistoryStore.h"
@@ -148,7 +151,9 @@ TEST_F(StoreTest, DefaultSettingsAndEmptyListGiveTheKnownFiles)
 {
     SaveAll();
     const Bytes expected = {0x00, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                            0x0A, 0, 0, 0, 0x0A, 0, 0, 0, 0xC8, 0, 0, 0, 0x2C, 0x01, 0, 0};
+                            0x0A, 0, 0, 0, 0x0A, 0, 0, 0, 0xC8, 0, 0, 0, 0x2C, 0x01, 0, 0,
+                            // Five appended fields: Ctrl+Shift+F, 1000 entries, both flags off, no programs.
+                            5, 0, 0, 0, 0x46, 0x03, 0, 0, 0xE8, 0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00};
     EXPECT_EQ(expected, ReadAll(Path(L"imgOption.data")));
     EXPECT_TRUE(Exists(Path(L"data.data")));
     EXPECT_TRUE(ReadAll(Path(L"data.data")).empty());
@@ -165,7 +170,7 @@ TEST_F(StoreTest, TextAndBitmapGiveTheTwelveByteHistoryAndOneBitmapFile)
     EXPECT_EQ(expected, ReadAll(Path(L"data.data")));
     EXPECT_TRUE(Exists(Path(L"1.dat")));
     Bytes settings = ReadAll(Path(L"imgOption.data"));
-    ASSERT_EQ(34u, settings.size());
+    ASSERT_EQ(55u, settings.size());
     EXPECT_EQ(2, settings[2]);  // the entry count follows the two empty strings
 
     Reload();
@@ -193,6 +198,11 @@ TEST_F(StoreTest, RoundTripKeepsEntriesLabelsZoneAndSettings)
     options.m_bCompoundPaste = 1;
     options.m_bAutoRun = 1;
     options.m_rcWindow = RECT{-5, 40, 300, 500};
+    options.m_nSummonHotkey = MAKEWORD(VK_F9, HOTKEYF_ALT | HOTKEYF_SHIFT);
+    options.m_nHistorySize = 42;
+    options.m_bNoRepeats = 1;
+    options.m_bRecordPictures = 1;
+    options.m_strIgnoredPrograms = L"KeePass.exe\r\nC:\\Tools\\日本.exe";
     SaveAll();
 
     // The Unicode text is stored in the 16-bit form; the ASCII one in the 8-bit form.
@@ -216,6 +226,11 @@ TEST_F(StoreTest, RoundTripKeepsEntriesLabelsZoneAndSettings)
     EXPECT_EQ(1, options.m_bAutoRun);
     EXPECT_EQ(-5, options.m_rcWindow.left);
     EXPECT_EQ(500, options.m_rcWindow.bottom);
+    EXPECT_EQ(MAKEWORD(VK_F9, HOTKEYF_ALT | HOTKEYF_SHIFT), options.m_nSummonHotkey);
+    EXPECT_EQ(42, options.m_nHistorySize);
+    EXPECT_EQ(1, options.m_bNoRepeats);
+    EXPECT_EQ(1, options.m_bRecordPictures);
+    EXPECT_EQ(L"KeePass.exe\r\nC:\\Tools\\日本.exe", options.m_strIgnoredPrograms.Str());
 }
 
 TEST_F(StoreTest, HistoryEndingInsideTheFifthRecordLoadsFour)
@@ -275,7 +290,7 @@ TEST_F(StoreTest, TruncatedSettingsKeepTheValuesNotReached)
     options.m_rcWindow = RECT{100, 200, 300, 400};
     SaveAll();
     Bytes settings = ReadAll(Path(L"imgOption.data"));
-    settings.resize(settings.size() - 16);  // no rectangle
+    settings.resize(7 + 1 + 16);  // the two strings and the four ints: no rectangle
     WriteAll(Path(L"imgOption.data"), settings);
     options = ClipOptions();
     EXPECT_TRUE(store.LoadOptions(Path(L"imgOption.data").c_str()));

@@ -1,0 +1,114 @@
+// The settings appended after the rectangle, compatible both ways: a reader
+// that stops at the rectangle reads a new file unchanged, this reader gives
+// the defaults for a file without them, and cut or foreign values are handled.
+#include <gtest/gtest.h>
+
+#include "MemoryStreams.h"
+#include "history/SettingsFormat.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+const Latin1Codec kCodec;
+
+// Before "b", after "a", ints 3 1 1 2, rectangle 5 6 7 8, then five appended
+// fields: Ctrl+Alt+K, 250 entries, both flags on, two programs.
+const Bytes kNewFile{0x01, 'b', 0x01, 'a', 3, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0,
+                     5, 0, 0, 0, 6, 0, 0, 0, 7, 0, 0, 0, 8, 0, 0, 0,
+                     5, 0, 0, 0, 0x4B, 0x06, 0, 0, 0xFA, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0,
+                     22, 'k', 'e', 'e', 'p', 'a', 's', 's', '.', 'e', 'x', 'e', '\r', '\n',
+                     'p', 'u', 't', 't', 'y', '.', 'e', 'x', 'e'};
+constexpr std::size_t kRectangleEnd = 36;
+constexpr std::int32_t kCtrlAltK = 0x064B;
+constexpr std::int32_t kCtrlShiftF = 0x0346;
+
+struct Appended {
+    std::int32_t hotkey, size, noRepeats, pictures;
+    std::u16string programs;
+};
+
+Appended Load(const Bytes& bytes, std::size_t length, bool complete) {
+    SettingsRecord record;
+    MemorySource source(bytes.data(), length);
+    EXPECT_EQ(ReadSettings(source, record, kCodec), complete) << "read of " << length << " bytes";
+    return {record.summonHotkey, record.historySize, record.noRepeats, record.recordPictures, record.ignoredPrograms};
+}
+
+void ExpectAppended(const Appended& actual, const Appended& expected) {
+    EXPECT_EQ(actual.hotkey, expected.hotkey);
+    EXPECT_EQ(actual.size, expected.size);
+    EXPECT_EQ(actual.noRepeats, expected.noRepeats);
+    EXPECT_EQ(actual.pictures, expected.pictures);
+    EXPECT_EQ(actual.programs, expected.programs);
+}
+
+const Appended kDefaults{kCtrlShiftF, 1000, 0, 0, u""};
+const Appended kSaved{kCtrlAltK, 250, 1, 1, u"keepass.exe\r\nputty.exe"};
+
+TEST(SettingsAppended, ANewFileIsTheOldLayoutThatOldReadersStopAtThenTheAppendedFields) {
+    SettingsRecord record;
+    record.before = u"b";
+    record.after = u"a";
+    record.entryCount = 3;
+    record.autoRun = record.compoundPaste = 1;
+    record.topCount = 2;
+    for (int i = 0; i < 4; ++i) record.rect[i] = 5 + i;
+    record.summonHotkey = kCtrlAltK;
+    record.historySize = 250;
+    record.noRepeats = record.recordPictures = 1;
+    record.ignoredPrograms = u"keepass.exe\r\nputty.exe";
+    MemorySink sink;
+    WriteSettings(sink, record, kCodec);
+    EXPECT_EQ(sink.Bytes(), kNewFile);
+
+    // The older readers' field order, written out here: two strings, four ints, 16 rectangle bytes.
+    MemorySource source(kNewFile);
+    EXPECT_EQ(archive::ReadString(source, kCodec), u"b");
+    EXPECT_EQ(archive::ReadString(source, kCodec), u"a");
+    for (std::int32_t expected : {3, 1, 1, 2, 5, 6, 7, 8}) EXPECT_EQ(archive::ReadInt32(source), expected);
+    EXPECT_EQ(source.Position(), kRectangleEnd);
+}
+
+TEST(SettingsAppended, AnOldFileLoadsWithTheDefaults) {
+    const Bytes oldDefaults{0x00, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                            0x0A, 0, 0, 0, 0x0A, 0, 0, 0, 0xC8, 0, 0, 0, 0x2C, 0x01, 0, 0};
+    ExpectAppended(Load(oldDefaults, oldDefaults.size(), true), kDefaults);
+    ExpectAppended(Load(kNewFile, kRectangleEnd, true), kDefaults);
+    ExpectAppended(Load(kNewFile, kNewFile.size(), true), kSaved);
+}
+
+TEST(SettingsAppended, ACutFileKeepsWhatItReadAndAFileReadsAsFarAsItsCountSays) {
+    ExpectAppended(Load(kNewFile, 38, false), kDefaults);  // inside the count
+    ExpectAppended(Load(kNewFile, 46, false), {kCtrlAltK, 1000, 0, 0, u""});
+    ExpectAppended(Load(kNewFile, 70, false), {kCtrlAltK, 250, 1, 1, u""});
+
+    Bytes twoFields(kNewFile.begin(), kNewFile.begin() + 48);
+    twoFields[kRectangleEnd] = 2;
+    ExpectAppended(Load(twoFields, twoFields.size(), true), {kCtrlAltK, 250, 0, 0, u""});
+    // A later version's fields after the program list are ignored.
+    Bytes later = kNewFile;
+    later[kRectangleEnd] = 7;
+    later.insert(later.end(), {9, 9, 9, 9, 8, 8, 8, 8});
+    ExpectAppended(Load(later, later.size(), true), kSaved);
+}
+
+TEST(SettingsAppended, ValuesOutOfRangeComeBackInRange) {
+    const Appended stored[] = {{0x0046, 9, 2, -1, u""},      // F without a modifier
+                               {0x0300, 10001, 0, 0, u""},   // modifiers without a key
+                               {0x0846, -5, 0, 0, u""}};     // Extended alone is no modifier
+    const Appended loaded[] = {{kCtrlShiftF, 10, 1, 1, u""}, {kCtrlShiftF, 10000, 0, 0, u""},
+                               {kCtrlShiftF, 10, 0, 0, u""}};
+    for (int i = 0; i < 3; ++i) {
+        SettingsRecord record;
+        record.summonHotkey = stored[i].hotkey;
+        record.historySize = stored[i].size;
+        record.noRepeats = stored[i].noRepeats;
+        record.recordPictures = stored[i].pictures;
+        MemorySink sink;
+        WriteSettings(sink, record, kCodec);
+        ExpectAppended(Load(sink.Bytes(), sink.Bytes().size(), true), loaded[i]);
+    }
+}
+
+}  // namespace
