@@ -1,10 +1,11 @@
 # make run   - install what is missing, build x64, start Quillary under Wine
 # make test  - install what is missing, build x64 and x86, check the executables, run the tests
+# make dist  - install what is missing, build both packages (zip and setup program) into build/dist
 # make clean - stop a running Wine session and remove build/
 SHELL := /bin/bash
 .SHELLFLAGS := -euo pipefail -c
 .ONESHELL:
-.PHONY: run test fuzz clean deps
+.PHONY: run test dist fuzz clean deps
 
 TITLE := Quillary(Press 'CTRL+ SHIFT + F' call me!)
 # The same title as an xdotool (extended) regular expression, anchored.
@@ -91,6 +92,23 @@ test: deps
 	trap '((started)) && tools/wine-session.sh stop >/dev/null' EXIT
 	trap 'exit 130' INT TERM
 	ctest --preset x64
+
+# The packages of both presets, checked, with their checksums. The version is CMake's.
+dist: deps
+	@for preset in x64 x86; do
+	    cmake --preset $$preset --log-level=WARNING
+	    cmake --build --preset $$preset --target dist_packages
+	done
+	tools/check-pe.sh
+	version=$$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/x64/CMakeCache.txt)
+	rm -rf build/dist
+	mkdir -p build/dist
+	for arch in x64 x86; do
+	    cp build/$$arch/packaging/Quillary-$$version-$$arch.zip build/$$arch/packaging/Quillary-$$version-$$arch-setup.exe build/dist/
+	done
+	(cd build/dist && sha256sum Quillary-* >SHA256SUMS)
+	echo "Packages of Quillary $$version in build/dist:"
+	ls -l build/dist
 
 # Each fuzz target for FUZZ_SECONDS (default 300) seconds; prints executions and findings.
 fuzz: deps
