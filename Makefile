@@ -7,9 +7,6 @@ SHELL := /bin/bash
 .ONESHELL:
 .PHONY: run test dist fuzz clean deps
 
-TITLE := Quillary(Press 'CTRL+ SHIFT + F' call me!)
-# The same title as an xdotool (extended) regular expression, anchored.
-TITLE_PATTERN := ^Quillary\(Press 'CTRL\+ SHIFT \+ F' call me!\)$$
 # How long `make run` waits for the window on a headless machine.
 WINDOW_TIMEOUT ?= 60
 
@@ -45,23 +42,7 @@ run: deps
 	    pid=
 	    exit 0
 	fi
-	# xdotool matches without regard to case: compare the candidates' titles exactly.
-	window_visible() {
-	    local id
-	    for id in $$(xdotool search --onlyvisible --name "$(TITLE_PATTERN)" 2>/dev/null); do
-	        [[ "$$(xdotool getwindowname "$$id")" == "$(TITLE)" ]] && return 0
-	    done
-	    return 1
-	}
-	for ((i = 0; ; i++)); do
-	    window_visible && break
-	    kill -0 "$$pid" 2>/dev/null || { echo "quillary.exe exited before its window appeared" >&2; exit 1; }
-	    if ((i >= $(WINDOW_TIMEOUT) * 10)); then
-	        echo "No visible window titled \"$(TITLE)\" after $(WINDOW_TIMEOUT) s" >&2
-	        exit 1
-	    fi
-	    sleep 0.1
-	done
+	tools/wait-for-popup.sh "$$pid" $(WINDOW_TIMEOUT)
 	sleep 0.5
 	import -window root build/screenshot.png
 	echo "Quillary is running on the private display $$DISPLAY; screenshot: build/screenshot.png"
