@@ -83,9 +83,15 @@ protected:
         return ReadRegistryValue(HKEY_CURRENT_USER, kUninstallKey, name);
     }
 
-    // Copies a text as another program would and waits until the installed copy lists it.
-    static ::testing::AssertionResult CopyText(HWND popup, const std::wstring& text)
+    // Starts the installed copy, copies a text as another program would and waits until the
+    // copy lists it.
+    static ::testing::AssertionResult StartAndCopy(ProcessUnderTest& quillary, const std::wstring& text)
     {
+        if (auto started = quillary.Start(); !started)
+            return started;
+        HWND popup = quillary.WaitForPopup();
+        if (!popup)
+            return ::testing::AssertionFailure() << "the installed copy shows no popup";
         const RemoteListView list(GetDlgItem(popup, kHistoryListId));
         const int before = list.ItemCount();
         if (auto put = PutTextOnClipboard(text); !put)
@@ -150,20 +156,14 @@ TEST_F(Installer, InstallRunUpgradeOverTheRunningCopyAndUninstallKeepTheHistory)
     {
         SCOPED_TRACE("the installed copy keeps its history in data beside it");
         ProcessUnderTest quillary(m_folder);
-        ASSERT_TRUE(quillary.Start());
-        HWND popup = quillary.WaitForPopup();
-        ASSERT_NE(popup, nullptr);
-        ASSERT_TRUE(CopyText(popup, L"copied in the installed Quillary"));
+        ASSERT_TRUE(StartAndCopy(quillary, L"copied in the installed Quillary"));
         ASSERT_TRUE(quillary.End()) << "the Exit command did not end it";
         EXPECT_TRUE(HistoryHolds("copied in the installed Quillary"));
     }
     {
         SCOPED_TRACE("a second install closes the running copy, which saves, and keeps the history");
         ProcessUnderTest quillary(m_folder);
-        ASSERT_TRUE(quillary.Start());
-        HWND popup = quillary.WaitForPopup();
-        ASSERT_NE(popup, nullptr);
-        ASSERT_TRUE(CopyText(popup, L"copied before the upgrade"));
+        ASSERT_TRUE(StartAndCopy(quillary, L"copied before the upgrade"));
         ASSERT_TRUE(RunSetup(L"/S /AUTORUN"));
         EXPECT_TRUE(quillary.WaitForExit().has_value()) << "the running copy was not closed";
         EXPECT_TRUE(HistoryHolds("copied in the installed Quillary"));
