@@ -1,14 +1,12 @@
 # make run   - install what is missing, build x64, start Quillary under Wine
 # make test  - install what is missing, build x64 and x86, check the executables, run the tests
+# make dist  - install what is missing, build both packages (zip and setup program) into build/dist
 # make clean - stop a running Wine session and remove build/
 SHELL := /bin/bash
 .SHELLFLAGS := -euo pipefail -c
 .ONESHELL:
-.PHONY: run test fuzz clean deps
+.PHONY: run test dist fuzz clean deps
 
-TITLE := Quillary(Press 'CTRL+ SHIFT + F' call me!)
-# The same title as an xdotool (extended) regular expression, anchored.
-TITLE_PATTERN := ^Quillary\(Press 'CTRL\+ SHIFT \+ F' call me!\)$$
 # How long `make run` waits for the window on a headless machine.
 WINDOW_TIMEOUT ?= 60
 
@@ -44,23 +42,7 @@ run: deps
 	    pid=
 	    exit 0
 	fi
-	# xdotool matches without regard to case: compare the candidates' titles exactly.
-	window_visible() {
-	    local id
-	    for id in $$(xdotool search --onlyvisible --name "$(TITLE_PATTERN)" 2>/dev/null); do
-	        [[ "$$(xdotool getwindowname "$$id")" == "$(TITLE)" ]] && return 0
-	    done
-	    return 1
-	}
-	for ((i = 0; ; i++)); do
-	    window_visible && break
-	    kill -0 "$$pid" 2>/dev/null || { echo "quillary.exe exited before its window appeared" >&2; exit 1; }
-	    if ((i >= $(WINDOW_TIMEOUT) * 10)); then
-	        echo "No visible window titled \"$(TITLE)\" after $(WINDOW_TIMEOUT) s" >&2
-	        exit 1
-	    fi
-	    sleep 0.1
-	done
+	tools/wait-for-popup.sh "$$pid" $(WINDOW_TIMEOUT)
 	sleep 0.5
 	import -window root build/screenshot.png
 	echo "Quillary is running on the private display $$DISPLAY; screenshot: build/screenshot.png"
@@ -91,6 +73,23 @@ test: deps
 	trap '((started)) && tools/wine-session.sh stop >/dev/null' EXIT
 	trap 'exit 130' INT TERM
 	ctest --preset x64
+
+# The packages of both presets, checked, with their checksums. The version is CMake's.
+dist: deps
+	@for preset in x64 x86; do
+	    cmake --preset $$preset --log-level=WARNING
+	    cmake --build --preset $$preset --target dist_packages
+	done
+	tools/check-pe.sh
+	version=$$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/x64/CMakeCache.txt)
+	rm -rf build/dist
+	mkdir -p build/dist
+	for arch in x64 x86; do
+	    cp build/$$arch/packaging/Quillary-$$version-$$arch.zip build/$$arch/packaging/Quillary-$$version-$$arch-setup.exe build/dist/
+	done
+	(cd build/dist && sha256sum Quillary-* >SHA256SUMS)
+	echo "Packages of Quillary $$version in build/dist:"
+	ls -l build/dist
 
 # Each fuzz target for FUZZ_SECONDS (default 300) seconds; prints executions and findings.
 fuzz: deps

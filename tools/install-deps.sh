@@ -16,6 +16,8 @@ packages=(
     python3-pil
     fp-utils
     clang libclang-rt-14-dev
+    fonts-wine
+    nsis
 )
 
 missing=()

@@ -143,6 +143,24 @@ desktop_configured() {
         END { exit !(d && s) }' "$reg"
 }
 
+# Wine's own fonts (package fonts-wine): this Wine build never reads /usr/share/wine/fonts, so
+# without copies in the prefix's Fonts folder caption buttons draw as letters and Tahoma is
+# substituted. True when every one of them is there, byte for byte.
+wine_fonts=/usr/share/wine/fonts
+fonts_installed() {
+    local font
+    for font in "$wine_fonts"/*.ttf; do
+        [[ -f "$font" ]] || continue
+        cmp -s "$font" "$prefix/drive_c/windows/Fonts/${font##*/}" || return 1
+    done
+}
+
+install_fonts() {
+    compgen -G "$wine_fonts/*.ttf" >/dev/null || die "no fonts in $wine_fonts (install the fonts-wine package)"
+    mkdir -p "$prefix/drive_c/windows/Fonts"
+    cp "$wine_fonts"/*.ttf "$prefix/drive_c/windows/Fonts/"
+}
+
 configure_desktop() {
     if ! { "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f \
             && "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$desktop_size" /f; \
@@ -194,7 +212,8 @@ cmd_start() {
     fi
 
     export DISPLAY=$display WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
-    export WINEDLLOVERRIDES='mscoree,mshtml='
+    # winemenubuilder would turn the installer's Start-menu shortcut into a launcher of the host.
+    export WINEDLLOVERRIDES='mscoree,mshtml,winemenubuilder.exe='
     WINE=$(find_wine)
     WINESERVER=$(find_wineserver)
     export WINE WINESERVER
@@ -205,13 +224,18 @@ cmd_start() {
     else
         echo "Wine session: creating prefix $prefix (the first boot takes a while), display $display"
     fi
-    local configured=0
-    desktop_configured && configured=1
+    local desktop_ok=0 fonts_ok=1
+    desktop_configured && desktop_ok=1
     start_wineserver
     boot
-    if ((!configured)); then
-        # The desktop mode is read when the desktop is created: set it, then restart the server.
-        configure_desktop
+    if ! fonts_installed; then
+        install_fonts
+        fonts_ok=0
+    fi
+    if ((!desktop_ok || !fonts_ok)); then
+        # The desktop mode and the fonts are read when the desktop is created: set them, then
+        # restart the server.
+        ((desktop_ok)) || configure_desktop
         stop_wineserver
         start_wineserver
         boot

@@ -10,19 +10,29 @@ namespace {
 
 const wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-UniqueRegKey OpenRunKey(HKEY root, REGSAM access)
+UniqueRegKey OpenKey(HKEY root, const wchar_t* path, REGSAM access)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root, kRunKey, 0, access, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, path, 0, access, &key) != ERROR_SUCCESS)
         key = nullptr;
     return UniqueRegKey(key);
+}
+
+UniqueRegKey OpenRunKey(HKEY root, REGSAM access)
+{
+    return OpenKey(root, kRunKey, access);
 }
 
 }  // namespace
 
 std::optional<RegistryValue> ReadRunValue(HKEY root, const std::wstring& name)
 {
-    UniqueRegKey key = OpenRunKey(root, KEY_QUERY_VALUE);
+    return ReadRegistryValue(root, kRunKey, name);
+}
+
+std::optional<RegistryValue> ReadRegistryValue(HKEY root, const std::wstring& path, const std::wstring& name)
+{
+    UniqueRegKey key = OpenKey(root, path.c_str(), KEY_QUERY_VALUE);
     if (!key)
         return std::nullopt;
     DWORD type = REG_NONE;
@@ -34,8 +44,10 @@ std::optional<RegistryValue> ReadRunValue(HKEY root, const std::wstring& name)
         return std::nullopt;
     RegistryValue value;
     value.type = type;
-    // The stored size counts the terminating NUL; the text ends at the first one.
-    value.text = reinterpret_cast<const wchar_t*>(data.data());
+    if (type == REG_DWORD && bytes == sizeof(DWORD))
+        CopyMemory(&value.number, data.data(), sizeof(DWORD));
+    else  // The stored size counts the terminating NUL; the text ends at the first one.
+        value.text = reinterpret_cast<const wchar_t*>(data.data());
     return value;
 }
 

@@ -10,9 +10,12 @@ namespace e2e {
 // (HKEY_LOCAL_MACHINE) and per user (HKEY_CURRENT_USER).
 struct RegistryValue {
     DWORD type = REG_NONE;
-    std::wstring text;
+    std::wstring text;  // REG_SZ
+    DWORD number = 0;   // REG_DWORD
 };
 
+// Any value of any key; nothing when the key or the value is missing.
+std::optional<RegistryValue> ReadRegistryValue(HKEY root, const std::wstring& key, const std::wstring& name);
 std::optional<RegistryValue> ReadRunValue(HKEY root, const std::wstring& name);
 bool WriteRunValue(HKEY root, const std::wstring& name, const std::wstring& text);
 // True when the value is absent afterwards.

@@ -6,8 +6,6 @@
 
 namespace e2e {
 
-namespace {
-
 void RemoveTree(const std::wstring& folder)
 {
     WIN32_FIND_DATAW found;
@@ -29,8 +27,6 @@ void RemoveTree(const std::wstring& folder)
     }
     RemoveDirectoryW(folder.c_str());
 }
-
-}  // namespace
 
 TempFolder::TempFolder()
 {

@@ -19,6 +19,8 @@ private:
     std::wstring m_path;
 };
 
+// Removes a folder with everything in it; what cannot be removed stays.
+void RemoveTree(const std::wstring& folder);
 bool PathExists(const std::wstring& path);
 bool IsFolder(const std::wstring& path);
 
