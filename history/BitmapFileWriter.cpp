@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "framework/Handles.h"
-#include "framework/SafeFileWriter.h"
 #include "history/BmpFormat.h"
 
 namespace {
@@ -43,11 +42,6 @@ int ScreenColorDepth()
     return GetDeviceCaps(display.Get(), PLANES) * GetDeviceCaps(display.Get(), BITSPIXEL);
 }
 
-BOOL SaveBitmapFile(HBITMAP bitmap, const std::wstring& path)
-{
-    return SaveBitmapFileForScreenDepth(bitmap, path, ScreenColorDepth());
-}
-
 bool EncodeBitmapFile(HBITMAP bitmap, int screenDepth, std::vector<BYTE>& file)
 {
     BITMAP bm = {};
@@ -80,12 +74,4 @@ bool EncodeBitmapFile(HBITMAP bitmap, int screenDepth, std::vector<BYTE>& file)
         file.clear();
         return false;
     }
-}
-
-BOOL SaveBitmapFileForScreenDepth(HBITMAP bitmap, const std::wstring& path, int screenDepth)
-{
-    std::vector<BYTE> file;
-    if (!EncodeBitmapFile(bitmap, screenDepth, file))
-        return FALSE;
-    return SafeFileWriter::Write(path, [&file](CFile& out) { out.Write(file.data(), static_cast<UINT>(file.size())); });
 }

@@ -13,6 +13,8 @@ namespace {
 
 // Records written between two looks at the journal's queue.
 constexpr size_t kRecordsPerStep = 64;
+// Beyond this a text's 8-bit form could pass the 32-bit length prefix.
+constexpr size_t kLongestText = 0x7FFFFFFF;
 
 }  // namespace
 
@@ -26,12 +28,15 @@ bool FullSave::WritePictures(const Between& between)
     const std::vector<HistoryEntry>& entries = m_snapshot.entries;
     for (size_t index = 0; index < entries.size(); ++index) {
         if (!entries[index].IsPicture()) {
-            m_kept.push_back(index);
+            if (entries[index].text && entries[index].text->size() <= kLongestText)
+                m_kept.push_back(index);
+            else
+                ++m_skipped;
             continue;
         }
         std::vector<BYTE> file;
         if (!EncodeBitmapFile(entries[index].picture->Bitmap(), m_screenDepth, file)) {
-            ++m_skippedPictures;
+            ++m_skipped;
             continue;
         }
         // The file is named by the record's position in data.data.

@@ -11,9 +11,10 @@
 
 // Writes the whole history as the files of the data folder, as one set: one
 // BMP file per picture ("N.dat"), "data.data", "imgOption.data" and, unless
-// the program is ending, a new journal that starts from them. A picture whose
-// pixels cannot be read is left out (and counted) rather than written without
-// its file, which would give its record an older save's picture.
+// the program is ending, a new journal that starts from them. An entry the
+// files cannot hold is left out (and counted) rather than written wrong: a
+// picture whose pixels cannot be read (its record would get an older save's
+// picture), a text beyond the format's length prefix.
 class FullSave {
 public:
     static constexpr const wchar_t* kJournalName = g_strJournalFileName;
@@ -34,9 +35,10 @@ public:
     int TopCount() const { return m_topCount; }
     std::uint64_t JournalBytes() const { return m_journalBytes; }
     const SaveSet::Failure& LastFailure() const { return m_set.LastFailure(); }
-    int SkippedPictures() const { return m_skippedPictures; }
+    int SkippedEntries() const { return m_skipped; }
 
 private:
+    // Picks the entries to write and writes the pictures' files.
     bool WritePictures(const Between& between);
     bool WriteHistory(const Between& between);
     bool WriteOptions();
@@ -51,5 +53,5 @@ private:
     journal::Header m_base;
     std::uint64_t m_journalBytes = 0;
     int m_topCount = 0;
-    int m_skippedPictures = 0;
+    int m_skipped = 0;
 };

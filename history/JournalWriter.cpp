@@ -104,8 +104,14 @@ void JournalWriter::Run()
         m_queue.pop_front();
         lock.unlock();
         if (job.kind == Job::Kind::Finish || job.kind == Job::Kind::Stop) {
-            if (job.kind == Job::Kind::Finish)
-                m_finishedWell = DoSaveFull(job.snapshot, true);
+            if (job.kind == Job::Kind::Finish) {
+                try {
+                    m_finishedWell = DoSaveFull(job.snapshot, true);
+                } catch (...) {
+                    // The journal keeps every change for the next start.
+                    m_finishedWell = false;
+                }
+            }
             m_journal.Close();
             return;
         }
@@ -115,6 +121,7 @@ void JournalWriter::Run()
 
 void JournalWriter::Do(Job& job)
 {
+    // Nothing may end this thread early: a failure is reported and the work tried again later.
     try {
         switch (job.kind) {
         case Job::Kind::Append:
@@ -132,6 +139,8 @@ void JournalWriter::Do(Job& job)
         }
     } catch (const std::bad_alloc&) {
         Failed({g_strJournalFileName, ERROR_NOT_ENOUGH_MEMORY});
+    } catch (...) {
+        Failed({g_strJournalFileName, ERROR_INVALID_DATA});
     }
 }
 
@@ -141,6 +150,11 @@ void JournalWriter::DoAppend(Job& job, std::vector<std::vector<std::uint8_t>>* t
         return;
     journal::Record& change = job.change;
     std::vector<std::uint8_t> frame;
+    if (job.entry.text && job.entry.text->size() > 0x7FFFFFFF) {
+        // Beyond the journal's length field: the next full save will tell it was left out.
+        Failed({g_strJournalFileName, ERROR_FILE_TOO_LARGE});
+        return;
+    }
     if (change.op == journal::Op::InsertText && job.entry.text) {
         frame = journal::EncodeTextInsert(change.time, job.entry.id, AsU16(*job.entry.text));
     } else {
@@ -223,7 +237,7 @@ bool JournalWriter::DoSaveFull(const HistorySnapshot& snapshot, bool final)
         Failed(save.LastFailure());
         return false;
     }
-    if (save.SkippedPictures() > 0)
+    if (save.SkippedEntries() > 0)
         Failed({g_strHistoryFileName, ERROR_INVALID_DATA});
     else
         Succeeded();

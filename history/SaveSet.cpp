@@ -1,9 +1,11 @@
 #include "history/SaveSet.h"
 
 #include <atomic>
+#include <cwchar>
 #include <new>
 
 #include "framework/FileMoves.h"
+#include "framework/Handles.h"
 #include "history/Crc32.h"
 #include "history/JournalFormat.h"
 
@@ -33,14 +35,38 @@ private:
     std::uint64_t m_size = 0;
 };
 
-// Unique per save, so that two saves (or two programs) never share a temporary file.
+// Unique per save, so that two saves (or two programs) never share a temporary
+// file: "<process id>-<count>".
 std::wstring NewToken()
 {
-    static std::atomic<unsigned> counter{0};
-    wchar_t token[48];
-    swprintf(token, 48, L"%lx-%x-%llx", GetCurrentProcessId(), counter++,
-             static_cast<unsigned long long>(GetTickCount64()));
-    return token;
+    static std::atomic<unsigned long> counter{0};
+    return std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+}
+
+// The process that wrote "<name>.<process id>-<count>.qtmp", or 0 when the name is not one of ours.
+DWORD WriterOf(const std::wstring& name)
+{
+    const size_t end = name.size() - std::wcslen(kTemporarySuffix);
+    const size_t dash = name.rfind(L'-', end);
+    const size_t dot = dash == std::wstring::npos ? std::wstring::npos : name.rfind(L'.', dash);
+    if (dot == std::wstring::npos || dash == dot + 1 || end == dash + 1)
+        return 0;
+    const std::wstring pid = name.substr(dot + 1, dash - dot - 1);
+    const std::wstring count = name.substr(dash + 1, end - dash - 1);
+    if (pid.find_first_not_of(L"0123456789") != std::wstring::npos ||
+        count.find_first_not_of(L"0123456789") != std::wstring::npos)
+        return 0;
+    return static_cast<DWORD>(std::wcstoul(pid.c_str(), nullptr, 10));
+}
+
+bool IsRunning(DWORD pid)
+{
+    if (pid == GetCurrentProcessId())
+        return true;
+    UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    if (!process)
+        return GetLastError() != ERROR_INVALID_PARAMETER;  // any other refusal: it exists
+    return WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
 }
 
 std::u16string ToU16(const std::wstring& text)
@@ -155,6 +181,9 @@ bool SaveSet::AddFile(const std::wstring& name, const std::function<void(CFile&)
     m_moves.emplace_back(path.substr(m_folder.size()), name);
     try {
         body(file);
+        // A write that failed inside the body (caught there, or an archive never closed) spoils the file.
+        if (file.GetWriteError())
+            return Fail(name, file.GetWriteError());
         file.Flush();
     } catch (const CFileWriteError& error) {
         return Fail(name, error.m_dwError);
@@ -212,14 +241,17 @@ bool SaveSet::Recover(const std::wstring& folder, Failure* failure, std::map<std
             DeleteFileW(intentPath.c_str());
         }
     }
+    // What saves of programs that are gone left behind; a running one's (another
+    // copy's sharing the folder) are its own.
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"*" + kTemporarySuffix).c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
+    UniqueFindHandle search(FindFirstFileW((folder + L"*" + kTemporarySuffix).c_str(), &found));
+    if (!search)
+        return true;
+    do {
+        const DWORD writer = WriterOf(found.cFileName);
+        if (writer == 0 || !IsRunning(writer))
             DeleteFileW((folder + found.cFileName).c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
+    } while (FindNextFileW(search.Get(), &found));
     return true;
 }
 

@@ -92,8 +92,6 @@ void WriteWholeFile(const std::wstring& path, const Bytes& bytes)
         file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
 }
 
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 void Put16(Bytes& b, size_t at, unsigned v)
 {
     b[at] = static_cast<BYTE>(v);
@@ -498,12 +496,22 @@ TEST(DuplicateBlockTest, BothForms)
         std::free(block);
 }
 
+// The picture's file as a full save writes it.
+bool SaveBitmap(HBITMAP bitmap, const std::wstring& path, int screenDepth = ScreenColorDepth())
+{
+    std::vector<BYTE> file;
+    if (!EncodeBitmapFile(bitmap, screenDepth, file))
+        return false;
+    WriteWholeFile(path, Bytes(file.begin(), file.end()));
+    return true;
+}
+
 TEST_F(BitmapFileTest, TenByTenOnThisScreenIsThe374ByteFile)
 {
     ASSERT_GE(ScreenBits(), 24);
     UniqueBitmap bitmap = MakeBitmap(10, 10, Gradient);
     const std::wstring path = folder / L"3.dat";
-    ASSERT_TRUE(SaveBitmapFile(bitmap.Get(), path));
+    ASSERT_TRUE(SaveBitmap(bitmap.Get(), path));
     const Bytes file = ReadWholeFile(path);
     ASSERT_EQ(file.size(), 374u);
     const Bytes headers{'B', 'M', 0x76, 0x01, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 10, 0, 0, 0, 10, 0, 0, 0,
@@ -516,11 +524,16 @@ TEST_F(BitmapFileTest, TenByTenOnThisScreenIsThe374ByteFile)
             const COLORREF expected = Gradient(x, y);
             ASSERT_EQ(RGB(pixel[2], pixel[1], pixel[0]), expected) << x << "," << y;
         }
-    EXPECT_FALSE(Exists(path + L".tmp"));
 
     UniqueBitmap loaded(Load(path));
     ASSERT_TRUE(loaded);
     ExpectPicture(loaded.Get(), 10, 10, Gradient);
+    // The same bytes held in memory (a journal's picture) load alike; cut short, they do not.
+    UniqueBitmap fromMemory(CBitmapFile::LoadFromMemory(file.data(), file.size()));
+    ASSERT_TRUE(fromMemory);
+    ExpectPicture(fromMemory.Get(), 10, 10, Gradient);
+    EXPECT_EQ(CBitmapFile::LoadFromMemory(file.data(), file.size() - 1), nullptr);
+    EXPECT_EQ(CBitmapFile::LoadFromMemory(file.data(), 53), nullptr);
 }
 
 TEST_F(BitmapFileTest, ShallowScreensGetColourTables)
@@ -535,7 +548,7 @@ TEST_F(BitmapFileTest, ShallowScreensGetColourTables)
         SCOPED_TRACE(c.screen);
         UniqueBitmap bitmap = MakeBitmap(10, 10, c.colour);
         const std::wstring path = folder / L"shallow.dat";
-        ASSERT_TRUE(SaveBitmapFileForScreenDepth(bitmap.Get(), path, c.screen));
+        ASSERT_TRUE(SaveBitmap(bitmap.Get(), path, c.screen));
         const Bytes file = ReadWholeFile(path);
         ASSERT_EQ(file.size(), c.size);
         EXPECT_EQ(file[10] | (file[11] << 8), static_cast<int>(c.pixelOffset));
@@ -546,20 +559,13 @@ TEST_F(BitmapFileTest, ShallowScreensGetColourTables)
     }
 }
 
-TEST_F(BitmapFileTest, FailedSaveKeepsTheOlderFile)
+TEST_F(BitmapFileTest, NoBitmapOrAGoneOneGivesNoFile)
 {
-    const std::wstring path = folder / L"1.dat";
-    const Bytes older = MakeBmp({});
-    WriteWholeFile(path, older);
-    EXPECT_FALSE(SaveBitmapFile(nullptr, path));
+    std::vector<BYTE> file;
+    EXPECT_FALSE(EncodeBitmapFile(nullptr, 24, file));
     HBITMAP deleted = MakeBitmap(4, 4, Gradient).Release();
     DeleteObject(deleted);
-    EXPECT_FALSE(SaveBitmapFile(deleted, path));
-    EXPECT_EQ(ReadWholeFile(path), older);
-    EXPECT_FALSE(Exists(path + L".tmp"));
-
-    UniqueBitmap bitmap = MakeBitmap(4, 4, Gradient);
-    EXPECT_FALSE(SaveBitmapFile(bitmap.Get(), folder / L"no-such-folder\\2.dat"));
+    EXPECT_FALSE(EncodeBitmapFile(deleted, 24, file));
 }
 
 // Files for tools/check_written_bmp.py, which reads them with Pillow.
@@ -580,7 +586,7 @@ TEST_F(BitmapFileTest, WritesFilesForThePillowCheck)
     for (const auto& f : files) {
         DeleteFileW((out + L"\\" + f.name).c_str());
         UniqueBitmap bitmap = MakeBitmap(f.width, f.height, f.colour);
-        EXPECT_TRUE(SaveBitmapFileForScreenDepth(bitmap.Get(), out + L"\\" + f.name, f.screen));
+        EXPECT_TRUE(SaveBitmap(bitmap.Get(), out + L"\\" + f.name, f.screen));
     }
 }
 

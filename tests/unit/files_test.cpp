@@ -10,7 +10,7 @@
 #include "framework/AnsiCodePage.h"
 #include "framework/CArchive.h"
 #include "framework/CFile.h"
-#include "framework/SafeFileWriter.h"
+#include "history/SaveSet.h"
 #include "history/HistoryFormat.h"
 #include "history/SettingsFormat.h"
 
@@ -281,24 +281,32 @@ TEST(AnsiCodePageTest, LossyTextIsRefusedAndEncodableTextRoundTrips)
     }
 }
 
-class SafeFileWriterTest : public ::testing::Test {
+class SaveSetTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         target = folder / L"data.data";
         WriteWholeFile(target, oldContent);
     }
-    void TearDown() override { SafeFileWriter::SetFaultHookForTesting(nullptr); }
+    void TearDown() override { SaveSet::SetInterruptionForTesting(nullptr); }
 
     // Writes 2000 bytes through an archive (its 512-byte buffer makes four writes).
-    BOOL SaveNewContent()
+    bool SaveNewContent()
     {
-        return SafeFileWriter::Write(target, [](CFile& file) {
-            CArchive ar(&file, CArchive::store);
-            for (int i = 0; i < 500; ++i)
-                ar << i;
-            ar.Close();
-        });
+        SaveSet set(folder / L"");
+        return set.AddFile(L"data.data",
+                           [](CFile& file) {
+                               CArchive ar(&file, CArchive::store);
+                               for (int i = 0; i < 500; ++i)
+                                   ar << i;
+                               ar.Close();
+                           }) &&
+               set.Commit();
+    }
+    bool Save(const std::function<void(CFile&)>& body)
+    {
+        SaveSet set(folder / L"");
+        return set.AddFile(L"data.data", body) && set.Commit();
     }
 
     void ExpectOldFileAloneInFolder()
@@ -312,7 +320,7 @@ protected:
     const Bytes oldContent{'o', 'l', 'd', 0, 1, 2, 3};
 };
 
-TEST_F(SafeFileWriterTest, SuccessReplacesTheFileAndLeavesNoTemporary)
+TEST_F(SaveSetTest, SuccessReplacesTheFileAndLeavesNothingElse)
 {
     EXPECT_TRUE(SaveNewContent());
     const Bytes written = ReadWholeFile(target);
@@ -321,89 +329,52 @@ TEST_F(SafeFileWriterTest, SuccessReplacesTheFileAndLeavesNoTemporary)
     EXPECT_EQ(folder.Names(), std::vector<std::wstring>{L"data.data"});
 }
 
-TEST_F(SafeFileWriterTest, WriteFailingPartWayKeepsTheOldFileWhole)
+TEST_F(SaveSetTest, FailingContentKeepsTheOldFileWhole)
 {
-    int writes = 0;
-    ULONGLONG writtenWhenFailed = 0;
-    SafeFileWriter::SetFaultHookForTesting([&](SafeFileWriter::Stage stage, ULONGLONG written) {
-        if (stage != SafeFileWriter::Stage::Write || ++writes < 3)
-            return false;
-        writtenWhenFailed = written;
-        return true;
-    });
-    EXPECT_FALSE(SaveNewContent());
-    EXPECT_EQ(writtenWhenFailed, 1024u);  // two buffers had reached the temporary file
-    ExpectOldFileAloneInFolder();
-}
-
-TEST_F(SafeFileWriterTest, EveryOtherFailingStepKeepsTheOldFileWhole)
-{
-    for (const SafeFileWriter::Stage failing :
-         {SafeFileWriter::Stage::CreateTemporary, SafeFileWriter::Stage::Flush, SafeFileWriter::Stage::Replace}) {
-        SCOPED_TRACE(static_cast<int>(failing));
-        SafeFileWriter::SetFaultHookForTesting(
-            [failing](SafeFileWriter::Stage stage, ULONGLONG) { return stage == failing; });
-        EXPECT_FALSE(SaveNewContent());
-        ExpectOldFileAloneInFolder();
-    }
-}
-
-TEST_F(SafeFileWriterTest, FailingContentOrAbandonedWriterKeepsTheOldFile)
-{
-    EXPECT_FALSE(SafeFileWriter::Write(target, [](CFile& file) {
+    // Content that cannot be produced, a write that failed inside the body (and
+    // was caught there), and an archive never closed all spoil the new file.
+    EXPECT_FALSE(Save([](CFile& file) {
         file.Write("new", 3);
-        throw std::runtime_error("content could not be produced");
+        throw CFileWriteError(ERROR_DISK_FULL);
     }));
     ExpectOldFileAloneInFolder();
-    {
-        SafeFileWriter writer(target);
-        ASSERT_TRUE(writer.Open());
-        writer.File().Write("half", 4);
-        EXPECT_TRUE(Exists(writer.TemporaryPath()));
-    }
+    EXPECT_FALSE(Save([](CFile& file) {
+        file.Write("new", 3);
+        file.MarkWriteFailed(ERROR_DISK_FULL);
+        file.Write("rest", 4);
+    }));
     ExpectOldFileAloneInFolder();
-}
-
-TEST_F(SafeFileWriterTest, EachWriterHasItsTemporaryAndThoseOfDeadWritersGo)
-{
-    // No process has a process id this large; the other name is a writer of this process.
-    const std::wstring abandoned = target + L".4294967292-3.tmp";
-    const std::wstring live = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"-999999.tmp";
-    WriteWholeFile(abandoned, Bytes(5000, 'x'));
-    WriteWholeFile(live, Bytes(10, 'y'));
-    SafeFileWriter first(target);
-    SafeFileWriter second(target);
-    ASSERT_TRUE(first.Open());
-    ASSERT_TRUE(second.Open());
-    first.File().Write("one", 3);
-    second.File().Write("two", 3);
-    EXPECT_TRUE(first.Commit());
-    EXPECT_TRUE(second.Commit());
-    EXPECT_EQ(ReadWholeFile(target), (Bytes{'t', 'w', 'o'}));
-    EXPECT_FALSE(Exists(abandoned));
-    EXPECT_TRUE(Exists(live));
-}
-
-TEST_F(SafeFileWriterTest, ArchiveNeverClosedOrAWriteErrorCaughtInTheBodyFailsTheSave)
-{
-    EXPECT_FALSE(SafeFileWriter::Write(target, [](CFile& file) {
+    EXPECT_FALSE(Save([](CFile& file) {
         CArchive ar(&file, CArchive::store);
         ar << 1;
         ar.Flush();
     }));
     ExpectOldFileAloneInFolder();
-    int writes = 0;
-    SafeFileWriter::SetFaultHookForTesting(
-        [&writes](SafeFileWriter::Stage stage, ULONGLONG) { return stage == SafeFileWriter::Stage::Write && ++writes == 1; });
-    EXPECT_FALSE(SafeFileWriter::Write(target, [](CFile& file) {
-        try {
-            file.Write("lost", 4);
-        } catch (const CFileWriteError&) {
-        }
-        file.Write("rest", 4);
-    }));
-    EXPECT_EQ(writes, 2) << "the second write went through";
+    // A folder that is gone fails without creating anything.
+    SaveSet elsewhere(folder / L"missing\\");
+    EXPECT_FALSE(elsewhere.AddFile(L"data.data", [](CFile& file) { file.Write("x", 1); }));
     ExpectOldFileAloneInFolder();
+}
+
+TEST_F(SaveSetTest, EachSaveHasItsTemporaryAndThoseOfEndedWritersGoAtRecovery)
+{
+    // No process has a process id this large; the other name is a save of this process.
+    const std::wstring abandoned = target + L".4294967292-3.qtmp";
+    const std::wstring live = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"-999999.qtmp";
+    WriteWholeFile(abandoned, Bytes(5000, 'x'));
+    WriteWholeFile(live, Bytes(10, 'y'));
+    SaveSet first(folder / L"");
+    SaveSet second(folder / L"");
+    EXPECT_NE(first.TemporaryPath(L"data.data"), second.TemporaryPath(L"data.data"));
+    ASSERT_TRUE(first.AddFile(L"data.data", [](CFile& file) { file.Write("one", 3); }));
+    ASSERT_TRUE(second.AddFile(L"data.data", [](CFile& file) { file.Write("two", 3); }));
+    EXPECT_TRUE(first.Commit());
+    EXPECT_TRUE(second.Commit());
+    EXPECT_EQ(ReadWholeFile(target), (Bytes{'t', 'w', 'o'}));
+    EXPECT_TRUE(SaveSet::Recover(folder / L""));
+    EXPECT_FALSE(Exists(abandoned));
+    EXPECT_TRUE(Exists(live));
+    DeleteFileW(live.c_str());
 }
 
 DWORD WINAPI CloseAfter300Ms(void* file)
@@ -413,7 +384,7 @@ DWORD WINAPI CloseAfter300Ms(void* file)
     return 0;
 }
 
-TEST_F(SafeFileWriterTest, FileHeldByAnotherProgramIsReplacedIfLetGoWithinASecond)
+TEST_F(SaveSetTest, FileHeldByAnotherProgramIsReplacedIfLetGoWithinASecond)
 {
     // A backup or virus-scanning program holds the file open without sharing.
     auto hold = [this] { return CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr); };
@@ -421,7 +392,13 @@ TEST_F(SafeFileWriterTest, FileHeldByAnotherProgramIsReplacedIfLetGoWithinASecon
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(SaveNewContent()) << "held through every retry";
     CloseHandle(held);
-    ExpectOldFileAloneInFolder();
+    EXPECT_EQ(ReadWholeFile(target), oldContent);
+    // The save stands as its intent: the next start finishes it.
+    EXPECT_TRUE(SaveSet::Recover(folder / L""));
+    EXPECT_EQ(ReadWholeFile(target).size(), 2000u);
+    EXPECT_EQ(folder.Names(), std::vector<std::wstring>{L"data.data"});
+
+    WriteWholeFile(target, oldContent);
     held = hold();
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     HANDLE letGo = CreateThread(nullptr, 0, CloseAfter300Ms, held, 0, nullptr);
@@ -429,26 +406,6 @@ TEST_F(SafeFileWriterTest, FileHeldByAnotherProgramIsReplacedIfLetGoWithinASecon
     WaitForSingleObject(letGo, INFINITE);
     CloseHandle(letGo);
     EXPECT_EQ(ReadWholeFile(target).size(), 2000u);
-}
-
-TEST_F(SafeFileWriterTest, MissingFolderFailsWithoutCreatingAnything)
-{
-    const std::wstring elsewhere = folder / L"missing\\data.data";
-    EXPECT_FALSE(SafeFileWriter::Write(elsewhere, [](CFile& file) { file.Write("x", 1); }));
-    ExpectOldFileAloneInFolder();
-}
-
-TEST_F(SafeFileWriterTest, NewFileIsCreatedWhenNoneExisted)
-{
-    const std::wstring fresh = folder / L"imgOption.data";
-    EXPECT_TRUE(SafeFileWriter::Write(fresh, [](CFile& file) { file.Write("ok", 2); }));
-    EXPECT_EQ(ReadWholeFile(fresh), (Bytes{'o', 'k'}));
-    SafeFileWriter::SetFaultHookForTesting(
-        [](SafeFileWriter::Stage stage, ULONGLONG) { return stage == SafeFileWriter::Stage::Replace; });
-    const std::wstring never = folder / L"never.data";
-    EXPECT_FALSE(SafeFileWriter::Write(never, [](CFile& file) { file.Write("no", 2); }));
-    EXPECT_FALSE(Exists(never));
-    EXPECT_FALSE(Exists(never + L".tmp"));
 }
 
 }  // namespace
