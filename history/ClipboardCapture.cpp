@@ -1,6 +1,7 @@
 #include "history/ClipboardCapture.h"
 
 #include "framework/Handles.h"
+#include "history/ClipboardPicture.h"
 
 namespace {
 
@@ -106,18 +107,42 @@ void ClipboardCapture::CaptureClipboardText()
         // so a copy made right after the close keeps its own notice.
         m_lastSequence = GetClipboardSequenceNumber();
         m_haveSequence = true;
-        if (!IsExcludedContent())
+        // A program the user listed counts as one that marked its content private.
+        if (!IsExcludedContent() && !m_rules.ignored.IsClipboardOwnerIgnored())
             CaptureOpenClipboard();
     }
 }
 
 void ClipboardCapture::CaptureOpenClipboard()
 {
-    m_history.TrimForInsert();
     HANDLE data = GetClipboardData(CF_UNICODETEXT);
     GlobalLockGuard lock(data);
-    if (!lock.Data())
+    if (lock.Data()) {
+        std::wstring text = TextUpToNul(static_cast<const wchar_t*>(lock.Data()), lock.Size() / sizeof(wchar_t));
+        // A repeat adds nothing, so it costs no entry at the bottom either.
+        if (m_rules.options.m_bNoRepeats && TakeRepeat(text))
+            return;
+        m_history.TrimForInsert();
+        m_history.InsertText(std::move(text));
         return;
-    std::wstring text = TextUpToNul(static_cast<const wchar_t*>(lock.Data()), lock.Size() / sizeof(wchar_t));
-    m_history.InsertText(std::move(text));
+    }
+    // The cap is kept before anything else is looked at, even when no entry comes of it.
+    m_history.TrimForInsert();
+    if (!m_rules.options.m_bRecordPictures)
+        return;
+    ClipboardPicture picture;
+    if (picture.Read() == ClipboardPicture::Outcome::Read)
+        m_history.InsertPicture(UniqueBitmap(picture.Release()), picture.Label().Str());
+}
+
+bool ClipboardCapture::TakeRepeat(const std::wstring& text)
+{
+    for (int row = 0; row < m_history.Count(); ++row) {
+        const HistoryEntry& entry = m_history.At(row);
+        if (entry.text && *entry.text == text) {
+            m_history.MoveBelowTop(entry.id);
+            return true;
+        }
+    }
+    return false;
 }

@@ -1,5 +1,7 @@
 #pragma once
+#include "history/ClipOptions.h"
 #include "history/HistoryModel.h"
+#include "history/IgnoredPrograms.h"
 
 // Membership of the clipboard-viewer chain and the capture of each new
 // clipboard text as a history entry. The flags and the next viewer belong to
@@ -11,8 +13,14 @@ public:
         int& ready;
         int& suppressCapture;
     };
+    // What the user chose about what is recorded.
+    struct Rules {
+        const ClipOptions& options;  // no repeats, record pictures
+        const IgnoredPrograms& ignored;
+    };
 
-    ClipboardCapture(HistoryModel& history, State state) : m_history(history), m_state(state) {}
+    ClipboardCapture(HistoryModel& history, State state, Rules rules)
+        : m_history(history), m_state(state), m_rules(rules) {}
 
     void SetWindow(HWND window) { m_window = window; }
     void JoinChain();
@@ -30,9 +38,13 @@ public:
 
 private:
     void CaptureOpenClipboard();
+    // With "no repeats": an entry with this text moves up below the top zone
+    // (or stays, inside it) and nothing is added. False when there is none.
+    bool TakeRepeat(const std::wstring& text);
 
     HistoryModel& m_history;
     State m_state;
+    Rules m_rules;
     HWND m_window = nullptr;
     bool m_capturing = false;
     DWORD m_lastSequence = 0;

@@ -12,6 +12,7 @@
 #define IDS_HOTKEY_NO_MODIFIER  111
 #define IDS_HOTKEY_NO_KEY       112
 #define IDS_HISTORY_SIZE_RANGE  113
+#define IDS_HISTORY_TRIM        114
 
 #define IDR_MAINFRAME           128
 #define IDI_ENTRY_TEXT          130

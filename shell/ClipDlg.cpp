@@ -28,7 +28,7 @@ const UINT kIconIds[] = {IDI_ENTRY_TEXT, IDI_ENTRY_BITMAP, IDI_ENTRY_TEXT_TOP, I
 CClipDlg::CClipDlg()
     : CDialog(IDD_QUILLARY_DIALOG),
       m_listView(m_list, m_history),
-      m_capture(m_history, {m_hNextViewer, m_bReady, m_bSuppressCapture}),
+      m_capture(m_history, {m_hNextViewer, m_bReady, m_bSuppressCapture}, {*this, m_ignored}),
       m_paste({m_hPasteTarget, m_bSuppressCapture, *this}, [this](HWND window) { RestoreTargetFocus(window); }),
       m_durable(m_history, *this),
       m_commands(PopupCommandHandlers{[this] { ShowOptions(); }, [this] { ShowHelp(); }, [this] { ShowAbout(); },
@@ -113,6 +113,19 @@ void CClipDlg::PrepareDataFolder()
     m_strDataDir = m_durable.Folder().write.c_str();
 }
 
+BOOL CClipDlg::LoadOptions()
+{
+    const BOOL loaded = m_durable.LoadOptions();
+    ApplyOptions();
+    return loaded;
+}
+
+void CClipDlg::ApplyOptions()
+{
+    m_history.SetMaxEntries(m_nHistorySize);
+    m_ignored.SetList(m_strIgnoredPrograms);
+}
+
 void CClipDlg::PlacePopup()
 {
     m_rcWindow = PopupPlacement::Choose(m_rcWindow, PopupPlacement::IsOnSomeMonitor(m_rcWindow));
@@ -122,17 +135,22 @@ void CClipDlg::PlacePopup()
 
 void CClipDlg::RegisterHotkeys()
 {
-    RegisterHotKey(m_hWnd, m_nHotkeyPinTop, MOD_CONTROL, 'T');
-    RegisterHotKey(m_hWnd, m_nHotkeyUnpinTop, MOD_CONTROL | MOD_SHIFT, 'T');
+    std::vector<CString> taken;
+    if (!RegisterHotKey(m_hWnd, m_nHotkeyPinTop, MOD_CONTROL, 'T'))
+        taken.push_back(L"Ctrl+T");
+    if (!RegisterHotKey(m_hWnd, m_nHotkeyUnpinTop, MOD_CONTROL | MOD_SHIFT, 'T'))
+        taken.push_back(L"Ctrl+Shift+T");
+    if (m_summonHotkey.Register(m_hWnd, m_nSummonHotkey) != SummonHotkey::Result::Registered)
+        taken.push_back(SummonHotkey::KeyName(m_nSummonHotkey));
     // Without its hotkey the popup is still one click on the tray icon away; the user is told so.
-    if (!RegisterHotKey(m_hWnd, m_nHotkeySummon, MOD_CONTROL | MOD_SHIFT, 'F'))
-        ShowTrayBalloon(m_hWnd, notices::kTitle, notices::HotkeyTaken(L"Ctrl+Shift+F"), true);
+    if (!taken.empty())
+        ShowTrayBalloon(m_hWnd, notices::kTitle, notices::HotkeysTaken(taken), true);
 }
 
 void CClipDlg::UnregisterHotkeys()
 {
     UnregisterHotKey(m_hWnd, m_nHotkeyPinTop);
-    UnregisterHotKey(m_hWnd, m_nHotkeySummon);
+    m_summonHotkey.Unregister();
     UnregisterHotKey(m_hWnd, m_nHotkeyUnpinTop);
 }
 
@@ -159,7 +177,7 @@ LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             PinForegroundTop();
         if (id == m_nHotkeyUnpinTop && control && shift && key == 'T')
             UnpinForegroundTop();
-        if (id == m_nHotkeySummon && control && shift && key == 'F')
+        if (m_summonHotkey.Matches(wParam, lParam))
             SummonAtFocus();
         break;
     }
@@ -482,9 +500,17 @@ void CClipDlg::ShowOptions()
 {
     COptionDlg dialog;
     dialog.SetOptions(static_cast<const ClipOptions&>(*this));
+    dialog.SetSummonHotkey(&m_summonHotkey);
+    dialog.SetEntryCount(m_history.Count());
     if (dialog.DoModal() != IDOK)
         return;
     dialog.GetOptions(this);
+    {
+        // The user agreed to lose the entries beyond a smaller size.
+        HistoryListView::RedrawHold hold(m_listView);
+        m_history.TrimTo(m_nHistorySize);
+    }
+    ApplyOptions();
     m_durable.SaveOptions();
     SetAutoRun();
 }

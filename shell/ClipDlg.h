@@ -9,7 +9,9 @@
 #include "history/HistoryModel.h"
 #include "history/DurableHistory.h"
 #include "history/PasteBack.h"
+#include "history/IgnoredPrograms.h"
 #include "shell/CommandTable.h"
+#include "shell/SummonHotkey.h"
 
 // The program's one window: the always-on-top popup with the history list. It
 // owns the settings, the clipboard-viewer link, the paste target, the hotkeys
@@ -38,7 +40,7 @@ public:
 
     // The data folder's files: loaded at start, kept up to date from then on,
     // saved in full at exit.
-    BOOL LoadOptions() { return m_durable.LoadOptions(); }
+    BOOL LoadOptions();
     void LoadHistory() { m_durable.LoadHistory(); }
     void SaveAll();
 
@@ -74,6 +76,8 @@ private:
     void RegisterHotkeys();
     void UnregisterHotkeys();
     void ShowSaveReports();
+    // The settings the program runs by: the history's size, the programs to ignore.
+    void ApplyOptions();
 
     CImageButton m_btnOptions;
     CListCtrl m_list;
@@ -87,11 +91,12 @@ private:
     HWND m_hPasteTarget = nullptr;
     const int m_nHotkeyPinTop = 110;
     const int m_nHotkeyUnpinTop = 123;
-    const int m_nHotkeySummon = 111;
+    SummonHotkey m_summonHotkey;
     HICON m_hIcon = nullptr;
     HWND m_hNextViewer = nullptr;
     CString m_strDataDir;
     HistoryModel m_history;
+    IgnoredPrograms m_ignored;
     HistoryListView m_listView;
     ClipboardCapture m_capture;
     PasteBack m_paste;

@@ -35,9 +35,13 @@ std::wstring PerUserFolder(const std::wstring& folder)
     return L"The folder beside Quillary cannot be written, so your history is kept in " + folder;
 }
 
-std::wstring HotkeyTaken(const std::wstring& key)
+std::wstring HotkeysTaken(const std::vector<CString>& keys)
 {
-    return key + L" is used by another program. Click the tray icon to open Quillary.";
+    std::wstring names;
+    for (size_t i = 0; i < keys.size(); ++i)
+        names += (i == 0 ? L"" : i + 1 == keys.size() ? L" and " : L", ") + keys[i].Str();
+    return names + (keys.size() == 1 ? L" is" : L" are") +
+           L" used by another program. The tray icon still opens Quillary.";
 }
 
 }  // namespace notices

@@ -2,6 +2,9 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+#include "framework/CString.h"
 
 // The texts of the tray balloons.
 namespace notices {
@@ -12,6 +15,7 @@ constexpr const wchar_t* kTitle = L"Quillary";
 std::wstring SaveFailed(const std::wstring& file, DWORD error);
 std::wstring SavedAgain();
 std::wstring PerUserFolder(const std::wstring& folder);
-std::wstring HotkeyTaken(const std::wstring& key);
+// Names the hotkeys that another program holds.
+std::wstring HotkeysTaken(const std::vector<CString>& keys);
 
 }  // namespace notices

@@ -6,6 +6,7 @@
 #include "shell/SummonHotkey.h"
 
 #include <commctrl.h>
+#include <cstdlib>
 
 namespace {
 
@@ -87,7 +88,7 @@ BOOL COptionDlg::OnInitDialog()
 void COptionDlg::OnOK()
 {
     // The summon key goes last: once it is registered, nothing may keep the dialog open.
-    if (!CheckHistorySize() || !ApplySummonHotkey())
+    if (!CheckHistorySize() || !ConfirmTrim() || !ApplySummonHotkey())
         return;
     CDialog::OnOK();
 }
@@ -99,6 +100,21 @@ bool COptionDlg::CheckHistorySize()
     CString message;
     message.LoadString(IDS_HISTORY_SIZE_RANGE);
     Refuse(message, IDC_EDIT_HISTORY_SIZE);
+    return false;
+}
+
+bool COptionDlg::ConfirmTrim()
+{
+    const int size = _wtoi(GetDlgItem(IDC_EDIT_HISTORY_SIZE)->GetWindowText());
+    if (size >= m_nEntryCount)
+        return true;
+    CString format;
+    format.LoadString(IDS_HISTORY_TRIM);
+    CString question;
+    question.Format(format, m_nEntryCount, size, m_nEntryCount - size);
+    if (::MessageBoxW(m_hWnd, question, GetWindowText(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES)
+        return true;
+    FocusControl(IDC_EDIT_HISTORY_SIZE);
     return false;
 }
 
@@ -118,6 +134,11 @@ void COptionDlg::Refuse(const CString& message, int control)
 {
     CString caption = GetWindowText();
     ::MessageBoxW(m_hWnd, message, caption, MB_OK | MB_ICONEXCLAMATION);
+    FocusControl(control);
+}
+
+void COptionDlg::FocusControl(int control)
+{
     // Back to the control at fault; an edit's text is selected for retyping.
     HWND box = ::GetDlgItem(m_hWnd, control);
     ::SetFocus(box);

@@ -20,6 +20,8 @@ public:
     // When set, OK registers a changed summon key through it at once and stays
     // open, naming the key, when the key cannot be had.
     void SetSummonHotkey(SummonHotkey* hotkey) { m_pSummonHotkey = hotkey; }
+    // The entries the history holds: OK asks before a smaller size removes some.
+    void SetEntryCount(int count) { m_nEntryCount = count; }
     // The before and after edits are usable only while compound paste is ticked.
     void UpdateCompoundControls();
 
@@ -44,9 +46,13 @@ protected:
 private:
     // False, after telling the user, when the size box holds no number in range.
     bool CheckHistorySize();
+    // False when the user would rather keep the entries a smaller size removes.
+    bool ConfirmTrim();
     // False, after telling the user, when a changed summon key cannot be registered.
     bool ApplySummonHotkey();
     void Refuse(const CString& message, int control);
+    void FocusControl(int control);
 
     SummonHotkey* m_pSummonHotkey = nullptr;
+    int m_nEntryCount = 0;
 };

@@ -76,7 +76,9 @@ protected:
 // messages go to a ClipboardCapture working on a history.
 class CaptureHost : public CWnd {
 public:
-    CaptureHost() : capture(history, {nextViewer, ready, suppress}) {}
+    CaptureHost() : capture(history, {nextViewer, ready, suppress}, {rules, ignored}) {}
+    ClipOptions rules;
+    IgnoredPrograms ignored;
     HWND nextViewer = nullptr;
     int ready = 0;
     int suppress = 0;
@@ -230,6 +232,67 @@ TEST_F(CaptureTest, AFailureInsideCaptureLeavesTheClipboardClosedAndCaptureOn)
     const std::wstring second = L"captured";
     SetClipboard(other, &second);
     EXPECT_EQ(second, TextAt(0));
+}
+
+TEST_F(CaptureTest, TheUsersRulesDecideRepeatsPicturesAndIgnoredPrograms)
+{
+    for (const wchar_t* text : {L"zone", L"old", L"other"}) {
+        const std::wstring copy = text;
+        SetClipboard(other, &copy);
+    }
+    host.history.SetTop({host.history.At(2).id});  // "zone"
+    const std::wstring old = L"old";
+    const std::wstring zone = L"zone";
+
+    // Repeats add a row while the option is off...
+    SetClipboard(other, &old);
+    ASSERT_EQ(4, host.history.Count());
+    // ...and with it on move the earlier entry up below the top zone, or leave a top-zone one be.
+    host.history.Remove({host.history.At(1).id});
+    host.rules.m_bNoRepeats = 1;
+    SetClipboard(other, &old);
+    SetClipboard(other, &zone);
+    ASSERT_EQ(3, host.history.Count());
+    EXPECT_EQ(L"zone", TextAt(0));
+    EXPECT_EQ(L"old", TextAt(1));
+    EXPECT_EQ(L"other", TextAt(2));
+
+    // A picture with no text becomes an entry only when pictures are recorded.
+    BITMAPINFOHEADER dib = {};
+    dib.biSize = sizeof(dib);
+    dib.biWidth = 3;
+    dib.biHeight = 2;
+    dib.biPlanes = 1;
+    dib.biBitCount = 32;
+    std::vector<unsigned char> block(sizeof(dib) + 3 * 2 * 4, 0x80);
+    std::memcpy(block.data(), &dib, sizeof(dib));
+    ASSERT_TRUE(OpenClipboard(other));
+    EmptyClipboard();
+    SetClipboardData(CF_DIB, GlobalCopy(block.data(), block.size()));
+    CloseClipboard();
+    Pump();
+    EXPECT_EQ(3, host.history.Count());
+    host.rules.m_bRecordPictures = 1;
+    ASSERT_TRUE(OpenClipboard(other));
+    EmptyClipboard();
+    SetClipboardData(CF_DIB, GlobalCopy(block.data(), block.size()));
+    CloseClipboard();
+    Pump();
+    ASSERT_EQ(4, host.history.Count());
+    ASSERT_TRUE(host.history.At(1).IsPicture());
+    EXPECT_EQ(L"Picture 3 x 2", host.history.At(1).Label());
+
+    // A copy whose owner runs a program on the list is not recorded.
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::wstring path = self;
+    host.ignored.SetList(path.substr(path.find_last_of(L'\\') + 1).c_str());
+    const std::wstring secret = L"from an ignored program";
+    SetClipboard(other, &secret);
+    EXPECT_EQ(4, host.history.Count());
+    host.ignored.SetList(L"");
+    SetClipboard(other, &secret);
+    EXPECT_EQ(secret, TextAt(1));
 }
 
 TEST_F(CaptureTest, ChainChangesReachTheRightViewer)

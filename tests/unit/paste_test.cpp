@@ -47,13 +47,15 @@ struct Keystroke {
 class PasteHost : public CWnd {
 public:
     PasteHost()
-        : capture(history, {nextViewer, ready, suppress}),
+        : capture(history, {nextViewer, ready, suppress}, {rules, ignored}),
           paste({target, suppress, options}, [this](HWND window) { focusRestored.push_back(window); })
     {
         paste.SetKeystrokeSender([this] {
             keystrokes.push_back({ClipboardText(), IsClipboardFormatAvailable(CF_BITMAP) != FALSE, suppress});
         });
     }
+    ClipOptions rules;
+    IgnoredPrograms ignored;
     HWND nextViewer = nullptr;
     int ready = 0;
     int suppress = 0;
