@@ -13,6 +13,8 @@
 #define IDS_HOTKEY_NO_KEY       112
 #define IDS_HISTORY_SIZE_RANGE  113
 #define IDS_HISTORY_TRIM        114
+#define IDS_CLEAR_ALL_HIDDEN    115
+#define IDS_SEARCH_CUE          116
 
 #define IDR_MAINFRAME           128
 #define IDI_ENTRY_TEXT          130
@@ -32,6 +34,7 @@
 #define IDC_CHECK_AUTORUN       1007
 #define IDC_EDIT_AFTER          1008
 #define IDC_CHECK_COMPOUND      1009
+#define IDC_EDIT_SEARCH         1010
 #define IDC_LINK_SUPPORT        1017
 #define IDC_LINK_HOME           1019
 #define IDC_HOTKEY_SUMMON           1020

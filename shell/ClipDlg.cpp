@@ -34,7 +34,10 @@ CClipDlg::CClipDlg()
       m_commands(PopupCommandHandlers{[this] { ShowOptions(); }, [this] { ShowHelp(); }, [this] { ShowAbout(); },
                                       [this] { ExitProgram(); }, [this] { SetSelectedToTop(); },
                                       [this] { PasteSelectedEntries(); }, [this] { DeleteSelectedEntries(); },
-                                      [this] { ClearHistory(); }})
+                                      [this] { ClearHistory(); }}),
+      m_keyboard({[this] { PasteSelectedEntries(); }, [this](int row) { PasteRow(row); }, [this] { HidePopup(); },
+                  [this] { ShowOptions(); }}),
+      m_preview([this](int row) { return row < m_listView.View().Count() ? &m_listView.View().At(row) : nullptr; })
 {
     m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
@@ -46,6 +49,7 @@ void CClipDlg::DoDataExchange(CDataExchange* dx)
     CDialog::DoDataExchange(dx);
     DDX_Control(dx, IDC_BUTTON_OPTIONS, m_btnOptions);
     DDX_Control(dx, IDC_LIST_HISTORY, m_list);
+    DDX_Control(dx, IDC_EDIT_SEARCH, m_search);
 }
 
 LRESULT CClipDlg::OnCreate(WPARAM wParam, LPARAM lParam)
@@ -87,6 +91,13 @@ BOOL CClipDlg::OnInitDialog()
     m_list.SetExtendedStyle(listStyle);
     m_list.SetImageList(&m_imageList, LVSIL_SMALL);
     m_list.InsertColumn(0, L"Txt", LVCFMT_LEFT, 300);
+    CString cue;
+    cue.LoadString(IDS_SEARCH_CUE);
+    m_search.SendMessage(EM_SETCUEBANNER, FALSE, reinterpret_cast<LPARAM>(cue.GetString()));
+    m_keyboard.SetWindows({m_hWnd, m_list.m_hWnd, m_search.m_hWnd, m_btnOptions.m_hWnd});
+    m_preview.SetWindows(m_hWnd, m_list.m_hWnd);
+    // A preview of an entry that moved or went would show the wrong row.
+    m_history.AddListener([this](const HistoryChange&) { m_preview.Hide(); });
 
     PrepareDataFolder();
     LoadOptions();
@@ -167,6 +178,15 @@ LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case DurableHistory::kFullSaveMessage:
         m_durable.SaveFull();
         return 0;
+    case PreviewController::kShowFocusedMessage:
+        m_preview.ShowFocused();
+        return 0;
+    case WM_TIMER:
+        if (wParam == PreviewController::kHoverTimer) {
+            m_preview.OnHoverTimer();
+            return 0;
+        }
+        break;
     case WM_HOTKEY: {
         const int id = static_cast<int>(wParam);
         const UINT modifiers = LOWORD(lParam);
@@ -256,6 +276,8 @@ void CClipDlg::HoldListWhileHidden(UINT message, UINT flags)
 {
     // Nobody sees a hidden list, and each capture adds a row to it: drawing is
     // held once the popup has gone and resumes before it shows again.
+    if (message == WM_WINDOWPOSCHANGED && (flags & SWP_HIDEWINDOW))
+        m_preview.Hide();
     if (message == WM_WINDOWPOSCHANGED && (flags & SWP_HIDEWINDOW) && !m_bListHeld) {
         m_listView.HoldDrawing();
         m_bListHeld = 1;
@@ -292,49 +314,38 @@ bool CClipDlg::OnPaint()
 
 void CClipDlg::OnSize()
 {
-    if (!m_list.m_hWnd || !m_btnOptions.m_hWnd || !m_bReady)
+    if (!m_list.m_hWnd || !m_btnOptions.m_hWnd || !m_search.m_hWnd || !m_bReady)
         return;
     RECT client;
     GetClientRect(&client);
     const int width = client.right - client.left;
     const int height = client.bottom - client.top;
-    int headerHeight = 0;
-    if (HWND header = m_list.GetHeaderCtrl()) {
-        RECT headerRect;
-        ::GetWindowRect(header, &headerRect);
-        headerHeight = headerRect.bottom - headerRect.top;
-    }
+    RECT searchRect;
+    m_search.GetWindowRect(&searchRect);
+    const int searchHeight = searchRect.bottom - searchRect.top;
     RECT buttonRect;
     m_btnOptions.GetWindowRect(&buttonRect);
     const int buttonHeight = buttonRect.bottom - buttonRect.top;
 
-    // The header sits above the client area, so the rows start at the top edge.
-    m_list.MoveWindow(0, -headerHeight, width, height - buttonHeight + headerHeight);
+    // The search field along the top, the list below it, the "<>" strip along the bottom.
+    m_search.MoveWindow(0, 0, width, searchHeight);
+    m_list.MoveWindow(0, searchHeight, width, height - buttonHeight - searchHeight);
     m_list.SetColumnWidth(0, static_cast<short>(width - 20));
     m_btnOptions.MoveWindow(0, height - buttonHeight + 1, width, buttonHeight);
 }
 
 BOOL CClipDlg::PreTranslateMessage(MSG* msg)
 {
-    if (msg->message == WM_KEYDOWN) {
-        if (msg->wParam == VK_RETURN) {
-            if (msg->hwnd == m_list.m_hWnd) {
-                PasteSelectedEntries();
-                return TRUE;
-            }
-            if (msg->hwnd == m_hWnd)
-                return TRUE;
-            // Enter on "<>" presses it, as on any button.
-            if (msg->hwnd == m_btnOptions.m_hWnd) {
-                ShowOptions();
-                return TRUE;
-            }
-        } else if (msg->wParam == VK_ESCAPE) {
-            ShowWindow(SW_HIDE);
-            RestoreTargetFocus(m_hPasteTarget);
-            return TRUE;
-        }
-    }
+    if (msg->hwnd == m_list.m_hWnd)
+        m_preview.OnListMessage(*msg);
+    const bool moved = msg->message == WM_KEYDOWN && (msg->hwnd == m_list.m_hWnd || msg->hwnd == m_search.m_hWnd) &&
+                       (msg->wParam == VK_UP || msg->wParam == VK_DOWN || msg->wParam == VK_PRIOR ||
+                        msg->wParam == VK_NEXT || msg->wParam == VK_HOME || msg->wParam == VK_END);
+    // The list has moved its focus by the time this arrives.
+    if (moved)
+        PostMessage(PreviewController::kShowFocusedMessage);
+    if (m_keyboard.PreTranslate(*msg))
+        return TRUE;
     return CDialog::PreTranslateMessage(msg);
 }
 
@@ -342,6 +353,10 @@ bool CClipDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 {
     if (m_commands.Route(wParam, lParam))
         return true;
+    if (LOWORD(wParam) == IDC_EDIT_SEARCH && HIWORD(wParam) == EN_CHANGE) {
+        OnSearchChanged();
+        return true;
+    }
     // Only the exit sequence ends the popup: the dialog manager's OK and Cancel
     // (Enter on a button, Esc, Ctrl+Break) must not end it unsaved.
     if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)
@@ -383,6 +398,9 @@ void CClipDlg::SummonAtFocus()
     if (!target)
         return;
     m_hPasteTarget = target;
+    // Each summons starts with the whole list.
+    if (m_search.GetWindowText().GetLength() > 0)
+        m_search.SetWindowText(L"");
     SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     ShowWindow(SW_SHOWNOACTIVATE);
     m_list.SetFocus();
@@ -436,6 +454,42 @@ void CClipDlg::PasteSelectedEntries()
 {
     ShowWindow(SW_HIDE);
     m_paste.Paste(m_listView.SelectedEntries());
+}
+
+void CClipDlg::PasteRow(int row)
+{
+    if (row < 0 || row >= m_listView.View().Count())
+        return;
+    const HistoryEntry entry = m_listView.View().At(row);
+    ShowWindow(SW_HIDE);
+    m_paste.Paste({entry});
+}
+
+void CClipDlg::HidePopup()
+{
+    ShowWindow(SW_HIDE);
+    RestoreTargetFocus(m_hPasteTarget);
+}
+
+void CClipDlg::OnSearchChanged()
+{
+    m_preview.Hide();
+    m_listView.SetQuery(m_search.GetWindowText().Str());
+}
+
+void CClipDlg::ClearHistory()
+{
+    // Clear All takes everything: with a search showing only some, the user is asked first.
+    const int hidden = m_history.Count() - m_listView.View().Count();
+    if (hidden > 0) {
+        CString format;
+        format.LoadString(IDS_CLEAR_ALL_HIDDEN);
+        CString question;
+        question.Format(format, hidden);
+        if (MessageBoxW(m_hWnd, question, L"Quillary", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+            return;
+    }
+    m_history.Clear();
 }
 
 void CClipDlg::DeleteSelectedEntries()

@@ -11,6 +11,8 @@
 #include "history/PasteBack.h"
 #include "history/IgnoredPrograms.h"
 #include "shell/CommandTable.h"
+#include "shell/PopupKeyboard.h"
+#include "shell/PreviewController.h"
 #include "shell/SummonHotkey.h"
 
 // The program's one window: the always-on-top popup with the history list. It
@@ -26,7 +28,7 @@ public:
     void TrimHistory() { m_history.TrimForInsert(); }
     void DeleteSelectedEntries();
     void SetSelectedToTop();
-    void ClearHistory() { m_history.Clear(); }
+    void ClearHistory();
     void FreeAllEntryData() { m_history.Release(); }
     const HistoryModel& History() const { return m_history; }
 
@@ -37,6 +39,8 @@ public:
     void UnpinForegroundTop();
     void ExitProgram();
     void PasteSelectedEntries();
+    // Ctrl+1 to Ctrl+9: the row shown at `row` alone, as Enter would paste it.
+    void PasteRow(int row);
 
     // The data folder's files: loaded at start, kept up to date from then on,
     // saved in full at exit.
@@ -76,11 +80,14 @@ private:
     void RegisterHotkeys();
     void UnregisterHotkeys();
     void ShowSaveReports();
+    void HidePopup();
+    void OnSearchChanged();
     // The settings the program runs by: the history's size, the programs to ignore.
     void ApplyOptions();
 
     CImageButton m_btnOptions;
     CListCtrl m_list;
+    CWnd m_search;
     int m_bSuppressCapture = 0;
     int m_bReady = 0;
     int m_bExiting = 0;
@@ -102,4 +109,6 @@ private:
     PasteBack m_paste;
     DurableHistory m_durable;
     CommandTable m_commands;
+    PopupKeyboard m_keyboard;
+    PreviewController m_preview;
 };

@@ -62,6 +62,14 @@ Notepad::~Notepad()
     return ::testing::AssertionSuccess();
 }
 
+bool Notepad::Clear() const
+{
+    DWORD_PTR result = 0;
+    return m_edit && SendMessageTimeoutW(m_edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""), SMTO_ABORTIFHUNG, 5000,
+                                         &result) &&
+           Text().empty();
+}
+
 std::wstring Notepad::Text() const
 {
     DWORD_PTR length = 0;

@@ -22,6 +22,8 @@ public:
     HWND Edit() const { return m_edit; }
     // The text in its edit control.
     std::wstring Text() const;
+    // Empties its edit control, as selecting all and deleting would.
+    bool Clear() const;
     // Makes it the foreground window again, as a click on it would; true once its edit has the focus.
     bool Activate() const;
     // Whether its window is the foreground window and its edit control has the focus.

@@ -8,6 +8,7 @@ namespace e2e {
 inline constexpr wchar_t kPopupTitle[] = L"Quillary(Press 'CTRL+ SHIFT + F' call me!)";
 inline constexpr wchar_t kDialogClass[] = L"#32770";
 inline constexpr int kOptionsButtonId = 1004;
+inline constexpr int kSearchFieldId = 1010;
 inline constexpr int kHistoryListId = 1005;
 inline constexpr WORD kExitCommand = 32773;
 inline constexpr WORD kClearAllCommand = 32777;

@@ -3,7 +3,7 @@
 // and notepad's text read back. No paste may add, move or change an entry.
 #include "tests/e2e/Clipboard.h"
 #include "tests/e2e/Keyboard.h"
-#include "tests/e2e/Notepad.h"
+#include "tests/e2e/PopupOverNotepad.h"
 #include "tests/e2e/PreparedHistory.h"
 #include "tests/e2e/ProcessUnderTest.h"
 #include "tests/e2e/ProductFacts.h"
@@ -23,129 +23,7 @@ using namespace e2e;
 
 namespace {
 
-// Long enough for a late second paste or a late capture of the paste to have shown up.
-constexpr std::chrono::milliseconds kSettleTime{1000};
-
-class PasteBack : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(NoWindowTitledLikeThePopup()); }
-
-    void TearDown() override
-    {
-        // A Windows copy takes the selection back from any xclip left serving it, which then ends.
-        PutTextOnClipboard(L"end of test");
-    }
-
-    // Starts quillary (from files the test may have prepared), hides its popup, then
-    // starts notepad, which ends up in the foreground with its edit focused.
-    void Start()
-    {
-        ASSERT_TRUE(m_quillary.Start());
-        m_popup = m_quillary.WaitForPopup();
-        ASSERT_NE(m_popup, nullptr);
-        m_list = GetDlgItem(m_popup, kHistoryListId);
-        ASSERT_NE(m_list, nullptr);
-        PostMessageW(m_popup, WM_CLOSE, 0, 0);
-        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(m_popup); }));
-        ASSERT_TRUE(m_notepad.Start());
-    }
-
-    // Copies the texts in turn from a Windows program; the last one ends up on row 0.
-    void Copy(const std::vector<std::wstring>& texts)
-    {
-        for (const std::wstring& text : texts) {
-            const int before = List().ItemCount();
-            ASSERT_TRUE(PutTextOnClipboard(text));
-            ASSERT_TRUE(WaitUntil([&] { return List().ItemCount() == before + 1; }))
-                << "the copy did not become an entry";
-        }
-    }
-
-    RemoteListView List() const { return RemoteListView(m_list); }
-
-    std::vector<ListItem> Rows() const
-    {
-        std::vector<ListItem> rows;
-        const int count = List().ItemCount();
-        for (int row = 0; row < count; ++row)
-            rows.push_back(List().Item(row).value_or(ListItem{L"(unreadable)", -1, 0}));
-        return rows;
-    }
-
-    std::vector<int> SelectedRows() const
-    {
-        std::vector<int> selected;
-        const std::vector<ListItem> rows = Rows();
-        for (size_t row = 0; row < rows.size(); ++row) {
-            if (rows[row].state & LVIS_SELECTED)
-                selected.push_back(static_cast<int>(row));
-        }
-        return selected;
-    }
-
-    // Notepad in front with its edit focused, then Ctrl+Shift+F; true once the popup is the
-    // foreground window with its list focused, so keys pressed now reach the list.
-    ::testing::AssertionResult Summon()
-    {
-        if (!m_notepad.Activate())
-            return ::testing::AssertionFailure() << "notepad did not come to the foreground: " << DescribeForeground();
-        if (auto pressed = PressKeys("ctrl+shift+f"); !pressed)
-            return pressed;
-        if (!WaitUntil([&] { return IsWindowVisible(m_popup) && GetForegroundWindow() == m_popup
-                                    && FocusInThreadOf(m_popup) == m_list; }))
-            return ::testing::AssertionFailure() << "Ctrl+Shift+F did not bring up the popup: " << DescribeForeground();
-        return ::testing::AssertionSuccess();
-    }
-
-    // Presses the keys in the list and waits until exactly the given rows are selected.
-    ::testing::AssertionResult Select(const std::string& keys, const std::vector<int>& rows)
-    {
-        if (auto pressed = PressKeys(keys); !pressed)
-            return pressed;
-        if (!WaitUntil([&] { return SelectedRows() == rows; }))
-            return ::testing::AssertionFailure() << keys << " selected rows " << testing::PrintToString(SelectedRows())
-                                                 << ", not " << testing::PrintToString(rows);
-        return ::testing::AssertionSuccess();
-    }
-
-    // Enter on the list: the popup hides, notepad gets exactly the expected text in one
-    // paste and the focus back, and the list stays as it was.
-    void ExpectEnterPastes(const std::wstring& expected)
-    {
-        const std::vector<ListItem> before = Rows();
-        ASSERT_TRUE(m_notepad.Text().empty());
-        ASSERT_TRUE(PressKeys("Return"));
-        EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(m_popup); })) << "Enter did not hide the popup";
-        EXPECT_TRUE(WaitUntil([&] { return m_notepad.Text() == expected; }))
-            << "notepad holds " << testing::PrintToString(m_notepad.Text()) << ", expected "
-            << testing::PrintToString(expected);
-        const int count = static_cast<int>(before.size());
-        const auto changed = [&] { return m_notepad.Text() != expected || List().ItemCount() != count; };
-        EXPECT_FALSE(WaitUntil(changed, kSettleTime))
-            << "afterwards notepad holds " << testing::PrintToString(m_notepad.Text()) << " and the list "
-            << List().ItemCount() << " entries";
-        EXPECT_FALSE(IsWindowVisible(m_popup));
-        EXPECT_TRUE(m_notepad.HasKeyboardFocus()) << DescribeForeground();
-        ExpectListUnchanged(before);
-    }
-
-    // Same rows, labels and images; the selection may differ.
-    void ExpectListUnchanged(const std::vector<ListItem>& before) const
-    {
-        const std::vector<ListItem> after = Rows();
-        ASSERT_EQ(after.size(), before.size()) << "the paste changed the number of entries";
-        for (size_t row = 0; row < after.size(); ++row) {
-            EXPECT_EQ(after[row].text, before[row].text) << "row " << row;
-            EXPECT_EQ(after[row].image, before[row].image) << "row " << row;
-        }
-    }
-
-    TempFolder m_folder;
-    ProcessUnderTest m_quillary{m_folder.Path()};
-    Notepad m_notepad;
-    HWND m_popup = nullptr;
-    HWND m_list = nullptr;
-};
+class PasteBack : public PopupOverNotepad {};
 
 TEST_F(PasteBack, EnterPastesExactlyTheFullTextOfTheOneSelectedEntryIntoNotepad)
 {

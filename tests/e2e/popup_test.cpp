@@ -126,15 +126,15 @@ TEST_F(Popup, TextsCopiedWhileItIsHiddenAreDrawnWhenItComesBack)
         << "the entries added while hidden are not drawn; dark pixels: " << CountDarkPixels(LabelBand(list));
 }
 
-TEST_F(Popup, ResizingKeepsTheListFillingTheWindowAboveAFullWidthButtonStrip)
+TEST_F(Popup, ResizingKeepsSearchFieldListAndButtonStripFillingTheWindow)
 {
     HWND list = GetDlgItem(m_popup, kHistoryListId);
     HWND button = GetDlgItem(m_popup, kOptionsButtonId);
+    HWND search = GetDlgItem(m_popup, kSearchFieldId);
     ASSERT_NE(list, nullptr);
     ASSERT_NE(button, nullptr);
+    ASSERT_NE(search, nullptr);
     const RemoteListView listView(list);
-    HWND header = listView.Header();
-    ASSERT_NE(header, nullptr);
 
     const SIZE sizes[] = {{190, 290}, {420, 510}, {150, 200}, {260, 330}};
     for (const SIZE& size : sizes) {
@@ -145,17 +145,20 @@ TEST_F(Popup, ResizingKeepsTheListFillingTheWindowAboveAFullWidthButtonStrip)
             return rect.right - rect.left == size.cx && rect.bottom - rect.top == size.cy;
         }));
         const SIZE client = ClientSize(m_popup);
-        const RECT buttonRect = RectInParentClient(button, m_popup);
-        const int buttonHeight = buttonRect.bottom - buttonRect.top;
-        // The column header is hidden by moving the list up by the header's height.
-        const int headerHeight = WindowRect(header).bottom - WindowRect(header).top;
         // The layout runs inside WM_SIZE; wait for it rather than assume it is done.
         WaitUntil([&] { return RectInParentClient(list, m_popup).right == client.cx; });
-
+        const RECT searchRect = RectInParentClient(search, m_popup);
         const RECT listRect = RectInParentClient(list, m_popup);
+        const RECT buttonRect = RectInParentClient(button, m_popup);
+        const int buttonHeight = buttonRect.bottom - buttonRect.top;
+
+        EXPECT_EQ(searchRect.left, 0);
+        EXPECT_EQ(searchRect.top, 0);
+        EXPECT_EQ(searchRect.right, client.cx);
+        EXPECT_GT(searchRect.bottom, 0);
         EXPECT_EQ(listRect.left, 0);
         EXPECT_EQ(listRect.right, client.cx);
-        EXPECT_EQ(listRect.top, -headerHeight);
+        EXPECT_EQ(listRect.top, searchRect.bottom);
         EXPECT_EQ(listRect.bottom, client.cy - buttonHeight);
         EXPECT_EQ(listView.ColumnWidth(0), client.cx - 20);
 

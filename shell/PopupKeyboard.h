@@ -1,0 +1,39 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+
+// What keys do in the popup, before the dialog manager sees them: Enter
+// pastes, Esc clears the search query or, with none, hides the popup; typing
+// anywhere in the popup goes to the search field while the arrows keep moving
+// through the list; Ctrl+1 to Ctrl+9 paste the first to ninth row shown;
+// Enter on "<>" presses it.
+class PopupKeyboard {
+public:
+    struct Actions {
+        std::function<void()> paste;
+        std::function<void(int row)> pasteRow;
+        std::function<void()> hide;
+        std::function<void()> pressOptions;
+    };
+    struct Windows {
+        HWND popup;
+        HWND list;
+        HWND search;
+        HWND options;
+    };
+
+    explicit PopupKeyboard(Actions actions) : m_actions(std::move(actions)) {}
+    void SetWindows(const Windows& windows) { m_windows = windows; }
+
+    // True when the message was handled and goes no further.
+    bool PreTranslate(const MSG& msg);
+
+private:
+    bool OnKeyDown(const MSG& msg);
+    bool OnChar(const MSG& msg);
+    bool HasQuery() const { return GetWindowTextLengthW(m_windows.search) > 0; }
+
+    Actions m_actions;
+    Windows m_windows = {};
+};
