@@ -4,15 +4,11 @@
 #include "framework/Handles.h"
 #include "history/BitmapFileWriter.h"
 #include "history/DataFolder.h"
-#include "history/FileNames.h"
-#include "shell/AboutDlg.h"
 #include "shell/AppTitle.h"
-#include "shell/AutoRun.h"
 #include "shell/ContextMenus.h"
-#include "shell/HelpLauncher.h"
 #include "shell/ModulePath.h"
 #include "shell/Notices.h"
-#include "shell/OptionDlg.h"
+#include "shell/PopupLayout.h"
 #include "shell/PopupPlacement.h"
 #include "shell/TrayIcon.h"
 #include "resource.h"
@@ -146,23 +142,15 @@ void CClipDlg::PlacePopup()
 
 void CClipDlg::RegisterHotkeys()
 {
-    std::vector<CString> taken;
-    if (!RegisterHotKey(m_hWnd, m_nHotkeyPinTop, MOD_CONTROL, 'T'))
-        taken.push_back(L"Ctrl+T");
-    if (!RegisterHotKey(m_hWnd, m_nHotkeyUnpinTop, MOD_CONTROL | MOD_SHIFT, 'T'))
-        taken.push_back(L"Ctrl+Shift+T");
-    if (m_summonHotkey.Register(m_hWnd, m_nSummonHotkey) != SummonHotkey::Result::Registered)
-        taken.push_back(SummonHotkey::KeyName(m_nSummonHotkey));
     // Without its hotkey the popup is still one click on the tray icon away; the user is told so.
+    const std::vector<CString> taken = m_hotkeys.Register(m_hWnd, m_nSummonHotkey);
     if (!taken.empty())
         ShowTrayBalloon(m_hWnd, notices::kTitle, notices::HotkeysTaken(taken), true);
 }
 
 void CClipDlg::UnregisterHotkeys()
 {
-    UnregisterHotKey(m_hWnd, m_nHotkeyPinTop);
-    m_summonHotkey.Unregister();
-    UnregisterHotKey(m_hWnd, m_nHotkeyUnpinTop);
+    m_hotkeys.Unregister();
 }
 
 LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -187,20 +175,21 @@ LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         break;
-    case WM_HOTKEY: {
-        const int id = static_cast<int>(wParam);
-        const UINT modifiers = LOWORD(lParam);
-        const UINT key = HIWORD(lParam);
-        const bool control = (modifiers & MOD_CONTROL) != 0;
-        const bool shift = (modifiers & MOD_SHIFT) != 0;
-        if (id == m_nHotkeyPinTop && control && key == 'T')
+    case WM_HOTKEY:
+        switch (m_hotkeys.Dispatch(wParam, lParam)) {
+        case PopupHotkeys::Action::Pin:
             PinForegroundTop();
-        if (id == m_nHotkeyUnpinTop && control && shift && key == 'T')
+            break;
+        case PopupHotkeys::Action::Unpin:
             UnpinForegroundTop();
-        if (m_summonHotkey.Matches(wParam, lParam))
+            break;
+        case PopupHotkeys::Action::Summon:
             SummonAtFocus();
+            break;
+        case PopupHotkeys::Action::None:
+            break;
+        }
         break;
-    }
     case WM_TRAYNOTIFY:
         OnTrayNotify(wParam, lParam);
         return 0;
@@ -318,20 +307,19 @@ void CClipDlg::OnSize()
         return;
     RECT client;
     GetClientRect(&client);
-    const int width = client.right - client.left;
-    const int height = client.bottom - client.top;
     RECT searchRect;
     m_search.GetWindowRect(&searchRect);
-    const int searchHeight = searchRect.bottom - searchRect.top;
     RECT buttonRect;
     m_btnOptions.GetWindowRect(&buttonRect);
-    const int buttonHeight = buttonRect.bottom - buttonRect.top;
-
-    // The search field along the top, the list below it, the "<>" strip along the bottom.
-    m_search.MoveWindow(0, 0, width, searchHeight);
-    m_list.MoveWindow(0, searchHeight, width, height - buttonHeight - searchHeight);
-    m_list.SetColumnWidth(0, static_cast<short>(width - 20));
-    m_btnOptions.MoveWindow(0, height - buttonHeight + 1, width, buttonHeight);
+    const PopupLayout layout = PopupLayout::For({client.right - client.left, client.bottom - client.top},
+                                                searchRect.bottom - searchRect.top, buttonRect.bottom - buttonRect.top);
+    const auto place = [](CWnd& control, const RECT& rect) {
+        control.MoveWindow(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    };
+    place(m_search, layout.search);
+    place(m_list, layout.list);
+    m_list.SetColumnWidth(0, static_cast<short>(layout.columnWidth));
+    place(m_btnOptions, layout.button);
 }
 
 BOOL CClipDlg::PreTranslateMessage(MSG* msg)
@@ -388,198 +376,4 @@ bool CClipDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT& result)
         return true;
     }
     return CDialog::OnNotify(wParam, lParam, result);
-}
-
-void CClipDlg::SummonAtFocus()
-{
-    // With the popup itself in front there is no new target; the one from the
-    // last summons stays, so that Enter still pastes where the user came from.
-    HWND target = GetFocusInForeground();
-    if (!target)
-        return;
-    m_hPasteTarget = target;
-    // Each summons starts with the whole list.
-    if (m_search.GetWindowText().GetLength() > 0)
-        m_search.SetWindowText(L"");
-    SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-    ShowWindow(SW_SHOWNOACTIVATE);
-    m_list.SetFocus();
-    m_capture.RejoinChain();
-}
-
-HWND CClipDlg::GetFocusInForeground()
-{
-    HWND foreground = GetForegroundWindow();
-    if (!foreground || foreground == m_hWnd)
-        return nullptr;
-    DWORD foregroundThread = GetWindowThreadProcessId(foreground, nullptr);
-    ThreadInputAttachment attach(foregroundThread, GetCurrentThreadId());
-    return GetFocus();
-}
-
-void CClipDlg::RestoreTargetFocus(HWND window)
-{
-    if (!window || window == m_hWnd)
-        return;
-    BringWindowToTop(window);
-    {
-        ThreadInputAttachment attach(GetWindowThreadProcessId(window, nullptr), GetCurrentThreadId());
-        ::SetFocus(window);
-    }
-    // Without this the target's window is not the foreground one after the popup
-    // hides, and a synthesised paste reaches nobody.
-    SetForegroundWindow(GetAncestor(window, GA_ROOT));
-}
-
-void CClipDlg::PinForegroundTop()
-{
-    HWND foreground = GetForegroundWindow();
-    if (!foreground)
-        return;
-    RECT rect;
-    ::GetWindowRect(foreground, &rect);
-    ::SetWindowPos(foreground, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                   SWP_SHOWWINDOW);
-}
-
-void CClipDlg::UnpinForegroundTop()
-{
-    HWND foreground = GetForegroundWindow();
-    if (!foreground)
-        return;
-    ::SetWindowPos(foreground, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-}
-
-void CClipDlg::PasteSelectedEntries()
-{
-    ShowWindow(SW_HIDE);
-    m_paste.Paste(m_listView.SelectedEntries());
-}
-
-void CClipDlg::PasteRow(int row)
-{
-    if (row < 0 || row >= m_listView.View().Count())
-        return;
-    const HistoryEntry entry = m_listView.View().At(row);
-    ShowWindow(SW_HIDE);
-    m_paste.Paste({entry});
-}
-
-void CClipDlg::HidePopup()
-{
-    ShowWindow(SW_HIDE);
-    RestoreTargetFocus(m_hPasteTarget);
-}
-
-void CClipDlg::OnSearchChanged()
-{
-    m_preview.Hide();
-    m_listView.SetQuery(m_search.GetWindowText().Str());
-}
-
-void CClipDlg::ClearHistory()
-{
-    // Clear All takes everything: with a search showing only some, the user is asked first.
-    const int hidden = m_history.Count() - m_listView.View().Count();
-    if (hidden > 0) {
-        CString format;
-        format.LoadString(IDS_CLEAR_ALL_HIDDEN);
-        CString question;
-        question.Format(format, hidden);
-        if (MessageBoxW(m_hWnd, question, L"Quillary", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
-            return;
-    }
-    m_history.Clear();
-}
-
-void CClipDlg::DeleteSelectedEntries()
-{
-    HistoryListView::RedrawHold hold(m_listView);
-    m_history.Remove(m_listView.SelectedIds());
-}
-
-void CClipDlg::SetSelectedToTop()
-{
-    HistoryListView::RedrawHold hold(m_listView);
-    m_history.SetTop(m_listView.SelectedIds());
-}
-
-void CClipDlg::ExitProgram()
-{
-    // A second exit (the session ending during Exit) must not save the freed entries again.
-    if (m_bExiting)
-        return;
-    m_bExiting = 1;
-    GetWindowRect(&m_rcWindow);
-    ShowWindow(SW_HIDE);
-    SaveAll();
-    SendMessage(WM_CLOSE);
-}
-
-void CClipDlg::SaveAll()
-{
-    // One last full save; should it fail, the journal still holds every change
-    // for the next start.
-    m_durable.SaveAtExit();
-    FreeAllEntryData();
-    RemoveTrayIcon();
-}
-
-void CClipDlg::ShowSaveReports()
-{
-    for (const JournalWriter::Report& report : m_durable.TakeReports()) {
-        if (report.kind == JournalWriter::Report::Kind::SaveFailed)
-            ShowTrayBalloon(m_hWnd, notices::kTitle, notices::SaveFailed(report.file, report.error), true);
-        else
-            ShowTrayBalloon(m_hWnd, notices::kTitle, notices::SavedAgain(), false);
-    }
-}
-
-void CClipDlg::AddTrayIcon()
-{
-    TrayIcon::Add(m_hWnd);
-}
-
-void CClipDlg::RemoveTrayIcon()
-{
-    TrayIcon::Remove(m_hWnd);
-}
-
-void CClipDlg::OnTrayNotify(WPARAM iconId, LPARAM mouseMessage)
-{
-    TrayIcon::OnNotify(m_hWnd, iconId, mouseMessage, [this] { SummonAtFocus(); });
-}
-
-void CClipDlg::ShowOptions()
-{
-    COptionDlg dialog;
-    dialog.SetOptions(static_cast<const ClipOptions&>(*this));
-    dialog.SetSummonHotkey(&m_summonHotkey);
-    dialog.SetEntryCount(m_history.Count());
-    if (dialog.DoModal() != IDOK)
-        return;
-    dialog.GetOptions(this);
-    {
-        // The user agreed to lose the entries beyond a smaller size.
-        HistoryListView::RedrawHold hold(m_listView);
-        m_history.TrimTo(m_nHistorySize);
-    }
-    ApplyOptions();
-    m_durable.SaveOptions();
-    SetAutoRun();
-}
-
-void CClipDlg::ShowAbout()
-{
-    CAboutDlg::ShowAbout();
-}
-
-void CClipDlg::ShowHelp()
-{
-    HelpLauncher::ShowHelp();
-}
-
-void CClipDlg::SetAutoRun()
-{
-    ::SetAutoRun(m_bAutoRun != 0);
 }

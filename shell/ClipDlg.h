@@ -13,7 +13,7 @@
 #include "shell/CommandTable.h"
 #include "shell/PopupKeyboard.h"
 #include "shell/PreviewController.h"
-#include "shell/SummonHotkey.h"
+#include "shell/PopupHotkeys.h"
 
 // The program's one window: the always-on-top popup with the history list. It
 // owns the settings, the clipboard-viewer link, the paste target, the hotkeys
@@ -96,9 +96,7 @@ private:
     const UINT m_nTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     CImageList m_imageList;
     HWND m_hPasteTarget = nullptr;
-    const int m_nHotkeyPinTop = 110;
-    const int m_nHotkeyUnpinTop = 123;
-    SummonHotkey m_summonHotkey;
+    PopupHotkeys m_hotkeys;
     HICON m_hIcon = nullptr;
     HWND m_hNextViewer = nullptr;
     CString m_strDataDir;

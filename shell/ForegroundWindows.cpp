@@ -1,0 +1,48 @@
+#include "shell/ForegroundWindows.h"
+
+#include "framework/Handles.h"
+
+namespace foreground {
+
+HWND FocusedWindow(HWND popup)
+{
+    HWND front = GetForegroundWindow();
+    if (!front || front == popup)
+        return nullptr;
+    ThreadInputAttachment attach(GetWindowThreadProcessId(front, nullptr), GetCurrentThreadId());
+    return GetFocus();
+}
+
+void RestoreFocus(HWND window, HWND popup)
+{
+    if (!window || window == popup)
+        return;
+    BringWindowToTop(window);
+    {
+        ThreadInputAttachment attach(GetWindowThreadProcessId(window, nullptr), GetCurrentThreadId());
+        SetFocus(window);
+    }
+    // Without this the target's window is not the foreground one after the popup
+    // hides, and a synthesised paste reaches nobody.
+    SetForegroundWindow(GetAncestor(window, GA_ROOT));
+}
+
+void Pin()
+{
+    HWND front = GetForegroundWindow();
+    if (!front)
+        return;
+    RECT rect;
+    GetWindowRect(front, &rect);
+    SetWindowPos(front, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_SHOWWINDOW);
+}
+
+void Unpin()
+{
+    HWND front = GetForegroundWindow();
+    if (front)
+        SetWindowPos(front, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+}
+
+}  // namespace foreground

@@ -1,0 +1,65 @@
+// The preview of an entry: what it shows of a long text, how a picture is
+// scaled, and where the window goes beside the popup.
+#include <gtest/gtest.h>
+
+#include "shell/EntryPreview.h"
+
+#include <string>
+
+namespace {
+
+TEST(EntryPreview, LongTextsShowTheirStartAndLengthAndPicturesShrinkToTheBox)
+{
+    EXPECT_EQ(L"short", EntryPreview::TextOf(L"short"));
+    const std::wstring exact(EntryPreview::kTextLength, L'x');
+    EXPECT_EQ(exact, EntryPreview::TextOf(exact));
+    std::wstring longer(EntryPreview::kTextLength - 1, L'y');
+    longer += L"\xD83D\xDE00 and more";
+    const std::wstring shown = EntryPreview::TextOf(longer);
+    EXPECT_EQ(std::wstring(EntryPreview::kTextLength - 1, L'y'), shown.substr(0, EntryPreview::kTextLength - 1));
+    EXPECT_NE(0xD83D, shown[EntryPreview::kTextLength - 1]) << "a surrogate pair was cut";
+    EXPECT_NE(std::wstring::npos, shown.find(std::to_wstring(longer.size()) + L" characters"));
+
+    EXPECT_EQ(100, EntryPreview::FitWithin({100, 50}, 256).cx);
+    const SIZE wide = EntryPreview::FitWithin({1920, 1080}, 256);
+    EXPECT_EQ(256, wide.cx);
+    EXPECT_EQ(144, wide.cy);
+    const SIZE thin = EntryPreview::FitWithin({1, 5000}, 256);
+    EXPECT_EQ(1, thin.cx);
+    EXPECT_EQ(256, thin.cy);
+    EXPECT_EQ(0, EntryPreview::FitWithin({0, 10}, 256).cx);
+}
+
+TEST(EntryPreview, APictureShowsScaledBesideThePopupAndGoesAgain)
+{
+    HWND popup = CreateWindowExW(0, L"STATIC", L"popup", WS_POPUP | WS_VISIBLE, 100, 100, 190, 290, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(nullptr, popup);
+    HistoryEntry entry;
+    entry.id = 7;
+    {
+        WindowDC screen(nullptr);
+        entry.picture = std::make_shared<const EntryPicture>(
+            UniqueBitmap(CreateCompatibleBitmap(screen.Get(), 512, 256)), L"Picture 512 x 256");
+    }
+    EntryPreview preview;
+    const RECT row = {100, 150, 290, 170};
+    preview.Show(popup, entry, row);
+    ASSERT_TRUE(preview.IsShowing());
+    EXPECT_EQ(7u, preview.Shown());
+    RECT client;
+    preview.GetClientRect(&client);
+    EXPECT_EQ(256 + 8, client.right);
+    EXPECT_EQ(128 + 8, client.bottom);
+    RECT placed;
+    preview.GetWindowRect(&placed);
+    EXPECT_EQ(290, placed.left) << "beside the popup";
+    EXPECT_EQ(150, placed.top) << "level with the row";
+    preview.Hide();
+    EXPECT_FALSE(preview.IsShowing());
+    DestroyWindow(popup);
+    EXPECT_EQ(nullptr, preview.m_hWnd) << "the preview goes with the popup";
+    CWnd::DeleteTempMap();
+}
+
+}  // namespace
