@@ -138,8 +138,15 @@ INT_PTR CDialog::DoModal()
         }
         if (got == -1)
             break;
-        if (m_hWnd && (CWnd::WalkPreTranslateTree(m_hWnd, &msg) || ::IsDialogMessageW(m_hWnd, &msg)))
+        // One exception boundary for the whole message path, as at the window
+        // procedures: a handler that fails (memory running out while joining large
+        // entries, say) loses that message, never the program and its history.
+        try {
+            if (m_hWnd && (CWnd::WalkPreTranslateTree(m_hWnd, &msg) || ::IsDialogMessageW(m_hWnd, &msg)))
+                continue;
+        } catch (...) {
             continue;
+        }
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }

@@ -9,6 +9,7 @@
 #include "resource.h"
 
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace {
@@ -129,6 +130,26 @@ TEST(DialogLoop, ConsumedKeyNeverReachesTheDialogManager)
     EXPECT_EQ(IDCANCEL, dialog.DoModal());
     ASSERT_GE(dialog.seen.size(), 1u);
     EXPECT_EQ(static_cast<UINT>(WM_KEYDOWN), dialog.seen[0].message);
+}
+
+// A handler that throws before dispatch (running out of memory while pasting,
+// say) loses its message, not the loop and with it the program.
+TEST(DialogLoop, AFailureBeforeDispatchLeavesTheLoopRunning)
+{
+    class Throwing : public ProbeDialog {
+    protected:
+        BOOL PreTranslateMessage(MSG* msg) override
+        {
+            if (msg->message == kSwallowed)
+                throw std::bad_alloc();
+            return ProbeDialog::PreTranslateMessage(msg);
+        }
+    };
+    Throwing dialog;
+    dialog.postsAtInit = {kSwallowed, kFinish};
+    INT_PTR result = 0;
+    EXPECT_NO_THROW(result = dialog.DoModal());
+    EXPECT_EQ(42, result);
 }
 
 TEST(DialogLoop, QuitPostedDuringTheLoopEndsItAndStaysQueued)
