@@ -14,10 +14,19 @@ bool Exists(const std::wstring& path)
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool HoldsHistory(const std::wstring& folder)
+// When the folder's history was last written; 0 when it holds none.
+ULONGLONG LastWritten(const std::wstring& folder)
 {
-    return Exists(folder + g_strOptionsFileName) || Exists(folder + g_strHistoryFileName) ||
-           Exists(folder + g_strJournalFileName);
+    ULONGLONG latest = 0;
+    for (const wchar_t* name : {g_strOptionsFileName, g_strHistoryFileName, g_strJournalFileName}) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (GetFileAttributesExW((folder + name).c_str(), GetFileExInfoStandard, &data)) {
+            const ULONGLONG written =
+                (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+            latest = written > latest ? written : latest;
+        }
+    }
+    return latest;
 }
 
 // Creates each missing folder of a path that ends with a backslash.
@@ -66,15 +75,17 @@ DataFolder DataFolder::Choose(const std::wstring& executableFolder)
     const std::wstring beside = executableFolder + g_strDataFolderName + L"\\";
     if (!Exists(beside))
         CreateDirectoryW(beside.substr(0, beside.size() - 1).c_str(), nullptr);
-    if (IsWritable(beside))
-        return {beside, beside, false};
     const std::wstring perUser = PerUserFolder();
+    if (IsWritable(beside)) {
+        // Back beside the program: a history kept per user meanwhile, when newer, comes along.
+        const bool readPerUser = !perUser.empty() && LastWritten(perUser) > LastWritten(beside);
+        return {readPerUser ? perUser : beside, beside, false};
+    }
     if (perUser.empty())
         return {beside, beside, false};
     CreateFolders(perUser);
     if (!IsWritable(perUser))
         return {beside, beside, false};
-    // The per-user copy is newer once it exists; until then the one beside the program is read.
-    const bool readBeside = !HoldsHistory(perUser) && HoldsHistory(beside);
+    const bool readBeside = LastWritten(beside) > LastWritten(perUser);
     return {readBeside ? beside : perUser, perUser, true};
 }

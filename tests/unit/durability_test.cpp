@@ -269,4 +269,33 @@ TEST_F(DurabilityTest, ALockedHistoryFileIsReportedKeptWholeAndSavedOnceFree)
     EXPECT_EQ(shown, next.Shown());
 }
 
+TEST_F(DurabilityTest, TheHistoryGoesPerUserWhileTheProgramsFolderCannotBeWrittenAndComesBack)
+{
+    const std::wstring programs = folder + L"program\\";
+    const std::wstring local = folder + L"local";
+    CreateDirectoryW(programs.c_str(), nullptr);
+    WriteAll(programs + L"data", Bytes{'x'});  // a file where the folder should be
+    wchar_t previous[MAX_PATH * 2] = {};
+    const bool hadLocal = GetEnvironmentVariableW(L"LOCALAPPDATA", previous, MAX_PATH * 2) > 0;
+    SetEnvironmentVariableW(L"LOCALAPPDATA", local.c_str());
+
+    const DataFolder away = DataFolder::Choose(programs);
+    EXPECT_TRUE(away.perUser);
+    EXPECT_EQ(local + L"\\Quillary\\data\\", away.write);
+    EXPECT_EQ(away.write, away.read);
+    WriteAll(away.write + g_strOptionsFileName, Bytes(34, 0));
+
+    // Writable again: the program's folder is the one kept, and the newer history comes along.
+    DeleteFileW((programs + L"data").c_str());
+    const DataFolder back = DataFolder::Choose(programs);
+    EXPECT_FALSE(back.perUser);
+    EXPECT_EQ(programs + L"data\\", back.write);
+    EXPECT_EQ(away.write, back.read);
+
+    SetEnvironmentVariableW(L"LOCALAPPDATA", hadLocal ? previous : nullptr);
+    DeleteFileW((away.write + g_strOptionsFileName).c_str());
+    for (const std::wstring& dir : {away.write, local + L"\\Quillary\\", local + L"\\", back.write, programs})
+        RemoveDirectoryW(dir.c_str());
+}
+
 }  // namespace
