@@ -85,6 +85,34 @@ bool ClickButton(HWND button)
     return button && SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kAnswerMilliseconds, &result);
 }
 
+bool PostClick(HWND button)
+{
+    return button && PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+HWND WaitForMessageBox(DWORD processId, HWND owner, std::chrono::milliseconds timeout)
+{
+    HWND box = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND window : FindTopLevelWindows(processId, L"#32770", nullptr)) {
+                if (IsWindowVisible(window) && GetWindow(window, GW_OWNER) == owner) {
+                    box = window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeout);
+    return box;
+}
+
+std::wstring MessageBoxText(HWND box)
+{
+    // The message is the static control 0xFFFF, on Windows and under Wine alike.
+    return ControlText(GetDlgItem(box, 0xFFFF));
+}
+
 bool SendCommand(HWND window, WORD id)
 {
     DWORD_PTR result = 0;

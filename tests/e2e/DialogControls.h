@@ -23,6 +23,13 @@ int CheckState(HWND button);
 // BM_CLICK, as a click of the mouse on the button would do; returns once the button's
 // thread has handled it (and, for a dialog's Ok or Cancel, ended the dialog).
 bool ClickButton(HWND button);
+// Posts BM_CLICK and returns at once: for a button whose click opens a message box, which
+// keeps the click from returning until the box is answered.
+bool PostClick(HWND button);
+// A visible message box of the process that the given window owns; nullptr when none appears in time.
+HWND WaitForMessageBox(DWORD processId, HWND owner, std::chrono::milliseconds timeout = kWaitTimeout);
+// The message of a message box.
+std::wstring MessageBoxText(HWND box);
 // Sends a menu command (WM_COMMAND from a menu) and returns once the window has handled
 // it; only for commands that open no modal dialog. False when it does not answer in time.
 bool SendCommand(HWND window, WORD id);

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -12,7 +13,10 @@ namespace e2e {
 // (ShowWindow from a second quillary.exe) wait until its thread answers.
 class DriverWindow {
 public:
-    DriverWindow(const std::wstring& title, bool visible);
+    // Sees each message first, on the window's thread; true when it handled the message.
+    using Handler = std::function<bool(HWND window, UINT message, WPARAM wParam, LPARAM lParam)>;
+
+    DriverWindow(const std::wstring& title, bool visible, Handler handler = nullptr);
     ~DriverWindow();
     DriverWindow(const DriverWindow&) = delete;
     DriverWindow& operator=(const DriverWindow&) = delete;
@@ -20,8 +24,10 @@ public:
     HWND Handle() const { return m_window; }
 
 private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void Run(const std::wstring& title, bool visible, HANDLE created);
 
+    Handler m_handler;
     HWND m_window = nullptr;
     std::thread m_thread;
 };

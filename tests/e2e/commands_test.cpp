@@ -29,14 +29,12 @@ using namespace e2e;
 
 namespace {
 
-constexpr WORD kOptionCommand = 32771;
 constexpr WORD kSetTopCommand = 32775;
 constexpr WORD kDeleteCommand = 32776;
 constexpr WORD kAboutCommand = 32780;
 constexpr WORD kHelpCommand = 32782;
 constexpr WPARAM kSystemMenuAbout = 16;
 
-constexpr wchar_t kOptionTitle[] = L"Option";
 constexpr wchar_t kAboutTitle[] = L"About Quillary";
 constexpr wchar_t kTrayTip[] = L"Quillary ^_^";
 constexpr wchar_t kRunValueName[] = L"Quillary";
