@@ -152,7 +152,7 @@ void CClipDlg::ShowOptions()
     COptionDlg dialog;
     dialog.SetOptions(static_cast<const ClipOptions&>(*this));
     dialog.SetSummonHotkey(&m_hotkeys.Summon());
-    dialog.SetEntryCount(m_history.Count());
+    dialog.SetEntryCounter([this] { return m_history.Count(); });
     if (dialog.DoModal() != IDOK)
         return;
     dialog.GetOptions(this);

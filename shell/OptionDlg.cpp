@@ -106,12 +106,13 @@ bool COptionDlg::CheckHistorySize()
 bool COptionDlg::ConfirmTrim()
 {
     const int size = _wtoi(GetDlgItem(IDC_EDIT_HISTORY_SIZE)->GetWindowText());
-    if (size >= m_nEntryCount)
+    const int count = m_entryCounter ? m_entryCounter() : 0;
+    if (size >= count)
         return true;
     CString format;
     format.LoadString(IDS_HISTORY_TRIM);
     CString question;
-    question.Format(format, m_nEntryCount, size, m_nEntryCount - size);
+    question.Format(format, count, size, count - size);
     if (::MessageBoxW(m_hWnd, question, GetWindowText(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES)
         return true;
     FocusControl(IDC_EDIT_HISTORY_SIZE);

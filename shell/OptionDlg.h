@@ -3,6 +3,8 @@
 #include "framework/CDialog.h"
 #include "history/ClipOptions.h"
 
+#include <functional>
+
 class SummonHotkey;
 
 // The options dialog: the before and after strings, compound paste, start
@@ -20,8 +22,9 @@ public:
     // When set, OK registers a changed summon key through it at once and stays
     // open, naming the key, when the key cannot be had.
     void SetSummonHotkey(SummonHotkey* hotkey) { m_pSummonHotkey = hotkey; }
-    // The entries the history holds: OK asks before a smaller size removes some.
-    void SetEntryCount(int count) { m_nEntryCount = count; }
+    // How many entries the history holds at the moment (copies go on while the
+    // dialog is open): OK asks before a smaller size removes some.
+    void SetEntryCounter(std::function<int()> counter) { m_entryCounter = std::move(counter); }
     // The before and after edits are usable only while compound paste is ticked.
     void UpdateCompoundControls();
 
@@ -54,5 +57,5 @@ private:
     void FocusControl(int control);
 
     SummonHotkey* m_pSummonHotkey = nullptr;
-    int m_nEntryCount = 0;
+    std::function<int()> m_entryCounter;
 };
