@@ -82,11 +82,7 @@ void CHyperLinkLabel::PreSubclassWindow()
         font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
     if (!font)
         font = static_cast<HFONT>(::GetStockObject(ANSI_VAR_FONT));
-    LOGFONTW logFont = {};
-    ::GetObjectW(font, sizeof(logFont), &logFont);
-    m_fontPlain.CreateFontIndirect(&logFont);
-    logFont.lfUnderline = 1;
-    m_fontUnderline.CreateFontIndirect(&logFont);
+    MakeFaces(font);
 
     FitToText();
     LoadHandCursor();
@@ -104,6 +100,30 @@ void CHyperLinkLabel::PreSubclassWindow()
     }
 
     CStatic::PreSubclassWindow();
+}
+
+void CHyperLinkLabel::MakeFaces(HFONT font)
+{
+    LOGFONTW logFont = {};
+    ::GetObjectW(font, sizeof(logFont), &logFont);
+    m_fontPlain.CreateFontIndirect(&logFont);
+    logFont.lfUnderline = 1;
+    m_fontUnderline.CreateFontIndirect(&logFont);
+}
+
+LRESULT CHyperLinkLabel::OnSetFont(HFONT font, LPARAM redraw)
+{
+    // The label's own faces come back here; any other font (the dialog's, made
+    // anew when the dialog moved to a monitor of another DPI) replaces them.
+    if (!font || font == m_fontPlain.GetHandle() || font == m_fontUnderline.GetHandle())
+        return DefWindowProc(WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
+    MakeFaces(font);
+    const bool underlined = m_nUnderline == 1 || (m_nUnderline == -1 && m_bHovering);
+    const LRESULT result = DefWindowProc(
+        WM_SETFONT, reinterpret_cast<WPARAM>(underlined ? m_fontUnderline.GetHandle() : m_fontPlain.GetHandle()),
+        redraw);
+    FitToText();
+    return result;
 }
 
 void CHyperLinkLabel::SetTarget(const CString& target)
@@ -274,6 +294,9 @@ bool CHyperLinkLabel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     case WM_ERASEBKGND:
         OnEraseBackground(reinterpret_cast<HDC>(wParam));
         result = TRUE;
+        return true;
+    case WM_SETFONT:
+        result = OnSetFont(reinterpret_cast<HFONT>(wParam), lParam);
         return true;
     default:
         return CStatic::OnMessage(message, wParam, lParam, result);

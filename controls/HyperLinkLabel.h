@@ -46,6 +46,8 @@ protected:
     bool OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
+    void MakeFaces(HFONT font);
+    LRESULT OnSetFont(HFONT font, LPARAM redraw);
     HBRUSH OnCtlColor(HDC dc);
     void OnMouseMove();
     void OnTimer();

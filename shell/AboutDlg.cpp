@@ -2,6 +2,7 @@
 
 #include "framework/CDC.h"
 #include "framework/CDataExchange.h"
+#include "framework/Dpi.h"
 #include "framework/GdiObjects.h"
 #include "framework/Handles.h"
 #include "resource.h"
@@ -74,5 +75,15 @@ void CAboutDlg::OnPaint()
     if (!::GetObjectW(m_hBanner, sizeof(info), &info))
         return;
     ScopedSelect selected(memory.GetSafeHdc(), m_hBanner);
-    dc.BitBlt(0, 0, info.bmWidth, info.bmHeight, memory.GetSafeHdc(), 0, 0, SRCCOPY);
+    // The box grows with the DPI of its monitor, and the banner with it.
+    const UINT dpi = dpi::OfWindow(m_hWnd);
+    const int width = dpi::Scale(info.bmWidth, dpi);
+    const int height = dpi::Scale(info.bmHeight, dpi);
+    if (width == info.bmWidth && height == info.bmHeight) {
+        dc.BitBlt(0, 0, width, height, memory.GetSafeHdc(), 0, 0, SRCCOPY);
+        return;
+    }
+    ::SetStretchBltMode(dc.GetSafeHdc(), HALFTONE);
+    ::SetBrushOrgEx(dc.GetSafeHdc(), 0, 0, nullptr);
+    ::StretchBlt(dc.GetSafeHdc(), 0, 0, width, height, memory.GetSafeHdc(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
 }

@@ -1,6 +1,7 @@
 #include "shell/ClipDlg.h"
 
 #include "framework/CDataExchange.h"
+#include "framework/Dpi.h"
 #include "framework/Handles.h"
 #include "history/BitmapFileWriter.h"
 #include "history/DataFolder.h"
@@ -14,12 +15,6 @@
 #include "resource.h"
 
 #include <vector>
-
-namespace {
-
-const UINT kIconIds[] = {IDI_ENTRY_TEXT, IDI_ENTRY_BITMAP, IDI_ENTRY_TEXT_TOP, IDI_ENTRY_BITMAP_TOP};
-
-}  // namespace
 
 CClipDlg::CClipDlg()
     : CDialog(IDD_QUILLARY_DIALOG),
@@ -52,13 +47,7 @@ LRESULT CClipDlg::OnCreate(WPARAM wParam, LPARAM lParam)
 {
     if (CDialog::DefWindowProc(WM_CREATE, wParam, lParam) == -1)
         return -1;
-    m_imageList.Create(16, 16, ILC_COLOR8, 2, 2);
-    m_imageList.SetBkColor(RGB(255, 255, 255));
-    for (UINT id : kIconIds) {
-        UniqueIcon icon(static_cast<HICON>(
-            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
-        m_imageList.ReplaceIcon(-1, icon.Get());
-    }
+    m_dpi.BuildIcons(m_hWnd);
     return 0;
 }
 
@@ -78,6 +67,9 @@ BOOL CClipDlg::OnInitDialog()
     }
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    // Measured before the first layout; from here on the popup answers its DPI changes itself.
+    m_dpi.TakeMeasures(m_hWnd, m_search.m_hWnd, m_btnOptions.m_hWnd);
+    dpi::TakeOverDialogScaling(m_hWnd);
     m_bReady = 1;
     SetWindowText(kSingleInstanceTitle);
 
@@ -91,16 +83,16 @@ BOOL CClipDlg::OnInitDialog()
     cue.LoadString(IDS_SEARCH_CUE);
     m_search.SendMessage(EM_SETCUEBANNER, FALSE, reinterpret_cast<LPARAM>(cue.GetString()));
     m_keyboard.SetWindows({m_hWnd, m_list.m_hWnd, m_search.m_hWnd, m_btnOptions.m_hWnd});
-    m_preview.SetWindows(m_hWnd, m_list.m_hWnd);
+    m_preview.SetWindows(m_hWnd, m_list.m_hWnd, m_dpi);
     // A preview of an entry that moved or went would show the wrong row.
     m_history.AddListener([this](const HistoryChange&) { m_preview.Hide(); });
 
     PrepareDataFolder();
-    LoadOptions();
+    const bool haveSettings = LoadOptions() != FALSE;
     AddTrayIcon();
     if (m_durable.Folder().perUser)
         ShowTrayBalloon(m_hWnd, notices::kTitle, notices::PerUserFolder(m_durable.Folder().write), false);
-    PlacePopup();
+    PlacePopup(haveSettings);
     RegisterHotkeys();
     {
         HistoryListView::RedrawHold hold(m_listView);
@@ -133,11 +125,26 @@ void CClipDlg::ApplyOptions()
     m_ignored.SetList(m_strIgnoredPrograms);
 }
 
-void CClipDlg::PlacePopup()
+void CClipDlg::PlacePopup(bool haveStoredRect)
 {
-    m_rcWindow = PopupPlacement::Choose(m_rcWindow, PopupPlacement::IsOnSomeMonitor(m_rcWindow));
+    m_rcWindow = PopupPlacement::Choose(m_rcWindow, haveStoredRect, PopupPlacement::IsOnSomeMonitor(m_rcWindow),
+                                        PopupPlacement::DefaultDpi());
+    m_bPlacing = 1;
     SetWindowPos(HWND_TOPMOST, m_rcWindow.left, m_rcWindow.top, m_rcWindow.right - m_rcWindow.left,
                  m_rcWindow.bottom - m_rcWindow.top, SWP_SHOWWINDOW);
+    m_bPlacing = 0;
+}
+
+void CClipDlg::OnDpiChanged(UINT dpi, const RECT& suggested)
+{
+    m_preview.Hide();
+    m_dpi.Change(dpi, m_list, {m_search.m_hWnd, m_list.m_hWnd, m_btnOptions.m_hWnd});
+    // A monitor of another DPI reached at start keeps the rectangle asked for:
+    // a stored one is in that monitor's pixels already.
+    if (!m_bPlacing)
+        SetWindowPos(nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                     suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    OnSize();
 }
 
 void CClipDlg::RegisterHotkeys()
@@ -247,6 +254,12 @@ bool CClipDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
     case WM_QUERYDRAGICON:
         result = reinterpret_cast<LRESULT>(m_hIcon);
         return true;
+    case WM_DPICHANGED:
+        if (!lParam)
+            return false;
+        OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        result = 0;
+        return true;
     case WM_SIZE:
         result = CDialog::DefWindowProc(message, wParam, lParam);
         OnSize();
@@ -307,12 +320,8 @@ void CClipDlg::OnSize()
         return;
     RECT client;
     GetClientRect(&client);
-    RECT searchRect;
-    m_search.GetWindowRect(&searchRect);
-    RECT buttonRect;
-    m_btnOptions.GetWindowRect(&buttonRect);
     const PopupLayout layout = PopupLayout::For({client.right - client.left, client.bottom - client.top},
-                                                searchRect.bottom - searchRect.top, buttonRect.bottom - buttonRect.top);
+                                                m_dpi.SearchHeight(), m_dpi.ButtonHeight(), m_dpi.Dpi());
     const auto place = [](CWnd& control, const RECT& rect) {
         control.MoveWindow(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
     };

@@ -11,6 +11,7 @@
 #include "history/PasteBack.h"
 #include "history/IgnoredPrograms.h"
 #include "shell/CommandTable.h"
+#include "shell/PopupDpi.h"
 #include "shell/PopupKeyboard.h"
 #include "shell/PreviewController.h"
 #include "shell/PopupHotkeys.h"
@@ -76,7 +77,8 @@ private:
     void OnSize();
     void PrepareDataFolder();
     void HoldListWhileHidden(UINT message, UINT windowPosFlags);
-    void PlacePopup();
+    void PlacePopup(bool haveStoredRect);
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
     void RegisterHotkeys();
     void UnregisterHotkeys();
     void ShowSaveReports();
@@ -92,9 +94,12 @@ private:
     int m_bReady = 0;
     int m_bExiting = 0;
     int m_bListHeld = 0;
+    // Set while the popup moves itself to its rectangle at start.
+    int m_bPlacing = 0;
     // Sent to every top-level window when the taskbar is made anew (Explorer restarted).
     const UINT m_nTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     CImageList m_imageList;
+    PopupDpi m_dpi{m_imageList};
     HWND m_hPasteTarget = nullptr;
     PopupHotkeys m_hotkeys;
     HICON m_hIcon = nullptr;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/Dpi.h"
 #include "framework/Handles.h"
 
 namespace {
@@ -67,28 +68,30 @@ SIZE EntryPreview::Measure(HDC dc) const
     if (m_entry.IsPicture()) {
         BITMAP bm = {};
         GetObjectW(m_entry.picture->Bitmap(), sizeof(bm), &bm);
-        return FitWithin({bm.bmWidth, bm.bmHeight}, kPictureBox);
+        return FitWithin({bm.bmWidth, bm.bmHeight}, dpi::Scale(kPictureBox, m_dpi));
     }
     ScopedSelect font(dc, m_font);
-    RECT bounds = {0, 0, kMaxTextWidth, 0};
+    RECT bounds = {0, 0, dpi::Scale(kMaxTextWidth, m_dpi), 0};
     DrawTextW(dc, m_text.c_str(), static_cast<int>(m_text.size()), &bounds, kTextFormat | DT_CALCRECT);
     return {bounds.right, bounds.bottom};
 }
 
-void EntryPreview::Show(HWND popup, const HistoryEntry& entry, const RECT& row)
+void EntryPreview::Show(HWND popup, const HistoryEntry& entry, const RECT& row, HFONT font, UINT dpi)
 {
     if (!Create(popup))
         return;
     m_entry = entry;
     m_text = entry.IsPicture() || !entry.text ? std::wstring() : TextOf(*entry.text);
-    m_font = reinterpret_cast<HFONT>(::SendMessageW(popup, WM_GETFONT, 0, 0));
+    m_font = font;
+    m_dpi = dpi;
     SIZE content;
     {
         WindowDC dc(m_hWnd);
         content = Measure(dc.Get());
     }
-    const int width = content.cx + 2 * kMargin + 2 * GetSystemMetrics(SM_CXBORDER);
-    const int height = content.cy + 2 * kMargin + 2 * GetSystemMetrics(SM_CYBORDER);
+    const int margin = dpi::Scale(kMargin, m_dpi);
+    const int width = content.cx + 2 * margin + 2 * GetSystemMetrics(SM_CXBORDER);
+    const int height = content.cy + 2 * margin + 2 * GetSystemMetrics(SM_CYBORDER);
     // Beside the popup, on the side where the monitor has room for it.
     RECT popupRect;
     ::GetWindowRect(popup, &popupRect);
@@ -118,7 +121,8 @@ void EntryPreview::Paint()
     RECT client;
     GetClientRect(&client);
     FillRect(dc, &client, GetSysColorBrush(COLOR_INFOBK));
-    RECT inside = {client.left + kMargin, client.top + kMargin, client.right - kMargin, client.bottom - kMargin};
+    const int margin = dpi::Scale(kMargin, m_dpi);
+    RECT inside = {client.left + margin, client.top + margin, client.right - margin, client.bottom - margin};
     if (m_entry.IsPicture()) {
         UniqueDC memory(CreateCompatibleDC(dc));
         ScopedSelect picture(memory.Get(), m_entry.picture->Bitmap());

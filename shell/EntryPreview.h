@@ -12,6 +12,7 @@
 class EntryPreview : public CWnd {
 public:
     static constexpr size_t kTextLength = 2000;
+    // At 96 DPI; the preview grows with the popup's DPI.
     static constexpr int kPictureBox = 256;
 
     // What the preview shows of a text: its first 2,000 characters (never
@@ -20,8 +21,9 @@ public:
     // A picture's size scaled down (never up) to fit a square of `box` pixels.
     static SIZE FitWithin(SIZE picture, int box);
 
-    // Shows `entry` beside `popup`, level with `row` (screen coordinates).
-    void Show(HWND popup, const HistoryEntry& entry, const RECT& row);
+    // Shows `entry` beside `popup`, level with `row` (screen coordinates), in
+    // the popup's font and at its DPI.
+    void Show(HWND popup, const HistoryEntry& entry, const RECT& row, HFONT font, UINT dpi);
     void Hide();
     bool IsShowing() const { return m_hWnd && IsWindowVisible(); }
     EntryId Shown() const { return IsShowing() ? m_entry.id : 0; }
@@ -37,4 +39,5 @@ private:
     HistoryEntry m_entry;
     std::wstring m_text;
     HFONT m_font = nullptr;
+    UINT m_dpi = 96;
 };

@@ -1,23 +1,40 @@
 #include "shell/PopupPlacement.h"
 
+#include "framework/Dpi.h"
+
 namespace PopupPlacement {
 
-RECT DefaultRect()
+namespace {
+
+constexpr RECT kDefaultAt96 = {10, 10, 200, 300};
+
+}  // namespace
+
+RECT DefaultRect(UINT dpi)
 {
-    return RECT{10, 10, 200, 300};
+    // Place and size scaled apart, so that the size is the scaled size to the pixel.
+    const int left = dpi::Scale(kDefaultAt96.left, dpi);
+    const int top = dpi::Scale(kDefaultAt96.top, dpi);
+    return RECT{left, top, left + dpi::Scale(kDefaultAt96.right - kDefaultAt96.left, dpi),
+                top + dpi::Scale(kDefaultAt96.bottom - kDefaultAt96.top, dpi)};
 }
 
-RECT Choose(const RECT& stored, bool onSomeMonitor)
+RECT Choose(const RECT& stored, bool haveStored, bool onSomeMonitor, UINT defaultDpi)
 {
     // An empty or inverted rectangle would make an invisible popup just as surely.
-    if (!onSomeMonitor || stored.right <= stored.left || stored.bottom <= stored.top)
-        return DefaultRect();
+    if (!haveStored || !onSomeMonitor || stored.right <= stored.left || stored.bottom <= stored.top)
+        return DefaultRect(defaultDpi);
     return stored;
 }
 
 bool IsOnSomeMonitor(const RECT& rect)
 {
     return MonitorFromRect(&rect, MONITOR_DEFAULTTONULL) != nullptr;
+}
+
+UINT DefaultDpi()
+{
+    return dpi::OfMonitorAt(POINT{kDefaultAt96.left, kDefaultAt96.top});
 }
 
 }  // namespace PopupPlacement

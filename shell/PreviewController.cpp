@@ -51,7 +51,7 @@ void PreviewController::ShowRow(int row)
     if (!SendMessageW(m_list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds)))
         return;
     MapWindowPoints(m_list, nullptr, reinterpret_cast<POINT*>(&bounds), 2);
-    m_preview.Show(m_popup, *entry, bounds);
+    m_preview.Show(m_popup, *entry, bounds, m_look->Font(), m_look->Dpi());
 }
 
 void PreviewController::Hide()

@@ -5,6 +5,7 @@
 
 #include "history/HistoryEntry.h"
 #include "shell/EntryPreview.h"
+#include "shell/PopupDpi.h"
 
 // When the preview shows: for the row the pointer rests on, a moment after it
 // stopped there, and for the row the keyboard moved to; it goes when the
@@ -20,10 +21,11 @@ public:
     using EntryAt = std::function<const HistoryEntry*(int row)>;
 
     explicit PreviewController(EntryAt entryAt) : m_entryAt(std::move(entryAt)) {}
-    void SetWindows(HWND popup, HWND list)
+    void SetWindows(HWND popup, HWND list, const PopupDpi& look)
     {
         m_popup = popup;
         m_list = list;
+        m_look = &look;
     }
 
     // A queued message of the list: pointer moves and its leaving.
@@ -38,6 +40,7 @@ private:
     EntryAt m_entryAt;
     HWND m_popup = nullptr;
     HWND m_list = nullptr;
+    const PopupDpi* m_look = nullptr;
     int m_hoverRow = -1;
     bool m_tracking = false;
     EntryPreview m_preview;

@@ -28,9 +28,11 @@ NOTIFYICONDATAW TrayIcon::MakeAddRecord(HWND popup)
 BOOL TrayIcon::Add(HWND popup)
 {
     NOTIFYICONDATAW record = MakeAddRecord(popup);
-    // The shell keeps its own copy of the picture.
+    // The shell keeps its own copy of the picture, drawn for the notification
+    // area's size (16 pixels at 96 DPI, more on a larger scale).
+    const int size = ::GetSystemMetrics(SM_CXSMICON);
     UniqueIcon icon(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY),
-                                                    IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+                                                    IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
     record.hIcon = icon.Get();
     return ::Shell_NotifyIconW(NIM_ADD, &record);
 }

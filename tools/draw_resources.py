@@ -12,6 +12,7 @@ running it again gives the same files.
 """
 
 import argparse
+import math
 import struct
 import sys
 from pathlib import Path
@@ -51,19 +52,47 @@ class Canvas:
     def __init__(self, size):
         self.size = size
         self.scale = size * SUPERSAMPLE / GRID
-        # Outlines are one output pixel at 16 px and two at the larger sizes.
-        self.outline = (1 if size <= 16 else 2) * SUPERSAMPLE
+        # Outlines are one output pixel up to 20 px and two at the larger sizes.
+        self.outline = (1 if size < 24 else 2) * SUPERSAMPLE
         self.image = Image.new("RGBA", (size * SUPERSAMPLE,) * 2, (0, 0, 0, 0))
         self.draw = ImageDraw.Draw(self.image)
+        # A size that is not a multiple of the grid puts grid lines between output
+        # pixels: there edges snap to pixel borders and outlines to where they
+        # cover whole pixels, so that these sizes are as sharp as the others.
+        self.snap = size % GRID != 0
 
     def px(self, value):
         return round(value * self.scale)
 
-    def box(self, x0, y0, x1, y1):
-        return [self.px(x0), self.px(y0), self.px(x1) - 1, self.px(y1) - 1]
+    def edge(self, value):
+        if not self.snap:
+            return self.px(value)
+        return round(value * self.size / GRID) * SUPERSAMPLE
 
-    def points(self, pts):
-        return [(self.px(x), self.px(y)) for x, y in pts]
+    def centre(self, value, width):
+        """Where a line `width` supersampled pixels wide is centred."""
+        if not self.snap:
+            return self.px(value)
+        pixels = value * self.size / GRID
+        if (width // SUPERSAMPLE) % 2:
+            return round((math.floor(pixels) + 0.5) * SUPERSAMPLE)
+        return round(pixels) * SUPERSAMPLE
+
+    def box(self, x0, y0, x1, y1):
+        if not self.snap:
+            return [self.px(x0), self.px(y0), self.px(x1) - 1, self.px(y1) - 1]
+        # Snapped by its start and its extent, so that equal shapes stay equal.
+        left, top = self.edge(x0), self.edge(y0)
+        return [left, top, left + self.width(x1 - x0) - 1, top + self.width(y1 - y0) - 1]
+
+    def points(self, pts, width=None):
+        width = self.outline if width is None else width
+        return [(self.centre(x, width), self.centre(y, width)) for x, y in pts]
+
+    def width(self, units):
+        if not self.snap:
+            return max(1, self.px(units))
+        return max(1, round(units * self.size / GRID)) * SUPERSAMPLE
 
     def rect(self, x0, y0, x1, y1, fill, outline=INK):
         """Filled rectangle with an outline drawn inside its edge."""
@@ -87,8 +116,8 @@ class Canvas:
                           width=self.outline)
 
     def line(self, pts, fill, width_units):
-        self.draw.line(self.points(pts), fill=fill,
-                       width=max(1, self.px(width_units)))
+        width = self.width(width_units)
+        self.draw.line(self.points(pts, width), fill=fill, width=width)
 
     def result(self):
         return self.image.resize((self.size, self.size), Image.BOX)
@@ -147,8 +176,8 @@ def app_image(size):
     return c.result()
 
 
-def entry_image(kind, pinned):
-    c = Canvas(16)
+def entry_image(kind, pinned, size):
+    c = Canvas(size)
     if kind == "text":
         draw_text_page(c)
     else:
@@ -223,13 +252,17 @@ def banner_image():
     return img
 
 
+# Small icons at the display scales 100%, 125%, 150%, 200% and 300%: the program
+# loads the size that matches its DPI, so none is stretched from a smaller one.
+SMALL_SIZES = (16, 20, 24, 32, 48)
+
 ICONS = {
-    "app.ico": lambda: [app_image(s) for s in (16, 32, 48)],
-    "entry_text.ico": lambda: [entry_image("text", False)],
-    "entry_bitmap.ico": lambda: [entry_image("bitmap", False)],
-    "entry_text_top.ico": lambda: [entry_image("text", True)],
-    "entry_bitmap_top.ico": lambda: [entry_image("bitmap", True)],
-    "tray.ico": lambda: [app_image(16)],
+    "app.ico": lambda: [app_image(s) for s in (16, 20, 24, 32, 48)],
+    "entry_text.ico": lambda: [entry_image("text", False, s) for s in SMALL_SIZES],
+    "entry_bitmap.ico": lambda: [entry_image("bitmap", False, s) for s in SMALL_SIZES],
+    "entry_text_top.ico": lambda: [entry_image("text", True, s) for s in SMALL_SIZES],
+    "entry_bitmap_top.ico": lambda: [entry_image("bitmap", True, s) for s in SMALL_SIZES],
+    "tray.ico": lambda: [app_image(s) for s in SMALL_SIZES],
 }
 
 

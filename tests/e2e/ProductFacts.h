@@ -19,5 +19,8 @@ inline constexpr wchar_t kOptionsFileName[] = L"imgOption.data";
 inline constexpr wchar_t kHistoryFileName[] = L"data.data";
 // Where the popup opens when no settings were saved: left, top, right, bottom.
 inline constexpr RECT kDefaultPopupRect = {10, 10, 200, 300};
+// The popup's font, from its dialog template.
+inline constexpr wchar_t kPopupFontFace[] = L"MS Shell Dlg";
+inline constexpr int kPopupFontPoints = 9;
 
 }  // namespace e2e

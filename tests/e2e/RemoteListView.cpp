@@ -39,6 +39,21 @@ HWND RemoteListView::Header() const
     return reinterpret_cast<HWND>(Send(LVM_GETHEADER, 0, 0).value_or(0));
 }
 
+std::optional<RECT> RemoteListView::ItemRect(int index, int part) const
+{
+    DWORD processId = 0;
+    GetWindowThreadProcessId(m_list, &processId);
+    RemoteMemory remote(processId, sizeof(RECT));
+    RECT rect = {part, 0, 0, 0};
+    if (!remote || !remote.Write(0, &rect, sizeof(rect)))
+        return std::nullopt;
+    const std::optional<LRESULT> got =
+        Send(LVM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote.Address()));
+    if (!got || !*got || !remote.Read(0, &rect, sizeof(rect)))
+        return std::nullopt;
+    return rect;
+}
+
 std::optional<ListItem> RemoteListView::Item(int index) const
 {
     DWORD processId = 0;

@@ -23,6 +23,8 @@ public:
     int ItemCount() const;
     std::optional<ListItem> Item(int index) const;
     int ColumnWidth(int column) const;
+    // A part of a row (LVIR_ICON, LVIR_BOUNDS, ...) in the list's client coordinates.
+    std::optional<RECT> ItemRect(int index, int part) const;
     HWND Header() const;
 
 private:

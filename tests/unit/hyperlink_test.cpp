@@ -546,6 +546,27 @@ TEST_F(Label, UnderlineModesDecideTheFont)
     EXPECT_EQ(FontOf(label).lfUnderline, 0);
 }
 
+TEST_F(Label, AFontFromTheDialogBecomesBothFacesAndTheLabelRefitsToIt)
+{
+    // What a dialog moved to a monitor of another DPI sends its controls.
+    Open();
+    LOGFONTW larger = FontOf(label);
+    larger.lfHeight = MulDiv(larger.lfHeight, 3, 2);
+    HFONT font = CreateFontIndirectW(&larger);
+    const RECT before = RectInParent(label);
+    SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    const RECT after = RectInParent(label);
+    DeleteObject(font);
+    EXPECT_EQ(FontOf(label).lfHeight, larger.lfHeight);
+    EXPECT_EQ(FontOf(label).lfUnderline, 0);
+    EXPECT_GT(after.right - after.left, before.right - before.left) << "not refitted to the larger caption";
+
+    SendMessageW(label, WM_MOUSEMOVE, 0, 0);
+    ASSERT_TRUE(host.support.IsHovering());
+    EXPECT_EQ(FontOf(label).lfHeight, larger.lfHeight) << "the underlined face kept the old size";
+    EXPECT_EQ(FontOf(label).lfUnderline, 1);
+}
+
 TEST_F(Label, MouseMessagesRelayedFromTheLoopShowTheTargetAsATip)
 {
     host.support.SetTarget(L"https://tip.example/");

@@ -44,10 +44,15 @@ TEST(EntryPreview, APictureShowsScaledBesideThePopupAndGoesAgain)
     }
     EntryPreview preview;
     const RECT row = {100, 150, 290, 170};
-    preview.Show(popup, entry, row);
+    // A popup at 144 DPI has a preview half as large again: picture box and margins.
+    preview.Show(popup, entry, row, nullptr, 144);
+    RECT client;
+    preview.GetClientRect(&client);
+    EXPECT_EQ(384 + 12, client.right);
+    EXPECT_EQ(192 + 12, client.bottom);
+    preview.Show(popup, entry, row, nullptr, 96);
     ASSERT_TRUE(preview.IsShowing());
     EXPECT_EQ(7u, preview.Shown());
-    RECT client;
     preview.GetClientRect(&client);
     EXPECT_EQ(256 + 8, client.right);
     EXPECT_EQ(128 + 8, client.bottom);

@@ -1,0 +1,46 @@
+#pragma once
+#include <windows.h>
+
+#include <initializer_list>
+
+#include "framework/CImageList.h"
+#include "framework/CListCtrl.h"
+#include "framework/Handles.h"
+
+// What of the popup follows the DPI of the monitor it is on: the list's icons,
+// the font of its controls and the heights of the search field and the "<>"
+// strip. The heights and the font are kept as the template made them, at the
+// DPI the popup was made at, and scaled from there: moving between monitors
+// and back gives the same pixels again.
+class PopupDpi {
+public:
+    // The entry icons' size: 16 pixels at 96 DPI.
+    static int IconSize(UINT dpi);
+
+    explicit PopupDpi(CImageList& icons) : m_icons(icons) {}
+
+    // The entry icons at the DPI the popup is made at (from WM_CREATE).
+    void BuildIcons(HWND popup);
+    // The template's heights and font, once its controls exist.
+    void TakeMeasures(HWND popup, HWND search, HWND button);
+    // WM_DPICHANGED: the list gets icons of the new size, the controls a font.
+    void Change(UINT dpi, CListCtrl& list, std::initializer_list<HWND> controls);
+
+    UINT Dpi() const { return m_dpi; }
+    // The controls' font: the template's until the DPI first changes.
+    HFONT Font() const { return m_font ? m_font.Get() : m_madeFontHandle; }
+    int SearchHeight() const;
+    int ButtonHeight() const;
+
+private:
+    void FillIcons();
+
+    CImageList& m_icons;
+    UINT m_dpi = 96;
+    UINT m_madeDpi = 96;
+    int m_searchHeight = 0;
+    int m_buttonHeight = 0;
+    LOGFONTW m_madeFont = {};
+    HFONT m_madeFontHandle = nullptr;  // the dialog's, not ours
+    UniqueFont m_font;
+};
