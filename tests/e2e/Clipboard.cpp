@@ -1,6 +1,7 @@
 #include "tests/e2e/Clipboard.h"
 
 #include "framework/Handles.h"
+#include "tests/e2e/RemoteListView.h"
 #include "tests/e2e/Wait.h"
 
 #include <cstring>
@@ -29,6 +30,17 @@ namespace e2e {
     CloseClipboard();
     if (!placed)
         return ::testing::AssertionFailure() << "cannot put text on the clipboard, error " << GetLastError();
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult CopyAndWaitForNewRow(HWND list, const std::wstring& text)
+{
+    const RemoteListView listView(list);
+    const int before = listView.ItemCount();
+    if (auto put = PutTextOnClipboard(text); !put)
+        return put;
+    if (!WaitUntil([&] { return listView.ItemCount() == before + 1; }))
+        return ::testing::AssertionFailure() << "the list did not grow from " << before << " rows after a copy";
     return ::testing::AssertionSuccess();
 }
 
