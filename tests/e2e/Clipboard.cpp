@@ -8,20 +8,19 @@
 
 namespace e2e {
 
-::testing::AssertionResult PutTextOnClipboard(const std::wstring& text)
+::testing::AssertionResult PutOnClipboard(UINT format, const std::string& bytes)
 {
     if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }))
         return ::testing::AssertionFailure() << "the clipboard stays open in another program";
     bool placed = false;
     if (EmptyClipboard()) {
-        const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-        UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, bytes));
+        UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
         if (block) {
             if (void* data = GlobalLock(block.Get())) {
-                std::memcpy(data, text.c_str(), bytes);
+                std::memcpy(data, bytes.data(), bytes.size());
                 GlobalUnlock(block.Get());
                 // The clipboard owns the block once it takes it.
-                placed = SetClipboardData(CF_UNICODETEXT, block.Get()) != nullptr;
+                placed = SetClipboardData(format, block.Get()) != nullptr;
                 if (placed)
                     block.Release();
             }
@@ -29,8 +28,30 @@ namespace e2e {
     }
     CloseClipboard();
     if (!placed)
-        return ::testing::AssertionFailure() << "cannot put text on the clipboard, error " << GetLastError();
+        return ::testing::AssertionFailure() << "cannot put format " << format << " on the clipboard, error "
+                                             << GetLastError();
     return ::testing::AssertionSuccess();
+}
+
+std::optional<std::string> ReadClipboard(UINT format)
+{
+    if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }))
+        return std::nullopt;
+    std::optional<std::string> bytes;
+    if (HANDLE block = GetClipboardData(format)) {
+        if (const void* data = GlobalLock(block)) {
+            bytes = std::string(static_cast<const char*>(data), GlobalSize(block));
+            GlobalUnlock(block);
+        }
+    }
+    CloseClipboard();
+    return bytes;
+}
+
+::testing::AssertionResult PutTextOnClipboard(const std::wstring& text)
+{
+    return PutOnClipboard(CF_UNICODETEXT, std::string(reinterpret_cast<const char*>(text.c_str()),
+                                                      (text.size() + 1) * sizeof(wchar_t)));
 }
 
 ::testing::AssertionResult CopyAndWaitForNewRow(HWND list, const std::wstring& text)
