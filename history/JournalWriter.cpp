@@ -146,7 +146,9 @@ void JournalWriter::Do(Job& job)
 
 void JournalWriter::DoAppend(Job& job, std::vector<std::vector<std::uint8_t>>* tail)
 {
-    if (m_pendingSave && !FinishPendingSave())
+    // While the moves of a save are blocked, changes go on into the journal that
+    // the save switched to: it is one of the save's files, so a kill loses none.
+    if (m_pendingSave && !FinishPendingSave() && !m_journalInPendingSave)
         return;
     journal::Record& change = job.change;
     std::vector<std::uint8_t> frame;
@@ -220,6 +222,7 @@ bool JournalWriter::DoSaveFull(const HistorySnapshot& snapshot, bool final)
         final, [this](std::vector<std::vector<std::uint8_t>>& tail) { ServiceAppends(tail); },
         [this, &save, &committing](const std::wstring& newJournal) {
             committing = true;
+            m_journalInPendingSave = !newJournal.empty();
             if (newJournal.empty())
                 m_journal.Close();
             else

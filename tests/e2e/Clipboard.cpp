@@ -1,6 +1,7 @@
 #include "tests/e2e/Clipboard.h"
 
 #include "framework/Handles.h"
+#include "tests/e2e/RemoteListView.h"
 #include "tests/e2e/Wait.h"
 
 #include <cstring>
@@ -43,6 +44,25 @@ UniqueGlobal NewBlock(const void* bytes, size_t size)
 
 }  // namespace
 
+::testing::AssertionResult PutOnClipboard(UINT format, const std::string& bytes)
+{
+    return PlaceOnClipboard(format, NewBlock(bytes.data(), bytes.size()));
+}
+
+std::optional<std::string> ReadClipboard(UINT format)
+{
+    if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }))
+        return std::nullopt;
+    std::optional<std::string> bytes;
+    if (HANDLE block = GetClipboardData(format)) {
+        GlobalLockGuard lock(block);
+        if (lock.Data())
+            bytes = std::string(static_cast<const char*>(lock.Data()), lock.Size());
+    }
+    CloseClipboard();
+    return bytes;
+}
+
 ::testing::AssertionResult PutTextOnClipboard(const std::wstring& text)
 {
     return PlaceOnClipboard(CF_UNICODETEXT, NewBlock(text.c_str(), (text.size() + 1) * sizeof(wchar_t)));
@@ -72,6 +92,17 @@ UniqueGlobal NewBlock(const void* bytes, size_t size)
         }
     }
     return PlaceOnClipboard(CF_DIB, NewBlock(dib.data(), dib.size()));
+}
+
+::testing::AssertionResult CopyAndWaitForNewRow(HWND list, const std::wstring& text)
+{
+    const RemoteListView listView(list);
+    const int before = listView.ItemCount();
+    if (auto put = PutTextOnClipboard(text); !put)
+        return put;
+    if (!WaitUntil([&] { return listView.ItemCount() == before + 1; }))
+        return ::testing::AssertionFailure() << "the list did not grow from " << before << " rows after a copy";
+    return ::testing::AssertionSuccess();
 }
 
 }  // namespace e2e

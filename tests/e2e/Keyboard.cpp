@@ -40,4 +40,21 @@ namespace e2e {
     return ::testing::AssertionSuccess();
 }
 
+::testing::AssertionResult TypeToForeground(const std::vector<WORD>& keys)
+{
+    std::vector<INPUT> inputs(keys.size() * 2);
+    for (size_t index = 0; index < keys.size(); ++index) {
+        INPUT& down = inputs[index];
+        INPUT& up = inputs[inputs.size() - 1 - index];
+        down.type = up.type = INPUT_KEYBOARD;
+        down.ki.wVk = up.ki.wVk = keys[index];
+        up.ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    if (sent != inputs.size())
+        return ::testing::AssertionFailure() << "SendInput took " << sent << " of " << inputs.size()
+                                             << " key events, error " << GetLastError();
+    return ::testing::AssertionSuccess();
+}
+
 }  // namespace e2e

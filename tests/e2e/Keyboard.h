@@ -1,7 +1,10 @@
 #pragma once
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -17,5 +20,11 @@ namespace e2e {
 // (hotkeys posted to their windows, keystrokes queued), so a key that should have had no
 // effect has had its chance.
 ::testing::AssertionResult PressKeysAndWaitDelivered(const std::string& keys);
+
+// Presses the keys (virtual-key codes) one after the other and lets them go in reverse
+// order, as the keyboard driver hands them to the foreground window: {VK_CONTROL, VK_CANCEL}
+// is Ctrl+Break. Under load Wine's X keyboard focus can stay with the window that had it
+// before a summons, and keys from the X server (PressKeys) then reach that window instead.
+::testing::AssertionResult TypeToForeground(const std::vector<WORD>& keys);
 
 }  // namespace e2e

@@ -58,6 +58,22 @@ std::vector<Tool> ToolsOf(HWND tooltip)
 
 }  // namespace
 
+std::vector<std::wstring> ShownBalloonTexts()
+{
+    std::vector<std::wstring> texts;
+    for (HWND tray : FindTopLevelWindows(0, L"Shell_TrayWnd", nullptr)) {
+        DWORD shell = 0;
+        GetWindowThreadProcessId(tray, &shell);
+        for (HWND tooltip : FindTopLevelWindows(shell, TOOLTIPS_CLASSW, nullptr)) {
+            if (!IsWindowVisible(tooltip) || !(GetWindowLongPtrW(tooltip, GWL_STYLE) & TTS_BALLOON))
+                continue;
+            for (const Tool& tool : ToolsOf(tooltip))
+                texts.push_back(tool.text);
+        }
+    }
+    return texts;
+}
+
 std::optional<RECT> FindNotificationIcon(const std::wstring& tip)
 {
     std::optional<RECT> newest;

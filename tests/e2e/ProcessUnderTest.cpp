@@ -120,9 +120,16 @@ bool ProcessUnderTest::End()
         PostMessageW(popup, WM_COMMAND, MAKEWPARAM(kExitCommand, 0), 0);
     if (WaitForExit())
         return true;
-    TerminateProcess(m_process.Get(), 1);
-    WaitForSingleObject(m_process.Get(), static_cast<DWORD>(kWaitTimeout.count()));
+    Kill();
     return false;
+}
+
+bool ProcessUnderTest::Kill()
+{
+    if (!IsRunning())
+        return true;
+    TerminateProcess(m_process.Get(), 1);
+    return WaitForSingleObject(m_process.Get(), static_cast<DWORD>(kWaitTimeout.count())) == WAIT_OBJECT_0;
 }
 
 }  // namespace e2e

@@ -35,6 +35,9 @@ public:
 
     // Exit command, then TerminateProcess if needed. True when it ended on its own.
     bool End();
+    // Ends it at once, as a crash or an end-task would: nothing of its own runs any more.
+    // True once it has gone.
+    bool Kill();
 
 private:
     std::wstring m_folder;

@@ -96,4 +96,13 @@ std::optional<ListItem> RemoteListView::Item(int index) const
     return result;
 }
 
+std::vector<ListItem> RemoteListView::Rows() const
+{
+    std::vector<ListItem> rows;
+    const int count = ItemCount();
+    for (int index = 0; index < count; ++index)
+        rows.push_back(Item(index).value_or(ListItem{L"(unreadable)", -1, 0}));
+    return rows;
+}
+
 }  // namespace e2e

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -22,6 +23,8 @@ public:
     HWND Handle() const { return m_list; }
     int ItemCount() const;
     std::optional<ListItem> Item(int index) const;
+    // Every row, top first; a row that does not answer reads as "(unreadable)" with image -1.
+    std::vector<ListItem> Rows() const;
     int ColumnWidth(int column) const;
     // A part of a row (LVIR_ICON, LVIR_BOUNDS, ...) in the list's client coordinates.
     std::optional<RECT> ItemRect(int index, int part) const;

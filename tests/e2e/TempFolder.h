@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -23,5 +24,7 @@ private:
 void RemoveTree(const std::wstring& folder);
 bool PathExists(const std::wstring& path);
 bool IsFolder(const std::wstring& path);
+// The names in a folder, sorted.
+std::vector<std::wstring> FolderEntries(const std::wstring& folder);
 
 }  // namespace e2e

@@ -20,7 +20,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -139,24 +138,6 @@ ULONGLONG LastWriteTime(const std::wstring& path)
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
         return 0;
     return (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
-}
-
-// The names in a folder, sorted.
-std::vector<std::wstring> FolderEntries(const std::wstring& folder)
-{
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..")
-            names.push_back(name);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 // The start-with-Windows value lives in the machine's Run key, or in the user's when the
