@@ -84,6 +84,27 @@ void DurableHistory::SetFolder(DataFolder folder)
     if (!SaveSet::Recover(m_folder.write, nullptr, &m_waiting) && m_folder.read != m_folder.write)
         m_waiting.clear();
     m_store.SetPicturePath([this](int record) { return Resolve(std::to_wstring(record) + L".dat"); });
+    CheckReadable();
+}
+
+void DurableHistory::CheckReadable()
+{
+    // A file held by another program for a moment is waited for; one that stays
+    // unreadable must not be taken for a missing one and saved over.
+    m_unreadable = SaveSet::Failure();
+    for (const wchar_t* name : {g_strOptionsFileName, g_strHistoryFileName, g_strJournalFileName}) {
+        const std::wstring path = Resolve(name);
+        for (int attempt = 0; GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; ++attempt) {
+            CFile file;
+            if (file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone))
+                break;
+            if (attempt == kReadAttempts) {
+                m_unreadable = {name, GetLastError()};
+                return;
+            }
+            Sleep(kReadPauseMs);
+        }
+    }
 }
 
 std::wstring DurableHistory::Resolve(const std::wstring& name) const
@@ -141,17 +162,25 @@ void DurableHistory::LoadHistory()
     m_needsFullSave = mended || m_folder.read != m_folder.write;
 }
 
+void DurableHistory::Report(const JournalWriter::Report& report)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_reportsMutex);
+        m_reports.push_back(report);
+    }
+    PostMessageW(m_window, kReportsMessage, 0, 0);
+}
+
 void DurableHistory::Start(HWND window, int screenDepth)
 {
     m_window = window;
+    if (!m_unreadable.file.empty()) {
+        // Nothing is written over a history that could not be read.
+        Report({JournalWriter::Report::Kind::ReadFailed, m_unreadable.file, m_unreadable.error});
+        return;
+    }
     JournalWriter::Callbacks callbacks;
-    callbacks.report = [this](const JournalWriter::Report& report) {
-        {
-            std::lock_guard<std::mutex> lock(m_reportsMutex);
-            m_reports.push_back(report);
-        }
-        PostMessageW(m_window, kReportsMessage, 0, 0);
-    };
+    callbacks.report = [this](const JournalWriter::Report& report) { Report(report); };
     callbacks.fullSaveWanted = [this] { PostMessageW(m_window, kFullSaveMessage, 0, 0); };
     m_writer = std::make_unique<JournalWriter>(m_folder.write, screenDepth, std::move(callbacks));
     const bool sameFolder = m_folder.read == m_folder.write;

@@ -47,14 +47,20 @@ public:
     HistorySnapshot Snapshot() const;
 
 private:
+    static constexpr int kReadAttempts = 30;
+    static constexpr DWORD kReadPauseMs = 100;
+
     // A file of the folder read, or the new version a waiting save holds for it.
     std::wstring Resolve(const std::wstring& name) const;
+    void CheckReadable();
+    void Report(const JournalWriter::Report& report);
     void Record(const HistoryChange& change);
 
     HistoryModel& m_model;
     ClipOptions& m_options;
     HistoryStore m_store;
     DataFolder m_folder;
+    SaveSet::Failure m_unreadable;  // a file of the history that stayed unreadable
     std::map<std::wstring, std::wstring> m_waiting;
     journal::Header m_base;
     std::uint64_t m_journalLength = 0;

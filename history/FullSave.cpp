@@ -110,20 +110,16 @@ bool FullSave::WriteJournal(const std::vector<std::vector<std::uint8_t>>& tail)
     });
 }
 
-bool FullSave::Run(bool final, const Between& between, const Committing& committing)
+bool FullSave::Run(const Between& between, const Committing& committing)
 {
     if (!WritePictures(between) || !WriteHistory(between) || !WriteOptions())
         return false;
     // The last look at the queue: whatever arrived goes into the new journal.
     between(m_tail);
-    // At the end nothing can arrive after the snapshot, so the journal goes;
-    // should something have, it is kept in a new journal instead.
-    const bool dropJournal = final && m_tail.empty();
-    if (dropJournal) {
-        m_set.DeleteOnCommit(kJournalName);
-    } else if (!WriteJournal(m_tail)) {
+    // The new journal belongs to the set even when it holds no change yet: should
+    // a move be blocked, later changes go on into it, and it moves with the rest.
+    if (!WriteJournal(m_tail))
         return false;
-    }
-    const std::wstring newJournal = dropJournal ? std::wstring() : m_set.TemporaryPath(kJournalName);
+    const std::wstring newJournal = m_set.TemporaryPath(kJournalName);
     return m_set.Commit([&] { committing(newJournal); });
 }

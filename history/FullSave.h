@@ -10,8 +10,8 @@
 #include "history/SaveSet.h"
 
 // Writes the whole history as the files of the data folder, as one set: one
-// BMP file per picture ("N.dat"), "data.data", "imgOption.data" and, unless
-// the program is ending, a new journal that starts from them. An entry the
+// BMP file per picture ("N.dat"), "data.data", "imgOption.data" and a new
+// journal that starts from them. An entry the
 // files cannot hold is left out (and counted) rather than written wrong: a
 // picture whose pixels cannot be read (its record would get an older save's
 // picture), a text beyond the format's length prefix.
@@ -24,16 +24,18 @@ public:
     // Called between steps with the frames that reached the current journal
     // meanwhile appended to `tail`: they go on into the new journal.
     using Between = std::function<void(std::vector<std::vector<std::uint8_t>>& tail)>;
-    // Called once the set is bound to complete, with the new journal's file
-    // (empty when the journal goes), before any file is moved.
+    // Called once the set is bound to complete, with the new journal's file,
+    // before any file is moved.
     using Committing = std::function<void(const std::wstring& newJournal)>;
 
-    bool Run(bool final, const Between& between, const Committing& committing);
+    bool Run(const Between& between, const Committing& committing);
 
     // After a successful run: what the new journal applies to.
     const journal::Header& Base() const { return m_base; }
     int TopCount() const { return m_topCount; }
     std::uint64_t JournalBytes() const { return m_journalBytes; }
+    // Whether changes made during the save went into the new journal.
+    bool JournalHoldsChanges() const { return !m_tail.empty(); }
     const SaveSet::Failure& LastFailure() const { return m_set.LastFailure(); }
     int SkippedEntries() const { return m_skipped; }
 

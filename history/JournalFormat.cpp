@@ -240,9 +240,6 @@ std::vector<std::uint8_t> EncodeIntent(const Intent& intent)
         out.Text(move.first);
         out.Text(move.second);
     }
-    out.U32(static_cast<std::uint32_t>(intent.deletions.size()));
-    for (const std::u16string& name : intent.deletions)
-        out.Text(name);
     return WithStart(kIntentMagic, out.Frame());
 }
 
@@ -265,9 +262,6 @@ bool DecodeIntent(const std::vector<std::uint8_t>& bytes, Intent& intent)
         std::u16string from = in.Text();
         intent.moves.emplace_back(std::move(from), in.Text());
     }
-    const std::uint32_t deletions = in.U32();
-    for (std::uint32_t i = 0; in.Ok() && i < deletions; ++i)
-        intent.deletions.push_back(in.Text());
     return in.Ok() && in.AtEnd();
 }
 

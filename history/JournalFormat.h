@@ -54,11 +54,10 @@ std::vector<std::uint8_t> EncodeRecord(const Record& record);
 std::vector<std::uint8_t> EncodeTextInsert(std::uint64_t time, std::uint64_t id, std::u16string_view text);
 
 // A save in progress ("save.intent"): the temporary files to move over their
-// targets and the files to delete, written whole before the first move, so an
-// interrupted save is finished at the next start. Magic "QINT", then one frame.
+// targets, written whole before the first move, so an interrupted save is
+// finished at the next start. Magic "QINT", then one frame.
 struct Intent {
     std::vector<std::pair<std::u16string, std::u16string>> moves;  // temporary name, target name
-    std::vector<std::u16string> deletions;
 };
 
 std::vector<std::uint8_t> EncodeIntent(const Intent& intent);

@@ -146,10 +146,10 @@ void JournalWriter::Do(Job& job)
 
 void JournalWriter::DoAppend(Job& job, std::vector<std::vector<std::uint8_t>>* tail)
 {
-    // While the moves of a save are blocked, changes go on into the journal that
-    // the save switched to: it is one of the save's files, so a kill loses none.
-    if (m_pendingSave && !FinishPendingSave() && !m_journalInPendingSave)
-        return;
+    // While the moves of a save are blocked, changes go on into the journal in
+    // use, which is one of that save's files: it moves into place with the rest.
+    if (m_pendingSave)
+        FinishPendingSave();
     journal::Record& change = job.change;
     std::vector<std::uint8_t> frame;
     if (job.entry.text && job.entry.text->size() > 0x7FFFFFFF) {
@@ -218,16 +218,11 @@ bool JournalWriter::DoSaveFull(const HistorySnapshot& snapshot, bool final)
         return false;
     FullSave save(m_folder, snapshot, m_screenDepth);
     bool committing = false;
-    const bool saved = save.Run(
-        final, [this](std::vector<std::vector<std::uint8_t>>& tail) { ServiceAppends(tail); },
-        [this, &save, &committing](const std::wstring& newJournal) {
-            committing = true;
-            m_journalInPendingSave = !newJournal.empty();
-            if (newJournal.empty())
-                m_journal.Close();
-            else
-                m_journal.SwitchTo(newJournal, save.JournalBytes());
-        });
+    const bool saved = save.Run([this](std::vector<std::vector<std::uint8_t>>& tail) { ServiceAppends(tail); },
+                                [this, &save, &committing](const std::wstring& newJournal) {
+                                    committing = true;
+                                    m_journal.SwitchTo(newJournal, save.JournalBytes());
+                                });
     if (committing) {
         // The new files stand (or will, once a blocked move goes through).
         m_base = save.Base();
@@ -244,6 +239,11 @@ bool JournalWriter::DoSaveFull(const HistorySnapshot& snapshot, bool final)
         Failed({g_strHistoryFileName, ERROR_INVALID_DATA});
     else
         Succeeded();
+    // At the end, a journal with no change in it goes: a clean exit leaves only the history's files.
+    if (final && !save.JournalHoldsChanges()) {
+        m_journal.Close();
+        DeleteFileW((m_folder + g_strJournalFileName).c_str());
+    }
     return true;
 }
 

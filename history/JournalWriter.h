@@ -23,7 +23,7 @@
 class JournalWriter {
 public:
     struct Report {
-        enum class Kind { SaveFailed, Saved };
+        enum class Kind { SaveFailed, Saved, ReadFailed };
         Kind kind = Kind::SaveFailed;
         std::wstring file;
         DWORD error = ERROR_SUCCESS;
@@ -85,7 +85,6 @@ private:
     journal::Header m_base;
     int m_baseTopCount = 0;
     bool m_pendingSave = false;  // a save's intent is written but a move failed
-    bool m_journalInPendingSave = false;  // the journal appended to is one of that save's files
     bool m_fullSaveAsked = false;
     bool m_failing = false;
     bool m_finishedWell = false;

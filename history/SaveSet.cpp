@@ -110,8 +110,8 @@ DWORD WriteWhole(const std::wstring& path, const std::vector<std::uint8_t>& byte
     return ERROR_SUCCESS;
 }
 
-// The moves and deletions of a whole intent, then the intent itself. Moves of
-// temporary files that are gone were made before.
+// The moves of a whole intent, then the intent itself. Moves of temporary files
+// that are gone were made before.
 bool Complete(const std::wstring& folder, const journal::Intent& intent, SaveSet::Failure* failure,
               const std::function<bool()>& interrupted)
 {
@@ -127,11 +127,6 @@ bool Complete(const std::wstring& folder, const journal::Intent& intent, SaveSet
                 *failure = {ToWide(move.second), error};
             return false;
         }
-    }
-    for (const std::u16string& name : intent.deletions) {
-        if (interrupted())
-            return false;
-        DeleteFileW((folder + ToWide(name)).c_str());
     }
     if (interrupted())
         return false;
@@ -195,18 +190,11 @@ bool SaveSet::AddFile(const std::wstring& name, const std::function<void(CFile&)
     return true;
 }
 
-void SaveSet::DeleteOnCommit(const std::wstring& name)
-{
-    m_deletions.push_back(name);
-}
-
 bool SaveSet::Commit(const std::function<void()>& intentWritten)
 {
     journal::Intent intent;
     for (const auto& move : m_moves)
         intent.moves.emplace_back(ToU16(move.first), ToU16(move.second));
-    for (const std::wstring& name : m_deletions)
-        intent.deletions.push_back(ToU16(name));
     if (Interrupted())
         return Fail(kIntentName, ERROR_OPERATION_ABORTED);
     const std::wstring intentPath = m_folder + kIntentName;

@@ -13,8 +13,8 @@
 
 // Files of the data folder that replace their older versions together or not
 // at all. Each new file is written and flushed beside its target under a name
-// of its own ("<name>.<save>.qtmp"); then the intent ("save.intent") names
-// every move and deletion; then the moves and deletions are made and the intent
+// of its own ("<name>.<process id>-<count>.qtmp"); then the intent
+// ("save.intent") names every move; then the moves are made and the intent
 // goes. A save interrupted before its intent is whole leaves the old files;
 // one interrupted after is finished by Recover at the next start.
 class SaveSet {
@@ -37,10 +37,9 @@ public:
     bool AddFile(const std::wstring& name, const std::function<void(CFile&)>& body, Written* written = nullptr);
     // The temporary file that becomes `name`, for one who keeps it open across the commit.
     std::wstring TemporaryPath(const std::wstring& name) const;
-    void DeleteOnCommit(const std::wstring& name);
 
     // Writes the intent, calls `intentWritten` (the point of no return), then
-    // makes the moves and deletions and removes the intent. When a move fails
+    // makes the moves and removes the intent. When a move fails
     // the intent stays: Recover finishes the set later.
     bool Commit(const std::function<void()>& intentWritten = nullptr);
 
@@ -69,7 +68,6 @@ private:
     std::wstring m_folder;
     std::wstring m_token;
     std::vector<std::pair<std::wstring, std::wstring>> m_moves;  // temporary name, target name
-    std::vector<std::wstring> m_deletions;
     Failure m_failure;
     int m_operations = 0;
     bool m_keepFiles = false;

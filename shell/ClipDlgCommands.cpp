@@ -125,10 +125,17 @@ void CClipDlg::SaveAll()
 void CClipDlg::ShowSaveReports()
 {
     for (const JournalWriter::Report& report : m_durable.TakeReports()) {
-        if (report.kind == JournalWriter::Report::Kind::SaveFailed)
+        switch (report.kind) {
+        case JournalWriter::Report::Kind::SaveFailed:
             ShowTrayBalloon(m_hWnd, notices::kTitle, notices::SaveFailed(report.file, report.error), true);
-        else
+            break;
+        case JournalWriter::Report::Kind::ReadFailed:
+            ShowTrayBalloon(m_hWnd, notices::kTitle, notices::ReadFailed(report.file, report.error), true);
+            break;
+        case JournalWriter::Report::Kind::Saved:
             ShowTrayBalloon(m_hWnd, notices::kTitle, notices::SavedAgain(), false);
+            break;
+        }
     }
 }
 

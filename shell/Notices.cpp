@@ -25,6 +25,12 @@ std::wstring SaveFailed(const std::wstring& file, DWORD error)
            L". Your history is safe in memory; Quillary tries again with the next change and when it exits.";
 }
 
+std::wstring ReadFailed(const std::wstring& file, DWORD error)
+{
+    return L"Could not read " + file + L": " + SystemReason(error) +
+           L". Quillary leaves your saved history as it is; what you copy now is kept only until it exits.";
+}
+
 std::wstring SavedAgain()
 {
     return L"Your history is saved again.";

@@ -1,12 +1,14 @@
 #include "shell/PopupPlacement.h"
 
 #include "framework/Dpi.h"
+#include "history/ClipOptions.h"
 
 namespace PopupPlacement {
 
 namespace {
 
-constexpr RECT kDefaultAt96 = {10, 10, 200, 300};
+// The settings' default rectangle is the one at 96 DPI.
+const RECT kDefaultAt96 = ClipOptions().m_rcWindow;
 
 }  // namespace
 

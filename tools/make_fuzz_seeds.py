@@ -125,8 +125,7 @@ SEEDS = {
         "torn_last.journal": JOURNAL[:-3],
         "header_only.journal": journal([]),
         "intent.intent": b"QINT" + struct.pack("<I", 1) + frame(
-            struct.pack("<I", 1) + journal_text("data.data.1.qtmp") + journal_text("data.data")
-            + struct.pack("<I", 1) + journal_text("data.journal")),
+            struct.pack("<I", 1) + journal_text("data.data.1.qtmp") + journal_text("data.data")),
     },
     "bmp_header_fuzz": {
         "rgb24_10x10.bmp": bmp(24, 10, 10),

@@ -225,7 +225,7 @@ TEST_F(DurabilityTest, ASaveStoppedAtAnyFileOperationLoadsTheOldOrTheNewHistory)
             WriteAll(folder + file.first, file.second);
         bool stopped = false;
         SaveSet::SetInterruptionForTesting([&](int operation) { return stopped = operation == stoppedAt; });
-        FullSave(folder, next, ScreenColorDepth()).Run(true, [](std::vector<std::vector<std::uint8_t>>&) {},
+        FullSave(folder, next, ScreenColorDepth()).Run([](std::vector<std::vector<std::uint8_t>>&) {},
                                                       [](const std::wstring&) {});
         SaveSet::SetInterruptionForTesting(nullptr);
         Program after(folder);
@@ -267,6 +267,53 @@ TEST_F(DurabilityTest, ALockedHistoryFileIsReportedKeptWholeAndSavedOnceFree)
     program.reset();
     Program next(folder);
     EXPECT_EQ(shown, next.Shown());
+}
+
+TEST_F(DurabilityTest, ChangesWhileAFinishedSaveWaitsForAHeldFileSurviveTheNextStartsToo)
+{
+    auto program = std::make_unique<Program>(folder);
+    program->model.InsertText(L"first");
+    ASSERT_TRUE(program->durable.SaveAtExit());
+    program = std::make_unique<Program>(folder);
+    {
+        UniqueFileHandle held(CreateFileW((folder + g_strHistoryFileName).c_str(), GENERIC_READ, 0, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(static_cast<bool>(held));
+        program->model.InsertText(L"second");
+        EXPECT_FALSE(program->durable.SaveAtExit()) << "the move over the held file went through";
+        // The next start, the file still held: it reads the waiting save, and its changes stay too.
+        program = std::make_unique<Program>(folder);
+        EXPECT_EQ(L"|second first", program->Shown());
+        program->model.InsertText(L"third");
+        program.reset();
+    }
+    Program free(folder);
+    EXPECT_EQ(L"|third second first", free.Shown());
+}
+
+TEST_F(DurabilityTest, AHistoryThatCannotBeReadIsToldAndNeverSavedOver)
+{
+    {
+        Program first(folder);
+        first.model.InsertText(L"kept");
+        ASSERT_TRUE(first.durable.SaveAtExit());
+    }
+    const Bytes history = ReadAll(folder + g_strHistoryFileName);
+    {
+        UniqueFileHandle held(CreateFileW((folder + g_strHistoryFileName).c_str(), GENERIC_READ, 0, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(static_cast<bool>(held));
+        Program blocked(folder);
+        const auto reports = blocked.ReportsWithin(2000);
+        ASSERT_FALSE(reports.empty());
+        EXPECT_EQ(JournalWriter::Report::Kind::ReadFailed, reports[0].kind);
+        EXPECT_EQ(g_strHistoryFileName, reports[0].file);
+        blocked.model.InsertText(L"while held");
+        EXPECT_FALSE(blocked.durable.SaveAtExit());
+    }
+    EXPECT_EQ(history, ReadAll(folder + g_strHistoryFileName));
+    Program next(folder);
+    EXPECT_EQ(L"|kept", next.Shown());
 }
 
 TEST_F(DurabilityTest, TheHistoryGoesPerUserWhileTheProgramsFolderCannotBeWrittenAndComesBack)

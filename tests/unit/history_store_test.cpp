@@ -124,7 +124,7 @@ protected:
         snapshot.topCount = history.TopCount();
         snapshot.options = options;
         FullSave save(folder, snapshot, ScreenColorDepth());
-        return save.Run(true, [](std::vector<std::vector<std::uint8_t>>&) {}, [](const std::wstring&) {});
+        return save.Run([](std::vector<std::vector<std::uint8_t>>&) {}, [](const std::wstring&) {});
     }
     // Starts afresh from the files, as the next start does.
     void Reload()
@@ -157,8 +157,8 @@ TEST_F(StoreTest, DefaultSettingsAndEmptyListGiveTheKnownFiles)
     EXPECT_EQ(expected, ReadAll(Path(L"imgOption.data")));
     EXPECT_TRUE(Exists(Path(L"data.data")));
     EXPECT_TRUE(ReadAll(Path(L"data.data")).empty());
-    // A save at the end leaves the two files and nothing else.
-    EXPECT_EQ(L"data.data imgOption.data", Names());
+    // A full save leaves the two files and the journal that starts from them, nothing else.
+    EXPECT_EQ(L"data.data data.journal imgOption.data", Names());
 }
 
 TEST_F(StoreTest, TextAndBitmapGiveTheTwelveByteHistoryAndOneBitmapFile)
