@@ -75,12 +75,10 @@ DataFolder DataFolder::Choose(const std::wstring& executableFolder)
     const std::wstring beside = executableFolder + g_strDataFolderName + L"\\";
     if (!Exists(beside))
         CreateDirectoryW(beside.substr(0, beside.size() - 1).c_str(), nullptr);
+    // A copy whose folder can be written keeps its own history (portable use).
+    if (IsWritable(beside))
+        return {beside, beside, false};
     const std::wstring perUser = PerUserFolder();
-    if (IsWritable(beside)) {
-        // Back beside the program: a history kept per user meanwhile, when newer, comes along.
-        const bool readPerUser = !perUser.empty() && LastWritten(perUser) > LastWritten(beside);
-        return {readPerUser ? perUser : beside, beside, false};
-    }
     if (perUser.empty())
         return {beside, beside, false};
     CreateFolders(perUser);

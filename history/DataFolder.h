@@ -2,10 +2,9 @@
 #include <string>
 
 // Where the history is kept: the folder "data" beside the executable whenever
-// it can be written (portable use), else "%LOCALAPPDATA%\Quillary\data". The
-// newer of the two histories is read, and kept in the chosen folder from then
-// on: one found beside the executable that cannot be written there moves to
-// the per-user folder, and back when the folder can be written again.
+// it can be written (portable use), else "%LOCALAPPDATA%\Quillary\data". A
+// history found beside the executable that cannot be written there, when newer
+// than the per-user one, is still read, and kept in the per-user folder from then on.
 struct DataFolder {
     std::wstring read;       // where this start loads the history from; ends with a backslash
     std::wstring write;      // where it is kept from now on

@@ -316,7 +316,7 @@ TEST_F(DurabilityTest, AHistoryThatCannotBeReadIsToldAndNeverSavedOver)
     EXPECT_EQ(L"|kept", next.Shown());
 }
 
-TEST_F(DurabilityTest, TheHistoryGoesPerUserWhileTheProgramsFolderCannotBeWrittenAndComesBack)
+TEST_F(DurabilityTest, TheHistoryGoesPerUserWhileTheProgramsFolderCannotBeWritten)
 {
     const std::wstring programs = folder + L"program\\";
     const std::wstring local = folder + L"local";
@@ -332,12 +332,12 @@ TEST_F(DurabilityTest, TheHistoryGoesPerUserWhileTheProgramsFolderCannotBeWritte
     EXPECT_EQ(away.write, away.read);
     WriteAll(away.write + g_strOptionsFileName, Bytes(34, 0));
 
-    // Writable again: the program's folder is the one kept, and the newer history comes along.
     DeleteFileW((programs + L"data").c_str());
+    // Writable again: the program's folder keeps its own history.
     const DataFolder back = DataFolder::Choose(programs);
     EXPECT_FALSE(back.perUser);
     EXPECT_EQ(programs + L"data\\", back.write);
-    EXPECT_EQ(away.write, back.read);
+    EXPECT_EQ(back.write, back.read);
 
     SetEnvironmentVariableW(L"LOCALAPPDATA", hadLocal ? previous : nullptr);
     DeleteFileW((away.write + g_strOptionsFileName).c_str());
