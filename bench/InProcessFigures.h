@@ -25,5 +25,7 @@ void BenchListCommands(const SampleHistory& sample, int runs);
 void BenchQuery(const SampleHistory& sample, const char* size, int runs);
 // What keeping every change in the journal adds to a change of the history.
 void BenchJournalAppend(int runs);
+// The full save at exit without the process around it (notes only).
+void BenchSaveAtExit(int runs);
 // Single list-view calls that the figures above are made of (notes only).
 void BenchListViewCosts(int runs);

@@ -183,7 +183,11 @@ int MeasureLoadMemory(int argc, wchar_t** argv)
 {
     if (argc != 4 || std::wstring(argv[1]) != kMemoryArgument)
         return -1;
-    const std::wstring how = argv[2], dataFolder = argv[3], path = dataFolder + g_strHistoryFileName;
+    // The folder comes without a trailing backslash, which would quote the closing quote.
+    const std::wstring how = argv[2], path = SampleHistory::DataFolderOf(argv[3]) + g_strHistoryFileName;
+    const LONGLONG size = RawFile::Size(path);
+    if (size < 0)
+        return -1;
     const double before = ProductProcess::PrivateBytesOf(GetCurrentProcess());
     HistoryModel model;
     std::vector<std::unique_ptr<wchar_t[]>> blocks;
@@ -198,7 +202,7 @@ int MeasureLoadMemory(int argc, wchar_t** argv)
             return -1;
     } else {
         // The file's bytes go before the count, as a loader's own buffers would.
-        std::vector<char> file(static_cast<size_t>(RawFile::Size(path)));
+        std::vector<char> file(static_cast<size_t>(size));
         if (TimeWholeRead(path, file) < 0)
             return -1;
         blocks = WidenTexts(file, kMemorySample);
@@ -210,14 +214,14 @@ int MeasureLoadMemory(int argc, wchar_t** argv)
 namespace {
 
 // Runs this program again to measure one way of loading in a fresh heap; MiB, or -1.
-int GrowthInFreshProcess(const wchar_t* how, const std::wstring& dataFolder)
+int GrowthInFreshProcess(const wchar_t* how, const std::wstring& folder)
 {
     wchar_t self[MAX_PATH];
     const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return -1;
     std::wstring commandLine =
-        L"\"" + std::wstring(self) + L"\" " + kMemoryArgument + L" " + how + L" \"" + dataFolder + L"\"";
+        L"\"" + std::wstring(self) + L"\" " + kMemoryArgument + L" " + how + L" \"" + folder + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started = {};
@@ -239,8 +243,8 @@ void BenchLoadMemory()
     const std::wstring dataFolder = SampleHistory::DataFolderOf(folder.Path());
     if (!folder.Created() || !kMemorySample.WriteDataFolder(dataFolder))
         return;
-    const int loaded = GrowthInFreshProcess(L"load", dataFolder);
-    const int widened = GrowthInFreshProcess(L"widen", dataFolder);
+    const int loaded = GrowthInFreshProcess(L"load", folder.Path());
+    const int widened = GrowthInFreshProcess(L"widen", folder.Path());
     std::printf("NOTE\tMemory, 1000 x 100 KB (texts in UTF-16: %.0f MiB), private bytes added in a fresh process: "
                 "by HistoryStore::LoadHistory %d MiB, by reading the file and widening each text into its own block "
                 "%d MiB\n",
