@@ -59,7 +59,7 @@ double CopyTimer::TimeOneCopy(const std::wstring& text, const Receiver& receiver
 }
 
 bool CopyTimer::RunRound(const std::wstring& text, const Receiver& receiver, int clearEvery, Samples& medians,
-                         Samples& all) const
+                         Samples& all, const std::function<bool()>& beforeCopy) const
 {
     Samples round;
     for (int copy = 0; copy < kWarmupCopies + kCopiesPerRound; ++copy) {
@@ -67,6 +67,8 @@ bool CopyTimer::RunRound(const std::wstring& text, const Receiver& receiver, int
             receiver.product->PostCommand(ID_MENU_CLEAR_ALL);
             receiver.product->Sync();
         }
+        if (beforeCopy && !beforeCopy())
+            return false;
         const double elapsed = TimeOneCopy(text, receiver);
         if (elapsed == -2)
             return false;

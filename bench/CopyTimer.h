@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "bench/Samples.h"
@@ -33,10 +34,11 @@ public:
     // One copy: milliseconds until the number moved; -1 when the change was
     // lost (never seen), -2 when the receiver stopped answering.
     double TimeOneCopy(const std::wstring& text, const Receiver& receiver) const;
-    // One round of copies (Clear All every `clearEvery` copies when above 0);
-    // the round's median goes into `medians`, every copy into `all`.
-    bool RunRound(const std::wstring& text, const Receiver& receiver, int clearEvery, Samples& medians,
-                  Samples& all) const;
+    // One round of copies (Clear All every `clearEvery` copies when above 0,
+    // `beforeCopy` before each when given); the round's median goes into
+    // `medians`, every copy into `all`.
+    bool RunRound(const std::wstring& text, const Receiver& receiver, int clearEvery, Samples& medians, Samples& all,
+                  const std::function<bool()>& beforeCopy = nullptr) const;
     int Lost() const { return m_lost; }
 
     static bool Ask(const Receiver& receiver, LRESULT& answer);

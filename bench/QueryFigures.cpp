@@ -103,7 +103,8 @@ void BenchQuery(const SampleHistory& sample, const char* size, int runs)
     }
     row.Print();
     floor.Print();
-    std::printf("NOTE\tQuery, %s: query \"%ls\" shows %d of %d entries; with the list's first paint after it, median %.2f ms\n",
+    std::printf("NOTE\tQuery, %s: query \"%ls\" shows %d of %d entries; with the list's first paint after it, "
+                "median %.2f ms\n",
                 size, kKeystroke, matches, sample.Entries(), painted.Median());
     std::fflush(stdout);
 }

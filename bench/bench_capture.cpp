@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "bench/BenchFolder.h"
@@ -70,11 +71,10 @@ Receiver FocusedRow(const ProductProcess& product)
     return {product.List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED, &product};
 }
 
-// Focuses the first entry (an empty history first gets one from a copy).
-bool FocusFirstRow(const ProductProcess& product, const CopyTimer& timer, const std::wstring& text)
+// Focuses the first row (Home, as the user would press it), which also
+// scrolls the list back to its top.
+bool FocusFirstRow(const ProductProcess& product)
 {
-    if (product.ItemCount() == 0 && timer.TimeOneCopy(text, ItemCount(product)) < 0)
-        return false;
     PostMessageW(product.List(), WM_KEYDOWN, VK_HOME, 0);
     const Stopwatch wait;
     LRESULT row = -1;
@@ -84,6 +84,28 @@ bool FocusFirstRow(const ProductProcess& product, const CopyTimer& timer, const 
         Sleep(1);
     }
     return false;
+}
+
+// Rounds of the work and of its baseline in turn; each round adds the ratio of their medians.
+void RunRoundsInTurn(FigureRow& row, const std::function<bool(Samples&)>& work,
+                     const std::function<bool(Samples&)>& baseline)
+{
+    for (int round = 0; round < kRounds; ++round) {
+        Samples workMedians, baselineMedians;
+        if (!work(workMedians) || !baseline(baselineMedians)) {
+            row.SetFailure("a round did not finish");
+            continue;
+        }
+        row.AddRun(workMedians.Median(), baselineMedians.Median());
+    }
+}
+
+void ReportLost(FigureRow& row, const char* workName, const CopyTimer& work, const char* baselineName,
+                const CopyTimer& baseline)
+{
+    if (work.Lost() || baseline.Lost())
+        row.SetFailure(std::string("copies not seen: ") + workName + " " + std::to_string(work.Lost()) + ", " +
+                       baselineName + " " + std::to_string(baseline.Lost()));
 }
 
 bool RunQuillaryRound(const BenchFolder& folder, const CopyTimer& timer, const std::wstring& text, int clearEvery,
@@ -143,18 +165,13 @@ void BenchCapture(HWND owner, const BenchFolder& folder, size_t chars, const cha
                   "bare clipboard viewer process reading the text", FigureRow::Unit::Milliseconds, target);
     const CopyTimer quillaryTimer(owner), viewerTimer(owner);
     Samples quillaryAll, viewerAll;
-    for (int round = 0; round < kRounds; ++round) {
-        Samples quillary, viewer;
-        if (!RunQuillaryRound(folder, quillaryTimer, text, clearEvery, quillary, quillaryAll) ||
-            !RunViewerRound(viewerTimer, text, viewer, viewerAll)) {
-            row.SetFailure("a round did not finish");
-            continue;
-        }
-        row.AddRun(quillary.Median(), viewer.Median());
-    }
-    if (quillaryTimer.Lost() || viewerTimer.Lost())
-        row.SetFailure("copies not seen: Quillary " + std::to_string(quillaryTimer.Lost()) + ", viewer " +
-                       std::to_string(viewerTimer.Lost()));
+    RunRoundsInTurn(
+        row,
+        [&](Samples& medians) {
+            return RunQuillaryRound(folder, quillaryTimer, text, clearEvery, medians, quillaryAll);
+        },
+        [&](Samples& medians) { return RunViewerRound(viewerTimer, text, medians, viewerAll); });
+    ReportLost(row, "Quillary", quillaryTimer, "viewer", viewerTimer);
     row.Print();
     std::printf("NOTE\tCapture, %s, popup hidden: median of all copies %.3f ms (Quillary, %zu copies) vs %.3f ms "
                 "(viewer, %zu copies)\n",
@@ -168,15 +185,23 @@ bool RunHistoryRound(const BenchFolder& folder, const CopyTimer& timer, const st
                      const SampleHistory& history, Samples& medians, Samples& all, Samples& journalBytesPerCopy)
 {
     ProductProcess product(folder.Path());
-    // One copy before the round, so that the journal holds its start and only the copies are counted.
-    if (!StartHidden(product, folder, history) || !FocusFirstRow(product, timer, text) ||
-        timer.TimeOneCopy(text, FocusedRow(product)) < 0)
+    // One copy before the round, so that an empty history has a row to focus
+    // and the journal holds its start: only the round's copies are counted.
+    if (!StartHidden(product, folder, history))
+        return false;
+    const bool empty = history.Entries() == 0;
+    if ((!empty && !FocusFirstRow(product)) ||
+        timer.TimeOneCopy(text, empty ? ItemCount(product) : FocusedRow(product)) < 0)
         return false;
     const std::wstring journal = SampleHistory::DataFolderOf(folder.Path()) + g_strJournalFileName;
     // The writer thread appends a moment after the change.
     Sleep(200);
     const LONGLONG before = std::max<LONGLONG>(RawFile::Size(journal), 0);
-    const bool ok = timer.RunRound(text, FocusedRow(product), 0, medians, all);
+    // The focus goes back to the first row before each copy: a focused row
+    // pushed below the visible ones makes the hidden list scroll after it,
+    // which costs the same with any history.
+    const bool ok =
+        timer.RunRound(text, FocusedRow(product), 0, medians, all, [&product] { return FocusFirstRow(product); });
     Sleep(200);
     const LONGLONG after = RawFile::Size(journal);
     if (ok && after > before)
@@ -194,18 +219,15 @@ void BenchCaptureWithHistory(HWND owner, const BenchFolder& folder)
                   "the same copy with an empty history", FigureRow::Unit::Milliseconds, 1.2);
     const CopyTimer fullTimer(owner), emptyTimer(owner);
     Samples fullAll, emptyAll, fullJournal, emptyJournal;
-    for (int round = 0; round < kRounds; ++round) {
-        Samples withFull, withEmpty;
-        if (!RunHistoryRound(folder, fullTimer, text, full, withFull, fullAll, fullJournal) ||
-            !RunHistoryRound(folder, emptyTimer, text, empty, withEmpty, emptyAll, emptyJournal)) {
-            row.SetFailure("a round did not finish");
-            continue;
-        }
-        row.AddRun(withFull.Median(), withEmpty.Median());
-    }
-    if (fullTimer.Lost() || emptyTimer.Lost())
-        row.SetFailure("copies not seen: full " + std::to_string(fullTimer.Lost()) + ", empty " +
-                       std::to_string(emptyTimer.Lost()));
+    RunRoundsInTurn(
+        row,
+        [&](Samples& medians) {
+            return RunHistoryRound(folder, fullTimer, text, full, medians, fullAll, fullJournal);
+        },
+        [&](Samples& medians) {
+            return RunHistoryRound(folder, emptyTimer, text, empty, medians, emptyAll, emptyJournal);
+        });
+    ReportLost(row, "full", fullTimer, "empty", emptyTimer);
     row.Print();
     std::printf("NOTE\tCapture, 100 B, popup hidden, timed by the focused entry's row: median of all copies %.3f ms "
                 "(1000 x 100 KB history, %zu copies) vs %.3f ms (empty history, %zu copies)\n",

@@ -25,7 +25,8 @@ constexpr DWORD kProcessTimeoutMs = 180000;
 struct Case {
     enum class Kept { FullSave, JournalOnly };
     Case(const wchar_t* tag, SampleHistory history, Kept how)
-        : sample(history), kept(how), folder(tag), settings(sample.SettingsFileBytes()), records(sample.HistoryFileBytes())
+        : sample(history), kept(how), folder(tag), settings(sample.SettingsFileBytes()),
+          records(sample.HistoryFileBytes())
     {
     }
     bool Restore() const
