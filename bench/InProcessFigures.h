@@ -25,6 +25,8 @@ void BenchListCommands(const SampleHistory& sample, int runs);
 void BenchQuery(const SampleHistory& sample, const char* size, int runs);
 // What keeping every change in the journal adds to a change of the history.
 void BenchJournalAppend(int runs);
+// A capture's changes with a full history against an empty one (a note).
+void BenchCaptureSteps(int runs);
 // The full save at exit without the process around it (notes only).
 void BenchSaveAtExit(int runs);
 // Single list-view calls that the figures above are made of (notes only).
