@@ -6,9 +6,9 @@
 
 #include "bench/BenchFolder.h"
 #include "bench/InProcessFigures.h"
+#include "bench/KeptHistory.h"
 #include "bench/RawFile.h"
 #include "bench/Samples.h"
-#include "history/DurableHistory.h"
 #include "history/FileNames.h"
 
 namespace {
@@ -20,19 +20,13 @@ double TimeSaveAtExit(const SampleHistory& sample)
     const std::wstring data = SampleHistory::DataFolderOf(folder.Path());
     if (!folder.Created() || !sample.WriteDataFolder(data))
         return -1.0;
-    HistoryModel model;
-    ClipOptions options;
-    DurableHistory durable(model, options);
-    durable.SetFolder(DataFolder{data, data, false});
-    durable.LoadOptions();
-    durable.LoadHistory();
-    durable.Start(nullptr, 32);
+    KeptHistory kept(data);
     Stopwatch watch;
-    const bool saved = durable.SaveAtExit();
+    const bool saved = kept.durable.SaveAtExit();
     const double elapsed = watch.ElapsedMs();
     const bool same = RawFile::Size(data + g_strHistoryFileName) ==
                       static_cast<LONGLONG>(sample.HistoryFileBytes().size());
-    return saved && same && model.Count() == sample.Entries() ? elapsed : -1.0;
+    return saved && same && kept.model.Count() == sample.Entries() ? elapsed : -1.0;
 }
 
 }  // namespace

@@ -11,10 +11,10 @@
 #include "bench/BenchFolder.h"
 #include "bench/FigureRow.h"
 #include "bench/InProcessFigures.h"
+#include "bench/KeptHistory.h"
 #include "bench/RawFile.h"
 #include "bench/Samples.h"
 #include "history/Crc32.h"
-#include "history/DurableHistory.h"
 #include "history/FileNames.h"
 #include "history/JournalFormat.h"
 
@@ -80,18 +80,12 @@ void BenchJournalAppend(int runs)
             break;
         }
         const std::wstring data = folder.Path() + L"\\";
-        HistoryModel model;
-        ClipOptions options;
-        DurableHistory durable(model, options);
-        durable.SetFolder(DataFolder{data, data, false});
-        durable.LoadOptions();
-        durable.LoadHistory();
-        durable.Start(nullptr, 32);
+        KeptHistory history(data);
         const Stopwatch sinceFirstInsert;
-        const double kept = TimeInserts(model, text);
+        const double kept = TimeInserts(history.model, text);
         const double writer = WaitForJournal(data + g_strJournalFileName, journalBytes, sinceFirstInsert);
-        durable.SaveAtExit();
-        if (writer < 0 || model.Count() != kCaptures) {
+        history.durable.SaveAtExit();
+        if (writer < 0 || history.model.Count() != kCaptures) {
             row.SetFailure("the journal did not take every insert");
             continue;
         }
