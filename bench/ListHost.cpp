@@ -6,11 +6,44 @@ namespace {
 
 const wchar_t kHostClass[] = L"QuillaryBenchListHost";
 
-void RegisterHostClass()
+}  // namespace
+
+LRESULT CALLBACK ListHost::HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    } else if (message == WM_NOTIFY && lParam) {
+        auto* host = reinterpret_cast<ListHost*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        LRESULT result = 0;
+        if (host && host->OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result))
+            return result;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool ListHost::OnNotify(const NMHDR& header, LRESULT& result)
+{
+    if (header.hwndFrom != m_list)
+        return false;
+    if (header.code == LVN_GETDISPINFOW && m_displayInfo) {
+        m_displayInfo(const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item);
+        result = 0;
+        return true;
+    }
+    if (header.code == LVN_ODFINDITEMW) {
+        // As the popup: typing does not jump by first letter.
+        result = -1;
+        return true;
+    }
+    return false;
+}
+
+ListHost::ListHost(Kind kind)
 {
     static const bool registered = [] {
         WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.lpfnWndProc = HostProc;
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -19,25 +52,22 @@ void RegisterHostClass()
         InitCommonControlsEx(&controls);
         return RegisterClassW(&windowClass) != 0;
     }();
-    (void)registered;
-}
-
-}  // namespace
-
-ListHost::ListHost()
-{
-    RegisterHostClass();
+    if (!registered)
+        return;
     // The popup's default rectangle: 10, 10, 200, 300.
     m_window = CreateWindowExW(WS_EX_TOPMOST, kHostClass, L"Quillary bench list", WS_POPUP | WS_CAPTION | WS_THICKFRAME,
-                               10, 10, 190, 290, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+                               10, 10, 190, 290, nullptr, nullptr, GetModuleHandleW(nullptr), this);
     if (!m_window)
         return;
     RECT client;
     GetClientRect(m_window, &client);
-    m_list = CreateWindowExW(WS_EX_STATICEDGE, WC_LISTVIEWW, L"",
-                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_ALIGNLEFT, 0, 0,
-                             client.right, client.bottom - 20, m_window, reinterpret_cast<HMENU>(1005),
-                             GetModuleHandleW(nullptr), nullptr);
+    // The image list is shared, as the popup's: this host owns it.
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_ALIGNLEFT |
+                  LVS_SHAREIMAGELISTS;
+    if (kind == Kind::OwnerData)
+        style |= LVS_OWNERDATA;
+    m_list = CreateWindowExW(WS_EX_STATICEDGE, WC_LISTVIEWW, L"", style, 0, 0, client.right, client.bottom - 20,
+                             m_window, reinterpret_cast<HMENU>(1005), GetModuleHandleW(nullptr), nullptr);
     if (!m_list)
         return;
     SendMessageW(m_list, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
@@ -60,6 +90,7 @@ ListHost::ListHost()
 
 ListHost::~ListHost()
 {
+    m_displayInfo = nullptr;
     if (m_control.m_hWnd)
         m_control.UnsubclassWindow();
     if (m_window)

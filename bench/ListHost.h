@@ -1,13 +1,20 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
+
 #include "framework/CListCtrl.h"
 
-// A shown top-level window holding a report list view with the popup's styles,
-// size, column and 16x16 image list, for timing list work inside this process.
+// A shown top-level window holding a report list view with the popup's size,
+// column and 16x16 image list, for timing list work inside this process. An
+// owner-data list (the popup's) asks its host for each row's label and icon,
+// which the host hands to the display-info handler.
 class ListHost {
 public:
-    ListHost();
+    enum class Kind { Items, OwnerData };
+    using DisplayInfo = std::function<void(LVITEMW&)>;
+
+    explicit ListHost(Kind kind);
     ~ListHost();
     ListHost(const ListHost&) = delete;
     ListHost& operator=(const ListHost&) = delete;
@@ -16,13 +23,18 @@ public:
     HWND List() const { return m_list; }
     // The list bound to the framework's wrapper, as the popup holds it.
     CListCtrl& Control();
+    void SetDisplayInfo(DisplayInfo displayInfo) { m_displayInfo = std::move(displayInfo); }
     void SelectAll();
     // Handles what is queued (paints above all), outside the timed parts.
     static void Pump();
 
 private:
+    static LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    bool OnNotify(const NMHDR& header, LRESULT& result);
+
     HWND m_window = nullptr;
     HWND m_list = nullptr;
     HIMAGELIST m_images = nullptr;
     CListCtrl m_control;
+    DisplayInfo m_displayInfo;
 };

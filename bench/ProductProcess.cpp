@@ -120,12 +120,11 @@ bool ProductProcess::WaitForEnd(DWORD timeoutMs) const
     return !m_process || WaitForSingleObject(m_process.Get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
-double ProductProcess::PrivateBytes() const
+double ProductProcess::PrivateBytesOf(HANDLE process)
 {
     PROCESS_MEMORY_COUNTERS_EX counters = {};
     counters.cb = sizeof(counters);
-    if (!GetProcessMemoryInfo(m_process.Get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                              sizeof(counters)))
+    if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters)))
         return 0.0;
     // Windows reports the commit charge in both fields. Wine 8 leaves PrivateUsage at 0
     // and fills PagefileUsage from the host's RssAnon + VmSwap of the process.

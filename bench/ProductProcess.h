@@ -34,7 +34,8 @@ public:
     bool IsRunning() const;
 
     // Private bytes; see PrivateBytesSource for where the value comes from. 0 when unknown.
-    double PrivateBytes() const;
+    double PrivateBytes() const { return PrivateBytesOf(m_process.Get()); }
+    static double PrivateBytesOf(HANDLE process);
     static const char* PrivateBytesSource();
 
     // The built product as a Windows path.

@@ -4,8 +4,10 @@
 
 #include "bench/RawFile.h"
 #include "framework/AnsiCodePage.h"
+#include "history/Crc32.h"
 #include "history/FileNames.h"
 #include "history/HistoryFormat.h"
+#include "history/JournalFormat.h"
 #include "history/SettingsFormat.h"
 
 namespace {
@@ -52,20 +54,46 @@ std::string SampleHistory::HistoryFileBytes() const
     return std::move(sink.Bytes());
 }
 
-std::string SampleHistory::SettingsFileBytes() const
+std::string SampleHistory::SettingsFileBytes(int entries) const
 {
     SettingsRecord record;
-    record.entryCount = m_entries;
+    record.entryCount = entries < 0 ? m_entries : entries;
     StringSink sink;
     WriteSettings(sink, record, AnsiCodePage::System());
     return std::move(sink.Bytes());
 }
 
+std::string SampleHistory::JournalFileBytes() const
+{
+    journal::Header empty;
+    empty.historyCrc = Crc32::Of(nullptr, 0);
+    const std::vector<std::uint8_t> start = journal::EncodeStart(empty);
+    std::string bytes(start.begin(), start.end());
+    bytes.reserve(static_cast<size_t>(TextBytes()) + static_cast<size_t>(m_entries) * 40);
+    // Each capture goes in at the top: the last one written is the first entry.
+    constexpr std::uint64_t kSomeDay = 134100000000000000ull;  // a FILETIME in 2025
+    for (int i = m_entries - 1; i >= 0; --i) {
+        const std::vector<std::uint8_t> frame = journal::EncodeTextInsert(
+            kSomeDay + static_cast<std::uint64_t>(m_entries - i), static_cast<std::uint64_t>(i) + 1, Text(i));
+        bytes.append(frame.begin(), frame.end());
+    }
+    return bytes;
+}
+
 bool SampleHistory::WriteDataFolder(const std::wstring& dataFolder) const
 {
     CreateDirectoryW(dataFolder.c_str(), nullptr);
+    DeleteFileW((dataFolder + g_strJournalFileName).c_str());
     return RawFile::Write(dataFolder + g_strOptionsFileName, SettingsFileBytes()) &&
            RawFile::Write(dataFolder + g_strHistoryFileName, HistoryFileBytes());
+}
+
+bool SampleHistory::WriteJournalFolder(const std::wstring& dataFolder) const
+{
+    CreateDirectoryW(dataFolder.c_str(), nullptr);
+    DeleteFileW((dataFolder + g_strHistoryFileName).c_str());
+    return RawFile::Write(dataFolder + g_strOptionsFileName, SettingsFileBytes(0)) &&
+           RawFile::Write(dataFolder + g_strJournalFileName, JournalFileBytes());
 }
 
 std::wstring SampleHistory::DataFolderOf(const std::wstring& folder)

@@ -18,9 +18,15 @@ public:
     std::u16string Text(int index) const;
 
     std::string HistoryFileBytes() const;
-    std::string SettingsFileBytes() const;
-    // Creates the data folder when needed and writes both files into it.
+    // The settings of a full save of `entries` records (by default the whole history).
+    std::string SettingsFileBytes(int entries = -1) const;
+    // The whole history as a journal of captures, newest last, over an empty
+    // full save; the same order as the history file's.
+    std::string JournalFileBytes() const;
+    // Creates the data folder when needed and writes both files into it (and no journal).
     bool WriteDataFolder(const std::wstring& dataFolder) const;
+    // The same history kept in the journal alone: no data.data, settings of no entries.
+    bool WriteJournalFolder(const std::wstring& dataFolder) const;
 
     // The data folder beside an executable in `folder`, with a trailing backslash.
     static std::wstring DataFolderOf(const std::wstring& folder);

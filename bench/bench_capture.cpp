@@ -1,19 +1,23 @@
-// Capture figure: another process (this one) puts a text on the clipboard and
+// Capture figures: another process (this one) puts a text on the clipboard and
 // times until the entry is in Quillary's list, against a bare viewer process
-// that only reads the text. Both are asked for their count the same way: a
-// message sent from here, answered by their user-interface thread.
+// that only reads the text, and with a full history of long texts against an
+// empty one. Every receiver is asked the same way: a message sent from here,
+// answered by its user-interface thread.
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
+#include <functional>
 #include <string>
 
 #include "bench/BenchFolder.h"
 #include "bench/BenchViewer.h"
+#include "bench/CopyTimer.h"
 #include "bench/FigureRow.h"
 #include "bench/ProductProcess.h"
+#include "bench/RawFile.h"
 #include "bench/SampleHistory.h"
 #include "bench/Samples.h"
 #include "bench/Stopwatch.h"
@@ -23,28 +27,8 @@
 
 namespace {
 
-constexpr int kRounds = 10;
-constexpr int kCopiesPerRound = 20;  // 200 copies per size and side
-constexpr int kWarmupCopies = 3;
-constexpr UINT kAnswerTimeoutMs = 10000;
-constexpr double kLostAfterMs = 3000;
-
-// Who receives the clipboard notices, and how to ask it for its count.
-struct Receiver {
-    HWND window = nullptr;
-    UINT query = 0;
-    // Quillary only: Clear All now and then keeps the 1 MB copies from piling up.
-    const ProductProcess* product = nullptr;
-};
-
-bool AskCount(const Receiver& receiver, LRESULT& count)
-{
-    DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutW(receiver.window, receiver.query, 0, 0, SMTO_NORMAL, kAnswerTimeoutMs, &answer))
-        return false;
-    count = static_cast<LRESULT>(answer);
-    return true;
-}
+constexpr int kRounds = 10;  // 200 timed copies per size and side
+constexpr DWORD kStartTimeoutMs = 120000;
 
 HWND CreateOwnerWindow()
 {
@@ -52,88 +36,87 @@ HWND CreateOwnerWindow()
                            GetModuleHandleW(nullptr), nullptr);
 }
 
-// Sets the text and waits for the receiver's count to move. -1 when the change
-// was lost (never counted), -2 when the receiver stopped answering.
-double TimeOneCopy(HWND owner, const std::wstring& text, const Receiver& receiver)
+std::wstring SampleText(size_t chars)
 {
-    LRESULT before = 0;
-    if (!AskCount(receiver, before))
-        return -2;
-    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    if (!block)
-        return -2;
-    {
-        GlobalLockGuard lock(block);
-        std::memcpy(lock.Data(), text.c_str(), bytes);
-    }
-    Stopwatch watch;
-    while (!OpenClipboard(owner)) {
-        if (watch.ElapsedMs() > kLostAfterMs) {
-            GlobalFree(block);
-            return -1;
-        }
-        Sleep(0);
-    }
-    EmptyClipboard();
-    if (!SetClipboardData(CF_UNICODETEXT, block))
-        GlobalFree(block);
-    CloseClipboard();
-    LRESULT now = before;
-    do {
-        if (!AskCount(receiver, now))
-            return -2;
-    } while (now == before && watch.ElapsedMs() < kLostAfterMs);
-    const double elapsed = watch.ElapsedMs();
-    return now == before ? -1 : elapsed;
+    const std::u16string text = SampleHistory(1, chars).Text(0);
+    return std::wstring(text.begin(), text.end());
 }
 
-// One round of copies; the median goes into `medians`, every copy into `all`.
-bool RunRound(HWND owner, const std::wstring& text, const Receiver& receiver, int clearEvery, Samples& medians,
-              Samples& all, int& lost)
+// Quillary over `history`, its popup closed (which only hides it): the state in
+// which the user copies elsewhere.
+bool StartHidden(ProductProcess& product, const BenchFolder& folder, const SampleHistory& history)
 {
-    Samples round;
-    for (int copy = 0; copy < kWarmupCopies + kCopiesPerRound; ++copy) {
-        if (receiver.product && clearEvery > 0 && copy % clearEvery == 0) {
-            receiver.product->PostCommand(ID_MENU_CLEAR_ALL);
-            receiver.product->Sync();
-        }
-        const double elapsed = TimeOneCopy(owner, text, receiver);
-        if (elapsed == -2)
-            return false;
-        if (elapsed < 0)
-            ++lost;
-        else if (copy >= kWarmupCopies) {
-            round.Add(elapsed);
-            all.Add(elapsed);
-        }
-    }
-    if (receiver.product) {
-        receiver.product->PostCommand(ID_MENU_CLEAR_ALL);
-        receiver.product->Sync();
-    }
-    if (round.Empty())
+    if (!history.WriteDataFolder(SampleHistory::DataFolderOf(folder.Path())) || !product.Start() ||
+        !product.WaitUntilReady(history.Entries(), kStartTimeoutMs))
         return false;
-    medians.Add(round.Median());
-    return true;
+    PostMessageW(product.Popup(), WM_CLOSE, 0, 0);
+    return product.Sync();
 }
 
-bool RunQuillaryRound(const BenchFolder& folder, HWND owner, const std::wstring& text, bool popupShown,
-                      int clearEvery, Samples& medians, Samples& all, int& lost)
+void ClearAll(const ProductProcess& product)
 {
-    const SampleHistory empty(0, 0);
-    if (!empty.WriteDataFolder(SampleHistory::DataFolderOf(folder.Path())))
-        return false;
+    product.PostCommand(ID_MENU_CLEAR_ALL);
+    product.Sync();
+}
+
+Receiver ItemCount(const ProductProcess& product)
+{
+    return {product.List(), LVM_GETITEMCOUNT, 0, 0, &product};
+}
+
+// The focused entry's row, which every capture pushes one down: in a full
+// history the count stays at the cap.
+Receiver FocusedRow(const ProductProcess& product)
+{
+    return {product.List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED, &product};
+}
+
+// Focuses the first row (Home, as the user would press it), which also
+// scrolls the list back to its top.
+bool FocusFirstRow(const ProductProcess& product)
+{
+    PostMessageW(product.List(), WM_KEYDOWN, VK_HOME, 0);
+    const Stopwatch wait;
+    LRESULT row = -1;
+    while (wait.ElapsedMs() < 10000) {
+        if (CopyTimer::Ask(FocusedRow(product), row) && row == 0)
+            return true;
+        Sleep(1);
+    }
+    return false;
+}
+
+// Rounds of the work and of its baseline in turn; each round adds the ratio of their medians.
+void RunRoundsInTurn(FigureRow& row, const std::function<bool(Samples&)>& work,
+                     const std::function<bool(Samples&)>& baseline)
+{
+    for (int round = 0; round < kRounds; ++round) {
+        Samples workMedians, baselineMedians;
+        if (!work(workMedians) || !baseline(baselineMedians)) {
+            row.SetFailure("a round did not finish");
+            continue;
+        }
+        row.AddRun(workMedians.Median(), baselineMedians.Median());
+    }
+}
+
+void ReportLost(FigureRow& row, const char* workName, const CopyTimer& work, const char* baselineName,
+                const CopyTimer& baseline)
+{
+    if (work.Lost() || baseline.Lost())
+        row.SetFailure(std::string("copies not seen: ") + workName + " " + std::to_string(work.Lost()) + ", " +
+                       baselineName + " " + std::to_string(baseline.Lost()));
+}
+
+bool RunQuillaryRound(const BenchFolder& folder, const CopyTimer& timer, const std::wstring& text, int clearEvery,
+                      Samples& medians, Samples& all)
+{
     ProductProcess product(folder.Path());
-    if (!product.Start() || !product.WaitUntilReady(0, 60000))
+    if (!StartHidden(product, folder, SampleHistory(0, 0)))
         return false;
-    if (!popupShown) {
-        // Closing the popup only hides it: the state in which the user copies elsewhere.
-        PostMessageW(product.Popup(), WM_CLOSE, 0, 0);
-        product.Sync();
-    }
-    const Receiver receiver = {product.List(), LVM_GETITEMCOUNT, &product};
-    return RunRound(owner, text, receiver, clearEvery, medians, all, lost);
+    const bool ok = timer.RunRound(text, ItemCount(product), clearEvery, medians, all);
+    ClearAll(product);
+    return ok;
 }
 
 std::wstring ViewerPath()
@@ -144,7 +127,7 @@ std::wstring ViewerPath()
     return path.substr(0, path.find_last_of(L"\\/") + 1) + L"bench_viewer.exe";
 }
 
-bool RunViewerRound(HWND owner, const std::wstring& text, Samples& medians, Samples& all, int& lost)
+bool RunViewerRound(const CopyTimer& timer, const std::wstring& text, Samples& medians, Samples& all)
 {
     std::wstring commandLine = L"\"" + ViewerPath() + L"\"";
     STARTUPINFOW startup = {};
@@ -154,7 +137,7 @@ bool RunViewerRound(HWND owner, const std::wstring& text, Samples& medians, Samp
         return false;
     CloseHandle(started.hThread);
     UniqueFileHandle process(started.hProcess);
-    Receiver receiver = {nullptr, kQueryReads, nullptr};
+    Receiver receiver = {nullptr, kQueryReads, 0, 0, nullptr};
     const Stopwatch wait;
     while (!receiver.window && wait.ElapsedMs() < 30000 && WaitForSingleObject(process.Get(), 1) == WAIT_TIMEOUT) {
         HWND found = FindWindowW(kBenchViewerClass, nullptr);
@@ -164,8 +147,7 @@ bool RunViewerRound(HWND owner, const std::wstring& text, Samples& medians, Samp
             receiver.window = found;
     }
     LRESULT ignored = 0;
-    bool ok = receiver.window && AskCount(receiver, ignored) &&
-              RunRound(owner, text, receiver, 0, medians, all, lost);
+    bool ok = receiver.window && CopyTimer::Ask(receiver, ignored) && timer.RunRound(text, receiver, 0, medians, all);
     if (receiver.window)
         PostMessageW(receiver.window, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(process.Get(), 10000) != WAIT_OBJECT_0) {
@@ -176,32 +158,83 @@ bool RunViewerRound(HWND owner, const std::wstring& text, Samples& medians, Samp
 }
 
 void BenchCapture(HWND owner, const BenchFolder& folder, size_t chars, const char* size, int clearEvery,
-                  bool popupShown, int rounds, double target)
+                  double target)
 {
-    const std::u16string sample = SampleHistory(1, chars).Text(0);
-    const std::wstring text(sample.begin(), sample.end());
-    std::string work = std::string("copy to entry in the list, text of ") + size + ", popup " +
-                       (popupShown ? "shown" : "hidden");
-    FigureRow row("Capture", work, "bare clipboard viewer process reading the text", FigureRow::Unit::Milliseconds,
-                  target);
+    const std::wstring text = SampleText(chars);
+    FigureRow row("Capture", std::string("copy to entry in the list, text of ") + size + ", popup hidden",
+                  "bare clipboard viewer process reading the text", FigureRow::Unit::Milliseconds, target);
+    const CopyTimer quillaryTimer(owner), viewerTimer(owner);
     Samples quillaryAll, viewerAll;
-    int quillaryLost = 0, viewerLost = 0;
-    for (int round = 0; round < rounds; ++round) {
-        Samples quillary, viewer;
-        if (!RunQuillaryRound(folder, owner, text, popupShown, clearEvery, quillary, quillaryAll, quillaryLost) ||
-            !RunViewerRound(owner, text, viewer, viewerAll, viewerLost)) {
-            row.SetFailure("a round did not finish");
-            continue;
-        }
-        row.AddRun(quillary.Median(), viewer.Median());
-    }
-    if (quillaryLost || viewerLost)
-        row.SetFailure("copies not seen: Quillary " + std::to_string(quillaryLost) + ", viewer " +
-                       std::to_string(viewerLost));
+    RunRoundsInTurn(
+        row,
+        [&](Samples& medians) {
+            return RunQuillaryRound(folder, quillaryTimer, text, clearEvery, medians, quillaryAll);
+        },
+        [&](Samples& medians) { return RunViewerRound(viewerTimer, text, medians, viewerAll); });
+    ReportLost(row, "Quillary", quillaryTimer, "viewer", viewerTimer);
     row.Print();
-    std::printf("NOTE\tCapture, %s, popup %s: median of all copies %.3f ms (Quillary, %zu copies) vs %.3f ms (viewer, %zu copies)\n",
-                size, popupShown ? "shown" : "hidden", quillaryAll.Median(), quillaryAll.Count(), viewerAll.Median(),
-                viewerAll.Count());
+    std::printf("NOTE\tCapture, %s, popup hidden: median of all copies %.3f ms (Quillary, %zu copies) vs %.3f ms "
+                "(viewer, %zu copies)\n",
+                size, quillaryAll.Median(), quillaryAll.Count(), viewerAll.Median(), viewerAll.Count());
+    std::fflush(stdout);
+}
+
+// One round of copies into Quillary over `history`, timed by the focused
+// entry's row; also what each copy added to the journal.
+bool RunHistoryRound(const BenchFolder& folder, const CopyTimer& timer, const std::wstring& text,
+                     const SampleHistory& history, Samples& medians, Samples& all, Samples& journalBytesPerCopy)
+{
+    ProductProcess product(folder.Path());
+    // One copy before the round, so that an empty history has a row to focus
+    // and the journal holds its start: only the round's copies are counted.
+    if (!StartHidden(product, folder, history))
+        return false;
+    const bool empty = history.Entries() == 0;
+    if ((!empty && !FocusFirstRow(product)) ||
+        timer.TimeOneCopy(text, empty ? ItemCount(product) : FocusedRow(product)) < 0)
+        return false;
+    const std::wstring journal = SampleHistory::DataFolderOf(folder.Path()) + g_strJournalFileName;
+    // The writer thread appends a moment after the change.
+    Sleep(200);
+    const LONGLONG before = std::max<LONGLONG>(RawFile::Size(journal), 0);
+    // The focus goes back to the first row before each copy: a focused row
+    // pushed below the visible ones makes the hidden list scroll after it,
+    // which costs the same with any history.
+    const bool ok =
+        timer.RunRound(text, FocusedRow(product), 0, medians, all, [&product] { return FocusFirstRow(product); });
+    Sleep(200);
+    const LONGLONG after = RawFile::Size(journal);
+    if (ok && after > before)
+        journalBytesPerCopy.Add(static_cast<double>(after - before) /
+                                (CopyTimer::kWarmupCopies + CopyTimer::kCopiesPerRound));
+    ClearAll(product);
+    return ok;
+}
+
+void BenchCaptureWithHistory(HWND owner, const BenchFolder& folder)
+{
+    const SampleHistory full(1000, 100 * 1024), empty(0, 0);
+    const std::wstring text = SampleText(100);
+    FigureRow row("Capture", "copy to entry in the list, text of 100 B, 1000 x 100 KB history, popup hidden",
+                  "the same copy with an empty history", FigureRow::Unit::Milliseconds, 1.2);
+    const CopyTimer fullTimer(owner), emptyTimer(owner);
+    Samples fullAll, emptyAll, fullJournal, emptyJournal;
+    RunRoundsInTurn(
+        row,
+        [&](Samples& medians) {
+            return RunHistoryRound(folder, fullTimer, text, full, medians, fullAll, fullJournal);
+        },
+        [&](Samples& medians) {
+            return RunHistoryRound(folder, emptyTimer, text, empty, medians, emptyAll, emptyJournal);
+        });
+    ReportLost(row, "full", fullTimer, "empty", emptyTimer);
+    row.Print();
+    std::printf("NOTE\tCapture, 100 B, popup hidden, timed by the focused entry's row: median of all copies %.3f ms "
+                "(1000 x 100 KB history, %zu copies) vs %.3f ms (empty history, %zu copies)\n",
+                fullAll.Median(), fullAll.Count(), emptyAll.Median(), emptyAll.Count());
+    std::printf("NOTE\tJournal: each 100 B capture added %.0f bytes to data.journal with an empty history, %.0f with "
+                "a full one (the oldest entry's removal too)\n",
+                emptyJournal.Median(), fullJournal.Median());
     std::fflush(stdout);
 }
 
@@ -215,8 +248,9 @@ int wmain()
         std::fprintf(stderr, "cannot prepare the capture benchmark\n");
         return 1;
     }
-    BenchCapture(owner, folder, 100, "100 B", 0, false, kRounds, 1.2);
-    BenchCapture(owner, folder, 1 << 20, "1 MB", 5, false, kRounds, 1.2);
+    BenchCapture(owner, folder, 100, "100 B", 0, 1.5);
+    BenchCapture(owner, folder, 1 << 20, "1 MB", 5, 1.2);
+    BenchCaptureWithHistory(owner, folder);
     DestroyWindow(owner);
     return 0;
 }

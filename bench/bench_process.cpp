@@ -1,5 +1,5 @@
-// Figures of the running product: start-up, exit save, memory and file size,
-// measured on the real quillary.exe started from prepared data folders.
+// Figures of the running product: start-up, exit save, compaction, memory and
+// file size, measured on the real quillary.exe started from prepared data folders.
 #include <windows.h>
 
 #include <cstdio>
@@ -23,14 +23,22 @@ constexpr DWORD kProcessTimeoutMs = 180000;
 
 // One history under test: its folder with the product, and the files to restore before each start.
 struct Case {
-    Case(const wchar_t* tag, SampleHistory history)
-        : sample(history), folder(tag), settings(sample.SettingsFileBytes()), records(sample.HistoryFileBytes())
+    enum class Kept { FullSave, JournalOnly };
+    Case(const wchar_t* tag, SampleHistory history, Kept how)
+        : sample(history), kept(how), folder(tag), settings(sample.SettingsFileBytes()),
+          records(sample.HistoryFileBytes())
     {
     }
+    bool Restore() const
+    {
+        const std::wstring data = SampleHistory::DataFolderOf(folder.Path());
+        return kept == Kept::FullSave ? sample.WriteDataFolder(data) : sample.WriteJournalFolder(data);
+    }
     SampleHistory sample;
+    Kept kept;
     BenchFolder folder;
     std::string settings;
-    std::string records;
+    std::string records;  // data.data of the history, as a full save writes it
 };
 
 struct RunResult {
@@ -39,6 +47,7 @@ struct RunResult {
     double privateBytes = 0;
     double exitMs = 0;
     double savedBytes = 0;  // data.data as the product wrote it at exit
+    bool journalLeft = false;
 };
 
 // The exit baseline: the same bytes to one file, one WriteFile, then FlushFileBuffers.
@@ -62,8 +71,7 @@ RunResult RunOnce(const Case& c)
 {
     RunResult result;
     const std::wstring data = SampleHistory::DataFolderOf(c.folder.Path());
-    CreateDirectoryW(data.c_str(), nullptr);
-    if (!RawFile::Write(data + g_strOptionsFileName, c.settings) || !RawFile::Write(data + g_strHistoryFileName, c.records))
+    if (!c.Restore())
         return result;
 
     ProductProcess product(c.folder.Path());
@@ -81,6 +89,7 @@ RunResult RunOnce(const Case& c)
         return result;
     result.exitMs = watch.ElapsedMs();
     result.savedBytes = static_cast<double>(RawFile::Size(data + g_strHistoryFileName));
+    result.journalLeft = RawFile::Size(data + g_strJournalFileName) >= 0;
     result.ok = true;
     return result;
 }
@@ -91,14 +100,16 @@ int wmain()
 {
     const int runs = 5;
     std::vector<std::unique_ptr<Case>> cases;
-    cases.push_back(std::make_unique<Case>(L"empty", SampleHistory(0, 0)));
-    cases.push_back(std::make_unique<Case>(L"1k", SampleHistory(1000, 1024)));
-    cases.push_back(std::make_unique<Case>(L"100k", SampleHistory(1000, 100 * 1024)));
+    cases.push_back(std::make_unique<Case>(L"empty", SampleHistory(0, 0), Case::Kept::FullSave));
+    cases.push_back(std::make_unique<Case>(L"1k", SampleHistory(1000, 1024), Case::Kept::FullSave));
+    cases.push_back(std::make_unique<Case>(L"100k", SampleHistory(1000, 100 * 1024), Case::Kept::FullSave));
+    cases.push_back(std::make_unique<Case>(L"journal", SampleHistory(1000, 1024), Case::Kept::JournalOnly));
+    const size_t kEmpty = 0, kJournal = 3;
     const char* names[] = {"empty", "1000 x 1 KB", "1000 x 100 KB"};
     const double startupTargets[] = {0, 1.5, 3.0};
 
     std::vector<FigureRow> startup, exitSave, memory, files;
-    for (size_t i = 1; i < cases.size(); ++i) {
+    for (size_t i = 1; i <= 2; ++i) {
         const std::string name = names[i];
         startup.emplace_back("Start-up", "start to popup shown and list filled, " + name,
                              "start-up with an empty history", FigureRow::Unit::Milliseconds, startupTargets[i]);
@@ -109,8 +120,13 @@ int wmain()
         files.emplace_back("Files", "size of data.data written at exit, " + name, "the texts' size in bytes",
                            FigureRow::Unit::Bytes, 1.05);
     }
+    FigureRow startupJournal("Start-up", "start to popup shown and list filled, 1000 x 1 KB in data.journal alone",
+                             "start-up with the same history in data.data", FigureRow::Unit::Milliseconds, 1.5);
     FigureRow exitEmpty("Exit save", "Exit command to process end, empty history",
                         "WriteFile + FlushFileBuffers of the same bytes", FigureRow::Unit::Milliseconds, 0);
+    FigureRow compaction("Compaction",
+                         "Exit command to process end, 1000 x 1 KB in data.journal alone, folded into data.data",
+                         "WriteFile + FlushFileBuffers of the same bytes", FigureRow::Unit::Milliseconds, 2.0);
 
     for (const auto& c : cases) {
         if (!c->folder.Created()) {
@@ -128,10 +144,10 @@ int wmain()
         }
         if (run == 0)
             continue;
-        const RunResult& empty = results[0];
+        const RunResult& empty = results[kEmpty];
         if (empty.ok)
-            exitEmpty.AddRun(empty.exitMs, plainSaves[0]);
-        for (size_t i = 1; i < cases.size(); ++i) {
+            exitEmpty.AddRun(empty.exitMs, plainSaves[kEmpty]);
+        for (size_t i = 1; i <= 2; ++i) {
             const RunResult& r = results[i];
             const SampleHistory& sample = cases[i]->sample;
             if (!r.ok || !empty.ok) {
@@ -143,11 +159,26 @@ int wmain()
             memory[i - 1].AddRun(r.privateBytes, sample.TextUtf16Bytes() + empty.privateBytes);
             files[i - 1].AddRun(r.savedBytes, sample.TextBytes());
         }
+        const RunResult& journal = results[kJournal];
+        const RunResult& sameInFullSave = results[1];
+        const bool folded = journal.ok && !journal.journalLeft &&
+                            journal.savedBytes == static_cast<double>(cases[kJournal]->records.size());
+        if (!folded) {
+            startupJournal.SetFailure("a run did not finish, or left the journal unfolded");
+            compaction.SetFailure("a run did not finish, or left the journal unfolded");
+        } else {
+            compaction.AddRun(journal.exitMs, plainSaves[kJournal]);
+            if (sameInFullSave.ok)
+                startupJournal.AddRun(journal.startupMs, sameInFullSave.startupMs);
+        }
     }
-    for (const auto* rows : {&startup, &exitSave})
-        for (const FigureRow& row : *rows)
-            row.Print();
+    for (const FigureRow& row : startup)
+        row.Print();
+    startupJournal.Print();
+    for (const FigureRow& row : exitSave)
+        row.Print();
     exitEmpty.Print();
+    compaction.Print();
     for (const auto* rows : {&memory, &files})
         for (const FigureRow& row : *rows)
             row.Print();
