@@ -66,6 +66,22 @@ bool AnsiCodePage::Encode(std::u16string_view text, std::string& out) const
     return true;
 }
 
+std::wstring AnsiCodePage::DecodeWide(const std::string& bytes) const
+{
+    if (IsAscii(bytes))
+        return std::wstring(bytes.begin(), bytes.end());
+    if (bytes.size() > INT_MAX)
+        return std::wstring();
+    const UINT codePage = GetACP();
+    const int size = static_cast<int>(bytes.size());
+    const int units = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
+    if (units <= 0)
+        return std::wstring();
+    std::wstring text(static_cast<size_t>(units), L'\0');
+    MultiByteToWideChar(codePage, 0, bytes.data(), size, &text[0], units);
+    return text;
+}
+
 std::u16string AnsiCodePage::Decode(const std::string& bytes) const
 {
     if (IsAscii(bytes))

@@ -7,6 +7,8 @@ class AnsiCodePage : public AnsiCodec {
 public:
     bool Encode(std::u16string_view text, std::string& out) const override;
     std::u16string Decode(const std::string& bytes) const override;
+    // The same straight into the program's own text, without a second copy.
+    std::wstring DecodeWide(const std::string& bytes) const;
 
     static const AnsiCodePage& System();
 };

@@ -57,8 +57,8 @@ Prefix ReadPrefix(ByteSource& source) {
     return {ReadUInt32(source), false};
 }
 
-std::string ReadChunked(ByteSource& source, std::uint64_t count) {
-    std::string bytes;
+void ReadChunked(ByteSource& source, std::uint64_t count, std::string& bytes) {
+    bytes.clear();
     while (count > 0) {
         const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(count, kReadChunk));
         const std::size_t filled = bytes.size();
@@ -66,7 +66,6 @@ std::string ReadChunked(ByteSource& source, std::uint64_t count) {
         ReadExact(source, &bytes[filled], chunk);
         count -= chunk;
     }
-    return bytes;
 }
 
 }  // namespace
@@ -128,19 +127,32 @@ void WriteString(ByteSink& sink, std::u16string_view text, const AnsiCodec& code
     WriteEncodedString(sink, EncodeString(text, codec));
 }
 
-std::u16string ReadString(ByteSource& source, const AnsiCodec& codec) {
+RawString ReadRawString(ByteSource& source, std::string& bytes) {
     const Prefix prefix = ReadPrefix(source);
-    if (!prefix.unicodeMarker) return codec.Decode(ReadChunked(source, prefix.length));
-
+    if (!prefix.unicodeMarker) {
+        ReadChunked(source, prefix.length, bytes);
+        return RawString{false};
+    }
     const Prefix units = ReadPrefix(source);
     if (units.unicodeMarker) throw ArchiveError("archive: repeated UTF-16 marker");
-    const std::string bytes = ReadChunked(source, static_cast<std::uint64_t>(units.length) * 2);
-    std::u16string text(units.length, u'\0');
+    ReadChunked(source, static_cast<std::uint64_t>(units.length) * 2, bytes);
+    return RawString{true};
+}
+
+std::u16string DecodeRawString(const RawString& raw, const std::string& bytes, const AnsiCodec& codec) {
+    if (!raw.utf16) return codec.Decode(bytes);
+    std::u16string text(bytes.size() / 2, u'\0');
     for (std::size_t i = 0; i < text.size(); ++i) {
         text[i] = static_cast<char16_t>(static_cast<std::uint8_t>(bytes[2 * i]) |
                                         (static_cast<std::uint8_t>(bytes[2 * i + 1]) << 8));
     }
     return text;
+}
+
+std::u16string ReadString(ByteSource& source, const AnsiCodec& codec) {
+    std::string bytes;
+    const RawString raw = ReadRawString(source, bytes);
+    return DecodeRawString(raw, bytes, codec);
 }
 
 }  // namespace archive

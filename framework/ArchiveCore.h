@@ -82,8 +82,18 @@ void WriteEncodedString(ByteSink& sink, const EncodedString& encoded);
 // EncodeString, then WriteEncodedString.
 void WriteString(ByteSink& sink, std::u16string_view text, const AnsiCodec& codec);
 
-// Accepts both forms. Reads in bounded chunks, so a prefix that promises more
-// than the data holds fails with ArchiveEndOfFile without a large allocation.
+// A string as the data holds it: the 8-bit form's bytes, or the UTF-16 form's
+// little-endian units, read into a buffer that one load reuses for all its
+// strings. Accepts both forms. Reads in bounded chunks, so a prefix that
+// promises more than the data holds fails with ArchiveEndOfFile without a
+// large allocation.
+struct RawString {
+    bool utf16 = false;
+};
+RawString ReadRawString(ByteSource& source, std::string& bytes);
+// The text of a raw string; an 8-bit one through the code page.
+std::u16string DecodeRawString(const RawString& raw, const std::string& bytes, const AnsiCodec& codec);
+
 std::u16string ReadString(ByteSource& source, const AnsiCodec& codec);
 
 }  // namespace archive

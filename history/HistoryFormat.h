@@ -24,3 +24,6 @@ void WriteBitmapRecord(ByteSink& sink);
 // Reads one record; after an unknown kind nothing more is read. Throws
 // ArchiveEndOfFile when the record runs past the end of the data.
 HistoryRecord ReadHistoryRecord(ByteSource& source, const AnsiCodec& codec);
+// The same without decoding: the kind, and a text record's string as the data
+// holds it, in `bytes` (reused from record to record by a long load).
+std::int32_t ReadHistoryRecordRaw(ByteSource& source, archive::RawString& text, std::string& bytes);

@@ -50,26 +50,26 @@ void HistoryListView::FillDisplayInfo(LVITEMW& item) const
         item.iImage = ImageOf(item.iItem);
 }
 
-std::vector<EntryId> HistoryListView::SelectedIdsOf(const HistoryView& view, EntryId& focused) const
+HistoryListView::Selection HistoryListView::SelectionOf(const HistoryView& view) const
 {
-    std::vector<EntryId> ids;
-    focused = 0;
+    Selection selection;
     if (!m_list.m_hWnd)
-        return ids;
+        return selection;
     const int count = view.Count();
     for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row >= 0 && row < count;
-         row = m_list.GetNextItem(row, LVNI_SELECTED))
-        ids.push_back(view.IdAt(row));
-    const int focus = m_list.GetNextItem(-1, LVNI_FOCUSED);
-    if (focus >= 0 && focus < count)
-        focused = view.IdAt(focus);
-    return ids;
+         row = m_list.GetNextItem(row, LVNI_SELECTED)) {
+        selection.rows.push_back(row);
+        selection.ids.push_back(view.IdAt(row));
+    }
+    selection.focusedRow = m_list.GetNextItem(-1, LVNI_FOCUSED);
+    if (selection.focusedRow >= 0 && selection.focusedRow < count)
+        selection.focused = view.IdAt(selection.focusedRow);
+    return selection;
 }
 
 std::vector<EntryId> HistoryListView::SelectedIds() const
 {
-    EntryId focused = 0;
-    return SelectedIdsOf(m_view, focused);
+    return SelectionOf(m_view).ids;
 }
 
 std::vector<HistoryEntry> HistoryListView::SelectedEntries() const
@@ -83,13 +83,20 @@ std::vector<HistoryEntry> HistoryListView::SelectedEntries() const
     return entries;
 }
 
-void HistoryListView::Show(const std::vector<EntryId>& selected, EntryId focused)
+void HistoryListView::Show(const Selection& before, const std::vector<EntryId>& selected, EntryId focused)
 {
     if (!m_list.m_hWnd)
         return;
     m_list.SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(m_view.Count()), LVSICF_NOSCROLL);
-    // The control keeps selection by row; the rows moved, so it is set again by entry.
-    m_list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    // The control keeps selection by row and the rows moved: the old rows are
+    // cleared one by one (clearing all rows costs one step per row) and the
+    // entries selected again where they are now.
+    for (int row : before.rows) {
+        if (row < m_view.Count())
+            m_list.SetItemState(row, 0, LVIS_SELECTED);
+    }
+    if (before.focusedRow >= 0 && before.focusedRow < m_view.Count())
+        m_list.SetItemState(before.focusedRow, 0, LVIS_FOCUSED);
     if (!selected.empty() || focused) {
         std::unordered_map<EntryId, int> rows;
         for (int row = 0; row < m_view.Count(); ++row)
@@ -109,8 +116,8 @@ void HistoryListView::Show(const std::vector<EntryId>& selected, EntryId focused
 
 void HistoryListView::OnModelChanged(const HistoryChange& change)
 {
-    EntryId focused = 0;
-    std::vector<EntryId> selected = SelectedIdsOf(m_view, focused);
+    const Selection before = SelectionOf(m_view);
+    std::vector<EntryId> selected = before.ids;
     m_view.OnChanged(change);
     if (change.kind == HistoryChange::Kind::SetTop) {
         // Entries moved into the top zone arrive unselected.
@@ -119,13 +126,14 @@ void HistoryListView::OnModelChanged(const HistoryChange& change)
                                       [&moved](EntryId id) { return moved.count(id) > 0; }),
                        selected.end());
     }
-    Show(selected, focused);
+    Show(before, selected, before.focused);
 }
 
 void HistoryListView::SetQuery(std::wstring query)
 {
+    const Selection before = SelectionOf(m_view);
     m_view.SetQuery(std::move(query));
-    Show({}, 0);
+    Show(before, {}, 0);
     if (m_view.Count() > 0)
         SelectOnly(0);
 }
@@ -142,5 +150,5 @@ void HistoryListView::SelectOnly(int visibleRow)
 
 void HistoryListView::Refresh()
 {
-    Show({}, 0);
+    Show(SelectionOf(m_view), {}, 0);
 }

@@ -50,8 +50,17 @@ public:
 
 private:
     void OnModelChanged(const HistoryChange& change);
-    std::vector<EntryId> SelectedIdsOf(const HistoryView& view, EntryId& focused) const;
-    void Show(const std::vector<EntryId>& selected, EntryId focused);
+    // The selection as the control holds it: rows of `view`, and their entries.
+    struct Selection {
+        std::vector<int> rows;
+        std::vector<EntryId> ids;
+        int focusedRow = -1;
+        EntryId focused = 0;
+    };
+    Selection SelectionOf(const HistoryView& view) const;
+    // Brings the control to the view: its count, and the entries selected and
+    // focused before (at `before`'s rows) selected and focused where they are now.
+    void Show(const Selection& before, const std::vector<EntryId>& selected, EntryId focused);
 
     CListCtrl& m_list;
     HistoryModel& m_model;

@@ -1,5 +1,6 @@
 #include "history/HistoryStore.h"
 
+#include "framework/AnsiCodePage.h"
 #include "framework/CArchive.h"
 #include "history/CBitmapFile.h"
 #include "history/Crc32.h"
@@ -30,13 +31,21 @@ BOOL HistoryStore::LoadOptions(const wchar_t* path)
     return TRUE;
 }
 
-void HistoryStore::AppendLoadedText(EntryId id, std::u16string& text)
+void HistoryStore::AppendLoadedText(EntryId id, const archive::RawString& raw, const std::string& bytes)
 {
+    // Decoded once, straight into the entry's own text: a full history is never held twice.
+    std::wstring text;
+    if (raw.utf16)
+        text.assign(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    else
+        text = AnsiCodePage::System().DecodeWide(bytes);
+    // Entries end at their first NUL, as the text blocks of the clipboard do.
+    const size_t nul = text.find(L'\0');
+    if (nul != std::wstring::npos)
+        text.erase(nul);
     HistoryEntry entry;
     entry.id = id;
-    entry.text = std::make_shared<const std::wstring>(reinterpret_cast<const wchar_t*>(text.data()), text.size());
-    // The record's copy goes at once: a full history must not be held twice.
-    std::u16string().swap(text);
+    entry.text = std::make_shared<const std::wstring>(std::move(text));
     m_history.Append(std::move(entry));
 }
 
@@ -97,15 +106,18 @@ BOOL HistoryStore::LoadHistory(const wchar_t* path, const std::vector<EntryId>* 
     const std::wstring folder = whole.substr(0, whole.find_last_of(L'\\') + 1);
     const int countBefore = m_history.Count();
     try {
-        CArchive archive(&file, CArchive::load);
+        // A large buffer: a small one costs two reads of the file per record.
+        CArchive archive(&file, CArchive::load, 1 << 16);
+        archive::RawString raw;
+        std::string bytes;
         for (int record = 0; record < m_options.m_nEntryCount; ++record) {
-            HistoryRecord read = ReadHistoryRecord(archive, archive.Codec());
+            const std::int32_t kind = ReadHistoryRecordRaw(archive, raw, bytes);
             const bool known = recordIds && static_cast<size_t>(record) < recordIds->size();
             const EntryId id = known ? (*recordIds)[static_cast<size_t>(record)] : m_history.NewId();
             m_recordIds.push_back(id);
-            if (read.kind == kHistoryTextRecord)
-                AppendLoadedText(id, read.text);
-            else if (read.kind == kHistoryBitmapRecord)
+            if (kind == kHistoryTextRecord)
+                AppendLoadedText(id, raw, bytes);
+            else if (kind == kHistoryBitmapRecord)
                 AppendLoadedBitmap(id, m_picturePath ? m_picturePath(record) : BitmapPath(folder, record));
         }
     } catch (...) {

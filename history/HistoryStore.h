@@ -1,4 +1,5 @@
 #pragma once
+#include "framework/ArchiveCore.h"
 #include "history/ClipOptions.h"
 #include "history/HistoryModel.h"
 
@@ -36,7 +37,7 @@ public:
     static std::wstring BitmapPath(const std::wstring& folder, int record);
 
 private:
-    void AppendLoadedText(EntryId id, std::u16string& text);
+    void AppendLoadedText(EntryId id, const archive::RawString& raw, const std::string& bytes);
     void AppendLoadedBitmap(EntryId id, const std::wstring& path);
 
     HistoryModel& m_history;
