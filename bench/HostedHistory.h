@@ -21,9 +21,11 @@ public:
     HWND List() const { return m_host.List(); }
     int ListCount() const;
     void SelectAll() { m_host.SelectAll(); }
+    void Hide() { m_host.Hide(); }
 
     // What start-up does with the history file of `dataFolder`: the records
     // into the model with the list's drawing held, then the list refreshed.
+    // Start-up loads before the popup is first shown: Hide() first to time that.
     // True when the model and the list hold `entries` entries.
     struct LoadSteps {
         double readMs = 0;     // HistoryStore::LoadHistory

@@ -112,6 +112,12 @@ void ListHost::SelectAll()
     ListView_SetItemState(m_list, -1, LVIS_SELECTED, LVIS_SELECTED);
 }
 
+void ListHost::Hide()
+{
+    ShowWindow(m_window, SW_HIDE);
+    Pump();
+}
+
 void ListHost::Pump()
 {
     MSG message;

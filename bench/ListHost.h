@@ -25,6 +25,8 @@ public:
     CListCtrl& Control();
     void SetDisplayInfo(DisplayInfo displayInfo) { m_displayInfo = std::move(displayInfo); }
     void SelectAll();
+    // Takes the host off the screen, as the popup is before it is first shown.
+    void Hide();
     // Handles what is queued (paints above all), outside the timed parts.
     static void Pump();
 

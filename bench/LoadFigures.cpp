@@ -108,12 +108,14 @@ double TimeArchiveReads(const std::wstring& path, const SampleHistory& sample, A
     return watch.ElapsedMs();
 }
 
-// LoadHistory into a fresh model and list; -1 when they did not fill.
+// LoadHistory into a fresh model and a list not yet shown, as at start-up;
+// -1 when they did not fill.
 double TimeLoad(const std::wstring& dataFolder, int entries, HostedHistory::LoadSteps& steps)
 {
     HostedHistory hosted;
     if (!hosted.Created())
         return -1.0;
+    hosted.Hide();
     Stopwatch watch;
     const bool filled = hosted.Load(dataFolder, entries, steps);
     const double elapsed = watch.ElapsedMs();
