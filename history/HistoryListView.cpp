@@ -83,6 +83,66 @@ std::vector<HistoryEntry> HistoryListView::SelectedEntries() const
     return entries;
 }
 
+namespace {
+
+// Where entries are now, given their rows before a change. A capture or a
+// delete moves the few selected rows by a place or two: those are looked for
+// outward from their old rows, without a pass over every row. Many entries
+// (Set top on a large selection) are looked up in a map of all rows.
+class RowFinder {
+public:
+    RowFinder(const HistoryView& view, const HistoryListView::Selection& before, size_t wanted)
+        : m_view(view), m_before(before)
+    {
+        if (wanted <= kNearSearchLimit)
+            return;
+        for (int row = 0; row < m_view.Count(); ++row)
+            m_rows.emplace(m_view.IdAt(row), row);
+    }
+
+    int Find(EntryId id) const
+    {
+        if (!m_rows.empty() || m_view.Count() == 0) {
+            auto found = m_rows.find(id);
+            return found == m_rows.end() ? -1 : found->second;
+        }
+        return FindNear(id, OldRow(id));
+    }
+
+private:
+    static constexpr size_t kNearSearchLimit = 16;
+
+    int OldRow(EntryId id) const
+    {
+        if (id == m_before.focused)
+            return m_before.focusedRow;
+        for (size_t i = 0; i < m_before.ids.size(); ++i) {
+            if (m_before.ids[i] == id)
+                return m_before.rows[i];
+        }
+        return 0;
+    }
+
+    int FindNear(EntryId id, int hint) const
+    {
+        const int count = m_view.Count();
+        hint = std::clamp(hint, 0, count - 1);
+        for (int distance = 0; hint - distance >= 0 || hint + distance < count; ++distance) {
+            if (hint + distance < count && m_view.IdAt(hint + distance) == id)
+                return hint + distance;
+            if (distance > 0 && hint - distance >= 0 && m_view.IdAt(hint - distance) == id)
+                return hint - distance;
+        }
+        return -1;
+    }
+
+    const HistoryView& m_view;
+    const HistoryListView::Selection& m_before;
+    std::unordered_map<EntryId, int> m_rows;
+};
+
+}  // namespace
+
 void HistoryListView::Show(const Selection& before, const std::vector<EntryId>& selected, EntryId focused)
 {
     if (!m_list.m_hWnd)
@@ -98,17 +158,15 @@ void HistoryListView::Show(const Selection& before, const std::vector<EntryId>& 
     if (before.focusedRow >= 0 && before.focusedRow < m_view.Count())
         m_list.SetItemState(before.focusedRow, 0, LVIS_FOCUSED);
     if (!selected.empty() || focused) {
-        std::unordered_map<EntryId, int> rows;
-        for (int row = 0; row < m_view.Count(); ++row)
-            rows.emplace(m_view.IdAt(row), row);
+        const RowFinder rows(m_view, before, selected.size() + 1);
         for (EntryId id : selected) {
-            auto found = rows.find(id);
-            if (found != rows.end())
-                m_list.SetItemState(found->second, LVIS_SELECTED, LVIS_SELECTED);
+            const int row = rows.Find(id);
+            if (row >= 0)
+                m_list.SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
         }
-        auto found = rows.find(focused);
-        if (focused && found != rows.end())
-            m_list.SetItemState(found->second, LVIS_FOCUSED, LVIS_FOCUSED);
+        const int row = focused ? rows.Find(focused) : -1;
+        if (row >= 0)
+            m_list.SetItemState(row, LVIS_FOCUSED, LVIS_FOCUSED);
     }
     if (!m_drawingHolds)
         m_list.Invalidate();

@@ -48,15 +48,16 @@ public:
         HistoryListView& m_view;
     };
 
-private:
-    void OnModelChanged(const HistoryChange& change);
-    // The selection as the control holds it: rows of `view`, and their entries.
+    // The selection as the control holds it: rows of a view, and their entries.
     struct Selection {
         std::vector<int> rows;
         std::vector<EntryId> ids;
         int focusedRow = -1;
         EntryId focused = 0;
     };
+
+private:
+    void OnModelChanged(const HistoryChange& change);
     Selection SelectionOf(const HistoryView& view) const;
     // Brings the control to the view: its count, and the entries selected and
     // focused before (at `before`'s rows) selected and focused where they are now.

@@ -105,6 +105,36 @@ TEST_F(HistoryViewTest, RowsLabelsAndIconsFollowTheModelAndSelectionStaysWithIts
     EXPECT_EQ(L"", Selected());
 }
 
+TEST_F(HistoryViewTest, LargeSelectionsAndFarMovesKeepSelectionAndFocusOnTheirEntries)
+{
+    std::vector<std::wstring> texts;
+    for (int i = 0; i < 40; ++i)
+        texts.push_back(std::to_wstring(i));
+    for (const std::wstring& text : texts)
+        Load({text.c_str()});
+    for (int row = 10; row < 30; ++row)
+        Select(row);
+    list.SetItemState(35, LVIS_FOCUSED, LVIS_FOCUSED);
+    history.InsertText(L"new");
+    std::wstring expected;
+    for (int i = 10; i < 30; ++i)
+        expected += (expected.empty() ? L"" : L" ") + std::to_wstring(i);
+    EXPECT_EQ(expected, Selected());
+    EXPECT_EQ(36, list.GetNextItem(-1, LVNI_FOCUSED));
+
+    // A few entries selected, moved far up by a delete above them.
+    list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    Select(31);
+    Select(38);
+    list.SetItemState(39, LVIS_FOCUSED, LVIS_FOCUSED);
+    std::vector<EntryId> above;
+    for (int row = 1; row <= 25; ++row)
+        above.push_back(history.At(row).id);
+    history.Remove(above);
+    EXPECT_EQ(L"30 37", Selected());
+    EXPECT_EQ(L"38", list.GetItemText(list.GetNextItem(-1, LVNI_FOCUSED), 0).Str());
+}
+
 TEST_F(HistoryViewTest, QueryMatchesEveryWordOfTheFullTextIgnoringCaseAndAccents)
 {
     std::wstring longText(600, L'.');
