@@ -56,8 +56,7 @@ HistoryListView::Selection HistoryListView::SelectionOf(const HistoryView& view)
     if (!m_list.m_hWnd)
         return selection;
     const int count = view.Count();
-    for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row >= 0 && row < count;
-         row = m_list.GetNextItem(row, LVNI_SELECTED)) {
+    for (int row : SelectedRows(count)) {
         selection.rows.push_back(row);
         selection.ids.push_back(view.IdAt(row));
     }
@@ -77,10 +76,21 @@ std::vector<HistoryEntry> HistoryListView::SelectedEntries() const
     std::vector<HistoryEntry> entries;
     if (!m_list.m_hWnd)
         return entries;
-    for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row >= 0 && row < m_view.Count();
-         row = m_list.GetNextItem(row, LVNI_SELECTED))
+    for (int row : SelectedRows(m_view.Count()))
         entries.push_back(m_view.At(row));
     return entries;
+}
+
+std::vector<int> HistoryListView::SelectedRows(int count) const
+{
+    // Each search for the next selected row walks the rows after it: stopping
+    // at the selected count spares a walk to the end on every change.
+    std::vector<int> rows;
+    const UINT selected = m_list.GetSelectedCount();
+    for (int row = selected ? m_list.GetNextItem(-1, LVNI_SELECTED) : -1; row >= 0 && row < count;
+         row = rows.size() < selected ? m_list.GetNextItem(row, LVNI_SELECTED) : -1)
+        rows.push_back(row);
+    return rows;
 }
 
 namespace {

@@ -59,6 +59,8 @@ public:
 private:
     void OnModelChanged(const HistoryChange& change);
     Selection SelectionOf(const HistoryView& view) const;
+    // The selected rows below `count`, in order.
+    std::vector<int> SelectedRows(int count) const;
     // Brings the control to the view: its count, and the entries selected and
     // focused before (at `before`'s rows) selected and focused where they are now.
     void Show(const Selection& before, const std::vector<EntryId>& selected, EntryId focused);
