@@ -66,7 +66,7 @@ bool AnsiCodePage::Encode(std::u16string_view text, std::string& out) const
     return true;
 }
 
-std::wstring AnsiCodePage::DecodeWide(const std::string& bytes) const
+std::wstring AnsiCodePage::DecodeWide(std::string_view bytes) const
 {
     if (IsAscii(bytes))
         return std::wstring(bytes.begin(), bytes.end());

@@ -1,4 +1,6 @@
 #pragma once
+#include <string_view>
+
 #include "framework/ArchiveCore.h"
 
 // The system's ANSI code page (CP_ACP). A text counts as encodable only when it
@@ -8,7 +10,7 @@ public:
     bool Encode(std::u16string_view text, std::string& out) const override;
     std::u16string Decode(const std::string& bytes) const override;
     // The same straight into the program's own text, without a second copy.
-    std::wstring DecodeWide(const std::string& bytes) const;
+    std::wstring DecodeWide(std::string_view bytes) const;
 
     static const AnsiCodePage& System();
 };

@@ -33,16 +33,19 @@ BOOL HistoryStore::LoadOptions(const wchar_t* path)
 
 void HistoryStore::AppendLoadedText(EntryId id, const archive::RawString& raw, const std::string& bytes)
 {
-    // Decoded once, straight into the entry's own text: a full history is never held twice.
+    // Decoded once, straight into the entry's own text: a full history is never
+    // held twice. Entries end at their first NUL, as the text blocks of the
+    // clipboard do; in ANSI bytes a NUL byte is always a NUL character.
     std::wstring text;
-    if (raw.utf16)
+    if (raw.utf16) {
         text.assign(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
-    else
-        text = AnsiCodePage::System().DecodeWide(bytes);
-    // Entries end at their first NUL, as the text blocks of the clipboard do.
-    const size_t nul = text.find(L'\0');
-    if (nul != std::wstring::npos)
-        text.erase(nul);
+        const size_t nul = text.find(L'\0');
+        if (nul != std::wstring::npos)
+            text.erase(nul);
+    } else {
+        const size_t nul = bytes.find('\0');
+        text = AnsiCodePage::System().DecodeWide(std::string_view(bytes).substr(0, nul));
+    }
     HistoryEntry entry;
     entry.id = id;
     entry.text = std::make_shared<const std::wstring>(std::move(text));

@@ -247,6 +247,17 @@ TEST_F(StoreTest, HistoryEndingInsideTheFifthRecordLoadsFour)
     EXPECT_EQ(L"entry 3", TextAt(3));
 }
 
+TEST_F(StoreTest, LoadedTextsEndAtTheirFirstNulInEitherStringForm)
+{
+    AddText(std::wstring(L"ab\0cd", 5));
+    AddText(std::wstring(L"\u4E2D\u6587\0tail", 7));  // kept in the UTF-16 form
+    SaveAll();
+    Reload();
+    ASSERT_EQ(2, history.Count());
+    EXPECT_EQ(L"ab", TextAt(0));
+    EXPECT_EQ(L"\u4E2D\u6587", TextAt(1));
+}
+
 TEST_F(StoreTest, MissingBitmapFileSkipsOnlyItsRecord)
 {
     AddText(L"first");
