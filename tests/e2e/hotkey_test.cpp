@@ -3,11 +3,9 @@
 #include "tests/e2e/Clipboard.h"
 #include "tests/e2e/DriverWindow.h"
 #include "tests/e2e/Keyboard.h"
-#include "tests/e2e/Notepad.h"
-#include "tests/e2e/ProcessUnderTest.h"
+#include "tests/e2e/PopupOverNotepad.h"
 #include "tests/e2e/ProductFacts.h"
 #include "tests/e2e/RemoteListView.h"
-#include "tests/e2e/TempFolder.h"
 #include "tests/e2e/WindowQueries.h"
 
 #include <gtest/gtest.h>
@@ -19,38 +17,13 @@ using namespace e2e;
 namespace {
 
 // A running copy with its popup hidden, and notepad in the foreground with its edit focused.
-class Hotkeys : public ::testing::Test {
+class Hotkeys : public PopupOverNotepad {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(NoWindowTitledLikeThePopup());
-        ASSERT_TRUE(m_quillary.Start());
-        m_popup = m_quillary.WaitForPopup();
-        ASSERT_NE(m_popup, nullptr);
-        m_list = GetDlgItem(m_popup, kHistoryListId);
-        ASSERT_NE(m_list, nullptr);
-        PostMessageW(m_popup, WM_CLOSE, 0, 0);
-        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(m_popup); }));
-        ASSERT_TRUE(m_notepad.Start());
+        ASSERT_NO_FATAL_FAILURE(PopupOverNotepad::SetUp());
+        ASSERT_NO_FATAL_FAILURE(Start());
     }
-
-    // Ctrl+Shift+F over notepad; true once the popup shows with its list focused.
-    ::testing::AssertionResult Summon()
-    {
-        if (auto pressed = PressKeys("ctrl+shift+f"); !pressed)
-            return pressed;
-        if (!WaitUntil([&] { return IsWindowVisible(m_popup) && FocusInThreadOf(m_popup) == m_list; }))
-            return ::testing::AssertionFailure()
-                   << "after Ctrl+Shift+F: popup visible " << (IsWindowVisible(m_popup) != FALSE)
-                   << ", list focused " << (FocusInThreadOf(m_popup) == m_list);
-        return ::testing::AssertionSuccess();
-    }
-
-    TempFolder m_folder;
-    ProcessUnderTest m_quillary{m_folder.Path()};
-    Notepad m_notepad;
-    HWND m_popup = nullptr;
-    HWND m_list = nullptr;
 };
 
 TEST_F(Hotkeys, CtrlShiftFOverNotepadShowsThePopupTopMostWhereItWasWithItsListFocused)

@@ -7,7 +7,7 @@
 #include "tests/e2e/Keyboard.h"
 #include "tests/e2e/ListSelection.h"
 #include "tests/e2e/Mouse.h"
-#include "tests/e2e/Notepad.h"
+#include "tests/e2e/PopupOverNotepad.h"
 #include "tests/e2e/NotificationArea.h"
 #include "tests/e2e/PreparedHistory.h"
 #include "tests/e2e/ProcessUnderTest.h"
@@ -32,60 +32,33 @@ constexpr wchar_t kOptionTitle[] = L"Option";
 constexpr wchar_t kTrayTip[] = L"Quillary ^_^";
 constexpr UINT kTrayIconId = 128;
 // Long enough for a key that ends the program to have done so.
-constexpr std::chrono::milliseconds kSettleTime{2000};
+constexpr std::chrono::milliseconds kEndingTime{2000};
 
-// A copy started with two entries from an earlier run.
-class Safety : public ::testing::Test {
+// A copy started with two entries from an earlier run, its popup hidden over notepad.
+class Safety : public PopupOverNotepad {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(NoWindowTitledLikeThePopup());
+        ASSERT_NO_FATAL_FAILURE(PopupOverNotepad::SetUp());
         ASSERT_TRUE(PrepareTextHistory(m_folder.Path(), StoredSettings(), {"kept one", "kept two"}));
-        ASSERT_TRUE(m_quillary.Start());
-        m_popup = m_quillary.WaitForPopup();
-        ASSERT_NE(m_popup, nullptr);
-        m_list = GetDlgItem(m_popup, kHistoryListId);
+        ASSERT_NO_FATAL_FAILURE(Start());
         ASSERT_EQ(RemoteListView(m_list).ItemCount(), 2);
-    }
-
-    // Hides the popup, starts notepad and summons the popup over it with Ctrl+Shift+F.
-    ::testing::AssertionResult SummonOverNotepad()
-    {
-        PostMessageW(m_popup, WM_CLOSE, 0, 0);
-        if (!WaitUntil([&] { return !IsWindowVisible(m_popup); }))
-            return ::testing::AssertionFailure() << "WM_CLOSE did not hide the popup";
-        if (auto started = m_notepad.Start(); !started)
-            return started;
-        if (!m_notepad.Activate())
-            return ::testing::AssertionFailure() << "notepad did not come to the foreground: " << DescribeForeground();
-        if (auto pressed = PressKeys("ctrl+shift+f"); !pressed)
-            return pressed;
-        if (!WaitUntil([&] { return IsWindowVisible(m_popup) && GetForegroundWindow() == m_popup
-                                    && FocusInThreadOf(m_popup) == m_list; }))
-            return ::testing::AssertionFailure() << "Ctrl+Shift+F did not bring up the popup: " << DescribeForeground();
-        return ::testing::AssertionSuccess();
     }
 
     // Still running after a while, with the popup's window and both entries.
     ::testing::AssertionResult StillRunning(const char* after) const
     {
-        if (WaitUntil([&] { return !m_quillary.IsRunning(); }, kSettleTime))
+        if (WaitUntil([&] { return !m_quillary.IsRunning(); }, kEndingTime))
             return ::testing::AssertionFailure() << "Quillary ended after " << after;
         if (!IsWindow(m_popup) || RemoteListView(m_list).ItemCount() != 2)
             return ::testing::AssertionFailure() << "the popup or its entries went after " << after;
         return ::testing::AssertionSuccess();
     }
-
-    TempFolder m_folder;
-    ProcessUnderTest m_quillary{m_folder.Path()};
-    Notepad m_notepad;
-    HWND m_popup = nullptr;
-    HWND m_list = nullptr;
 };
 
 TEST_F(Safety, CtrlBreakAndEnterAfterTheOptionDialogLeaveThePopupRunning)
 {
-    ASSERT_TRUE(SummonOverNotepad());
+    ASSERT_TRUE(Summon());
     // Ctrl+Break reaches a program as VK_CANCEL with Ctrl down.
     ASSERT_TRUE(TypeToForeground({VK_CONTROL, VK_CANCEL}));
     ASSERT_TRUE(StillRunning("Ctrl+Break"));
@@ -136,7 +109,7 @@ TEST_F(Safety, EnterWithNothingSelectedOnlyHidesThePopupAndKeepsTheCopiedPicture
     // Pictures are not recorded at first, so the copy adds no entry.
     const std::string picture = SmallPicture();
     ASSERT_TRUE(PutOnClipboard(CF_DIB, picture));
-    ASSERT_TRUE(SummonOverNotepad());
+    ASSERT_TRUE(Summon());
     ASSERT_TRUE(SelectOnlyRows(m_list, {}));
 
     ASSERT_TRUE(TypeToForeground({VK_RETURN}));
@@ -180,7 +153,7 @@ TEST(SingleInstance, TwoCopiesStartedAtOnceFromOneFolderLeaveOne)
     EXPECT_EQ(loser.WaitForExit(), std::optional<DWORD>(0));
     HWND popup = winner.WaitForPopup();
     ASSERT_NE(popup, nullptr) << "the copy that stays shows no popup";
-    EXPECT_FALSE(WaitUntil([&] { return !winner.IsRunning(); }, kSettleTime)) << "the other copy ended too";
+    EXPECT_FALSE(WaitUntil([&] { return !winner.IsRunning(); }, kEndingTime)) << "the other copy ended too";
     EXPECT_EQ(FindTopLevelWindows(0, kDialogClass, kPopupTitle), std::vector<HWND>{popup});
 }
 

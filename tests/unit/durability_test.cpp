@@ -1,13 +1,15 @@
-// The history on disk: what a killed program had is there at the next start,
-// a torn journal loses only its last record, an interrupted save loads as the
-// old or the new history, and a save that meets a locked file is reported and
-// harms nothing.
+// The history on disk, below what the end-to-end tests reach: every kind of
+// change replayed from the journal, a save interrupted at each file operation,
+// changes made while a save waits for a held file, a history that cannot be
+// read. Kills, torn journals, held files and the per-user folder are met as a
+// user meets them in the end-to-end tests.
 #include <gtest/gtest.h>
 
 #include "history/BitmapFileWriter.h"
 #include "history/DurableHistory.h"
 #include "history/FileNames.h"
 #include "history/FullSave.h"
+#include "file_test_support.h"
 
 #include <chrono>
 #include <memory>
@@ -17,25 +19,7 @@
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
-Bytes ReadAll(const std::wstring& path)
-{
-    Bytes bytes;
-    CFile file;
-    if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone))
-        return bytes;
-    bytes.resize(static_cast<size_t>(file.GetLength()));
-    bytes.resize(file.Read(bytes.data(), static_cast<UINT>(bytes.size())));
-    return bytes;
-}
-
-void WriteAll(const std::wstring& path, const Bytes& bytes)
-{
-    CFile file;
-    ASSERT_TRUE(file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite));
-    file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
-}
+using namespace file_test;
 
 UniqueBitmap Filled(COLORREF colour)
 {
@@ -99,44 +83,17 @@ struct Program {
 
 class DurabilityTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        folder = std::wstring(temp) + L"quillary-durable-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(counter++) + L"\\";
-        CreateDirectoryW(folder.c_str(), nullptr);
-    }
-    void TearDown() override
-    {
-        SaveSet::SetInterruptionForTesting(nullptr);
-        Clean();
-        RemoveDirectoryW(folder.c_str());
-    }
+    void TearDown() override { SaveSet::SetInterruptionForTesting(nullptr); }
     void Clean()
     {
         for (const std::wstring& name : Names())
             DeleteFileW((folder + name).c_str());
     }
-    std::vector<std::wstring> Names() const
-    {
-        std::vector<std::wstring> names;
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE)
-            return names;
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                names.push_back(found.cFileName);
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-        return names;
-    }
+    std::vector<std::wstring> Names() const { return temp.Names(); }
 
-    static int counter;
-    std::wstring folder;
+    TempFolder temp{L"durable"};
+    const std::wstring folder = temp.Path();
 };
-int DurabilityTest::counter = 0;
 
 TEST_F(DurabilityTest, EveryKindOfChangeSurvivesAnEndWithoutTheExitSave)
 {
@@ -170,27 +127,6 @@ TEST_F(DurabilityTest, EveryKindOfChangeSurvivesAnEndWithoutTheExitSave)
     EXPECT_EQ(cleared, third.Shown());
 }
 
-TEST_F(DurabilityTest, AJournalCutInsideItsLastRecordLoadsEveryEarlierChange)
-{
-    {
-        Program first(folder);
-        for (const wchar_t* text : {L"one", L"two", L"three", L"four", L"five, the last"})
-            first.model.InsertText(text);
-    }
-    Bytes journal = ReadAll(folder + g_strJournalFileName);
-    ASSERT_GT(journal.size(), 10u);
-    journal.resize(journal.size() - 5);
-    WriteAll(folder + g_strJournalFileName, journal);
-
-    Program second(folder);
-    EXPECT_EQ(L"|four three two one", second.Shown());
-    // Appending goes on after the last whole record.
-    second.model.InsertText(L"six");
-    second.durable.SaveAtExit();
-    Program third(folder);
-    EXPECT_EQ(L"|six four three two one", third.Shown());
-}
-
 TEST_F(DurabilityTest, ASaveStoppedAtAnyFileOperationLoadsTheOldOrTheNewHistory)
 {
     std::wstring oldShown;
@@ -205,7 +141,7 @@ TEST_F(DurabilityTest, ASaveStoppedAtAnyFileOperationLoadsTheOldOrTheNewHistory)
     }
     std::vector<std::pair<std::wstring, Bytes>> oldFiles;
     for (const std::wstring& name : Names())
-        oldFiles.emplace_back(name, ReadAll(folder + name));
+        oldFiles.emplace_back(name, ReadWholeFile(folder + name));
 
     HistorySnapshot next;
     std::wstring newShown;
@@ -222,7 +158,7 @@ TEST_F(DurabilityTest, ASaveStoppedAtAnyFileOperationLoadsTheOldOrTheNewHistory)
     for (;; ++stoppedAt) {
         Clean();
         for (const auto& file : oldFiles)
-            WriteAll(folder + file.first, file.second);
+            ASSERT_TRUE(WriteWholeFile(folder + file.first, file.second));
         bool stopped = false;
         SaveSet::SetInterruptionForTesting([&](int operation) { return stopped = operation == stoppedAt; });
         FullSave(folder, next, ScreenColorDepth()).Run([](std::vector<std::vector<std::uint8_t>>&) {},
@@ -237,36 +173,6 @@ TEST_F(DurabilityTest, ASaveStoppedAtAnyFileOperationLoadsTheOldOrTheNewHistory)
         }
     }
     EXPECT_GT(stoppedAt, 5);
-}
-
-TEST_F(DurabilityTest, ALockedHistoryFileIsReportedKeptWholeAndSavedOnceFree)
-{
-    auto program = std::make_unique<Program>(folder);
-    program->model.InsertText(L"first");
-    ASSERT_TRUE(program->durable.SaveAtExit());
-    const Bytes oldHistory = ReadAll(folder + g_strHistoryFileName);
-    program = std::make_unique<Program>(folder);
-    {
-        UniqueFileHandle held(CreateFileW((folder + g_strHistoryFileName).c_str(), GENERIC_READ, 0, nullptr,
-                                          OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(static_cast<bool>(held));
-        program->model.InsertText(L"second");
-        program->durable.SaveFull();
-        const auto reports = program->ReportsWithin(5000);
-        ASSERT_FALSE(reports.empty());
-        EXPECT_EQ(JournalWriter::Report::Kind::SaveFailed, reports[0].kind);
-        EXPECT_EQ(g_strHistoryFileName, reports[0].file);
-    }
-    EXPECT_EQ(oldHistory, ReadAll(folder + g_strHistoryFileName));
-    // Free again: the next change finishes the save, and that is said too.
-    program->model.InsertText(L"third");
-    const auto reports = program->ReportsWithin(5000);
-    ASSERT_FALSE(reports.empty());
-    EXPECT_EQ(JournalWriter::Report::Kind::Saved, reports.back().kind);
-    const std::wstring shown = program->Shown();
-    program.reset();
-    Program next(folder);
-    EXPECT_EQ(shown, next.Shown());
 }
 
 TEST_F(DurabilityTest, ChangesWhileAFinishedSaveWaitsForAHeldFileSurviveTheNextStartsToo)
@@ -298,7 +204,7 @@ TEST_F(DurabilityTest, AHistoryThatCannotBeReadIsToldAndNeverSavedOver)
         first.model.InsertText(L"kept");
         ASSERT_TRUE(first.durable.SaveAtExit());
     }
-    const Bytes history = ReadAll(folder + g_strHistoryFileName);
+    const Bytes history = ReadWholeFile(folder + g_strHistoryFileName);
     {
         UniqueFileHandle held(CreateFileW((folder + g_strHistoryFileName).c_str(), GENERIC_READ, 0, nullptr,
                                           OPEN_EXISTING, 0, nullptr));
@@ -311,38 +217,9 @@ TEST_F(DurabilityTest, AHistoryThatCannotBeReadIsToldAndNeverSavedOver)
         blocked.model.InsertText(L"while held");
         EXPECT_FALSE(blocked.durable.SaveAtExit());
     }
-    EXPECT_EQ(history, ReadAll(folder + g_strHistoryFileName));
+    EXPECT_EQ(history, ReadWholeFile(folder + g_strHistoryFileName));
     Program next(folder);
     EXPECT_EQ(L"|kept", next.Shown());
-}
-
-TEST_F(DurabilityTest, TheHistoryGoesPerUserWhileTheProgramsFolderCannotBeWritten)
-{
-    const std::wstring programs = folder + L"program\\";
-    const std::wstring local = folder + L"local";
-    CreateDirectoryW(programs.c_str(), nullptr);
-    WriteAll(programs + L"data", Bytes{'x'});  // a file where the folder should be
-    wchar_t previous[MAX_PATH * 2] = {};
-    const bool hadLocal = GetEnvironmentVariableW(L"LOCALAPPDATA", previous, MAX_PATH * 2) > 0;
-    SetEnvironmentVariableW(L"LOCALAPPDATA", local.c_str());
-
-    const DataFolder away = DataFolder::Choose(programs);
-    EXPECT_TRUE(away.perUser);
-    EXPECT_EQ(local + L"\\Quillary\\data\\", away.write);
-    EXPECT_EQ(away.write, away.read);
-    WriteAll(away.write + g_strOptionsFileName, Bytes(34, 0));
-
-    DeleteFileW((programs + L"data").c_str());
-    // Writable again: the program's folder keeps its own history.
-    const DataFolder back = DataFolder::Choose(programs);
-    EXPECT_FALSE(back.perUser);
-    EXPECT_EQ(programs + L"data\\", back.write);
-    EXPECT_EQ(back.write, back.read);
-
-    SetEnvironmentVariableW(L"LOCALAPPDATA", hadLocal ? previous : nullptr);
-    DeleteFileW((away.write + g_strOptionsFileName).c_str());
-    for (const std::wstring& dir : {away.write, local + L"\\Quillary\\", local + L"\\", back.write, programs})
-        RemoveDirectoryW(dir.c_str());
 }
 
 }  // namespace

@@ -13,70 +13,11 @@
 #include "history/SaveSet.h"
 #include "history/HistoryFormat.h"
 #include "history/SettingsFormat.h"
+#include "file_test_support.h"
 
 namespace {
 
-using Bytes = std::vector<BYTE>;
-
-class TempFolder {
-public:
-    TempFolder()
-    {
-        wchar_t base[MAX_PATH];
-        GetTempPathW(MAX_PATH, base);
-        m_path = std::wstring(base) + L"quillary-files-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(GetTickCount64()) + L"\\";
-        CreateDirectoryW(m_path.c_str(), nullptr);
-    }
-    ~TempFolder()
-    {
-        for (const std::wstring& name : Names())
-            DeleteFileW((m_path + name).c_str());
-        RemoveDirectoryW(m_path.c_str());
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    std::wstring operator/(const std::wstring& name) const { return m_path + name; }
-    std::vector<std::wstring> Names() const
-    {
-        std::vector<std::wstring> names;
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((m_path + L"*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE)
-            return names;
-        do {
-            const std::wstring name = found.cFileName;
-            if (name != L"." && name != L"..")
-                names.push_back(name);
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-        return names;
-    }
-
-private:
-    std::wstring m_path;
-};
-
-Bytes ReadWholeFile(const std::wstring& path)
-{
-    CFile file;
-    if (!file.Open(path.c_str(), CFile::modeRead))
-        return Bytes{0xDE, 0xAD};  // differs from every expected content
-    Bytes bytes(static_cast<size_t>(file.GetLength()));
-    if (!bytes.empty())
-        bytes.resize(file.Read(bytes.data(), static_cast<UINT>(bytes.size())));
-    return bytes;
-}
-
-void WriteWholeFile(const std::wstring& path, const Bytes& bytes)
-{
-    CFile file;
-    ASSERT_TRUE(file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite));
-    file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
-}
-
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+using namespace file_test;
 
 // Latin-1 stands in for a code page, so the UTF-16 form can be forced with any text.
 class Latin1 : public AnsiCodec {
@@ -102,7 +43,7 @@ public:
 
 TEST(CFileTest, OpenModesLengthAndPosition)
 {
-    TempFolder folder;
+    TempFolder folder(L"files");
     const std::wstring path = folder / L"plain.bin";
     CFile file;
     EXPECT_FALSE(file.Open(path.c_str(), CFile::modeRead));  // no such file yet
@@ -134,9 +75,9 @@ TEST(CFileTest, OpenModesLengthAndPosition)
 
 TEST(CFileTest, WritingToAReadOnlyHandleThrows)
 {
-    TempFolder folder;
+    TempFolder folder(L"files");
     const std::wstring path = folder / L"ro.bin";
-    WriteWholeFile(path, Bytes{1, 2, 3});
+    ASSERT_TRUE(WriteWholeFile(path, Bytes{1, 2, 3}));
     CFile file;
     ASSERT_TRUE(file.Open(path.c_str(), CFile::modeRead));
     EXPECT_THROW(file.Write("x", 1), CFileWriteError);
@@ -144,7 +85,7 @@ TEST(CFileTest, WritingToAReadOnlyHandleThrows)
 
 TEST(CArchiveTest, RoundTripThroughARealFileAcrossBufferBoundaries)
 {
-    TempFolder folder;
+    TempFolder folder(L"files");
     const std::wstring path = folder / L"archive.bin";
     const std::wstring texts[] = {L"", L"abc", L"two\r\nlines", std::wstring(300, L'y'), std::wstring(70000, L'z'),
                                   L"\u65E5\u672C\u8A9E \U0001F600", std::wstring(1, wchar_t(0xD800))};
@@ -185,7 +126,7 @@ TEST(CArchiveTest, RoundTripThroughARealFileAcrossBufferBoundaries)
 
 TEST(CArchiveTest, SystemCodePageTextIsEightBitOtherTextUtf16)
 {
-    TempFolder folder;
+    TempFolder folder(L"files");
     const std::wstring path = folder / L"forms.bin";
     {
         CFile file;
@@ -202,7 +143,7 @@ TEST(CArchiveTest, SystemCodePageTextIsEightBitOtherTextUtf16)
 
 TEST(CArchiveTest, SettingsAndHistoryThroughTheArchive)
 {
-    TempFolder folder;
+    TempFolder folder(L"files");
     const std::wstring settingsPath = folder / L"imgOption.data";
     const std::wstring historyPath = folder / L"data.data";
     {
@@ -229,7 +170,7 @@ TEST(CArchiveTest, SettingsAndHistoryThroughTheArchive)
     // A settings file cut inside the rectangle keeps the rest of the old rectangle.
     Bytes cut = ReadWholeFile(settingsPath);
     cut.resize(34 - 6);
-    WriteWholeFile(settingsPath, cut);
+    ASSERT_TRUE(WriteWholeFile(settingsPath, cut));
     CFile file;
     ASSERT_TRUE(file.Open(settingsPath.c_str(), CFile::modeRead));
     CArchive ar(&file, CArchive::load);
@@ -244,7 +185,7 @@ TEST(CArchiveTest, SettingsAndHistoryThroughTheArchive)
 
 TEST(CArchiveTest, InjectedCodecForcesTheUtf16Form)
 {
-    TempFolder folder;
+    TempFolder folder(L"files");
     const std::wstring path = folder / L"latin1.bin";
     const Latin1 codec;
     {
@@ -286,7 +227,7 @@ protected:
     void SetUp() override
     {
         target = folder / L"data.data";
-        WriteWholeFile(target, oldContent);
+        ASSERT_TRUE(WriteWholeFile(target, oldContent));
     }
     void TearDown() override { SaveSet::SetInterruptionForTesting(nullptr); }
 
@@ -315,7 +256,7 @@ protected:
         EXPECT_EQ(folder.Names(), std::vector<std::wstring>{L"data.data"});
     }
 
-    TempFolder folder;
+    TempFolder folder{L"files"};
     std::wstring target;
     const Bytes oldContent{'o', 'l', 'd', 0, 1, 2, 3};
 };
@@ -361,8 +302,8 @@ TEST_F(SaveSetTest, EachSaveHasItsTemporaryAndThoseOfEndedWritersGoAtRecovery)
     // No process has a process id this large; the other name is a save of this process.
     const std::wstring abandoned = target + L".4294967292-3.qtmp";
     const std::wstring live = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"-999999.qtmp";
-    WriteWholeFile(abandoned, Bytes(5000, 'x'));
-    WriteWholeFile(live, Bytes(10, 'y'));
+    ASSERT_TRUE(WriteWholeFile(abandoned, Bytes(5000, 'x')));
+    ASSERT_TRUE(WriteWholeFile(live, Bytes(10, 'y')));
     SaveSet first(folder / L"");
     SaveSet second(folder / L"");
     EXPECT_NE(first.TemporaryPath(L"data.data"), second.TemporaryPath(L"data.data"));
@@ -398,7 +339,7 @@ TEST_F(SaveSetTest, FileHeldByAnotherProgramIsReplacedIfLetGoWithinASecond)
     EXPECT_EQ(ReadWholeFile(target).size(), 2000u);
     EXPECT_EQ(folder.Names(), std::vector<std::wstring>{L"data.data"});
 
-    WriteWholeFile(target, oldContent);
+    ASSERT_TRUE(WriteWholeFile(target, oldContent));
     held = hold();
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     HANDLE letGo = CreateThread(nullptr, 0, CloseAfter300Ms, held, 0, nullptr);

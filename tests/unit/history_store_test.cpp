@@ -7,6 +7,7 @@
 #include "history/BitmapFileWriter.h"
 #include "history/FullSave.h"
 #include "history/HistoryStore.h"
+#include "file_test_support.h"
 
 #include <fstream>
 #include <random>
@@ -15,75 +16,18 @@
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
-Bytes ReadAll(const std::wstring& path)
-{
-    Bytes bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    DWORD size = GetFileSize(file, nullptr);
-    bytes.resize(size);
-    DWORD got = 0;
-    if (size)
-        ReadFile(file, bytes.data(), size, &got, nullptr);
-    CloseHandle(file);
-    bytes.resize(got);
-    return bytes;
-}
-
-void WriteAll(const std::wstring& path, const Bytes& bytes)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    if (!bytes.empty())
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
-bool Exists(const std::wstring& path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+using namespace file_test;
 
 class StoreTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        folder = std::wstring(temp) + L"quillary-store-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(counter++) + L"\\";
-        CreateDirectoryW(folder.c_str(), nullptr);
-    }
-    void TearDown() override
-    {
-        history.Clear();
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                DeleteFileW((folder + found.cFileName).c_str());
-            } while (FindNextFileW(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryW(folder.c_str());
-    }
+    void TearDown() override { history.Clear(); }
 
     std::wstring Path(const wchar_t* name) const { return folder + name; }
     std::wstring Names() const
     {
         std::wstring names;
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE)
-            return names;
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                names += (names.empty() ? L"" : L" ") + std::wstring(found.cFileName);
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
+        for (const std::wstring& name : temp.Names())
+            names += (names.empty() ? L"" : L" ") + name;
         return names;
     }
     void AddText(const std::wstring& text)
@@ -139,13 +83,12 @@ protected:
     std::wstring TextAt(int row) { return *history.At(row).text; }
     std::wstring LabelAt(int row) { return std::wstring(history.At(row).Label()); }
 
-    static int counter;
-    std::wstring folder;
+    TempFolder temp{L"store"};
+    const std::wstring folder = temp.Path();
     ClipOptions options;
     HistoryModel history;
     HistoryStore store{history, options};
 };
-int StoreTest::counter = 0;
 
 TEST_F(StoreTest, DefaultSettingsAndEmptyListGiveTheKnownFiles)
 {
@@ -154,9 +97,9 @@ TEST_F(StoreTest, DefaultSettingsAndEmptyListGiveTheKnownFiles)
                             0x0A, 0, 0, 0, 0x0A, 0, 0, 0, 0xC8, 0, 0, 0, 0x2C, 0x01, 0, 0,
                             // Five appended fields: Ctrl+Shift+F, 1000 entries, both flags off, no programs.
                             5, 0, 0, 0, 0x46, 0x03, 0, 0, 0xE8, 0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00};
-    EXPECT_EQ(expected, ReadAll(Path(L"imgOption.data")));
+    EXPECT_EQ(expected, ReadWholeFile(Path(L"imgOption.data")));
     EXPECT_TRUE(Exists(Path(L"data.data")));
-    EXPECT_TRUE(ReadAll(Path(L"data.data")).empty());
+    EXPECT_TRUE(ReadWholeFile(Path(L"data.data")).empty());
     // A full save leaves the two files and the journal that starts from them, nothing else.
     EXPECT_EQ(L"data.data data.journal imgOption.data", Names());
 }
@@ -167,9 +110,9 @@ TEST_F(StoreTest, TextAndBitmapGiveTheTwelveByteHistoryAndOneBitmapFile)
     AddBitmap(NewBitmap(10, 10, RGB(255, 0, 0)));
     SaveAll();
     const Bytes expected = {1, 0, 0, 0, 3, 'a', 'b', 'c', 2, 0, 0, 0};
-    EXPECT_EQ(expected, ReadAll(Path(L"data.data")));
+    EXPECT_EQ(expected, ReadWholeFile(Path(L"data.data")));
     EXPECT_TRUE(Exists(Path(L"1.dat")));
-    Bytes settings = ReadAll(Path(L"imgOption.data"));
+    Bytes settings = ReadWholeFile(Path(L"imgOption.data"));
     ASSERT_EQ(55u, settings.size());
     EXPECT_EQ(2, settings[2]);  // the entry count follows the two empty strings
 
@@ -206,7 +149,7 @@ TEST_F(StoreTest, RoundTripKeepsEntriesLabelsZoneAndSettings)
     SaveAll();
 
     // The Unicode text is stored in the 16-bit form; the ASCII one in the 8-bit form.
-    const Bytes file = ReadAll(Path(L"data.data"));
+    const Bytes file = ReadWholeFile(Path(L"data.data"));
     const Bytes unicodeMarker = {0xFF, 0xFE, 0xFF};
     EXPECT_NE(file.end(), std::search(file.begin(), file.end(), unicodeMarker.begin(), unicodeMarker.end()));
     const Bytes asciiRecord = {1, 0, 0, 0, 11, 'p', 'l', 'a', 'i', 'n', ' ', 'a', 's', 'c', 'i', 'i'};
@@ -238,10 +181,10 @@ TEST_F(StoreTest, HistoryEndingInsideTheFifthRecordLoadsFour)
     for (int row = 0; row < 6; ++row)
         AddText(L"entry " + std::to_wstring(row));
     SaveAll();
-    Bytes file = ReadAll(Path(L"data.data"));
+    Bytes file = ReadWholeFile(Path(L"data.data"));
     // Each record is 4 + 1 + 7 bytes; cut the fifth one short.
     file.resize(4 * 12 + 6);
-    WriteAll(Path(L"data.data"), file);
+    ASSERT_TRUE(WriteWholeFile(Path(L"data.data"), file));
     Reload();
     ASSERT_EQ(4, history.Count());
     EXPECT_EQ(L"entry 3", TextAt(3));
@@ -277,16 +220,16 @@ TEST_F(StoreTest, StoredCountsOutsideTheirRangeAreMadeSafe)
     AddText(L"b");
     SaveAll();
 
-    Bytes settings = ReadAll(Path(L"imgOption.data"));
+    Bytes settings = ReadWholeFile(Path(L"imgOption.data"));
     settings[14] = 50;  // top count (after two empty strings and three ints)
-    WriteAll(Path(L"imgOption.data"), settings);
+    ASSERT_TRUE(WriteWholeFile(Path(L"imgOption.data"), settings));
     Reload();
     EXPECT_EQ(2, history.Count());
     EXPECT_EQ(2, history.TopCount());
 
     settings[2] = 0xFF;  // entry count -1
     settings[3] = settings[4] = settings[5] = 0xFF;
-    WriteAll(Path(L"imgOption.data"), settings);
+    ASSERT_TRUE(WriteWholeFile(Path(L"imgOption.data"), settings));
     Reload();
     EXPECT_EQ(0, history.Count());
     EXPECT_EQ(0, history.TopCount());
@@ -300,9 +243,9 @@ TEST_F(StoreTest, TruncatedSettingsKeepTheValuesNotReached)
     history.SetTopCount(3);
     options.m_rcWindow = RECT{100, 200, 300, 400};
     SaveAll();
-    Bytes settings = ReadAll(Path(L"imgOption.data"));
+    Bytes settings = ReadWholeFile(Path(L"imgOption.data"));
     settings.resize(7 + 1 + 16);  // the two strings and the four ints: no rectangle
-    WriteAll(Path(L"imgOption.data"), settings);
+    ASSERT_TRUE(WriteWholeFile(Path(L"imgOption.data"), settings));
     options = ClipOptions();
     EXPECT_TRUE(store.LoadOptions(Path(L"imgOption.data").c_str()));
     EXPECT_EQ(L"before", options.m_strBefore.Str());
@@ -328,8 +271,8 @@ TEST_F(StoreTest, RandomBytesInEitherFileNeverCrash)
             settings[2] = static_cast<unsigned char>(random() % 40);
             settings[3] = settings[4] = settings[5] = 0;
         }
-        WriteAll(Path(L"imgOption.data"), settings);
-        WriteAll(Path(L"data.data"), records);
+        ASSERT_TRUE(WriteWholeFile(Path(L"imgOption.data"), settings));
+        ASSERT_TRUE(WriteWholeFile(Path(L"data.data"), records));
         Reload();
         EXPECT_LE(history.Count(), 40);
         EXPECT_GE(history.TopCount(), 0);
