@@ -118,8 +118,26 @@ INT_PTR CDialog::DoModal()
     if (!::IsWindowVisible(m_hWnd))
         ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
 
-    bool quit = false;
     WPARAM quitCode = 0;
+    const bool quit = RunModalLoop(quitCode);
+
+    // The owner is enabled again before the dialog goes, so that the system
+    // hands the activation back to it and not to some other program.
+    if (ownerDisabled)
+        ::EnableWindow(owner, TRUE);
+    if (m_hWnd) {
+        ::ShowWindow(m_hWnd, SW_HIDE);
+        DestroyWindow();
+    }
+    // A WM_QUIT that ended the loop belongs to the loop outside this one.
+    if (quit)
+        ::PostQuitMessage(static_cast<int>(quitCode));
+    return m_nModalResult;
+}
+
+bool CDialog::RunModalLoop(WPARAM& quitCode)
+{
+    bool quit = false;
     m_inModalLoop = true;
     ++t_modalDepth;
     MSG msg;
@@ -152,19 +170,7 @@ INT_PTR CDialog::DoModal()
     }
     --t_modalDepth;
     m_inModalLoop = false;
-
-    // The owner is enabled again before the dialog goes, so that the system
-    // hands the activation back to it and not to some other program.
-    if (ownerDisabled)
-        ::EnableWindow(owner, TRUE);
-    if (m_hWnd) {
-        ::ShowWindow(m_hWnd, SW_HIDE);
-        DestroyWindow();
-    }
-    // A WM_QUIT that ended the loop belongs to the loop outside this one.
-    if (quit)
-        ::PostQuitMessage(static_cast<int>(quitCode));
-    return m_nModalResult;
+    return quit;
 }
 
 void CDialog::EndDialog(INT_PTR result)

@@ -32,6 +32,8 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam);
     HWND FindOwner() const;
+    // Runs messages until the dialog ends; true when a WM_QUIT ended the loop instead.
+    bool RunModalLoop(WPARAM& quitCode);
 
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;
