@@ -94,56 +94,38 @@ RunResult RunOnce(const Case& c)
     return result;
 }
 
-}  // namespace
+// Every figure of this program, fed with one run's results of the four cases.
+class ProcessFigures {
+public:
+    static constexpr size_t kEmpty = 0, kJournal = 3;
 
-int wmain()
-{
-    const int runs = 5;
-    std::vector<std::unique_ptr<Case>> cases;
-    cases.push_back(std::make_unique<Case>(L"empty", SampleHistory(0, 0), Case::Kept::FullSave));
-    cases.push_back(std::make_unique<Case>(L"1k", SampleHistory(1000, 1024), Case::Kept::FullSave));
-    cases.push_back(std::make_unique<Case>(L"100k", SampleHistory(1000, 100 * 1024), Case::Kept::FullSave));
-    cases.push_back(std::make_unique<Case>(L"journal", SampleHistory(1000, 1024), Case::Kept::JournalOnly));
-    const size_t kEmpty = 0, kJournal = 3;
-    const char* names[] = {"empty", "1000 x 1 KB", "1000 x 100 KB"};
-    const double startupTargets[] = {0, 1.5, 3.0};
-
-    std::vector<FigureRow> startup, exitSave, memory, files;
-    for (size_t i = 1; i <= 2; ++i) {
-        const std::string name = names[i];
-        startup.emplace_back("Start-up", "start to popup shown and list filled, " + name,
-                             "start-up with an empty history", FigureRow::Unit::Milliseconds, startupTargets[i]);
-        exitSave.emplace_back("Exit save", "Exit command to process end, " + name,
-                              "WriteFile + FlushFileBuffers of the same bytes", FigureRow::Unit::Milliseconds, 2.0);
-        memory.emplace_back("Memory", std::string("private bytes with the list filled, ") + name,
-                            "texts in UTF-16 + empty program's private bytes", FigureRow::Unit::Bytes, 1.3);
-        files.emplace_back("Files", "size of data.data written at exit, " + name, "the texts' size in bytes",
-                           FigureRow::Unit::Bytes, 1.05);
-    }
-    FigureRow startupJournal("Start-up", "start to popup shown and list filled, 1000 x 1 KB in data.journal alone",
-                             "start-up with the same history in data.data", FigureRow::Unit::Milliseconds, 1.5);
-    FigureRow exitEmpty("Exit save", "Exit command to process end, empty history",
-                        "WriteFile + FlushFileBuffers of the same bytes", FigureRow::Unit::Milliseconds, 0);
-    FigureRow compaction("Compaction",
-                         "Exit command to process end, 1000 x 1 KB in data.journal alone, folded into data.data",
-                         "WriteFile + FlushFileBuffers of the same bytes", FigureRow::Unit::Milliseconds, 2.0);
-
-    for (const auto& c : cases) {
-        if (!c->folder.Created()) {
-            std::fprintf(stderr, "cannot create a temporary folder\n");
-            return 1;
+    ProcessFigures()
+        : startupJournal("Start-up", "start to popup shown and list filled, 1000 x 1 KB in data.journal alone",
+                         "start-up with the same history in data.data", FigureRow::Unit::Milliseconds, 1.5),
+          exitEmpty("Exit save", "Exit command to process end, empty history", kPlainSave,
+                    FigureRow::Unit::Milliseconds, 0),
+          compaction("Compaction",
+                     "Exit command to process end, 1000 x 1 KB in data.journal alone, folded into data.data",
+                     kPlainSave, FigureRow::Unit::Milliseconds, 2.0)
+    {
+        const char* names[] = {"1000 x 1 KB", "1000 x 100 KB"};
+        const double startupTargets[] = {1.5, 3.0};
+        for (size_t i = 0; i < 2; ++i) {
+            const std::string name = names[i];
+            startup.emplace_back("Start-up", "start to popup shown and list filled, " + name,
+                                 "start-up with an empty history", FigureRow::Unit::Milliseconds, startupTargets[i]);
+            exitSave.emplace_back("Exit save", "Exit command to process end, " + name, kPlainSave,
+                                  FigureRow::Unit::Milliseconds, 2.0);
+            memory.emplace_back("Memory", "private bytes with the list filled, " + name,
+                                "texts in UTF-16 + empty program's private bytes", FigureRow::Unit::Bytes, 1.3);
+            files.emplace_back("Files", "size of data.data written at exit, " + name, "the texts' size in bytes",
+                               FigureRow::Unit::Bytes, 1.05);
         }
     }
-    // Run 0 warms the file cache and Wine's loader; it is not counted.
-    for (int run = 0; run <= runs; ++run) {
-        std::vector<RunResult> results;
-        std::vector<double> plainSaves;
-        for (const auto& c : cases) {
-            results.push_back(RunOnce(*c));
-            plainSaves.push_back(TimePlainSave(*c));
-        }
-        if (run == 0)
-            continue;
+
+    void AddRun(const std::vector<std::unique_ptr<Case>>& cases, const std::vector<RunResult>& results,
+                const std::vector<double>& plainSaves)
+    {
         const RunResult& empty = results[kEmpty];
         if (empty.ok)
             exitEmpty.AddRun(empty.exitMs, plainSaves[kEmpty]);
@@ -172,16 +154,57 @@ int wmain()
                 startupJournal.AddRun(journal.startupMs, sameInFullSave.startupMs);
         }
     }
-    for (const FigureRow& row : startup)
-        row.Print();
-    startupJournal.Print();
-    for (const FigureRow& row : exitSave)
-        row.Print();
-    exitEmpty.Print();
-    compaction.Print();
-    for (const auto* rows : {&memory, &files})
-        for (const FigureRow& row : *rows)
+
+    void Print() const
+    {
+        for (const FigureRow& row : startup)
             row.Print();
-    std::printf("NOTE\tMemory: %s\n", ProductProcess::PrivateBytesSource());
+        startupJournal.Print();
+        for (const FigureRow& row : exitSave)
+            row.Print();
+        exitEmpty.Print();
+        compaction.Print();
+        for (const auto* rows : {&memory, &files})
+            for (const FigureRow& row : *rows)
+                row.Print();
+        std::printf("NOTE\tMemory: %s\n", ProductProcess::PrivateBytesSource());
+    }
+
+private:
+    static constexpr const char* kPlainSave = "WriteFile + FlushFileBuffers of the same bytes";
+
+    std::vector<FigureRow> startup, exitSave, memory, files;
+    FigureRow startupJournal, exitEmpty, compaction;
+};
+
+}  // namespace
+
+int wmain()
+{
+    const int runs = 5;
+    std::vector<std::unique_ptr<Case>> cases;
+    cases.push_back(std::make_unique<Case>(L"empty", SampleHistory(0, 0), Case::Kept::FullSave));
+    cases.push_back(std::make_unique<Case>(L"1k", SampleHistory(1000, 1024), Case::Kept::FullSave));
+    cases.push_back(std::make_unique<Case>(L"100k", SampleHistory(1000, 100 * 1024), Case::Kept::FullSave));
+    cases.push_back(std::make_unique<Case>(L"journal", SampleHistory(1000, 1024), Case::Kept::JournalOnly));
+    for (const auto& c : cases) {
+        if (!c->folder.Created()) {
+            std::fprintf(stderr, "cannot create a temporary folder\n");
+            return 1;
+        }
+    }
+    ProcessFigures figures;
+    // Run 0 warms the file cache and Wine's loader; it is not counted.
+    for (int run = 0; run <= runs; ++run) {
+        std::vector<RunResult> results;
+        std::vector<double> plainSaves;
+        for (const auto& c : cases) {
+            results.push_back(RunOnce(*c));
+            plainSaves.push_back(TimePlainSave(*c));
+        }
+        if (run > 0)
+            figures.AddRun(cases, results, plainSaves);
+    }
+    figures.Print();
     return 0;
 }
