@@ -1,5 +1,6 @@
 # make run   - install what is missing, build x64, start Quillary under Wine
-# make test  - install what is missing, build x64 and x86, check the executables, run the tests
+# make test  - install what is missing, check the include rules, build x64 (with its tests) and x86
+#              (what ships), check the executables, run the tests
 # make dist  - install what is missing, build both packages (zip and setup program) into build/dist
 # make clean - stop a running Wine session and remove build/
 SHELL := /bin/bash
@@ -56,7 +57,8 @@ run: deps
 	fi
 
 test: deps
-	@for preset in x64 x86; do
+	@tools/check-includes.sh
+	for preset in x64 x86; do
 	    cmake --preset $$preset --log-level=WARNING
 	    cmake --build --preset $$preset
 	done

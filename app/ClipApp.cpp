@@ -1,7 +1,7 @@
 #include "app/ClipApp.h"
 
 #include "shell/AppTitle.h"
-#include "shell/ClipDlg.h"
+#include "shell/popup/ClipDlg.h"
 #include "shell/SingleInstance.h"
 
 #include <cstdlib>

@@ -9,7 +9,7 @@
 #include "bench/KeptHistory.h"
 #include "bench/RawFile.h"
 #include "bench/Samples.h"
-#include "history/FileNames.h"
+#include "history/store/FileNames.h"
 
 namespace {
 

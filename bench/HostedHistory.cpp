@@ -3,9 +3,9 @@
 #include <commctrl.h>
 
 #include "bench/Stopwatch.h"
-#include "history/ClipOptions.h"
-#include "history/FileNames.h"
-#include "history/HistoryStore.h"
+#include "history/model/ClipOptions.h"
+#include "history/store/FileNames.h"
+#include "history/store/HistoryStore.h"
 
 HostedHistory::HostedHistory()
     : m_host(ListHost::Kind::OwnerData), m_view(m_host.Control(), m_model)

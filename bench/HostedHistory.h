@@ -3,8 +3,8 @@
 
 #include "bench/ListHost.h"
 #include "bench/SampleHistory.h"
-#include "history/HistoryListView.h"
-#include "history/HistoryModel.h"
+#include "shell/popup/HistoryListView.h"
+#include "history/model/HistoryModel.h"
 
 // The history as the popup holds it: a model and its owner-data list view on a
 // shown list like the popup's, whose rows are answered from the view.

@@ -1,9 +1,9 @@
 #pragma once
 #include <string>
 
-#include "history/ClipOptions.h"
-#include "history/DurableHistory.h"
-#include "history/HistoryModel.h"
+#include "history/model/ClipOptions.h"
+#include "history/store/DurableHistory.h"
+#include "history/model/HistoryModel.h"
 
 // The history as the popup keeps it on disk, without a window: the data folder
 // loaded, and from then on every change of the model in its journal.

@@ -17,10 +17,10 @@
 #include "framework/CArchive.h"
 #include "framework/CFile.h"
 #include "framework/Handles.h"
-#include "history/FileNames.h"
-#include "history/ClipOptions.h"
-#include "history/HistoryFormat.h"
-#include "history/HistoryStore.h"
+#include "history/store/FileNames.h"
+#include "history/model/ClipOptions.h"
+#include "history/store/HistoryFormat.h"
+#include "history/store/HistoryStore.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "bench/HostedHistory.h"
 #include "bench/InProcessFigures.h"
 #include "bench/Samples.h"
-#include "history/TextFolder.h"
+#include "history/model/TextFolder.h"
 
 namespace {
 

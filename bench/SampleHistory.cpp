@@ -4,11 +4,11 @@
 
 #include "bench/RawFile.h"
 #include "framework/AnsiCodePage.h"
-#include "history/Crc32.h"
-#include "history/FileNames.h"
-#include "history/HistoryFormat.h"
-#include "history/JournalFormat.h"
-#include "history/SettingsFormat.h"
+#include "history/store/Crc32.h"
+#include "history/store/FileNames.h"
+#include "history/store/HistoryFormat.h"
+#include "history/store/JournalFormat.h"
+#include "history/store/SettingsFormat.h"
 
 namespace {
 

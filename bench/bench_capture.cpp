@@ -22,7 +22,7 @@
 #include "bench/Samples.h"
 #include "bench/Stopwatch.h"
 #include "framework/Handles.h"
-#include "history/FileNames.h"
+#include "history/store/FileNames.h"
 #include "resource.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "shell/OptionDlg.h"
 
 #include "framework/CDataExchange.h"
-#include "history/IgnoredPrograms.h"
+#include "history/clipboard/IgnoredPrograms.h"
 #include "resource.h"
 #include "shell/SummonHotkey.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 #include "framework/CButton.h"
 #include "framework/CDialog.h"
-#include "history/ClipOptions.h"
+#include "history/model/ClipOptions.h"
 
 #include <functional>
 

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "history/BmpFormat.h"
+#include "history/model/BmpFormat.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "history/PackedDibFormat.h"
+#include "history/model/PackedDibFormat.h"
 
 namespace {
 

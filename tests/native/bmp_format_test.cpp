@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "history/BmpFormat.h"
+#include "history/model/BmpFormat.h"
 
 namespace {
 

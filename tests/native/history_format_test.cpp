@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "MemoryStreams.h"
-#include "history/HistoryFormat.h"
+#include "history/store/HistoryFormat.h"
 
 namespace {
 

@@ -17,9 +17,9 @@
 
 #include "framework/CFile.h"
 #include "framework/Handles.h"
-#include "history/BitmapFileWriter.h"
-#include "history/BmpFormat.h"
-#include "history/CBitmapFile.h"
+#include "history/store/BitmapFileWriter.h"
+#include "history/model/BmpFormat.h"
+#include "history/store/CBitmapFile.h"
 
 namespace {
 

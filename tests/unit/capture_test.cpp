@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/CWnd.h"
-#include "history/ClipboardCapture.h"
+#include "history/clipboard/ClipboardCapture.h"
 
 #include <cstring>
 #include <new>

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "control_test_support.h"
-#include "history/ClipboardPicture.h"
+#include "history/clipboard/ClipboardPicture.h"
 
 #include <cstring>
 #include <vector>

@@ -5,10 +5,10 @@
 // user meets them in the end-to-end tests.
 #include <gtest/gtest.h>
 
-#include "history/BitmapFileWriter.h"
-#include "history/DurableHistory.h"
-#include "history/FileNames.h"
-#include "history/FullSave.h"
+#include "history/store/BitmapFileWriter.h"
+#include "history/store/DurableHistory.h"
+#include "history/store/FileNames.h"
+#include "history/store/FullSave.h"
 #include "file_test_support.h"
 
 #include <chrono>

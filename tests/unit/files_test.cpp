@@ -10,9 +10,9 @@
 #include "framework/AnsiCodePage.h"
 #include "framework/CArchive.h"
 #include "framework/CFile.h"
-#include "history/SaveSet.h"
-#include "history/HistoryFormat.h"
-#include "history/SettingsFormat.h"
+#include "history/store/SaveSet.h"
+#include "history/store/HistoryFormat.h"
+#include "history/store/SettingsFormat.h"
 #include "file_test_support.h"
 
 namespace {

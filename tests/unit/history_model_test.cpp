@@ -1,7 +1,7 @@
 // The history's rules, on the model alone: no window involved.
 #include <gtest/gtest.h>
 
-#include "history/HistoryModel.h"
+#include "history/model/HistoryModel.h"
 
 #include <string>
 #include <vector>

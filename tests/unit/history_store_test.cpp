@@ -4,9 +4,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "history/BitmapFileWriter.h"
-#include "history/FullSave.h"
-#include "history/HistoryStore.h"
+#include "history/store/BitmapFileWriter.h"
+#include "history/store/FullSave.h"
+#include "history/store/HistoryStore.h"
 #include "file_test_support.h"
 
 #include <fstream>

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/CImageList.h"
-#include "history/HistoryListView.h"
+#include "shell/popup/HistoryListView.h"
 
 #include <string>
 #include <vector>

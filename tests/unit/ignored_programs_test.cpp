@@ -2,7 +2,7 @@
 // the clipboard's owner against another running program.
 #include <gtest/gtest.h>
 
-#include "history/IgnoredPrograms.h"
+#include "history/clipboard/IgnoredPrograms.h"
 #include "tests/e2e/IgnoredCopier.h"
 
 namespace {

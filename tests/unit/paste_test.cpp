@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "framework/CWnd.h"
-#include "history/ClipboardCapture.h"
-#include "history/PasteBack.h"
+#include "history/clipboard/ClipboardCapture.h"
+#include "history/clipboard/PasteBack.h"
 
 #include <cstring>
 #include <set>

@@ -3,7 +3,7 @@
 // the DPI of its monitor.
 #include <gtest/gtest.h>
 
-#include "shell/PopupPlacement.h"
+#include "shell/popup/PopupPlacement.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // scaled, and where the window goes beside the popup.
 #include <gtest/gtest.h>
 
-#include "shell/EntryPreview.h"
+#include "shell/popup/EntryPreview.h"
 
 #include <string>
 

@@ -1,0 +1,148 @@
+#include "history/clipboard/ClipboardCapture.h"
+
+#include "framework/Handles.h"
+#include "history/clipboard/ClipboardPicture.h"
+
+namespace {
+
+// Registered once: each registration is a round trip to the window server,
+// and capture runs on every copy anywhere.
+struct ExclusionFormats {
+    UINT exclude = RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
+    UINT viewerIgnore = RegisterClipboardFormatW(L"Clipboard Viewer Ignore");
+    UINT history = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
+};
+
+const ExclusionFormats& Formats()
+{
+    static const ExclusionFormats formats;
+    return formats;
+}
+
+}  // namespace
+
+void ClipboardCapture::JoinChain()
+{
+    m_state.nextViewer = SetClipboardViewer(m_window);
+}
+
+void ClipboardCapture::RejoinChain()
+{
+    m_state.suppressCapture = 1;
+    ChangeClipboardChain(m_window, m_state.nextViewer);
+    m_state.nextViewer = SetClipboardViewer(m_window);
+    m_state.suppressCapture = 0;
+}
+
+void ClipboardCapture::LeaveChain()
+{
+    ChangeClipboardChain(m_window, m_state.nextViewer);
+}
+
+void ClipboardCapture::OnDrawClipboard(WPARAM wParam, LPARAM lParam)
+{
+    // The notification is always passed on first.
+    if (m_state.nextViewer)
+        SendMessageW(m_state.nextViewer, WM_DRAWCLIPBOARD, wParam, lParam);
+    if (reinterpret_cast<HWND>(wParam) != m_window && m_state.ready && !m_state.suppressCapture)
+        CaptureClipboardText();
+}
+
+void ClipboardCapture::OnChangeCbChain(WPARAM wParam, LPARAM lParam)
+{
+    HWND leaving = reinterpret_cast<HWND>(wParam);
+    if (leaving == m_state.nextViewer)
+        m_state.nextViewer = reinterpret_cast<HWND>(lParam);
+    else if (m_state.nextViewer)
+        SendMessageW(m_state.nextViewer, WM_CHANGECBCHAIN, wParam, lParam);
+}
+
+bool ClipboardCapture::IsExcludedContent()
+{
+    const ExclusionFormats& formats = Formats();
+    bool history = false;
+    // One query for all formats instead of one per format: each is a round trip.
+    UINT present[64];
+    const UINT capacity = static_cast<UINT>(sizeof(present) / sizeof(present[0]));
+    UINT count = 0;
+    if (GetUpdatedClipboardFormats(present, capacity, &count)) {
+        for (UINT i = 0; i < count; ++i) {
+            if (present[i] == formats.exclude || present[i] == formats.viewerIgnore)
+                return true;
+            history = history || present[i] == formats.history;
+        }
+    } else {
+        // More formats than the list holds.
+        if (IsClipboardFormatAvailable(formats.exclude) || IsClipboardFormatAvailable(formats.viewerIgnore))
+            return true;
+        history = IsClipboardFormatAvailable(formats.history) != FALSE;
+    }
+    if (!history)
+        return false;
+    HANDLE data = GetClipboardData(formats.history);
+    GlobalLockGuard lock(data);
+    return lock.Data() && lock.Size() >= sizeof(DWORD) && *static_cast<const DWORD*>(lock.Data()) == 0;
+}
+
+void ClipboardCapture::CaptureClipboardText()
+{
+    // Reading delay-rendered data can make the system announce the same change
+    // again from inside the read; that nested notice, and any later repeat of a
+    // change already handled, add nothing.
+    if (m_capturing)
+        return;
+    const DWORD sequence = GetClipboardSequenceNumber();
+    if (m_haveSequence && sequence != 0 && sequence == m_lastSequence)
+        return;
+    // Set again on every path, an exception included: capture must not stay off.
+    struct CapturingScope {
+        bool& flag;
+        explicit CapturingScope(bool& capturing) : flag(capturing) { flag = true; }
+        ~CapturingScope() { flag = false; }
+    } capturing(m_capturing);
+
+    ClipboardSession clipboard(m_window);
+    if (clipboard.IsOpen()) {
+        // Read before the close: while the clipboard is open nobody can change it,
+        // so a copy made right after the close keeps its own notice.
+        m_lastSequence = GetClipboardSequenceNumber();
+        m_haveSequence = true;
+        // A program the user listed counts as one that marked its content private.
+        if (!IsExcludedContent() && !m_rules.ignored.IsClipboardOwnerIgnored())
+            CaptureOpenClipboard();
+    }
+}
+
+void ClipboardCapture::CaptureOpenClipboard()
+{
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    GlobalLockGuard lock(data);
+    if (lock.Data()) {
+        std::wstring text = TextUpToNul(static_cast<const wchar_t*>(lock.Data()), lock.Size() / sizeof(wchar_t));
+        // A repeat adds nothing, so it costs no entry at the bottom either.
+        if (m_rules.options.m_bNoRepeats && TakeRepeat(text))
+            return;
+        m_history.TrimForInsert();
+        m_history.InsertText(std::move(text));
+        return;
+    }
+    // The cap is kept before anything else is looked at, even when no entry comes of it.
+    m_history.TrimForInsert();
+    if (!m_rules.options.m_bRecordPictures)
+        return;
+    ClipboardPicture picture;
+    if (picture.Read() == ClipboardPicture::Outcome::Read)
+        m_history.InsertPicture(UniqueBitmap(picture.Release()), picture.Label().Str());
+}
+
+bool ClipboardCapture::TakeRepeat(const std::wstring& text)
+{
+    for (int row = 0; row < m_history.Count(); ++row) {
+        const HistoryEntry& entry = m_history.At(row);
+        if (entry.text && *entry.text == text) {
+            m_history.MoveBelowTop(entry.id);
+            return true;
+        }
+    }
+    return false;
+}

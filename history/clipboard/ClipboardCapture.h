@@ -1,0 +1,52 @@
+#pragma once
+#include "history/model/ClipOptions.h"
+#include "history/model/HistoryModel.h"
+#include "history/clipboard/IgnoredPrograms.h"
+
+// Membership of the clipboard-viewer chain and the capture of each new
+// clipboard text as a history entry. The flags and the next viewer belong to
+// the popup; this class works on them.
+class ClipboardCapture {
+public:
+    struct State {
+        HWND& nextViewer;
+        int& ready;
+        int& suppressCapture;
+    };
+    // What the user chose about what is recorded.
+    struct Rules {
+        const ClipOptions& options;  // no repeats, record pictures
+        const IgnoredPrograms& ignored;
+    };
+
+    ClipboardCapture(HistoryModel& history, State state, Rules rules)
+        : m_history(history), m_state(state), m_rules(rules) {}
+
+    void SetWindow(HWND window) { m_window = window; }
+    void JoinChain();
+    // Leaves and joins again with capture suppressed, so the notification the
+    // join causes adds nothing.
+    void RejoinChain();
+    void LeaveChain();
+
+    void OnDrawClipboard(WPARAM wParam, LPARAM lParam);
+    void OnChangeCbChain(WPARAM wParam, LPARAM lParam);
+    void CaptureClipboardText();
+
+    // True when the clipboard's owner asked monitors not to record this content.
+    static bool IsExcludedContent();
+
+private:
+    void CaptureOpenClipboard();
+    // With "no repeats": an entry with this text moves up below the top zone
+    // (or stays, inside it) and nothing is added. False when there is none.
+    bool TakeRepeat(const std::wstring& text);
+
+    HistoryModel& m_history;
+    State m_state;
+    Rules m_rules;
+    HWND m_window = nullptr;
+    bool m_capturing = false;
+    DWORD m_lastSequence = 0;
+    bool m_haveSequence = false;
+};

@@ -1,0 +1,119 @@
+#include "history/clipboard/PasteBack.h"
+
+#include "framework/Handles.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+void PasteBack::AppendText(std::wstring& joined, const wchar_t* text, const ClipOptions& options)
+{
+    if (options.m_bCompoundPaste)
+        joined += options.m_strBefore.Str();
+    if (text)
+        joined += text;
+    if (options.m_bCompoundPaste)
+        joined += options.m_strAfter.Str();
+}
+
+void PasteBack::Paste(const std::vector<HistoryEntry>& entries)
+{
+    HWND target = m_state.pasteTarget;
+    if (!target)
+        return;
+    // Whatever happens below, the target is used up and capture is on again.
+    struct Finish {
+        State& state;
+        ~Finish()
+        {
+            state.suppressCapture = 0;
+            state.pasteTarget = nullptr;
+        }
+    } finish{m_state};
+    // Nothing chosen: the clipboard keeps what the user had copied.
+    if (entries.empty())
+        return;
+    ClipboardSession clipboard(target);
+    if (!clipboard.IsOpen())
+        return;
+    EmptyClipboard();
+    m_state.suppressCapture = 1;
+
+    std::wstring joined;
+    for (const HistoryEntry& entry : entries) {
+        if (entry.IsPicture()) {
+            clipboard.Close();
+            PutBitmapOnClipboard(entry.picture->Bitmap());
+            m_restoreFocus(target);
+            m_sendKeys();
+            if (!clipboard.Open(target))
+                break;
+        } else {
+            AppendText(joined, entry.text ? entry.text->c_str() : nullptr, m_state.options);
+        }
+    }
+
+    // Texts gathered before a failed reopening are still pasted: the clipboard
+    // is opened once more for them.
+    if (!joined.empty() && clipboard.Open(target)) {
+        const bool placed = PlaceText(joined);
+        clipboard.Close();
+        if (placed) {
+            m_restoreFocus(target);
+            m_sendKeys();
+        }
+    }
+}
+
+bool PasteBack::PlaceText(const std::wstring& text)
+{
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, bytes));
+    if (!block)
+        return false;
+    {
+        GlobalLockGuard lock(block.Get());
+        if (!lock.Data())
+            return false;
+        std::memcpy(lock.Data(), text.c_str(), bytes);
+    }
+    if (!SetClipboardData(CF_UNICODETEXT, block.Get()))
+        return false;
+    block.Release();  // the clipboard owns it now
+    return true;
+}
+
+bool PasteBack::PutBitmapOnClipboard(HBITMAP bitmap)
+{
+    HWND target = m_state.pasteTarget;
+    if (!bitmap || !target)
+        return false;
+    ClipboardSession clipboard(target);
+    if (!clipboard.IsOpen())
+        return false;
+    EmptyClipboard();
+    UniqueBitmap copy(CopyBitmap(bitmap));
+    if (copy && SetClipboardData(CF_BITMAP, copy.Get()))
+        copy.Release();  // the clipboard owns it now
+    return true;
+}
+
+HBITMAP PasteBack::CopyBitmap(HBITMAP bitmap)
+{
+    BITMAP bm;
+    if (!GetObjectW(bitmap, sizeof(bm), &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0)
+        return nullptr;
+    const size_t stride = ((static_cast<size_t>(bm.bmWidth) * bm.bmBitsPixel + 31) / 32) * 4;
+    const size_t size = stride * static_cast<size_t>(bm.bmHeight);
+    std::vector<BYTE> buffer(size);
+    GetBitmapBits(bitmap, static_cast<LONG>(size), buffer.data());
+    return CreateBitmap(bm.bmWidth, bm.bmHeight, 1, bm.bmBitsPixel, buffer.data());
+}
+
+void PasteBack::SendPasteKeystroke()
+{
+    keybd_event(VK_CONTROL, 0, KEYEVENTF_EXTENDEDKEY, 0);
+    keybd_event('V', 0, KEYEVENTF_EXTENDEDKEY, 0);
+    keybd_event('V', 0, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP, 0);
+    keybd_event(VK_CONTROL, 0, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP, 0);
+}

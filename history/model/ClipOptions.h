@@ -1,0 +1,24 @@
+#pragma once
+#include "framework/CString.h"
+#include "history/model/OptionLimits.h"
+
+#include <windows.h>
+
+// The settings record. The popup holds it as its own members; the options
+// dialog receives a copy of the whole record.
+struct ClipOptions {
+    CString m_strBefore;
+    CString m_strAfter;
+    int m_nEntryCount = 0;
+    int m_bAutoRun = 0;
+    int m_nTopCount = 0;
+    RECT m_rcWindow = {10, 10, 200, 300};
+    int m_bCompoundPaste = 0;
+    // The summon key as HKM_GETHOTKEY gives it: virtual key in the low byte, HOTKEYF_* in the high byte.
+    int m_nSummonHotkey = kDefaultSummonHotkey;
+    int m_nHistorySize = kDefaultHistorySize;  // kMinHistorySize..kMaxHistorySize entries
+    int m_bNoRepeats = 0;
+    int m_bRecordPictures = 0;
+    // Executable names, one per line (CR LF), as the options dialog shows them.
+    CString m_strIgnoredPrograms;
+};

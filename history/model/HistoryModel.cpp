@@ -1,0 +1,186 @@
+#include "history/model/HistoryModel.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+#include <bcrypt.h>
+
+namespace {
+
+EntryId RandomStart()
+{
+    EntryId start = 0;
+    if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(&start), sizeof(start),
+                                        BCRYPT_USE_SYSTEM_PREFERRED_RNG))) {
+        LARGE_INTEGER now = {};
+        QueryPerformanceCounter(&now);
+        start = (static_cast<EntryId>(GetCurrentProcessId()) << 40) ^ static_cast<EntryId>(now.QuadPart);
+    }
+    // Room to count up without wrapping to the "no entry" id 0.
+    return (start >> 1) | 1;
+}
+
+}  // namespace
+
+HistoryModel::HistoryModel(IdSource ids) : m_ids(std::move(ids))
+{
+    if (!m_ids)
+        m_nextId = RandomStart();
+}
+
+EntryId HistoryModel::NewId()
+{
+    if (m_ids)
+        return m_ids();
+    return m_nextId++;
+}
+
+int HistoryModel::RowOf(EntryId id) const
+{
+    for (size_t row = 0; row < m_entries.size(); ++row) {
+        if (m_entries[row].id == id)
+            return static_cast<int>(row);
+    }
+    return -1;
+}
+
+void HistoryModel::Announce(HistoryChange change)
+{
+    if (m_loading)
+        return;
+    for (const Listener& listener : m_listeners)
+        listener(change);
+}
+
+EntryId HistoryModel::InsertText(std::wstring text)
+{
+    HistoryEntry entry;
+    entry.id = NewId();
+    entry.text = std::make_shared<const std::wstring>(std::move(text));
+    const EntryId id = entry.id;
+    Insert(std::move(entry));
+    return id;
+}
+
+EntryId HistoryModel::InsertPicture(UniqueBitmap bitmap, std::wstring label)
+{
+    HistoryEntry entry;
+    entry.id = NewId();
+    entry.picture = std::make_shared<const EntryPicture>(std::move(bitmap), std::move(label));
+    const EntryId id = entry.id;
+    Insert(std::move(entry));
+    return id;
+}
+
+bool HistoryModel::Insert(HistoryEntry entry)
+{
+    if (entry.id == 0 || RowOf(entry.id) >= 0)
+        return false;
+    const EntryId id = entry.id;
+    m_topCount = std::clamp(m_topCount, 0, Count());
+    auto at = m_entries.insert(m_entries.begin() + m_topCount, std::move(entry));
+    Announce({HistoryChange::Kind::Insert, {id}, &*at});
+    return true;
+}
+
+void HistoryModel::RemoveRows(std::vector<int> rows, std::vector<EntryId>& removed)
+{
+    // From the bottom up, so the rows still to go keep their numbers.
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        removed.push_back(m_entries[static_cast<size_t>(*row)].id);
+        m_entries.erase(m_entries.begin() + *row);
+        if (*row < m_topCount)
+            --m_topCount;
+    }
+    std::reverse(removed.begin(), removed.end());
+}
+
+void HistoryModel::TrimForInsert()
+{
+    if (m_maxEntries < 1 || Count() < m_maxEntries)
+        return;
+    std::vector<EntryId> removed;
+    RemoveRows({m_maxEntries - 1}, removed);
+    Announce({HistoryChange::Kind::Remove, std::move(removed)});
+}
+
+void HistoryModel::TrimTo(int count)
+{
+    if (count < 0 || Count() <= count)
+        return;
+    std::vector<int> rows;
+    for (int row = count; row < Count(); ++row)
+        rows.push_back(row);
+    std::vector<EntryId> removed;
+    RemoveRows(std::move(rows), removed);
+    Announce({HistoryChange::Kind::Remove, std::move(removed)});
+}
+
+void HistoryModel::Remove(const std::vector<EntryId>& ids)
+{
+    const std::unordered_set<EntryId> wanted(ids.begin(), ids.end());
+    std::vector<int> rows;
+    for (int row = 0; row < Count(); ++row) {
+        if (wanted.count(At(row).id))
+            rows.push_back(row);
+    }
+    if (rows.empty())
+        return;
+    std::vector<EntryId> removed;
+    RemoveRows(std::move(rows), removed);
+    Announce({HistoryChange::Kind::Remove, std::move(removed)});
+}
+
+void HistoryModel::SetTop(const std::vector<EntryId>& ids)
+{
+    const std::unordered_set<EntryId> wanted(ids.begin(), ids.end());
+    auto below = m_entries.begin() + m_topCount;
+    if (std::none_of(below, m_entries.end(), [&](const HistoryEntry& entry) { return wanted.count(entry.id) > 0; }))
+        return;
+    std::vector<HistoryEntry> moving;
+    std::vector<HistoryEntry> staying;
+    for (auto entry = below; entry != m_entries.end(); ++entry)
+        (wanted.count(entry->id) ? moving : staying).push_back(std::move(*entry));
+    HistoryChange change{HistoryChange::Kind::SetTop, {}};
+    m_entries.resize(static_cast<size_t>(m_topCount));
+    for (HistoryEntry& entry : moving) {
+        change.ids.push_back(entry.id);
+        m_entries.push_back(std::move(entry));
+    }
+    m_topCount = Count();
+    for (HistoryEntry& entry : staying)
+        m_entries.push_back(std::move(entry));
+    Announce(std::move(change));
+}
+
+void HistoryModel::MoveBelowTop(EntryId id)
+{
+    const int row = RowOf(id);
+    if (row < m_topCount || row == m_topCount)
+        return;
+    std::rotate(m_entries.begin() + m_topCount, m_entries.begin() + row, m_entries.begin() + row + 1);
+    Announce({HistoryChange::Kind::MoveBelowTop, {id}});
+}
+
+void HistoryModel::Clear()
+{
+    m_entries.clear();
+    m_topCount = 0;
+    Announce({HistoryChange::Kind::Clear, {}});
+}
+
+void HistoryModel::Loaded()
+{
+    m_loading = false;
+    m_topCount = std::clamp(m_topCount, 0, Count());
+    Announce({HistoryChange::Kind::Reset, {}});
+}
+
+void HistoryModel::Release()
+{
+    m_entries.clear();
+    m_topCount = 0;
+    Announce({HistoryChange::Kind::Reset, {}});
+}

@@ -1,0 +1,16 @@
+#pragma once
+// The defaults and ranges of the options the history runs by. Plain constants,
+// so that the settings file's format and the options dialog share them.
+#include <cstdint>
+
+// A hotkey as a hot-key control gives it: the virtual key in the low byte,
+// these modifier flags (the control's own values) in the high byte.
+constexpr std::int32_t kHotkeyShift = 0x01;
+constexpr std::int32_t kHotkeyControl = 0x02;
+constexpr std::int32_t kHotkeyAlt = 0x04;
+constexpr std::int32_t kHotkeyExtended = 0x08;
+constexpr std::int32_t kDefaultSummonHotkey = ((kHotkeyControl | kHotkeyShift) << 8) | 'F';
+
+constexpr std::int32_t kMinHistorySize = 10;
+constexpr std::int32_t kMaxHistorySize = 10000;
+constexpr std::int32_t kDefaultHistorySize = 1000;

@@ -1,0 +1,72 @@
+#pragma once
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "history/model/ClipOptions.h"
+#include "history/store/DataFolder.h"
+#include "history/model/HistoryModel.h"
+#include "history/model/HistorySnapshot.h"
+#include "history/store/HistoryStore.h"
+#include "history/store/JournalWriter.h"
+
+// The history on disk: loads the data folder at start (finishing or dropping
+// an interrupted save, replaying the journal over the last full save) and from
+// then on keeps every change on disk within a second, folding the journal into
+// the data folder's files when it grows and at the end of the program.
+class DurableHistory {
+public:
+    // Posted to the window given to Start: reports are waiting (TakeReports),
+    // or a full save is welcome (SaveFull).
+    static constexpr UINT kReportsMessage = WM_APP + 40;
+    static constexpr UINT kFullSaveMessage = WM_APP + 41;
+
+    DurableHistory(HistoryModel& model, ClipOptions& options);
+    ~DurableHistory();
+    DurableHistory(const DurableHistory&) = delete;
+    DurableHistory& operator=(const DurableHistory&) = delete;
+
+    // Takes the folders and finishes or drops a save an interruption left there.
+    void SetFolder(DataFolder folder);
+    const DataFolder& Folder() const { return m_folder; }
+
+    BOOL LoadOptions();
+    // Loads the history file, replays the journal over it and announces the load.
+    void LoadHistory();
+    // From now on every change goes to disk.
+    void Start(HWND window, int screenDepth);
+    void SaveOptions();
+    void SaveFull();
+    // The last full save, at the end of the program; true when it all reached the disk.
+    bool SaveAtExit();
+
+    std::vector<JournalWriter::Report> TakeReports();
+    HistorySnapshot Snapshot() const;
+
+private:
+    static constexpr int kReadAttempts = 30;
+    static constexpr DWORD kReadPauseMs = 100;
+
+    // A file of the folder read, or the new version a waiting save holds for it.
+    std::wstring Resolve(const std::wstring& name) const;
+    void CheckReadable();
+    void Report(const JournalWriter::Report& report);
+    void Record(const HistoryChange& change);
+
+    HistoryModel& m_model;
+    ClipOptions& m_options;
+    HistoryStore m_store;
+    DataFolder m_folder;
+    SaveSet::Failure m_unreadable;  // a file of the history that stayed unreadable
+    std::map<std::wstring, std::wstring> m_waiting;
+    journal::Header m_base;
+    std::uint64_t m_journalLength = 0;
+    bool m_needsFullSave = false;
+    std::unique_ptr<JournalWriter> m_writer;
+    HWND m_window = nullptr;
+    std::mutex m_reportsMutex;
+    std::vector<JournalWriter::Report> m_reports;
+};

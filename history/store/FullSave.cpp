@@ -1,0 +1,125 @@
+#include "history/store/FullSave.h"
+
+#include <algorithm>
+#include <string>
+
+#include "framework/CArchive.h"
+#include "history/store/BitmapFileWriter.h"
+#include "history/store/FileNames.h"
+#include "history/store/HistoryFormat.h"
+#include "history/store/OptionsRecord.h"
+
+namespace {
+
+// Records written between two looks at the journal's queue.
+constexpr size_t kRecordsPerStep = 64;
+// Beyond this a text's 8-bit form could pass the 32-bit length prefix.
+constexpr size_t kLongestText = 0x7FFFFFFF;
+
+}  // namespace
+
+FullSave::FullSave(std::wstring folder, const HistorySnapshot& snapshot, int screenDepth)
+    : m_folder(std::move(folder)), m_snapshot(snapshot), m_screenDepth(screenDepth), m_set(m_folder)
+{
+}
+
+bool FullSave::WritePictures(const Between& between)
+{
+    const std::vector<HistoryEntry>& entries = m_snapshot.entries;
+    for (size_t index = 0; index < entries.size(); ++index) {
+        if (!entries[index].IsPicture()) {
+            if (entries[index].text && entries[index].text->size() <= kLongestText)
+                m_kept.push_back(index);
+            else
+                ++m_skipped;
+            continue;
+        }
+        std::vector<BYTE> file;
+        if (!EncodeBitmapFile(entries[index].picture->Bitmap(), m_screenDepth, file)) {
+            ++m_skipped;
+            continue;
+        }
+        // The file is named by the record's position in data.data.
+        const std::wstring name = std::to_wstring(m_kept.size()) + L".dat";
+        if (!m_set.AddFile(name, [&file](CFile& out) { out.Write(file.data(), static_cast<UINT>(file.size())); }))
+            return false;
+        m_kept.push_back(index);
+        between(m_tail);
+    }
+    return true;
+}
+
+bool FullSave::WriteHistory(const Between& between)
+{
+    SaveSet::Written written;
+    const bool ok = m_set.AddFile(
+        g_strHistoryFileName,
+        [this, &between](CFile& file) {
+            CArchive archive(&file, CArchive::store);
+            for (size_t i = 0; i < m_kept.size(); ++i) {
+                const HistoryEntry& entry = m_snapshot.entries[m_kept[i]];
+                if (entry.IsPicture()) {
+                    WriteBitmapRecord(archive);
+                } else {
+                    const std::wstring& text = *entry.text;
+                    WriteTextRecord(archive,
+                                    std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()),
+                                    archive.Codec());
+                }
+                if ((i + 1) % kRecordsPerStep == 0)
+                    between(m_tail);
+            }
+            archive.Close();
+        },
+        &written);
+    m_base.historySize = written.size;
+    m_base.historyCrc = written.crc;
+    m_base.entryCount = static_cast<std::int32_t>(m_kept.size());
+    m_base.recordIds.clear();
+    for (size_t index : m_kept)
+        m_base.recordIds.push_back(m_snapshot.entries[index].id);
+    return ok;
+}
+
+bool FullSave::WriteOptions()
+{
+    SettingsRecord record = ToRecord(m_snapshot.options);
+    record.entryCount = static_cast<std::int32_t>(m_kept.size());
+    // Entries left out of the top zone lower it by as many.
+    m_topCount = static_cast<int>(std::count_if(m_kept.begin(), m_kept.end(), [this](size_t index) {
+        return static_cast<int>(index) < m_snapshot.topCount;
+    }));
+    record.topCount = m_topCount;
+    return m_set.AddFile(g_strOptionsFileName, [&record](CFile& file) {
+        CArchive archive(&file, CArchive::store);
+        WriteSettings(archive, record, archive.Codec());
+        archive.Close();
+    });
+}
+
+bool FullSave::WriteJournal(const std::vector<std::vector<std::uint8_t>>& tail)
+{
+    return m_set.AddFile(kJournalName, [this, &tail](CFile& file) {
+        const std::vector<std::uint8_t> start = journal::EncodeStart(m_base);
+        file.Write(start.data(), static_cast<UINT>(start.size()));
+        m_journalBytes = start.size();
+        for (const std::vector<std::uint8_t>& frame : tail) {
+            file.Write(frame.data(), static_cast<UINT>(frame.size()));
+            m_journalBytes += frame.size();
+        }
+    });
+}
+
+bool FullSave::Run(const Between& between, const Committing& committing)
+{
+    if (!WritePictures(between) || !WriteHistory(between) || !WriteOptions())
+        return false;
+    // The last look at the queue: whatever arrived goes into the new journal.
+    between(m_tail);
+    // The new journal belongs to the set even when it holds no change yet: should
+    // a move be blocked, later changes go on into it, and it moves with the rest.
+    if (!WriteJournal(m_tail))
+        return false;
+    const std::wstring newJournal = m_set.TemporaryPath(kJournalName);
+    return m_set.Commit([&] { committing(newJournal); });
+}

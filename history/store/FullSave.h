@@ -1,0 +1,59 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "history/store/FileNames.h"
+#include "history/model/HistorySnapshot.h"
+#include "history/store/JournalFormat.h"
+#include "history/store/SaveSet.h"
+
+// Writes the whole history as the files of the data folder, as one set: one
+// BMP file per picture ("N.dat"), "data.data", "imgOption.data" and a new
+// journal that starts from them. An entry the
+// files cannot hold is left out (and counted) rather than written wrong: a
+// picture whose pixels cannot be read (its record would get an older save's
+// picture), a text beyond the format's length prefix.
+class FullSave {
+public:
+    static constexpr const wchar_t* kJournalName = g_strJournalFileName;
+
+    FullSave(std::wstring folder, const HistorySnapshot& snapshot, int screenDepth);
+
+    // Called between steps with the frames that reached the current journal
+    // meanwhile appended to `tail`: they go on into the new journal.
+    using Between = std::function<void(std::vector<std::vector<std::uint8_t>>& tail)>;
+    // Called once the set is bound to complete, with the new journal's file,
+    // before any file is moved.
+    using Committing = std::function<void(const std::wstring& newJournal)>;
+
+    bool Run(const Between& between, const Committing& committing);
+
+    // After a successful run: what the new journal applies to.
+    const journal::Header& Base() const { return m_base; }
+    int TopCount() const { return m_topCount; }
+    std::uint64_t JournalBytes() const { return m_journalBytes; }
+    // Whether changes made during the save went into the new journal.
+    bool JournalHoldsChanges() const { return !m_tail.empty(); }
+    const SaveSet::Failure& LastFailure() const { return m_set.LastFailure(); }
+    int SkippedEntries() const { return m_skipped; }
+
+private:
+    // Picks the entries to write and writes the pictures' files.
+    bool WritePictures(const Between& between);
+    bool WriteHistory(const Between& between);
+    bool WriteOptions();
+    bool WriteJournal(const std::vector<std::vector<std::uint8_t>>& tail);
+
+    std::wstring m_folder;
+    const HistorySnapshot& m_snapshot;
+    int m_screenDepth;
+    SaveSet m_set;
+    std::vector<size_t> m_kept;  // entries written, in order
+    std::vector<std::vector<std::uint8_t>> m_tail;
+    journal::Header m_base;
+    std::uint64_t m_journalBytes = 0;
+    int m_topCount = 0;
+    int m_skipped = 0;
+};

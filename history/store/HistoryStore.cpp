@@ -1,0 +1,136 @@
+#include "history/store/HistoryStore.h"
+
+#include "framework/AnsiCodePage.h"
+#include "framework/CArchive.h"
+#include "history/store/CBitmapFile.h"
+#include "history/store/Crc32.h"
+#include "history/store/HistoryFormat.h"
+#include "history/store/OptionsRecord.h"
+
+#include <algorithm>
+#include <cstring>
+
+std::wstring HistoryStore::BitmapPath(const std::wstring& folder, int record)
+{
+    return folder + std::to_wstring(record) + L".dat";
+}
+
+BOOL HistoryStore::LoadOptions(const wchar_t* path)
+{
+    CFile file;
+    if (!file.Open(path, CFile::modeRead))
+        return FALSE;
+    SettingsRecord record = ToRecord(m_options);
+    try {
+        CArchive archive(&file, CArchive::load);
+        // A truncated file keeps the values it did not reach, and start-up goes on.
+        ReadSettings(archive, record, archive.Codec());
+    } catch (...) {
+    }
+    FromRecord(record, m_options);
+    return TRUE;
+}
+
+void HistoryStore::AppendLoadedText(EntryId id, const archive::RawString& raw, const std::string& bytes)
+{
+    // Decoded once, straight into the entry's own text: a full history is never
+    // held twice. Entries end at their first NUL, as the text blocks of the
+    // clipboard do; in ANSI bytes a NUL byte is always a NUL character.
+    std::wstring text;
+    if (raw.utf16) {
+        text.assign(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+        const size_t nul = text.find(L'\0');
+        if (nul != std::wstring::npos)
+            text.erase(nul);
+    } else {
+        const size_t nul = bytes.find('\0');
+        text = AnsiCodePage::System().DecodeWide(std::string_view(bytes).substr(0, nul));
+    }
+    HistoryEntry entry;
+    entry.id = id;
+    entry.text = std::make_shared<const std::wstring>(std::move(text));
+    m_history.Append(std::move(entry));
+}
+
+void HistoryStore::AppendLoadedBitmap(EntryId id, const std::wstring& path)
+{
+    UniqueBitmap bitmap(CBitmapFile().LoadFromFile(path.c_str()));
+    if (!bitmap)
+        return;
+    BITMAP bm = {};
+    GetObjectW(bitmap.Get(), sizeof(bm), &bm);
+    CString label;
+    label.Format(L"Bitmap: %dx%d %dbits", static_cast<int>(bm.bmWidth), static_cast<int>(bm.bmHeight),
+                 static_cast<int>(bm.bmBitsPixel));
+    HistoryEntry entry;
+    entry.id = id;
+    entry.picture = std::make_shared<const EntryPicture>(std::move(bitmap), label.Str());
+    m_history.Append(std::move(entry));
+}
+
+namespace {
+
+// The history file as it is read, summed up whole: a journal names the file it applies to by these.
+class SummingFile : public CFile {
+public:
+    UINT Read(void* buffer, UINT count) override
+    {
+        const UINT got = CFile::Read(buffer, count);
+        m_crc.Update(buffer, got);
+        m_size += got;
+        return got;
+    }
+    void ReadToEnd()
+    {
+        std::vector<BYTE> rest(1 << 16);
+        while (Read(rest.data(), static_cast<UINT>(rest.size())) == rest.size()) {
+        }
+    }
+    std::uint64_t Size() const { return m_size; }
+    std::uint32_t Crc() const { return m_crc.Value(); }
+
+private:
+    Crc32 m_crc;
+    std::uint64_t m_size = 0;
+};
+
+}  // namespace
+
+BOOL HistoryStore::LoadHistory(const wchar_t* path, const std::vector<EntryId>* recordIds)
+{
+    m_recordIds.clear();
+    m_loadedEntries = 0;
+    m_fileSize = 0;
+    m_fileCrc = Crc32::Of(nullptr, 0);
+    SummingFile file;
+    if (!file.Open(path, CFile::modeRead))
+        return FALSE;
+    const std::wstring whole(path);
+    const std::wstring folder = whole.substr(0, whole.find_last_of(L'\\') + 1);
+    const int countBefore = m_history.Count();
+    try {
+        // A large buffer: a small one costs two reads of the file per record.
+        CArchive archive(&file, CArchive::load, 1 << 16);
+        archive::RawString raw;
+        std::string bytes;
+        for (int record = 0; record < m_options.m_nEntryCount; ++record) {
+            const std::int32_t kind = ReadHistoryRecordRaw(archive, raw, bytes);
+            const bool known = recordIds && static_cast<size_t>(record) < recordIds->size();
+            const EntryId id = known ? (*recordIds)[static_cast<size_t>(record)] : m_history.NewId();
+            m_recordIds.push_back(id);
+            if (kind == kHistoryTextRecord)
+                AppendLoadedText(id, raw, bytes);
+            else if (kind == kHistoryBitmapRecord)
+                AppendLoadedBitmap(id, m_picturePath ? m_picturePath(record) : BitmapPath(folder, record));
+        }
+    } catch (...) {
+        // A record that runs past the end, or memory running out, ends the load;
+        // the entries read so far stay.
+    }
+    m_loadedEntries = m_history.Count() - countBefore;
+    // The archive read the file from its start, in order: what it left is summed on.
+    file.ReadToEnd();
+    m_fileSize = file.Size();
+    m_fileCrc = file.Crc();
+    return TRUE;
+}

@@ -1,0 +1,50 @@
+#pragma once
+#include "framework/ArchiveCore.h"
+#include "history/model/ClipOptions.h"
+#include "history/model/HistoryModel.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Reads the settings file and the history file (with one BMP file per
+// picture entry) of a data folder. Loading is defensive: a damaged file gives
+// what can be read of it and never takes the rest of the start-up with it.
+class HistoryStore {
+public:
+    HistoryStore(HistoryModel& history, ClipOptions& options) : m_history(history), m_options(options) {}
+
+    // Where a picture file of the history file being read is found; by default
+    // beside the history file.
+    using PicturePath = std::function<std::wstring(int record)>;
+    void SetPicturePath(PicturePath picturePath) { m_picturePath = std::move(picturePath); }
+
+    BOOL LoadOptions(const wchar_t* path);
+    // Appends the entries of the history file to the model; the caller announces
+    // the load (HistoryModel::Loaded) once everything is in. With `recordIds`,
+    // the entry of record i gets recordIds[i] (the ids a journal knows them by).
+    BOOL LoadHistory(const wchar_t* path, const std::vector<EntryId>* recordIds = nullptr);
+
+    // The last load: the id given to each record read (entry or not), and the entries it yielded.
+    const std::vector<EntryId>& RecordIds() const { return m_recordIds; }
+    int LoadedEntries() const { return m_loadedEntries; }
+    // Size and CRC-32 of the whole history file read (none: an empty one).
+    std::uint64_t FileSize() const { return m_fileSize; }
+    std::uint32_t FileCrc() const { return m_fileCrc; }
+
+    // The picture file of record `record` in `folder` ("%s%d.dat").
+    static std::wstring BitmapPath(const std::wstring& folder, int record);
+
+private:
+    void AppendLoadedText(EntryId id, const archive::RawString& raw, const std::string& bytes);
+    void AppendLoadedBitmap(EntryId id, const std::wstring& path);
+
+    HistoryModel& m_history;
+    ClipOptions& m_options;
+    PicturePath m_picturePath;
+    std::vector<EntryId> m_recordIds;
+    int m_loadedEntries = 0;
+    std::uint64_t m_fileSize = 0;
+    std::uint32_t m_fileCrc = 0;
+};

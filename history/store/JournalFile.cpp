@@ -1,0 +1,109 @@
+#include "history/store/JournalFile.h"
+
+#include "history/store/FileNames.h"
+
+namespace {
+
+constexpr std::chrono::seconds kFlushDelay(1);
+constexpr UINT kAppendMode = CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite | CFile::shareDenyWrite |
+                             CFile::shareDelete;
+
+}  // namespace
+
+void JournalFile::Continue(const std::wstring& path, std::uint64_t length)
+{
+    Close();
+    m_openPath = path;
+    m_length = length;
+    m_fresh = length == 0;
+    // A torn last frame goes before anything is added.
+    m_cutNeeded = true;
+}
+
+void JournalFile::StartAfresh(journal::Header base)
+{
+    Close();
+    m_openPath = m_path;
+    m_base = std::move(base);
+    m_length = 0;
+    m_fresh = true;
+}
+
+void JournalFile::SwitchTo(const std::wstring& path, std::uint64_t length)
+{
+    Close();
+    m_openPath = path;
+    m_file.Open(path.c_str(), kAppendMode);
+    m_length = length;
+    m_fresh = false;
+    m_cutNeeded = true;
+}
+
+void JournalFile::Close()
+{
+    if (!m_file.IsOpen())
+        return;
+    Flush();
+    m_file.Close();
+}
+
+bool JournalFile::Open(SaveSet::Failure& failure)
+{
+    if (m_file.IsOpen())
+        return true;
+    if (!m_file.Open(m_openPath.c_str(), kAppendMode)) {
+        failure = {g_strJournalFileName, GetLastError()};
+        return false;
+    }
+    if (m_fresh) {
+        m_file.SetLength(0);
+        m_pending.insert(m_pending.begin(), journal::EncodeStart(m_base));
+        m_fresh = false;
+    }
+    return true;
+}
+
+bool JournalFile::Append(const std::vector<std::uint8_t>& frame, SaveSet::Failure& failure)
+{
+    m_pending.push_back(frame);
+    if (!Open(failure))
+        return false;
+    if (m_cutNeeded) {
+        // Whatever lies behind the last whole frame goes first.
+        if (!m_file.SetLength(m_length)) {
+            failure = {g_strJournalFileName, GetLastError()};
+            return false;
+        }
+        m_file.Seek(static_cast<LONGLONG>(m_length), CFile::begin);
+        m_cutNeeded = false;
+    }
+    size_t written = 0;
+    try {
+        for (; written < m_pending.size(); ++written) {
+            m_file.Write(m_pending[written].data(), static_cast<UINT>(m_pending[written].size()));
+            m_length += m_pending[written].size();
+        }
+    } catch (const CFileWriteError& error) {
+        failure = {g_strJournalFileName, error.m_dwError};
+        // What went out before the failure stays; the rest waits for the next change.
+        m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(written));
+        m_cutNeeded = true;
+        return false;
+    }
+    m_pending.clear();
+    if (m_flushDue == Clock::time_point::max())
+        m_flushDue = Clock::now() + kFlushDelay;
+    return true;
+}
+
+void JournalFile::Flush()
+{
+    if (m_file.IsOpen() && m_flushDue != Clock::time_point::max()) {
+        try {
+            m_file.Flush();
+        } catch (const CFileWriteError&) {
+            // The data stays with the system, which writes it out in its own time.
+        }
+    }
+    m_flushDue = Clock::time_point::max();
+}

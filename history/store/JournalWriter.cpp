@@ -1,0 +1,289 @@
+#include "history/store/JournalWriter.h"
+
+#include <new>
+
+#include "framework/CArchive.h"
+#include "history/store/BitmapFileWriter.h"
+#include "history/store/FileNames.h"
+#include "history/store/FullSave.h"
+#include "history/store/OptionsRecord.h"
+
+namespace {
+
+std::uint64_t Now()
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+std::u16string_view AsU16(const std::wstring& text)
+{
+    return std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size());
+}
+
+}  // namespace
+
+JournalWriter::JournalWriter(std::wstring folder, int screenDepth, Callbacks callbacks)
+    : m_folder(std::move(folder)), m_screenDepth(screenDepth), m_callbacks(std::move(callbacks)),
+      m_journal(m_folder + FullSave::kJournalName)
+{
+}
+
+JournalWriter::~JournalWriter()
+{
+    if (!m_thread.joinable())
+        return;
+    Enqueue(Job{Job::Kind::Stop, {}, {}, {}});
+    m_thread.join();
+}
+
+void JournalWriter::Start(journal::Header base, int baseTopCount, const std::wstring& journal,
+                          std::uint64_t journalLength, bool saveWaiting)
+{
+    m_base = std::move(base);
+    m_baseTopCount = baseTopCount;
+    m_pendingSave = saveWaiting;
+    if (journalLength > 0)
+        m_journal.Continue(journal, journalLength);
+    else
+        m_journal.StartAfresh(m_base);
+    m_thread = std::thread([this] { Run(); });
+}
+
+void JournalWriter::Enqueue(Job job)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_queue.push_back(std::move(job));
+    }
+    m_wake.notify_one();
+}
+
+void JournalWriter::Append(journal::Record change, HistoryEntry entry)
+{
+    change.time = Now();
+    Enqueue(Job{Job::Kind::Append, std::move(change), std::move(entry), {}});
+}
+
+void JournalWriter::SaveFull(HistorySnapshot snapshot)
+{
+    Enqueue(Job{Job::Kind::SaveFull, {}, {}, std::move(snapshot)});
+}
+
+void JournalWriter::SaveOptions(ClipOptions options)
+{
+    HistorySnapshot holder;
+    holder.options = std::move(options);
+    Enqueue(Job{Job::Kind::SaveOptions, {}, {}, std::move(holder)});
+}
+
+bool JournalWriter::Finish(HistorySnapshot snapshot)
+{
+    if (!m_thread.joinable())
+        return false;
+    Enqueue(Job{Job::Kind::Finish, {}, {}, std::move(snapshot)});
+    m_thread.join();
+    return m_finishedWell;
+}
+
+void JournalWriter::Run()
+{
+    for (;;) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        const auto due = m_journal.FlushDue();
+        const auto ready = [this] { return !m_queue.empty(); };
+        if (due == JournalFile::Clock::time_point::max())
+            m_wake.wait(lock, ready);
+        else if (!m_wake.wait_until(lock, due, ready)) {
+            lock.unlock();
+            m_journal.Flush();
+            continue;
+        }
+        Job job = std::move(m_queue.front());
+        m_queue.pop_front();
+        lock.unlock();
+        if (job.kind == Job::Kind::Finish || job.kind == Job::Kind::Stop) {
+            if (job.kind == Job::Kind::Finish) {
+                try {
+                    m_finishedWell = DoSaveFull(job.snapshot, true);
+                } catch (...) {
+                    // The journal keeps every change for the next start.
+                    m_finishedWell = false;
+                }
+            }
+            m_journal.Close();
+            return;
+        }
+        Do(job);
+    }
+}
+
+void JournalWriter::Do(Job& job)
+{
+    // Nothing may end this thread early: a failure is reported and the work tried again later.
+    try {
+        switch (job.kind) {
+        case Job::Kind::Append:
+            DoAppend(job, nullptr);
+            break;
+        case Job::Kind::SaveFull:
+            DoSaveFull(job.snapshot, false);
+            break;
+        case Job::Kind::SaveOptions:
+            DoSaveOptions(job.snapshot.options);
+            break;
+        case Job::Kind::Finish:
+        case Job::Kind::Stop:
+            break;
+        }
+    } catch (const std::bad_alloc&) {
+        Failed({g_strJournalFileName, ERROR_NOT_ENOUGH_MEMORY});
+    } catch (...) {
+        Failed({g_strJournalFileName, ERROR_INVALID_DATA});
+    }
+}
+
+void JournalWriter::DoAppend(Job& job, std::vector<std::vector<std::uint8_t>>* tail)
+{
+    // While the moves of a save are blocked, changes go on into the journal in
+    // use, which is one of that save's files: it moves into place with the rest.
+    if (m_pendingSave)
+        FinishPendingSave();
+    journal::Record& change = job.change;
+    std::vector<std::uint8_t> frame;
+    if (job.entry.text && job.entry.text->size() > 0x7FFFFFFF) {
+        // Beyond the journal's length field: the next full save will tell it was left out.
+        Failed({g_strJournalFileName, ERROR_FILE_TOO_LARGE});
+        return;
+    }
+    if (change.op == journal::Op::InsertText && job.entry.text) {
+        frame = journal::EncodeTextInsert(change.time, job.entry.id, AsU16(*job.entry.text));
+    } else {
+        if (change.op == journal::Op::InsertPicture && job.entry.picture) {
+            change.text = std::u16string(AsU16(job.entry.picture->Label()));
+            std::vector<BYTE> file;
+            if (!EncodeBitmapFile(job.entry.picture->Bitmap(), m_screenDepth, file)) {
+                Failed({g_strJournalFileName, ERROR_INVALID_DATA});
+                return;
+            }
+            change.picture.assign(file.begin(), file.end());
+        }
+        frame = journal::EncodeRecord(change);
+    }
+    SaveSet::Failure failure;
+    if (m_journal.Append(frame, failure))
+        Succeeded();
+    else
+        Failed(failure);
+    if (tail)
+        tail->push_back(std::move(frame));
+    const std::uint64_t bound = std::max<std::uint64_t>(kMinimumJournalBound, m_base.historySize);
+    if (!m_fullSaveAsked && m_journal.Length() > bound && m_callbacks.fullSaveWanted) {
+        m_fullSaveAsked = true;
+        m_callbacks.fullSaveWanted();
+    }
+}
+
+void JournalWriter::ServiceAppends(std::vector<std::vector<std::uint8_t>>& tail)
+{
+    for (;;) {
+        Job job;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_queue.empty() || m_queue.front().kind != Job::Kind::Append)
+                return;
+            job = std::move(m_queue.front());
+            m_queue.pop_front();
+        }
+        DoAppend(job, &tail);
+    }
+}
+
+bool JournalWriter::FinishPendingSave()
+{
+    SaveSet::Failure failure;
+    if (!SaveSet::Recover(m_folder, &failure)) {
+        Failed(failure);
+        return false;
+    }
+    m_pendingSave = false;
+    m_journal.Settled();
+    return true;
+}
+
+bool JournalWriter::DoSaveFull(const HistorySnapshot& snapshot, bool final)
+{
+    if (m_pendingSave && !FinishPendingSave())
+        return false;
+    FullSave save(m_folder, snapshot, m_screenDepth);
+    bool committing = false;
+    const bool saved = save.Run([this](std::vector<std::vector<std::uint8_t>>& tail) { ServiceAppends(tail); },
+                                [this, &save, &committing](const std::wstring& newJournal) {
+                                    committing = true;
+                                    m_journal.SwitchTo(newJournal, save.JournalBytes());
+                                });
+    if (committing) {
+        // The new files stand (or will, once a blocked move goes through).
+        m_base = save.Base();
+        m_baseTopCount = save.TopCount();
+        m_journal.ForgetPending();
+        m_fullSaveAsked = false;
+    }
+    if (!saved) {
+        m_pendingSave = committing;
+        Failed(save.LastFailure());
+        return false;
+    }
+    if (save.SkippedEntries() > 0)
+        Failed({g_strHistoryFileName, ERROR_INVALID_DATA});
+    else
+        Succeeded();
+    // At the end, a journal with no change in it goes: a clean exit leaves only the history's files.
+    if (final && !save.JournalHoldsChanges()) {
+        m_journal.Close();
+        DeleteFileW((m_folder + g_strJournalFileName).c_str());
+    }
+    return true;
+}
+
+void JournalWriter::DoSaveOptions(const ClipOptions& options)
+{
+    if (m_pendingSave && !FinishPendingSave())
+        return;
+    // The counts describe the history file on disk, whatever the popup shows now.
+    SettingsRecord record = ToRecord(options);
+    record.entryCount = m_base.entryCount;
+    record.topCount = m_baseTopCount;
+    SaveSet set(m_folder);
+    const bool saved = set.AddFile(g_strOptionsFileName,
+                                   [&record](CFile& file) {
+                                       CArchive archive(&file, CArchive::store);
+                                       WriteSettings(archive, record, archive.Codec());
+                                       archive.Close();
+                                   }) &&
+                       set.Commit();
+    if (saved)
+        Succeeded();
+    else
+        Failed(set.LastFailure());
+}
+
+void JournalWriter::Failed(const SaveSet::Failure& failure)
+{
+    // Said once until things go well again.
+    if (m_failing)
+        return;
+    m_failing = true;
+    if (m_callbacks.report)
+        m_callbacks.report({Report::Kind::SaveFailed, failure.file, failure.error});
+}
+
+void JournalWriter::Succeeded()
+{
+    if (!m_failing || m_journal.HasPending() || m_pendingSave)
+        return;
+    m_failing = false;
+    if (m_callbacks.report)
+        m_callbacks.report({Report::Kind::Saved, {}, ERROR_SUCCESS});
+}

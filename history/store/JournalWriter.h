@@ -1,0 +1,96 @@
+#pragma once
+#include <windows.h>
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "history/model/HistorySnapshot.h"
+#include "history/store/JournalFile.h"
+#include "history/store/JournalFormat.h"
+#include "history/store/SaveSet.h"
+
+// Keeps the data folder up to date from a thread of its own, so that no
+// write or flush ever stalls the popup: every change of the history is
+// appended to the journal as it comes, full saves fold the journal into the
+// files of the data folder, and the settings are written when they change.
+// Failures are reported through the callback (on this thread) and the work is
+// tried again with the next change and at the end.
+class JournalWriter {
+public:
+    struct Report {
+        enum class Kind { SaveFailed, Saved, ReadFailed };
+        Kind kind = Kind::SaveFailed;
+        std::wstring file;
+        DWORD error = ERROR_SUCCESS;
+    };
+    struct Callbacks {
+        std::function<void(const Report&)> report;
+        // The journal grew past its bound: a full save is welcome.
+        std::function<void()> fullSaveWanted;
+    };
+
+    JournalWriter(std::wstring folder, int screenDepth, Callbacks callbacks);
+    // Without Finish the thread writes out what is queued and ends; the journal
+    // keeps every change for the next start.
+    ~JournalWriter();
+    JournalWriter(const JournalWriter&) = delete;
+    JournalWriter& operator=(const JournalWriter&) = delete;
+
+    // Starts the thread. `base` is the full save on disk; `journal` and
+    // `journalLength` a journal to go on with (length 0: start one at the first
+    // change). With `saveWaiting`, a save's moves are still to be made first.
+    void Start(journal::Header base, int baseTopCount, const std::wstring& journal, std::uint64_t journalLength,
+               bool saveWaiting);
+
+    // A change of the history; for an insert, `entry` is the new entry.
+    void Append(journal::Record change, HistoryEntry entry = HistoryEntry());
+    void SaveFull(HistorySnapshot snapshot);
+    void SaveOptions(ClipOptions options);
+    // One last full save, then the thread ends. True when it all reached the disk.
+    bool Finish(HistorySnapshot snapshot);
+
+    // Full saves begin once the journal holds more than this, or than the history file.
+    static constexpr std::uint64_t kMinimumJournalBound = 16u << 20;
+
+private:
+    struct Job {
+        enum class Kind { Append, SaveFull, SaveOptions, Finish, Stop };
+        Kind kind;
+        journal::Record change;
+        HistoryEntry entry;
+        HistorySnapshot snapshot;
+    };
+
+    void Enqueue(Job job);
+    void Run();
+    void Do(Job& job);
+    void DoAppend(Job& job, std::vector<std::vector<std::uint8_t>>* tail);
+    bool DoSaveFull(const HistorySnapshot& snapshot, bool final);
+    void DoSaveOptions(const ClipOptions& options);
+    // Appends what is queued ahead of any other work, during a full save.
+    void ServiceAppends(std::vector<std::vector<std::uint8_t>>& tail);
+    bool FinishPendingSave();
+    void Failed(const SaveSet::Failure& failure);
+    void Succeeded();
+
+    std::wstring m_folder;
+    int m_screenDepth;
+    Callbacks m_callbacks;
+    JournalFile m_journal;
+    journal::Header m_base;
+    int m_baseTopCount = 0;
+    bool m_pendingSave = false;  // a save's intent is written but a move failed
+    bool m_fullSaveAsked = false;
+    bool m_failing = false;
+    bool m_finishedWell = false;
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<Job> m_queue;
+    std::thread m_thread;
+};

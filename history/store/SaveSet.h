@@ -1,0 +1,74 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "framework/CFile.h"
+#include "history/store/FileNames.h"
+
+// Files of the data folder that replace their older versions together or not
+// at all. Each new file is written and flushed beside its target under a name
+// of its own ("<name>.<process id>-<count>.qtmp"); then the intent
+// ("save.intent") names every move; then the moves are made and the intent
+// goes. A save interrupted before its intent is whole leaves the old files;
+// one interrupted after is finished by Recover at the next start.
+class SaveSet {
+public:
+    static constexpr const wchar_t* kIntentName = g_strIntentFileName;
+
+    // `folder` ends with a backslash.
+    explicit SaveSet(std::wstring folder);
+    // Removes the temporary files of a set that was not committed.
+    ~SaveSet();
+    SaveSet(const SaveSet&) = delete;
+    SaveSet& operator=(const SaveSet&) = delete;
+
+    struct Written {
+        std::uint64_t size = 0;
+        std::uint32_t crc = 0;
+    };
+    // Writes a new version of `name` through `body` (writes throw CFileWriteError).
+    // False when it cannot be written; Failure() says why.
+    bool AddFile(const std::wstring& name, const std::function<void(CFile&)>& body, Written* written = nullptr);
+    // The temporary file that becomes `name`, for one who keeps it open across the commit.
+    std::wstring TemporaryPath(const std::wstring& name) const;
+
+    // Writes the intent, calls `intentWritten` (the point of no return), then
+    // makes the moves and removes the intent. When a move fails
+    // the intent stays: Recover finishes the set later.
+    bool Commit(const std::function<void()>& intentWritten = nullptr);
+
+    struct Failure {
+        std::wstring file;
+        DWORD error = ERROR_SUCCESS;
+    };
+    const Failure& LastFailure() const { return m_failure; }
+
+    // Finishes a set whose intent is whole and removes what an unfinished one
+    // left. False (with the failure) when a move of a whole intent still fails;
+    // `waiting` then maps each target still to come to the file that holds its
+    // new version, so that a start can read the set as it will stand.
+    static bool Recover(const std::wstring& folder, Failure* failure = nullptr,
+                        std::map<std::wstring, std::wstring>* waiting = nullptr);
+
+    // Tests stop a set at one of its file operations, counted from 0, as a
+    // killed process would: nothing after it runs, nothing is cleaned up.
+    using Interruption = std::function<bool(int operation)>;
+    static void SetInterruptionForTesting(Interruption interruption);
+
+private:
+    bool Interrupted();
+    bool Fail(const std::wstring& file, DWORD error);
+
+    std::wstring m_folder;
+    std::wstring m_token;
+    std::vector<std::pair<std::wstring, std::wstring>> m_moves;  // temporary name, target name
+    Failure m_failure;
+    int m_operations = 0;
+    bool m_keepFiles = false;
+};

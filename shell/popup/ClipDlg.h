@@ -1,0 +1,117 @@
+#pragma once
+#include "framework/CDialog.h"
+#include "framework/CImageList.h"
+#include "framework/CListCtrl.h"
+#include "controls/ImageButton.h"
+#include "history/model/ClipOptions.h"
+#include "history/clipboard/ClipboardCapture.h"
+#include "shell/popup/HistoryListView.h"
+#include "history/model/HistoryModel.h"
+#include "history/store/DurableHistory.h"
+#include "history/clipboard/PasteBack.h"
+#include "history/clipboard/IgnoredPrograms.h"
+#include "shell/CommandTable.h"
+#include "shell/popup/PopupDpi.h"
+#include "shell/popup/PopupKeyboard.h"
+#include "shell/popup/PreviewController.h"
+#include "shell/popup/PopupHotkeys.h"
+
+// The program's one window: the always-on-top popup with the history list. It
+// owns the settings, the clipboard-viewer link, the paste target, the hotkeys
+// and the tray icon. Closing it only hides it; ExitProgram ends it.
+class CClipDlg : public CDialog, public ClipOptions {
+public:
+    CClipDlg();
+    ~CClipDlg() override;
+
+    // History operations (commands and capture reach these); the model holds their rules.
+    void InsertTextEntry(const wchar_t* text, size_t length) { m_history.InsertText(TextUpToNul(text, length)); }
+    void TrimHistory() { m_history.TrimForInsert(); }
+    void DeleteSelectedEntries();
+    void SetSelectedToTop();
+    void ClearHistory();
+    void FreeAllEntryData() { m_history.Release(); }
+    const HistoryModel& History() const { return m_history; }
+
+    void SummonAtFocus();
+    HWND GetFocusInForeground();
+    void RestoreTargetFocus(HWND window);
+    void PinForegroundTop();
+    void UnpinForegroundTop();
+    void ExitProgram();
+    void PasteSelectedEntries();
+    // Ctrl+1 to Ctrl+9: the row shown at `row` alone, as Enter would paste it.
+    void PasteRow(int row);
+
+    // The data folder's files: loaded at start, kept up to date from then on,
+    // saved in full at exit.
+    BOOL LoadOptions();
+    void LoadHistory() { m_durable.LoadHistory(); }
+    void SaveAll();
+
+    // Tray icon, commands and the dialogs they open.
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+    void OnTrayNotify(WPARAM iconId, LPARAM mouseMessage);
+    void ShowOptions();
+    void ShowAbout();
+    void ShowHelp();
+    void SetAutoRun();
+
+    const CString& DataDir() const { return m_strDataDir; }
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    BOOL PreTranslateMessage(MSG* msg) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL OnInitDialog() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnCommand(WPARAM wParam, LPARAM lParam) override;
+    bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
+    void OnSysCommand(WPARAM id, LPARAM lParam);
+    bool OnPaint();
+    void OnSize();
+    void PrepareDataFolder();
+    void HoldListWhileHidden(UINT message, UINT windowPosFlags);
+    void PlacePopup(bool haveStoredRect);
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
+    void RegisterHotkeys();
+    void UnregisterHotkeys();
+    void ShowSaveReports();
+    void HidePopup();
+    void OnSearchChanged();
+    // The settings the program runs by: the history's size, the programs to ignore.
+    void ApplyOptions();
+
+    CImageButton m_btnOptions;
+    CListCtrl m_list;
+    CWnd m_search;
+    int m_bSuppressCapture = 0;
+    int m_bReady = 0;
+    int m_bExiting = 0;
+    int m_bListHeld = 0;
+    // Set while the popup moves itself to its rectangle at start.
+    int m_bPlacing = 0;
+    // Sent to every top-level window when the taskbar is made anew (Explorer restarted).
+    const UINT m_nTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    CImageList m_imageList;
+    PopupDpi m_dpi{m_imageList};
+    HWND m_hPasteTarget = nullptr;
+    PopupHotkeys m_hotkeys;
+    HICON m_hIcon = nullptr;
+    HWND m_hNextViewer = nullptr;
+    CString m_strDataDir;
+    HistoryModel m_history;
+    IgnoredPrograms m_ignored;
+    HistoryListView m_listView;
+    ClipboardCapture m_capture;
+    PasteBack m_paste;
+    DurableHistory m_durable;
+    CommandTable m_commands;
+    PopupKeyboard m_keyboard;
+    PreviewController m_preview;
+};

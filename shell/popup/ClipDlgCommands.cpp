@@ -1,0 +1,189 @@
+// The operations that the popup's messages, keys and commands reach.
+#include "shell/popup/ClipDlg.h"
+
+#include "shell/AboutDlg.h"
+#include "shell/AutoRun.h"
+#include "shell/ForegroundWindows.h"
+#include "shell/HelpLauncher.h"
+#include "shell/Notices.h"
+#include "shell/OptionDlg.h"
+#include "shell/TrayIcon.h"
+#include "resource.h"
+
+void CClipDlg::SummonAtFocus()
+{
+    // With the popup itself in front there is no new target; the one from the
+    // last summons stays, so that Enter still pastes where the user came from.
+    HWND target = GetFocusInForeground();
+    if (!target)
+        return;
+    m_hPasteTarget = target;
+    // Each summons starts with the whole list.
+    if (m_search.GetWindowText().GetLength() > 0)
+        m_search.SetWindowText(L"");
+    SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    ShowWindow(SW_SHOWNOACTIVATE);
+    m_list.SetFocus();
+    m_capture.RejoinChain();
+}
+
+HWND CClipDlg::GetFocusInForeground()
+{
+    return foreground::FocusedWindow(m_hWnd);
+}
+
+void CClipDlg::RestoreTargetFocus(HWND window)
+{
+    foreground::RestoreFocus(window, m_hWnd);
+}
+
+void CClipDlg::PinForegroundTop()
+{
+    foreground::Pin();
+}
+
+void CClipDlg::UnpinForegroundTop()
+{
+    foreground::Unpin();
+}
+
+void CClipDlg::PasteSelectedEntries()
+{
+    ShowWindow(SW_HIDE);
+    m_paste.Paste(m_listView.SelectedEntries());
+}
+
+void CClipDlg::PasteRow(int row)
+{
+    if (row < 0 || row >= m_listView.View().Count())
+        return;
+    const HistoryEntry entry = m_listView.View().At(row);
+    ShowWindow(SW_HIDE);
+    m_paste.Paste({entry});
+}
+
+void CClipDlg::HidePopup()
+{
+    ShowWindow(SW_HIDE);
+    RestoreTargetFocus(m_hPasteTarget);
+}
+
+void CClipDlg::OnSearchChanged()
+{
+    m_preview.Hide();
+    m_listView.SetQuery(m_search.GetWindowText().Str());
+}
+
+void CClipDlg::ClearHistory()
+{
+    // Clear All takes everything: with a search showing only some, the user is asked first.
+    const int hidden = m_history.Count() - m_listView.View().Count();
+    if (hidden > 0) {
+        CString format;
+        format.LoadString(IDS_CLEAR_ALL_HIDDEN);
+        CString question;
+        question.Format(format, hidden);
+        if (MessageBoxW(m_hWnd, question, L"Quillary", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+            return;
+    }
+    m_history.Clear();
+}
+
+void CClipDlg::DeleteSelectedEntries()
+{
+    HistoryListView::RedrawHold hold(m_listView);
+    m_history.Remove(m_listView.SelectedIds());
+}
+
+void CClipDlg::SetSelectedToTop()
+{
+    HistoryListView::RedrawHold hold(m_listView);
+    m_history.SetTop(m_listView.SelectedIds());
+}
+
+void CClipDlg::ExitProgram()
+{
+    // A second exit (the session ending during Exit) must not save the freed entries again.
+    if (m_bExiting)
+        return;
+    m_bExiting = 1;
+    GetWindowRect(&m_rcWindow);
+    ShowWindow(SW_HIDE);
+    SaveAll();
+    SendMessage(WM_CLOSE);
+}
+
+void CClipDlg::SaveAll()
+{
+    // One last full save; should it fail, the journal still holds every change
+    // for the next start.
+    m_durable.SaveAtExit();
+    FreeAllEntryData();
+    RemoveTrayIcon();
+}
+
+void CClipDlg::ShowSaveReports()
+{
+    for (const JournalWriter::Report& report : m_durable.TakeReports()) {
+        switch (report.kind) {
+        case JournalWriter::Report::Kind::SaveFailed:
+            ShowTrayBalloon(m_hWnd, notices::kTitle, notices::SaveFailed(report.file, report.error), true);
+            break;
+        case JournalWriter::Report::Kind::ReadFailed:
+            ShowTrayBalloon(m_hWnd, notices::kTitle, notices::ReadFailed(report.file, report.error), true);
+            break;
+        case JournalWriter::Report::Kind::Saved:
+            ShowTrayBalloon(m_hWnd, notices::kTitle, notices::SavedAgain(), false);
+            break;
+        }
+    }
+}
+
+void CClipDlg::AddTrayIcon()
+{
+    TrayIcon::Add(m_hWnd);
+}
+
+void CClipDlg::RemoveTrayIcon()
+{
+    TrayIcon::Remove(m_hWnd);
+}
+
+void CClipDlg::OnTrayNotify(WPARAM iconId, LPARAM mouseMessage)
+{
+    TrayIcon::OnNotify(m_hWnd, iconId, mouseMessage, [this] { SummonAtFocus(); });
+}
+
+void CClipDlg::ShowOptions()
+{
+    COptionDlg dialog;
+    dialog.SetOptions(static_cast<const ClipOptions&>(*this));
+    dialog.SetSummonHotkey(&m_hotkeys.Summon());
+    dialog.SetEntryCounter([this] { return m_history.Count(); });
+    if (dialog.DoModal() != IDOK)
+        return;
+    dialog.GetOptions(this);
+    {
+        // The user agreed to lose the entries beyond a smaller size.
+        HistoryListView::RedrawHold hold(m_listView);
+        m_history.TrimTo(m_nHistorySize);
+    }
+    ApplyOptions();
+    m_durable.SaveOptions();
+    SetAutoRun();
+}
+
+void CClipDlg::ShowAbout()
+{
+    CAboutDlg::ShowAbout();
+}
+
+void CClipDlg::ShowHelp()
+{
+    HelpLauncher::ShowHelp();
+}
+
+void CClipDlg::SetAutoRun()
+{
+    ::SetAutoRun(m_bAutoRun != 0);
+}

@@ -1,0 +1,70 @@
+#include "shell/popup/PopupKeyboard.h"
+
+namespace {
+
+bool IsDown(int key)
+{
+    return (GetKeyState(key) & 0x8000) != 0;
+}
+
+// Keys that move through the list, from wherever the focus is.
+bool IsListMove(WPARAM key)
+{
+    return key == VK_UP || key == VK_DOWN || key == VK_PRIOR || key == VK_NEXT;
+}
+
+}  // namespace
+
+bool PopupKeyboard::PreTranslate(const MSG& msg)
+{
+    if (msg.message == WM_KEYDOWN)
+        return OnKeyDown(msg);
+    if (msg.message == WM_CHAR)
+        return OnChar(msg);
+    return false;
+}
+
+bool PopupKeyboard::OnKeyDown(const MSG& msg)
+{
+    const WPARAM key = msg.wParam;
+    if (key >= '1' && key <= '9' && IsDown(VK_CONTROL) && !IsDown(VK_MENU)) {
+        m_actions.pasteRow(static_cast<int>(key - '1'));
+        return true;
+    }
+    switch (key) {
+    case VK_RETURN:
+        if (msg.hwnd == m_windows.list || msg.hwnd == m_windows.search) {
+            m_actions.paste();
+            return true;
+        }
+        if (msg.hwnd == m_windows.options) {
+            m_actions.pressOptions();
+            return true;
+        }
+        return msg.hwnd == m_windows.popup;
+    case VK_ESCAPE:
+        if (HasQuery())
+            SetWindowTextW(m_windows.search, L"");
+        else
+            m_actions.hide();
+        return true;
+    default:
+        if (msg.hwnd == m_windows.search && IsListMove(key)) {
+            SendMessageW(m_windows.list, WM_KEYDOWN, key, msg.lParam);
+            return true;
+        }
+        return false;
+    }
+}
+
+bool PopupKeyboard::OnChar(const MSG& msg)
+{
+    // Printable characters and Backspace typed on the list edit the query.
+    const wchar_t ch = static_cast<wchar_t>(msg.wParam);
+    if (msg.hwnd != m_windows.list || (ch < L' ' && ch != L'\b') || ch == 0x7F)
+        return false;
+    const int end = GetWindowTextLengthW(m_windows.search);
+    SendMessageW(m_windows.search, EM_SETSEL, static_cast<WPARAM>(end), end);
+    SendMessageW(m_windows.search, WM_CHAR, msg.wParam, msg.lParam);
+    return true;
+}
