@@ -116,6 +116,12 @@ private:
     static BOOL CreateMenuFont(CFont& font);
     int GetTopLevelOffset() const;
     void RestoreTopLevelPopups();
+    // Reads the template's items into this menu and the popups it opens.
+    void AppendTemplateItems(const BYTE* data, size_t size);
+    // A popup for the template, showing the same check images as this menu.
+    KelvoMenu* NewTemplatePopup() const;
+    // The bar itself stays a plain menu; only the levels below it are owner-drawn.
+    void MakeBarItemsPlain();
     COLORREF GlyphMaskColor() const;
     int RegisterIconGlyph(HICON icon, UINT_PTR id) const;
     static void RemoveRegisteredHandle(HMENU menu);

@@ -8,12 +8,6 @@
 
 namespace {
 
-const wchar_t kThemeKey[] = L"Software\\Microsoft\\Plus!\\Themes\\Current";
-const wchar_t kClassicThemeFile[] = L"Windows Classic.theme";
-
-BOOL g_themeChecked = FALSE;
-BOOL g_classicTheme = FALSE;
-
 // Offsets are computed in floating point and truncated, never negative.
 int HalfOffset(int difference)
 {
@@ -35,44 +29,6 @@ COLORREF KelvoMenu::Lighten(COLORREF colour, double factor)
         return colour;
     auto channel = [factor](int value) { return static_cast<BYTE>(value + factor * (255 - value)); };
     return RGB(channel(GetRValue(colour)), channel(GetGValue(colour)), channel(GetBValue(colour)));
-}
-
-BOOL KelvoMenu::IsClassicThemeActive()
-{
-    if (g_themeChecked)
-        return g_classicTheme;
-    g_themeChecked = TRUE;
-    g_classicTheme = FALSE;
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kThemeKey, 0, KEY_READ, &opened) != ERROR_SUCCESS)
-        return g_classicTheme;
-    UniqueRegKey key(opened);
-    wchar_t value[MAX_PATH] = {};
-    DWORD size = sizeof(value) - sizeof(wchar_t);
-    DWORD type = 0;
-    if (RegQueryValueExW(key.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
-        ERROR_SUCCESS) {
-        size_t length = lstrlenW(value);
-        size_t suffix = lstrlenW(kClassicThemeFile);
-        g_classicTheme = length >= suffix && lstrcmpiW(value + length - suffix, kClassicThemeFile) == 0;
-    }
-    return g_classicTheme;
-}
-
-void KelvoMenu::ResetThemeCache()
-{
-    g_themeChecked = FALSE;
-    g_classicTheme = FALSE;
-}
-
-BOOL KelvoMenu::IsXPThemeActive()
-{
-    return s_windowsVersion == 7 && !IsClassicThemeActive();
-}
-
-BOOL KelvoMenu::UsesFlatStyle()
-{
-    return (IsXPThemeActive() ? s_styleThemed : s_styleUnthemed) == 1;
 }
 
 int KelvoMenu::GetPad() const
