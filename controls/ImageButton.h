@@ -100,7 +100,14 @@ private:
     void OnMouseMove(WPARAM flags, LPARAM point);
     void OnEnable(BOOL enable);
     void OnSysColorChange();
+    // Pointer, focus and activation changes, which start or end the hover look.
+    LRESULT OnHoverMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // What the dropped-down menu asks of its owner: mnemonics, measuring and drawing its items.
+    bool OnMenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnMenuMeasureItem(MEASUREITEMSTRUCT* item);
+    bool OnMenuDrawItem(DRAWITEMSTRUCT* item);
+    // Keeps the default-button state the dialog manager sets, and the button owner-drawn.
+    LRESULT OnSetStyle(WPARAM style, LPARAM redraw);
     void DropBackground();
     int ChooseSlot(BOOL hasRestImage) const;
     void DrawIconImage(CDC* dc, BOOL hasCaption, const RECT& item, RECT& caption);

@@ -21,66 +21,28 @@ bool CImageButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         return true;
     case WM_KILLFOCUS:
     case WM_CANCELMODE:
-        result = DefWindowProc(message, wParam, lParam);
-        EndHover();
-        return true;
     case WM_MOUSEMOVE:
-        result = DefWindowProc(message, wParam, lParam);
-        OnMouseMove(wParam, lParam);
+    case WM_MOUSELEAVE:
+    case WM_ACTIVATE:
+        result = OnHoverMessage(message, wParam, lParam);
         return true;
     case WM_SYSCOLORCHANGE:
         result = DefWindowProc(message, wParam, lParam);
         OnSysColorChange();
         return true;
-    case WM_ACTIVATE:
-        result = DefWindowProc(message, wParam, lParam);
-        if (LOWORD(wParam) == WA_INACTIVE)
-            EndHover();
-        return true;
     case WM_ENABLE:
         result = DefWindowProc(message, wParam, lParam);
         OnEnable(static_cast<BOOL>(wParam));
         return true;
+    case WM_MENUCHAR:
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+        return OnMenuMessage(message, wParam, lParam, result);
     case WM_GETDLGCODE:
         result = DefWindowProc(message, wParam, lParam) | (m_defaultButton ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
         return true;
-    case WM_MENUCHAR: {
-        CMenu* menu = CMenu::FromHandle(reinterpret_cast<HMENU>(lParam));
-        if (!KelvoMenu::IsOwnMenu(menu))
-            return false;
-        result = KelvoMenu::MenuCharLookup(LOWORD(wParam), HIWORD(wParam), menu);
-        return true;
-    }
-    case WM_MEASUREITEM:
-        if (!OnMenuMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)))
-            return CButton::OnMessage(message, wParam, lParam, result);
-        result = TRUE;
-        return true;
-    case WM_DRAWITEM: {
-        // Items of the dropped-down menu are drawn by their menu object.
-        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
-        CMenu* menu = item && item->CtlType == ODT_MENU
-                          ? CMenu::FromHandlePermanent(reinterpret_cast<HMENU>(item->hwndItem))
-                          : nullptr;
-        if (!menu)
-            return CButton::OnMessage(message, wParam, lParam, result);
-        menu->DrawItem(item);
-        result = TRUE;
-        return true;
-    }
-    case BM_SETSTYLE: {
-        UINT type = static_cast<UINT>(wParam) & 0x1F;
-        if (type == BS_DEFPUSHBUTTON)
-            m_defaultButton = TRUE;
-        else if (type == BS_PUSHBUTTON)
-            m_defaultButton = FALSE;
-        // Stay owner-drawn whatever the dialog manager asks for.
-        result = DefWindowProc(message, (wParam & ~static_cast<WPARAM>(0x14)) | BS_OWNERDRAW, lParam);
-        return true;
-    }
-    case WM_MOUSELEAVE:
-        EndHover();
-        result = 0;
+    case BM_SETSTYLE:
+        result = OnSetStyle(wParam, lParam);
         return true;
     case BM_SETCHECK:
         SetChecked(wParam == BST_CHECKED || wParam == BST_INDETERMINATE, TRUE);
@@ -92,6 +54,56 @@ bool CImageButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     default:
         return CButton::OnMessage(message, wParam, lParam, result);
     }
+}
+
+LRESULT CImageButton::OnHoverMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_MOUSELEAVE) {
+        EndHover();
+        return 0;
+    }
+    LRESULT result = DefWindowProc(message, wParam, lParam);
+    switch (message) {
+    case WM_MOUSEMOVE:
+        OnMouseMove(wParam, lParam);
+        break;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE)
+            EndHover();
+        break;
+    default:  // WM_KILLFOCUS, WM_CANCELMODE
+        EndHover();
+        break;
+    }
+    return result;
+}
+
+bool CImageButton::OnMenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (message == WM_MENUCHAR) {
+        CMenu* menu = CMenu::FromHandle(reinterpret_cast<HMENU>(lParam));
+        if (!KelvoMenu::IsOwnMenu(menu))
+            return false;
+        result = KelvoMenu::MenuCharLookup(LOWORD(wParam), HIWORD(wParam), menu);
+        return true;
+    }
+    bool handled = message == WM_MEASUREITEM ? OnMenuMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))
+                                             : OnMenuDrawItem(reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+    if (!handled)
+        return CButton::OnMessage(message, wParam, lParam, result);
+    result = TRUE;
+    return true;
+}
+
+LRESULT CImageButton::OnSetStyle(WPARAM style, LPARAM redraw)
+{
+    UINT type = static_cast<UINT>(style) & 0x1F;
+    if (type == BS_DEFPUSHBUTTON)
+        m_defaultButton = TRUE;
+    else if (type == BS_PUSHBUTTON)
+        m_defaultButton = FALSE;
+    // Stay owner-drawn whatever the dialog manager asks for.
+    return DefWindowProc(BM_SETSTYLE, (style & ~static_cast<WPARAM>(0x14)) | BS_OWNERDRAW, redraw);
 }
 
 bool CImageButton::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
@@ -127,6 +139,18 @@ bool CImageButton::OnMenuMeasureItem(MEASUREITEMSTRUCT* item)
     if (!level)
         return false;
     level->MeasureItem(item);
+    return true;
+}
+
+bool CImageButton::OnMenuDrawItem(DRAWITEMSTRUCT* item)
+{
+    // Items of the dropped-down menu are drawn by their menu object.
+    CMenu* menu = item && item->CtlType == ODT_MENU
+                      ? CMenu::FromHandlePermanent(reinterpret_cast<HMENU>(item->hwndItem))
+                      : nullptr;
+    if (!menu)
+        return false;
+    menu->DrawItem(item);
     return true;
 }
 

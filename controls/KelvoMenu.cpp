@@ -1,64 +1,12 @@
-// KelvoMenu: class-wide state, the version code, building from a menu resource,
-// appending items, accelerator alignment and the menu-bar bookkeeping.
+// KelvoMenu: class-wide state, appending items, accelerator alignment and the
+// menu-bar bookkeeping.
 #include "controls/KelvoMenu.h"
 
 #include <algorithm>
-#include <new>
 
-#include "framework/AfxResource.h"
 #include "framework/CWinApp.h"
 
 namespace {
-
-// Reads the standard menu template: a header (version, offset to the first
-// item), then items of an option word, a command id unless the item opens a
-// popup, and a NUL-terminated UTF-16 text.
-class MenuTemplateReader {
-public:
-    MenuTemplateReader(const BYTE* data, size_t size) : m_data(data), m_size(size)
-    {
-        WORD headerOffset = 0;
-        if (ReadWord(nullptr) && ReadWord(&headerOffset))
-            m_at += headerOffset;
-    }
-
-    bool ReadItem(WORD& option, UINT& id, std::wstring& text)
-    {
-        id = 0;
-        if (!ReadWord(&option))
-            return false;
-        if (!(option & MF_POPUP)) {
-            WORD command = 0;
-            if (!ReadWord(&command))
-                return false;
-            id = command;
-        }
-        text.clear();
-        for (;;) {
-            WORD ch = 0;
-            if (!ReadWord(&ch))
-                return false;
-            if (!ch)
-                return true;
-            text += static_cast<wchar_t>(ch);
-        }
-    }
-
-private:
-    bool ReadWord(WORD* value)
-    {
-        if (m_at + sizeof(WORD) > m_size)
-            return false;
-        if (value)
-            *value = static_cast<WORD>(m_data[m_at] | (m_data[m_at + 1] << 8));
-        m_at += sizeof(WORD);
-        return true;
-    }
-
-    const BYTE* m_data;
-    size_t m_size;
-    size_t m_at = 0;
-};
 
 int TextWidth(CDC& dc, const std::wstring& text)
 {
@@ -99,42 +47,6 @@ KelvoMenu::~KelvoMenu()
     DestroyMenu();
 }
 
-int KelvoMenu::ClassifyWindowsVersion(DWORD version, const OSVERSIONINFOA* info)
-{
-    bool nt = !(version & 0x80000000u);
-    BYTE major = LOBYTE(LOWORD(version));
-    if (!nt && major < 4)
-        return 0;
-    if (!info)
-        return nt ? 1 : 2;
-    if (nt) {
-        if (info->dwMajorVersion == 4)
-            return 5;
-        if (info->dwMajorVersion == 5 && info->dwMinorVersion == 0)
-            return 6;
-        if (info->dwMajorVersion == 5 && info->dwMinorVersion == 1)
-            return 7;
-        return 1;
-    }
-    if (info->dwMajorVersion == 4 && info->dwMinorVersion == 10)
-        return 3;
-    if (info->dwMajorVersion == 4 && info->dwMinorVersion == 90)
-        return 4;
-    return 2;
-}
-
-int KelvoMenu::DetectWindowsVersion()
-{
-    // What the system reports (a compatibility layer may report an older system).
-    DWORD version = GetVersion();
-    std::unique_ptr<OSVERSIONINFOA> info(new (std::nothrow) OSVERSIONINFOA());
-    if (info) {
-        info->dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
-        GetVersionExA(info.get());
-    }
-    return ClassifyWindowsVersion(version, info.get());
-}
-
 void KelvoMenu::SetGlyphSize(int width, int height)
 {
     m_glyphWidth = width;
@@ -152,81 +64,6 @@ void KelvoMenu::SetCheckImages(std::unique_ptr<CImageList> list, int selectedIma
     m_checkImages = std::move(list);
     m_checkImageSelected = selectedImage;
     m_checkImageNormal = normalImage;
-}
-
-BOOL KelvoMenu::LoadMenu(UINT id)
-{
-    return LoadMenu(MAKEINTRESOURCEW(LOWORD(id)));
-}
-
-BOOL KelvoMenu::LoadMenu(const wchar_t* name)
-{
-    HINSTANCE module = AfxFindResourceHandle(name, RT_MENU);
-    HRSRC resource = FindResourceW(module, name, RT_MENU);
-    if (!resource) {
-        module = GetModuleHandleW(nullptr);
-        resource = FindResourceW(module, name, RT_MENU);
-    }
-    if (!resource)
-        return FALSE;
-    HGLOBAL loaded = LoadResource(module, resource);
-    const BYTE* data = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
-    if (!data)
-        return FALSE;
-
-    DestroyMenu();
-    if (!Attach(::CreateMenu()))
-        return FALSE;
-
-    MenuTemplateReader reader(data, SizeofResource(module, resource));
-    std::vector<KelvoMenu*> menus = {this};
-    std::vector<bool> levelEnds = {false};
-    while (!menus.empty()) {
-        WORD option = 0;
-        UINT id = 0;
-        std::wstring text;
-        if (!reader.ReadItem(option, id, text))
-            break;  // a truncated template ends the menu where it stops
-        UINT flags = option & ~static_cast<UINT>(MF_END);
-        if (option & MF_POPUP) {
-            if (option & MF_END)
-                levelEnds.back() = true;
-            // The popup object belongs to this menu from now on (m_subMenus).
-            auto* popup = new KelvoMenu;
-            popup->m_checkImages = m_checkImages;
-            popup->m_checkImageSelected = m_checkImageSelected;
-            popup->m_checkImageNormal = m_checkImageNormal;
-            popup->Attach(::CreatePopupMenu());
-            menus.back()->AppendItem(text.c_str(), flags, reinterpret_cast<UINT_PTR>(popup->m_hMenu), -1);
-            menus.push_back(popup);
-            levelEnds.push_back(false);
-        } else {
-            menus.back()->AppendItem(text.c_str(), flags, id, -1);
-            if (option & MF_END)
-                levelEnds.back() = true;
-            while (!menus.empty() && levelEnds.back()) {
-                menus.back()->AlignAccelerators();
-                menus.pop_back();
-                levelEnds.pop_back();
-            }
-        }
-    }
-
-    // The bar itself stays a plain menu; only the levels below it are owner-drawn.
-    int count = GetMenuItemCount();
-    for (int i = 0; i < count && i < GetItemCount(); ++i) {
-        KelvoMenuItem* record = m_items[static_cast<size_t>(i)].get();
-        if (HMENU submenu = ::GetSubMenu(m_hMenu, i)) {
-            record->m_flags = MF_BYPOSITION | MF_POPUP;
-            ModifyMenu(static_cast<UINT>(i), record->m_flags, reinterpret_cast<UINT_PTR>(submenu),
-                       record->m_text.c_str());
-        } else {
-            record->m_flags = MF_BYPOSITION | MF_STRING;
-            ModifyMenu(static_cast<UINT>(i), record->m_flags, record->m_commandId, record->m_text.c_str());
-        }
-    }
-    m_loadedFromResource = TRUE;
-    return TRUE;
 }
 
 void KelvoMenu::RemoveRegisteredHandle(HMENU menu)

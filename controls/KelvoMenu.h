@@ -110,12 +110,31 @@ public:
     static BOOL s_glyphRelief;
 
 private:
+    // An item's state as drawn; `selected` already says whether a grayed item may show selected.
+    struct ItemLook {
+        BOOL grayed;
+        BOOL checked;
+        BOOL selected;
+    };
+    struct FlatColours {
+        COLORREF bar;  // the glyph column
+        COLORREF window;
+        COLORREF highlight;
+        COLORREF selection;
+    };
+
     // The application's main window, or the desktop window when there is none.
     static HWND ReferenceWindow();
     // The font the system draws menus in.
     static BOOL CreateMenuFont(CFont& font);
     int GetTopLevelOffset() const;
     void RestoreTopLevelPopups();
+    // Reads the template's items into this menu and the popups it opens.
+    void AppendTemplateItems(const BYTE* data, size_t size);
+    // A popup for the template, showing the same check images as this menu.
+    KelvoMenu* NewTemplatePopup() const;
+    // The bar itself stays a plain menu; only the levels below it are owner-drawn.
+    void MakeBarItemsPlain();
     COLORREF GlyphMaskColor() const;
     int RegisterIconGlyph(HICON icon, UINT_PTR id) const;
     static void RemoveRegisteredHandle(HMENU menu);
@@ -123,7 +142,12 @@ private:
 
     void DrawClassicItem(CDC* dc, const DRAWITEMSTRUCT* item, const KelvoMenuItem* record);
     void DrawFlatItem(CDC* dc, const DRAWITEMSTRUCT* item, const KelvoMenuItem* record);
+    void DrawClassicGlyph(CDC* dc, int index, POINT corner, ItemLook look, COLORREF menuColour) const;
+    void DrawClassicText(CDC* dc, const RECT& area, const std::wstring& text, ItemLook look, COLORREF textColour,
+                         COLORREF menuColour) const;
     void PaintFlatItem(CDC* dc, const DRAWITEMSTRUCT* item, const KelvoMenuItem* record, BOOL selected);
+    void PaintFlatGlyph(CDC* dc, int index, POINT at, const RECT& cell, ItemLook look,
+                        const FlatColours& colours) const;
     void DrawGrayedGlyph(CDC* dc, int index, int x, int y, COLORREF background) const;
     void DrawItemText(CDC* dc, RECT area, const std::wstring& text) const;
     BOOL DrawCheckImage(CDC* dc, const RECT& box, BOOL selected) const;

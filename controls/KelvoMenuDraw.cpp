@@ -8,12 +8,6 @@
 
 namespace {
 
-const wchar_t kThemeKey[] = L"Software\\Microsoft\\Plus!\\Themes\\Current";
-const wchar_t kClassicThemeFile[] = L"Windows Classic.theme";
-
-BOOL g_themeChecked = FALSE;
-BOOL g_classicTheme = FALSE;
-
 // Offsets are computed in floating point and truncated, never negative.
 int HalfOffset(int difference)
 {
@@ -35,44 +29,6 @@ COLORREF KelvoMenu::Lighten(COLORREF colour, double factor)
         return colour;
     auto channel = [factor](int value) { return static_cast<BYTE>(value + factor * (255 - value)); };
     return RGB(channel(GetRValue(colour)), channel(GetGValue(colour)), channel(GetBValue(colour)));
-}
-
-BOOL KelvoMenu::IsClassicThemeActive()
-{
-    if (g_themeChecked)
-        return g_classicTheme;
-    g_themeChecked = TRUE;
-    g_classicTheme = FALSE;
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kThemeKey, 0, KEY_READ, &opened) != ERROR_SUCCESS)
-        return g_classicTheme;
-    UniqueRegKey key(opened);
-    wchar_t value[MAX_PATH] = {};
-    DWORD size = sizeof(value) - sizeof(wchar_t);
-    DWORD type = 0;
-    if (RegQueryValueExW(key.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
-        ERROR_SUCCESS) {
-        size_t length = lstrlenW(value);
-        size_t suffix = lstrlenW(kClassicThemeFile);
-        g_classicTheme = length >= suffix && lstrcmpiW(value + length - suffix, kClassicThemeFile) == 0;
-    }
-    return g_classicTheme;
-}
-
-void KelvoMenu::ResetThemeCache()
-{
-    g_themeChecked = FALSE;
-    g_classicTheme = FALSE;
-}
-
-BOOL KelvoMenu::IsXPThemeActive()
-{
-    return s_windowsVersion == 7 && !IsClassicThemeActive();
-}
-
-BOOL KelvoMenu::UsesFlatStyle()
-{
-    return (IsXPThemeActive() ? s_styleThemed : s_styleUnthemed) == 1;
 }
 
 int KelvoMenu::GetPad() const
@@ -168,74 +124,86 @@ void KelvoMenu::DrawClassicItem(CDC* dc, const DRAWITEMSTRUCT* item, const Kelvo
     }
 
     UINT state = item->itemState;
-    BOOL grayed = (state & ODS_GRAYED) != 0;
-    BOOL checked = (state & ODS_CHECKED) != 0;
-    BOOL selected = (state & ODS_SELECTED) && (!grayed || s_grayedSelectableClassic);
+    ItemLook look = {};
+    look.grayed = (state & ODS_GRAYED) != 0;
+    look.checked = (state & ODS_CHECKED) != 0;
+    look.selected = (state & ODS_SELECTED) && (!look.grayed || s_grayedSelectableClassic);
     int index = record->m_sharedImageIndex;
     BOOL hasGlyph = index >= 0;
 
     COLORREF textColour = GetSysColor(COLOR_MENUTEXT);
-    if (!selected) {
+    if (!look.selected) {
         dc->FillSolidRect(r, menuColour);
         FrameRect(dc, r, menuColour);
     } else {
         RECT fill = r;
-        if (hasGlyph || checked)
+        if (hasGlyph || look.checked)
             fill.left = r.left + m_glyphWidth + 5;
         dc->FillSolidRect(fill, GetSysColor(COLOR_HIGHLIGHT));
         textColour = GetSysColor(COLOR_HIGHLIGHTTEXT);
     }
 
     int dy = std::max(0, (static_cast<int>(r.bottom - r.top) - m_glyphHeight - 4) / 2);
-    COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
-    COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
     if (hasGlyph) {
-        RECT cell = {r.left + 1, r.top + dy + 1, r.left + m_glyphWidth + 3, r.top + dy + m_glyphHeight + 3};
-        RECT outer = {r.left, r.top + dy, r.left + m_glyphWidth + 4, r.top + dy + m_glyphHeight + 4};
-        POINT at = {r.left + 2, r.top + dy + 2};
-        FrameRect(dc, cell, menuColour);
-        if (grayed) {
-            FrameRect(dc, outer, menuColour);
-            DrawGrayedGlyph(dc, index, at.x, at.y, menuColour);
-        } else if (selected) {
-            dc->FillSolidRect(cell, menuColour);
-            if (IsModernShell()) {
-                if (checked)
-                    dc->Draw3dRect(outer, shadow, highlight);
-                else
-                    dc->Draw3dRect(outer, highlight, shadow);
-            }
-            s_sharedImages.Draw(*dc, index, at, ILD_TRANSPARENT);
-        } else if (checked) {
-            dc->FillSolidRect(cell, Lighten(menuColour, 0.6));
-            if (IsModernShell())
-                dc->Draw3dRect(outer, shadow, highlight);
-            s_sharedImages.Draw(*dc, index, at, ILD_TRANSPARENT);
-        } else {
-            dc->FillSolidRect(cell, menuColour);
-            FrameRect(dc, outer, menuColour);
-            s_sharedImages.Draw(*dc, index, at, ILD_TRANSPARENT);
-        }
-    } else if (checked) {
+        DrawClassicGlyph(dc, index, POINT{r.left, r.top + dy}, look, menuColour);
+    } else if (look.checked) {
         RECT box = {r.left + 1, r.top + dy + 2, r.left + m_glyphWidth + 1, r.top + dy + m_glyphHeight + 2};
-        if (!DrawCheckImage(dc, box, selected))
-            DrawClassicCheck(dc, box, selected, HasRadioCheckBitmap(item), menuColour);
+        if (!DrawCheckImage(dc, box, look.selected))
+            DrawClassicCheck(dc, box, look.selected, HasRadioCheckBitmap(item), menuColour);
     }
 
     RECT area = {r.left + m_glyphWidth + 9, r.top - 1, r.right, r.bottom - 1};
-    if (!grayed) {
+    DrawClassicText(dc, area, record->m_text, look, textColour, menuColour);
+}
+
+void KelvoMenu::DrawClassicGlyph(CDC* dc, int index, POINT corner, ItemLook look, COLORREF menuColour) const
+{
+    COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+    COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
+    RECT cell = {corner.x + 1, corner.y + 1, corner.x + m_glyphWidth + 3, corner.y + m_glyphHeight + 3};
+    RECT outer = {corner.x, corner.y, corner.x + m_glyphWidth + 4, corner.y + m_glyphHeight + 4};
+    POINT at = {corner.x + 2, corner.y + 2};
+    FrameRect(dc, cell, menuColour);
+    if (look.grayed) {
+        FrameRect(dc, outer, menuColour);
+        DrawGrayedGlyph(dc, index, at.x, at.y, menuColour);
+    } else if (look.selected) {
+        dc->FillSolidRect(cell, menuColour);
+        if (IsModernShell()) {
+            if (look.checked)
+                dc->Draw3dRect(outer, shadow, highlight);
+            else
+                dc->Draw3dRect(outer, highlight, shadow);
+        }
+        s_sharedImages.Draw(*dc, index, at, ILD_TRANSPARENT);
+    } else if (look.checked) {
+        dc->FillSolidRect(cell, Lighten(menuColour, 0.6));
+        if (IsModernShell())
+            dc->Draw3dRect(outer, shadow, highlight);
+        s_sharedImages.Draw(*dc, index, at, ILD_TRANSPARENT);
+    } else {
+        dc->FillSolidRect(cell, menuColour);
+        FrameRect(dc, outer, menuColour);
+        s_sharedImages.Draw(*dc, index, at, ILD_TRANSPARENT);
+    }
+}
+
+void KelvoMenu::DrawClassicText(CDC* dc, const RECT& area, const std::wstring& text, ItemLook look,
+                                COLORREF textColour, COLORREF menuColour) const
+{
+    if (!look.grayed) {
         dc->SetTextColor(textColour);
-        DrawItemText(dc, area, record->m_text);
-    } else if (selected) {
+        DrawItemText(dc, area, text);
+    } else if (look.selected) {
         dc->SetTextColor(menuColour);
-        DrawItemText(dc, area, record->m_text);
+        DrawItemText(dc, area, text);
     } else {
         RECT embossed = area;
         OffsetRect(&embossed, 1, 1);
-        dc->SetTextColor(highlight);
-        DrawItemText(dc, embossed, record->m_text);
+        dc->SetTextColor(GetSysColor(COLOR_BTNHIGHLIGHT));
+        DrawItemText(dc, embossed, text);
         dc->SetTextColor(GetSysColor(COLOR_GRAYTEXT));
-        DrawItemText(dc, area, record->m_text);
+        DrawItemText(dc, area, text);
     }
 }
 
@@ -263,74 +231,84 @@ void KelvoMenu::PaintFlatItem(CDC* dc, const DRAWITEMSTRUCT* item, const KelvoMe
     int height = r.bottom - r.top;
     int pad = GetPad();
     int barWidth = m_glyphWidth + pad;
-    COLORREF bar = GetSysColor(COLOR_BTNFACE);
-    COLORREF window = GetSysColor(COLOR_WINDOW);
-    COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
-    COLORREF selection = Lighten(highlight, 0.7);
+    FlatColours colours = {};
+    colours.bar = GetSysColor(COLOR_BTNFACE);
+    colours.window = GetSysColor(COLOR_WINDOW);
+    colours.highlight = GetSysColor(COLOR_HIGHLIGHT);
+    colours.selection = Lighten(colours.highlight, 0.7);
     RECT barRect = {r.left, r.top, r.left + barWidth, r.bottom};
 
     if (record->m_flags & MF_SEPARATOR) {
-        dc->FillSolidRect(r, window);
+        dc->FillSolidRect(r, colours.window);
         RECT line = {barRect.right + pad, r.top + height / 2, r.right, r.bottom};
         dc->DrawEdge(&line, EDGE_ETCHED, BF_TOP);
-        dc->FillSolidRect(barRect, bar);
-        FrameRect(dc, barRect, bar);
+        dc->FillSolidRect(barRect, colours.bar);
+        FrameRect(dc, barRect, colours.bar);
         return;
     }
 
     UINT state = item->itemState;
-    BOOL grayed = (state & ODS_GRAYED) != 0;
-    BOOL checked = (state & ODS_CHECKED) != 0;
+    ItemLook look = {};
+    look.grayed = (state & ODS_GRAYED) != 0;
+    look.checked = (state & ODS_CHECKED) != 0;
+    look.selected = selected;
     if (!selected) {
-        dc->FillSolidRect(r, window);
-        dc->FillSolidRect(barRect, bar);
-        FrameRect(dc, r, window);
-        FrameRect(dc, barRect, bar);
+        dc->FillSolidRect(r, colours.window);
+        dc->FillSolidRect(barRect, colours.bar);
+        FrameRect(dc, r, colours.window);
+        FrameRect(dc, barRect, colours.bar);
     } else {
-        dc->FillSolidRect(r, selection);
-        FrameRect(dc, r, highlight);
+        dc->FillSolidRect(r, colours.selection);
+        FrameRect(dc, r, colours.highlight);
     }
 
-    POINT at = {r.left + HalfOffset(barWidth - m_glyphWidth), r.top + HalfOffset(height - m_glyphHeight)};
-    POINT raised = {at.x - 1, at.y - 1};
-    POINT lowered = {at.x + 1, at.y + 1};
-    RECT cell = {r.left + 1, r.top + 1, r.left + barWidth - 1, r.bottom - 1};
     int index = record->m_sharedImageIndex;
     if (index >= 0) {
-        BOOL relief = s_glyphRelief && HasReliefCompanions(index);
-        if (grayed) {
-            DrawGrayedGlyph(dc, index, at.x, at.y, bar);
-        } else if (selected) {
-            dc->FillSolidRect(cell, selection);
-            if (checked) {
-                FrameRect(dc, cell, highlight);
-                s_sharedImages.Draw(*dc, index, raised, ILD_TRANSPARENT);
-            } else if (relief) {
-                s_sharedImages.Draw(*dc, index + 2, lowered, ILD_TRANSPARENT);
-                s_sharedImages.Draw(*dc, index, raised, ILD_TRANSPARENT);
-            } else {
-                s_sharedImages.Draw(*dc, index, at, ILD_TRANSPARENT);
-            }
-        } else if (checked) {
-            dc->FillSolidRect(cell, Lighten(highlight, 0.85));
-            FrameRect(dc, cell, highlight);
-            s_sharedImages.Draw(*dc, index, raised, ILD_TRANSPARENT);
-        } else {
-            dc->FillSolidRect(cell, bar);
-            FrameRect(dc, cell, bar);
-            s_sharedImages.Draw(*dc, relief ? index + 1 : index, at, ILD_TRANSPARENT);
-        }
-    } else if (checked) {
+        POINT at = {r.left + HalfOffset(barWidth - m_glyphWidth), r.top + HalfOffset(height - m_glyphHeight)};
+        RECT cell = {r.left + 1, r.top + 1, r.left + barWidth - 1, r.bottom - 1};
+        PaintFlatGlyph(dc, index, at, cell, look, colours);
+    } else if (look.checked) {
         int left = r.left + HalfOffset(barWidth - 16);
         int top = r.top + HalfOffset(height - 16);
         RECT box = {left, top, left + 16, top + 16};
         if (!DrawCheckImage(dc, box, selected))
-            DrawFlatCheck(dc, box, HasRadioCheckBitmap(item), highlight);
+            DrawFlatCheck(dc, box, HasRadioCheckBitmap(item), colours.highlight);
     }
 
     RECT area = {r.left + barWidth + 8, r.top - 1, r.right, r.bottom - 1};
-    dc->SetTextColor(GetSysColor(grayed ? COLOR_GRAYTEXT : COLOR_MENUTEXT));
+    dc->SetTextColor(GetSysColor(look.grayed ? COLOR_GRAYTEXT : COLOR_MENUTEXT));
     DrawItemText(dc, area, record->m_text);
+}
+
+void KelvoMenu::PaintFlatGlyph(CDC* dc, int index, POINT at, const RECT& cell, ItemLook look,
+                               const FlatColours& colours) const
+{
+    // With relief, the shared list holds the faded glyph at index + 1 and its shadow at index + 2.
+    BOOL relief = s_glyphRelief && HasReliefCompanions(index);
+    POINT raised = {at.x - 1, at.y - 1};
+    POINT lowered = {at.x + 1, at.y + 1};
+    if (look.grayed) {
+        DrawGrayedGlyph(dc, index, at.x, at.y, colours.bar);
+    } else if (look.selected) {
+        dc->FillSolidRect(cell, colours.selection);
+        if (look.checked) {
+            FrameRect(dc, cell, colours.highlight);
+            s_sharedImages.Draw(*dc, index, raised, ILD_TRANSPARENT);
+        } else if (relief) {
+            s_sharedImages.Draw(*dc, index + 2, lowered, ILD_TRANSPARENT);
+            s_sharedImages.Draw(*dc, index, raised, ILD_TRANSPARENT);
+        } else {
+            s_sharedImages.Draw(*dc, index, at, ILD_TRANSPARENT);
+        }
+    } else if (look.checked) {
+        dc->FillSolidRect(cell, Lighten(colours.highlight, 0.85));
+        FrameRect(dc, cell, colours.highlight);
+        s_sharedImages.Draw(*dc, index, raised, ILD_TRANSPARENT);
+    } else {
+        dc->FillSolidRect(cell, colours.bar);
+        FrameRect(dc, cell, colours.bar);
+        s_sharedImages.Draw(*dc, relief ? index + 1 : index, at, ILD_TRANSPARENT);
+    }
 }
 
 void KelvoMenu::DrawItemText(CDC* dc, RECT area, const std::wstring& text) const
