@@ -2,6 +2,7 @@
 
 // The popup's messages: each one routed to the piece that handles it.
 #include "shell/ContextMenus.h"
+#include "shell/TrayIcon.h"
 #include "resource.h"
 
 LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
