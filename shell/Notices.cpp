@@ -31,6 +31,12 @@ std::wstring ReadFailed(const std::wstring& file, DWORD error)
            L". Quillary leaves your saved history as it is; what you copy now is kept only until it exits.";
 }
 
+std::wstring ExitSaveFailed(const std::wstring& file, DWORD error)
+{
+    return L"Could not save " + file + L" when Quillary exited: " + SystemReason(error) +
+           L". Nothing is lost: the changes are kept beside your history and come back when Quillary starts again.";
+}
+
 std::wstring SavedAgain()
 {
     return L"Your history is saved again.";

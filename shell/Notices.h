@@ -6,7 +6,7 @@
 
 #include "framework/CString.h"
 
-// The texts of the tray balloons.
+// The texts of the tray balloons and of the message at exit.
 namespace notices {
 
 constexpr const wchar_t* kTitle = L"Quillary";
@@ -14,6 +14,8 @@ constexpr const wchar_t* kTitle = L"Quillary";
 // A save that failed: the file and the system's reason, and what happens next.
 std::wstring SaveFailed(const std::wstring& file, DWORD error);
 std::wstring SavedAgain();
+// The save at exit failed: the file and the reason; the journal keeps the changes.
+std::wstring ExitSaveFailed(const std::wstring& file, DWORD error);
 // A history file that could not be read at start: it is left as it is.
 std::wstring ReadFailed(const std::wstring& file, DWORD error);
 std::wstring PerUserFolder(const std::wstring& folder);

@@ -133,11 +133,17 @@ void* CBitmapFile::ReadBmpBits(CFile& file)
     return block.release();
 }
 
-HBITMAP CBitmapFile::LoadFromFile(const wchar_t* path)
+HBITMAP CBitmapFile::LoadFromFile(const wchar_t* path, DWORD* readError)
 {
+    DWORD ignored = 0;
+    DWORD& error = readError ? *readError : ignored;
     CFile file;
-    if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite))
+    if (!file.Open(path, CFile::modeRead | CFile::shareDenyNone)) {
+        const DWORD openError = GetLastError();
+        if (openError != ERROR_FILE_NOT_FOUND && openError != ERROR_PATH_NOT_FOUND)
+            error = openError;
         return nullptr;
+    }
     if (!CheckBmpHeaders(file))
         return nullptr;
     Block info(ReadBmpInfo(file));
@@ -161,9 +167,13 @@ HBITMAP CBitmapFile::LoadFromFile(const wchar_t* path)
         return nullptr;
 
     WindowDC screen(GetDesktopWindow());
-    if (!screen)
-        return nullptr;
-    return CreateDIBitmap(screen.Get(), &bitmapInfo->bmiHeader, CBM_INIT, pixels.get(), bitmapInfo, DIB_RGB_COLORS);
+    HBITMAP bitmap = screen ? CreateDIBitmap(screen.Get(), &bitmapInfo->bmiHeader, CBM_INIT, pixels.get(),
+                                             bitmapInfo, DIB_RGB_COLORS)
+                            : nullptr;
+    // The headers passed: a bitmap that cannot be made is short of resources, not a bad file.
+    if (!bitmap)
+        error = GetLastError() ? GetLastError() : ERROR_NOT_ENOUGH_MEMORY;
+    return bitmap;
 }
 
 HBITMAP CBitmapFile::LoadFromMemory(const BYTE* bytes, size_t size)

@@ -14,8 +14,10 @@ class CBitmapFile : public CBitmap {
 public:
     // A new bitmap compatible with the screen, owned by the caller (free it with
     // DeleteObject), or NULL. The object itself keeps nothing. Every path closes
-    // the file and frees what it allocated.
-    HBITMAP LoadFromFile(const wchar_t* path);
+    // the file and frees what it allocated. With `readError`, a file that exists
+    // but could not be opened, or a bitmap that could not be made for now, sets
+    // the reason there; a missing or refused file leaves it alone.
+    HBITMAP LoadFromFile(const wchar_t* path, DWORD* readError = nullptr);
     // The same checks and conversion for the bytes of a BMP file held in memory.
     static HBITMAP LoadFromMemory(const BYTE* bytes, size_t size);
 

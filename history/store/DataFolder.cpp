@@ -4,8 +4,10 @@
 
 #include <shlobj.h>
 
+#include "framework/CArchive.h"
 #include "framework/Handles.h"
 #include "history/store/FileNames.h"
+#include "history/store/SettingsFormat.h"
 
 namespace {
 
@@ -27,6 +29,27 @@ ULONGLONG LastWritten(const std::wstring& folder)
         }
     }
     return latest;
+}
+
+// The folder holds a history of its own: its settings, and its history file
+// whenever they count entries (or cannot say how many).
+bool HoldsHistory(const std::wstring& folder)
+{
+    const std::wstring settings = folder + g_strOptionsFileName;
+    if (!Exists(settings))
+        return false;
+    CFile file;
+    // One that cannot be opened now is still the history: loading tells it.
+    if (!file.Open(settings.c_str(), CFile::modeRead | CFile::shareDenyNone))
+        return true;
+    SettingsRecord record;
+    bool whole = false;
+    try {
+        CArchive archive(&file, CArchive::load);
+        whole = ReadSettings(archive, record, archive.Codec());
+    } catch (...) {
+    }
+    return (whole && record.entryCount <= 0) || Exists(folder + g_strHistoryFileName);
 }
 
 // Creates each missing folder of a path that ends with a backslash.
@@ -84,6 +107,16 @@ DataFolder DataFolder::Choose(const std::wstring& executableFolder)
     CreateFolders(perUser);
     if (!IsWritable(perUser))
         return {beside, beside, false};
-    const bool readBeside = LastWritten(beside) > LastWritten(perUser);
-    return {readBeside ? beside : perUser, perUser, true};
+    return {FolderToRead(beside, perUser), perUser, true};
+}
+
+std::wstring DataFolder::FolderToRead(const std::wstring& beside, const std::wstring& perUser)
+{
+    // A journal alone is no history: a start that read beside the program and was
+    // ended before its first save leaves one per user.
+    const bool besideHolds = HoldsHistory(beside);
+    const bool perUserHolds = HoldsHistory(perUser);
+    if (besideHolds != perUserHolds)
+        return besideHolds ? beside : perUser;
+    return LastWritten(beside) > LastWritten(perUser) ? beside : perUser;
 }

@@ -1,6 +1,8 @@
 #include "history/store/DurableHistory.h"
 
 #include <algorithm>
+#include <cwctype>
+#include <set>
 
 #include "framework/CArchive.h"
 #include "history/store/CBitmapFile.h"
@@ -66,6 +68,34 @@ journal::Op OpOf(HistoryChange::Kind kind, const HistoryEntry* entry)
     }
 }
 
+// The picture files of the folder ("N.dat"), with those a waiting save brings.
+std::set<std::wstring> PictureNames(const std::wstring& folder, const std::map<std::wstring, std::wstring>& waiting)
+{
+    const auto isPicture = [](const std::wstring& name) {
+        const size_t dot = name.size() >= 5 ? name.size() - 4 : 0;
+        return dot > 0 && name.compare(dot, 4, L".dat") == 0 &&
+               std::all_of(name.begin(), name.begin() + static_cast<std::ptrdiff_t>(dot),
+                           [](wchar_t c) { return std::iswdigit(c) != 0; });
+    };
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle search(FindFirstFileW((folder + L"*.dat").c_str(), &found));
+    for (bool more = static_cast<bool>(search); more; more = FindNextFileW(search.Get(), &found) != FALSE) {
+        if (isPicture(found.cFileName))
+            names.insert(found.cFileName);
+    }
+    for (const auto& move : waiting) {
+        if (isPicture(move.first))
+            names.insert(move.first);
+    }
+    return names;
+}
+
+bool IsMissing(DWORD error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 }  // namespace
 
 DurableHistory::DurableHistory(HistoryModel& model, ClipOptions& options)
@@ -74,7 +104,11 @@ DurableHistory::DurableHistory(HistoryModel& model, ClipOptions& options)
     m_model.AddListener([this](const HistoryChange& change) { Record(change); });
 }
 
-DurableHistory::~DurableHistory() = default;
+DurableHistory::~DurableHistory()
+{
+    // Jobs still queued report as the writer ends: the members they report into must outlive it.
+    m_writer.reset();
+}
 
 void DurableHistory::SetFolder(DataFolder folder)
 {
@@ -92,19 +126,42 @@ void DurableHistory::CheckReadable()
     // A file held by another program for a moment is waited for; one that stays
     // unreadable must not be taken for a missing one and saved over.
     m_unreadable = SaveSet::Failure();
-    for (const wchar_t* name : {g_strOptionsFileName, g_strHistoryFileName, g_strJournalFileName}) {
-        const std::wstring path = Resolve(name);
-        for (int attempt = 0; GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; ++attempt) {
-            CFile file;
-            if (file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone))
-                break;
-            if (attempt == kReadAttempts) {
-                m_unreadable = {name, GetLastError()};
-                return;
-            }
-            Sleep(kReadPauseMs);
-        }
+    std::vector<std::wstring> names = {g_strOptionsFileName, g_strHistoryFileName};
+    for (const std::wstring& picture : PictureNames(m_folder.read, m_waiting))
+        names.push_back(picture);
+    for (const std::wstring& name : names) {
+        if (!WaitUntilReadable(Resolve(name), name))
+            return;
     }
+    WaitUntilReadable(JournalPath(), g_strJournalFileName);
+}
+
+bool DurableHistory::WaitUntilReadable(const std::wstring& path, const std::wstring& name)
+{
+    for (int attempt = 0; GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; ++attempt) {
+        CFile file;
+        if (file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone))
+            return true;
+        if (attempt == kReadAttempts) {
+            NoteUnread(name, GetLastError());
+            return false;
+        }
+        Sleep(kReadPauseMs);
+    }
+    return true;
+}
+
+void DurableHistory::NoteUnread(const std::wstring& name, DWORD error)
+{
+    if (m_unreadable.file.empty())
+        m_unreadable = {name, error};
+}
+
+void DurableHistory::TakeStoreFailure()
+{
+    const std::wstring& path = m_store.UnreadFile();
+    if (!path.empty())
+        NoteUnread(path.substr(path.find_last_of(L'\\') + 1), m_store.UnreadError());
 }
 
 std::wstring DurableHistory::Resolve(const std::wstring& name) const
@@ -113,29 +170,47 @@ std::wstring DurableHistory::Resolve(const std::wstring& name) const
     return m_folder.read + (waiting == m_waiting.end() ? name : waiting->second);
 }
 
+std::wstring DurableHistory::JournalPath() const
+{
+    // A start that read elsewhere and was ended before its first save left its changes where the history goes.
+    const std::wstring kept = m_folder.write + g_strJournalFileName;
+    if (m_folder.read != m_folder.write && GetFileAttributesW(kept.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return kept;
+    return Resolve(g_strJournalFileName);
+}
+
 BOOL DurableHistory::LoadOptions()
 {
     const std::wstring path = Resolve(g_strOptionsFileName);
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
         return FALSE;
-    return m_store.LoadOptions(path.c_str());
+    const BOOL loaded = m_store.LoadOptions(path.c_str());
+    TakeStoreFailure();
+    return loaded;
 }
 
 void DurableHistory::LoadHistory()
 {
     m_model.BeginLoad();
     m_journalLength = 0;
+    m_journalPath = JournalPath();
     const int storedTop = m_options.m_nTopCount;
     CFile journalFile;
-    journalFile.Open(Resolve(g_strJournalFileName).c_str(), CFile::modeRead | CFile::shareDenyNone);
+    if (!journalFile.Open(m_journalPath.c_str(), CFile::modeRead | CFile::shareDenyNone)) {
+        const DWORD error = GetLastError();
+        if (!IsMissing(error))
+            NoteUnread(g_strJournalFileName, error);
+    }
     CArchive journalArchive(&journalFile, CArchive::load, 1 << 16);
     journal::Reader reader(journalArchive);
     journal::Header header;
-    const bool haveJournal = journalFile.IsOpen() && reader.ReadStart(header) &&
-                             header.entryCount == m_options.m_nEntryCount;
+    // Without a count from the settings the journal's ids are taken, and its count checked once the records are counted.
+    const bool idsFit = journalFile.IsOpen() && reader.ReadStart(header) &&
+                        (!m_store.CountKnown() || header.entryCount == m_options.m_nEntryCount);
 
     // The full save first, its entries known by the ids the journal gives them.
-    m_store.LoadHistory(Resolve(g_strHistoryFileName).c_str(), haveJournal ? &header.recordIds : nullptr);
+    m_store.LoadHistory(Resolve(g_strHistoryFileName).c_str(), idsFit ? &header.recordIds : nullptr);
+    TakeStoreFailure();
     m_base = journal::Header();
     m_base.entryCount = m_options.m_nEntryCount;
     m_base.recordIds = m_store.RecordIds();
@@ -146,7 +221,8 @@ void DurableHistory::LoadHistory()
 
     // Then the changes since, unless the journal was kept over another full
     // save (an older program's): then it does not apply.
-    if (haveJournal && header.historySize == m_base.historySize && header.historyCrc == m_base.historyCrc) {
+    if (idsFit && header.entryCount == m_base.entryCount && header.historySize == m_base.historySize &&
+        header.historyCrc == m_base.historyCrc) {
         journal::Record record;
         while (reader.ReadRecord(record) == journal::Reader::Next::Record)
             Apply(m_model, record);
@@ -154,10 +230,11 @@ void DurableHistory::LoadHistory()
     }
 
     // What loading mends in the full save (records that gave no entry, a top
-    // zone larger than the entries), and a history read from elsewhere, go to disk at once.
+    // zone larger than the entries, damaged settings), and a history read from
+    // elsewhere, go to disk at once.
     const bool mended = static_cast<int>(m_base.recordIds.size()) < m_options.m_nEntryCount ||
                         baseEntries < static_cast<int>(m_base.recordIds.size()) || storedTop < 0 ||
-                        storedTop > baseEntries;
+                        storedTop > baseEntries || !m_store.CountKnown();
     m_model.Loaded();
     m_needsFullSave = mended || m_folder.read != m_folder.write;
 }
@@ -167,6 +244,10 @@ void DurableHistory::Report(const JournalWriter::Report& report)
     {
         std::lock_guard<std::mutex> lock(m_reportsMutex);
         m_reports.push_back(report);
+        if (report.kind == JournalWriter::Report::Kind::SaveFailed)
+            m_lastSaveFailure = {report.file, report.error};
+        else if (report.kind == JournalWriter::Report::Kind::Saved)
+            m_lastSaveFailure = SaveSet::Failure();
     }
     PostMessageW(m_window, kReportsMessage, 0, 0);
 }
@@ -183,8 +264,9 @@ void DurableHistory::Start(HWND window, int screenDepth)
     callbacks.report = [this](const JournalWriter::Report& report) { Report(report); };
     callbacks.fullSaveWanted = [this] { PostMessageW(m_window, kFullSaveMessage, 0, 0); };
     m_writer = std::make_unique<JournalWriter>(m_folder.write, screenDepth, std::move(callbacks));
-    const bool sameFolder = m_folder.read == m_folder.write;
-    m_writer->Start(m_base, m_options.m_nTopCount, Resolve(g_strJournalFileName), sameFolder ? m_journalLength : 0,
+    // A journal replayed from where the history goes is gone on with, never emptied.
+    const bool journalKept = m_journalPath.compare(0, m_folder.write.size(), m_folder.write) == 0;
+    m_writer->Start(m_base, m_options.m_nTopCount, m_journalPath, journalKept ? m_journalLength : 0,
                     !m_waiting.empty());
     if (m_needsFullSave)
         SaveFull();
@@ -219,6 +301,12 @@ bool DurableHistory::SaveAtExit()
     const bool saved = m_writer->Finish(Snapshot());
     m_writer.reset();
     return saved;
+}
+
+SaveSet::Failure DurableHistory::LastSaveFailure()
+{
+    std::lock_guard<std::mutex> lock(m_reportsMutex);
+    return m_lastSaveFailure;
 }
 
 std::vector<JournalWriter::Report> DurableHistory::TakeReports()

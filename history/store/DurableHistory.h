@@ -44,6 +44,8 @@ public:
     bool SaveAtExit();
 
     std::vector<JournalWriter::Report> TakeReports();
+    // The save failure reported last, when no save went well after it (empty file: none).
+    SaveSet::Failure LastSaveFailure();
     HistorySnapshot Snapshot() const;
 
 private:
@@ -52,7 +54,12 @@ private:
 
     // A file of the folder read, or the new version a waiting save holds for it.
     std::wstring Resolve(const std::wstring& name) const;
+    // The journal to replay: the one kept where the history goes, else the one beside it.
+    std::wstring JournalPath() const;
     void CheckReadable();
+    bool WaitUntilReadable(const std::wstring& path, const std::wstring& name);
+    void NoteUnread(const std::wstring& name, DWORD error);
+    void TakeStoreFailure();
     void Report(const JournalWriter::Report& report);
     void Record(const HistoryChange& change);
 
@@ -63,10 +70,12 @@ private:
     SaveSet::Failure m_unreadable;  // a file of the history that stayed unreadable
     std::map<std::wstring, std::wstring> m_waiting;
     journal::Header m_base;
+    std::wstring m_journalPath;
     std::uint64_t m_journalLength = 0;
     bool m_needsFullSave = false;
     std::unique_ptr<JournalWriter> m_writer;
     HWND m_window = nullptr;
     std::mutex m_reportsMutex;
     std::vector<JournalWriter::Report> m_reports;
+    SaveSet::Failure m_lastSaveFailure;
 };

@@ -15,18 +15,44 @@ std::wstring HistoryStore::BitmapPath(const std::wstring& folder, int record)
     return folder + std::to_wstring(record) + L".dat";
 }
 
+namespace {
+
+bool IsMissing(DWORD error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+}  // namespace
+
+void HistoryStore::NoteUnread(const std::wstring& path, DWORD error)
+{
+    if (!m_unreadFile.empty())
+        return;
+    m_unreadFile = path;
+    m_unreadError = error ? error : ERROR_READ_FAULT;
+}
+
 BOOL HistoryStore::LoadOptions(const wchar_t* path)
 {
     CFile file;
-    if (!file.Open(path, CFile::modeRead))
+    // Others may hold the file for writing (a sync program): reading it still works.
+    if (!file.Open(path, CFile::modeRead | CFile::shareDenyNone)) {
+        const DWORD error = GetLastError();
+        if (!IsMissing(error)) {
+            m_countKnown = false;
+            NoteUnread(path, error);
+        }
         return FALSE;
+    }
     SettingsRecord record = ToRecord(m_options);
+    bool whole = false;
     try {
         CArchive archive(&file, CArchive::load);
         // A truncated file keeps the values it did not reach, and start-up goes on.
-        ReadSettings(archive, record, archive.Codec());
+        whole = ReadSettings(archive, record, archive.Codec());
     } catch (...) {
     }
+    m_countKnown = whole;
     FromRecord(record, m_options);
     return TRUE;
 }
@@ -54,9 +80,14 @@ void HistoryStore::AppendLoadedText(EntryId id, const archive::RawString& raw, c
 
 void HistoryStore::AppendLoadedBitmap(EntryId id, const std::wstring& path)
 {
-    UniqueBitmap bitmap(CBitmapFile().LoadFromFile(path.c_str()));
-    if (!bitmap)
+    DWORD readError = 0;
+    UniqueBitmap bitmap(CBitmapFile().LoadFromFile(path.c_str(), &readError));
+    if (!bitmap) {
+        // A missing or damaged file costs its entry; one that could not be read for now does not.
+        if (readError)
+            NoteUnread(path, readError);
         return;
+    }
     BITMAP bm = {};
     GetObjectW(bitmap.Get(), sizeof(bm), &bm);
     CString label;
@@ -103,8 +134,12 @@ BOOL HistoryStore::LoadHistory(const wchar_t* path, const std::vector<EntryId>* 
     m_fileSize = 0;
     m_fileCrc = Crc32::Of(nullptr, 0);
     SummingFile file;
-    if (!file.Open(path, CFile::modeRead))
+    if (!file.Open(path, CFile::modeRead | CFile::shareDenyNone)) {
+        const DWORD error = GetLastError();
+        if (!IsMissing(error))
+            NoteUnread(path, error);
         return FALSE;
+    }
     const std::wstring whole(path);
     const std::wstring folder = whole.substr(0, whole.find_last_of(L'\\') + 1);
     const int countBefore = m_history.Count();
@@ -113,7 +148,8 @@ BOOL HistoryStore::LoadHistory(const wchar_t* path, const std::vector<EntryId>* 
         CArchive archive(&file, CArchive::load, 1 << 16);
         archive::RawString raw;
         std::string bytes;
-        for (int record = 0; record < m_options.m_nEntryCount; ++record) {
+        // Without a count, the records run to the end of the file.
+        for (int record = 0; !m_countKnown || record < m_options.m_nEntryCount; ++record) {
             const std::int32_t kind = ReadHistoryRecordRaw(archive, raw, bytes);
             const bool known = recordIds && static_cast<size_t>(record) < recordIds->size();
             const EntryId id = known ? (*recordIds)[static_cast<size_t>(record)] : m_history.NewId();
@@ -128,9 +164,15 @@ BOOL HistoryStore::LoadHistory(const wchar_t* path, const std::vector<EntryId>* 
         // the entries read so far stay.
     }
     m_loadedEntries = m_history.Count() - countBefore;
+    if (!m_countKnown)
+        m_options.m_nEntryCount = static_cast<int>(m_recordIds.size());
     // The archive read the file from its start, in order: what it left is summed on.
     file.ReadToEnd();
     m_fileSize = file.Size();
     m_fileCrc = file.Crc();
+    // Bytes that could not be read are not the end of the history.
+    const DWORD error = GetLastError();
+    if (m_fileSize != file.GetLength())
+        NoteUnread(path, error);
     return TRUE;
 }

@@ -20,11 +20,19 @@ public:
     using PicturePath = std::function<std::wstring(int record)>;
     void SetPicturePath(PicturePath picturePath) { m_picturePath = std::move(picturePath); }
 
+    // FALSE when the file cannot be opened. A settings file that cannot be read
+    // whole leaves the entry count unknown: the history file's records are counted.
     BOOL LoadOptions(const wchar_t* path);
     // Appends the entries of the history file to the model; the caller announces
     // the load (HistoryModel::Loaded) once everything is in. With `recordIds`,
     // the entry of record i gets recordIds[i] (the ids a journal knows them by).
     BOOL LoadHistory(const wchar_t* path, const std::vector<EntryId>* recordIds = nullptr);
+
+    // False when the settings did not say how many records the history file holds.
+    bool CountKnown() const { return m_countKnown; }
+    // The first file that exists but could not be read (empty: none), and why.
+    const std::wstring& UnreadFile() const { return m_unreadFile; }
+    DWORD UnreadError() const { return m_unreadError; }
 
     // The last load: the id given to each record read (entry or not), and the entries it yielded.
     const std::vector<EntryId>& RecordIds() const { return m_recordIds; }
@@ -39,6 +47,7 @@ public:
 private:
     void AppendLoadedText(EntryId id, const archive::RawString& raw, const std::string& bytes);
     void AppendLoadedBitmap(EntryId id, const std::wstring& path);
+    void NoteUnread(const std::wstring& path, DWORD error);
 
     HistoryModel& m_history;
     ClipOptions& m_options;
@@ -47,4 +56,7 @@ private:
     int m_loadedEntries = 0;
     std::uint64_t m_fileSize = 0;
     std::uint32_t m_fileCrc = 0;
+    bool m_countKnown = true;
+    std::wstring m_unreadFile;
+    DWORD m_unreadError = 0;
 };

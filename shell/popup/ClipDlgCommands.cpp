@@ -12,6 +12,9 @@
 
 void CClipDlg::SummonAtFocus()
 {
+    // The entries are freed during the exit; a message box of the exit may still pump a hotkey.
+    if (m_bExiting)
+        return;
     // With the popup itself in front there is no new target; the one from the
     // last summons stays, so that Enter still pastes where the user came from.
     HWND target = GetFocusInForeground();
@@ -116,10 +119,15 @@ void CClipDlg::ExitProgram()
 void CClipDlg::SaveAll()
 {
     // One last full save; should it fail, the journal still holds every change
-    // for the next start.
-    m_durable.SaveAtExit();
+    // for the next start, and the user is told before the program ends.
+    const bool saved = m_durable.SaveAtExit();
+    const SaveSet::Failure failure = saved ? SaveSet::Failure() : m_durable.LastSaveFailure();
     FreeAllEntryData();
     RemoveTrayIcon();
+    // A balloon would go with the tray icon: a message box stays until it is read.
+    if (!failure.file.empty())
+        MessageBoxW(m_hWnd, notices::ExitSaveFailed(failure.file, failure.error).c_str(), notices::kTitle,
+                    MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
 }
 
 void CClipDlg::ShowSaveReports()

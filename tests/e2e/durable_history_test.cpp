@@ -1,6 +1,7 @@
 // The history between two starts when the program does not get to save at exit: killed a
-// second after the last change, a journal torn in its last record, a data.data that another
-// program holds open, a folder beside the program that cannot be written.
+// second after the last change, a journal torn in its last record, a file of the history that
+// another program holds open (at start, or when the exit save needs it), a folder beside the
+// program that cannot be written.
 #include "tests/e2e/ArchiveBytes.h"
 #include "tests/e2e/Clipboard.h"
 #include "tests/e2e/DialogControls.h"
@@ -155,11 +156,15 @@ TEST_F(DurableHistory, StoredTopCountWithoutAHistoryFileMakesNoTopZone)
 }
 
 // Holds a file open the way a backup or virus-scanning program may: others can read it,
-// but no one can replace or delete it.
+// but no one can replace or delete it. A sync program holds it for writing too, and lets
+// others read and write.
 class HeldFile {
 public:
-    explicit HeldFile(const std::wstring& path)
-        : m_file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr))
+    enum class Way { ForReading, ForWriting };
+    explicit HeldFile(const std::wstring& path, Way way = Way::ForReading)
+        : m_file(CreateFileW(path.c_str(), way == Way::ForReading ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE,
+                             way == Way::ForReading ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr))
     {
     }
     bool IsHeld() const { return static_cast<bool>(m_file); }
@@ -198,11 +203,20 @@ TEST_F(DurableHistory, HeldHistoryFileIsReportedKeptAsItWasAndReplacedAtTheNextS
         << "no balloon says that data.data could not be saved";
     EXPECT_GT(shown.find(L'.', prefix.size()), prefix.size() + 1) << "the balloon gives no reason";
 
-    // A change after the failed save, then an exit whose own save fails the same way.
+    // A change after the failed save, then an exit whose own save fails the same way: the
+    // program says so before it ends.
     const std::wstring after = L"copied after the failed save";
     ASSERT_TRUE(CopyAndWaitForNewRow(m_list, after));
     expected.insert(expected.begin(), Row{after, kTextImage});
-    ASSERT_TRUE(Exit());
+    PostMessageW(m_popup, WM_COMMAND, MAKEWPARAM(kExitCommand, 0), 0);
+    const HWND box = WaitForMessageBox(m_quillary->ProcessId(), m_popup);
+    ASSERT_NE(box, nullptr) << "the failed exit save ended the program without a word";
+    const std::wstring message = MessageBoxText(box);
+    const std::wstring exitPrefix = L"Could not save data.data when Quillary exited: ";
+    EXPECT_EQ(message.compare(0, exitPrefix.size(), exitPrefix), 0) << testing::PrintToString(message);
+    EXPECT_GT(message.find(L'.', exitPrefix.size()), exitPrefix.size() + 1) << "the message gives no reason";
+    ASSERT_TRUE(ClickButton(GetDlgItem(box, IDOK)));
+    ASSERT_TRUE(m_quillary->WaitForExit()) << "still running after the message";
     held.Release();
     EXPECT_EQ(ReadFileBytes(DataFile(kHistoryFileName)), oldHistory) << "the held file was changed";
 
@@ -215,6 +229,39 @@ TEST_F(DurableHistory, HeldHistoryFileIsReportedKeptAsItWasAndReplacedAtTheNextS
               (std::vector<std::wstring>{kHistoryFileName, kOptionsFileName}))
         << "a clean exit leaves more than the history and the settings";
 }
+
+// A file of the history that a sync program holds for writing while Quillary starts is read
+// all the same, and nothing is lost or saved over.
+class HeldWhileStarting : public DurableHistory, public ::testing::WithParamInterface<const wchar_t*> {
+};
+
+TEST_P(HeldWhileStarting, TheWholeHistoryLoadsAndStaysForTheNextStart)
+{
+    ASSERT_TRUE(PrepareTextHistory(m_folder.Path(), StoredSettings(), {"old one", "old two"}));
+    ASSERT_TRUE(StartCopy());
+    ASSERT_TRUE(CopyAndWaitForNewRow(m_list, L"journaled"));
+    ASSERT_TRUE(KillASecondLater());
+    const std::vector<Row> whole = {
+        {L"journaled", kTextImage}, {L"old one", kTextImage}, {L"old two", kTextImage}};
+    {
+        HeldFile held(DataFile(GetParam()), HeldFile::Way::ForWriting);
+        ASSERT_TRUE(held.IsHeld());
+        ASSERT_TRUE(StartCopy());
+        ASSERT_NO_FATAL_FAILURE(ExpectRows(whole));
+        ASSERT_TRUE(KillASecondLater());
+    }
+    ASSERT_TRUE(StartCopy());
+    ExpectRows(whole);
+}
+
+std::string HeldFileCase(const ::testing::TestParamInfo<const wchar_t*>& info)
+{
+    const char* const names[] = {"Settings", "History", "Journal"};
+    return names[info.index];
+}
+
+INSTANTIATE_TEST_SUITE_P(EachFile, HeldWhileStarting,
+                         ::testing::Values(kOptionsFileName, kHistoryFileName, kJournalFileName), HeldFileCase);
 
 // Sets an environment variable of the driver, which the programs it starts inherit, for the
 // life of the object.

@@ -1,17 +1,20 @@
 // The history on disk, below what the end-to-end tests reach: every kind of
 // change replayed from the journal, a save interrupted at each file operation,
 // changes made while a save waits for a held file, a history that cannot be
-// read. Kills, torn journals, held files and the per-user folder are met as a
-// user meets them in the end-to-end tests.
+// read, damaged settings, a per-user journal over a history read beside the
+// program. Kills, torn journals, held files and the per-user folder are met as
+// a user meets them in the end-to-end tests.
 #include <gtest/gtest.h>
 
 #include "history/store/BitmapFileWriter.h"
+#include "history/store/DataFolder.h"
 #include "history/store/DurableHistory.h"
 #include "history/store/FileNames.h"
 #include "history/store/FullSave.h"
 #include "file_test_support.h"
 
 #include <chrono>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -43,9 +46,10 @@ COLORREF ColourOf(HBITMAP bitmap)
 
 // One run of the program over a data folder, without its window.
 struct Program {
-    explicit Program(const std::wstring& folder)
+    explicit Program(const std::wstring& folder) : Program(DataFolder{folder, folder, false}) {}
+    explicit Program(const DataFolder& folder)
     {
-        durable.SetFolder({folder, folder, false});
+        durable.SetFolder(folder);
         durable.LoadOptions();
         durable.LoadHistory();
         durable.Start(nullptr, ScreenColorDepth());
@@ -197,29 +201,106 @@ TEST_F(DurabilityTest, ChangesWhileAFinishedSaveWaitsForAHeldFileSurviveTheNextS
     EXPECT_EQ(L"|third second first", free.Shown());
 }
 
-TEST_F(DurabilityTest, AHistoryThatCannotBeReadIsToldAndNeverSavedOver)
+std::map<std::wstring, Bytes> FilesOf(const std::wstring& folder, const std::vector<std::wstring>& names)
 {
+    std::map<std::wstring, Bytes> files;
+    for (const std::wstring& name : names)
+        files[name] = ReadWholeFile(folder + name);
+    return files;
+}
+
+TEST_F(DurabilityTest, AnyFileOfTheHistoryThatCannotBeReadIsToldAndNeverSavedOver)
+{
+    for (const std::wstring held : {g_strHistoryFileName, g_strOptionsFileName, g_strJournalFileName, L"1.dat"}) {
+        SCOPED_TRACE(testing::Message() << "held: " << testing::PrintToString(held));
+        Clean();
+        std::wstring whole;
+        {
+            Program first(folder);
+            first.model.InsertPicture(Filled(RGB(255, 0, 0)), L"red");
+            first.model.InsertText(L"kept");
+            ASSERT_TRUE(first.durable.SaveAtExit());
+            Program second(folder);
+            second.model.InsertText(L"journaled");
+            whole = second.Shown();
+        }  // ended without the exit save: the last change is in the journal
+        const auto files = FilesOf(folder, Names());
+        ASSERT_EQ(1u, files.count(held));
+        {
+            UniqueFileHandle hold(CreateFileW((folder + held).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                                              nullptr));
+            ASSERT_TRUE(static_cast<bool>(hold));
+            Program blocked(folder);
+            const auto reports = blocked.ReportsWithin(5000);
+            ASSERT_FALSE(reports.empty());
+            EXPECT_EQ(JournalWriter::Report::Kind::ReadFailed, reports[0].kind);
+            EXPECT_EQ(held, reports[0].file);
+            blocked.model.InsertText(L"while held");
+            EXPECT_FALSE(blocked.durable.SaveAtExit());
+        }
+        EXPECT_EQ(files, FilesOf(folder, Names()));
+        Program next(folder);
+        EXPECT_EQ(whole, next.Shown());
+    }
+}
+
+TEST_F(DurabilityTest, SettingsCutShortCountTheRecordsOfTheHistoryFile)
+{
+    std::wstring whole;
     {
         Program first(folder);
-        first.model.InsertText(L"kept");
+        for (const wchar_t* text : {L"one", L"two", L"three"})
+            first.model.InsertText(text);
+        whole = first.Shown();
         ASSERT_TRUE(first.durable.SaveAtExit());
     }
-    const Bytes history = ReadWholeFile(folder + g_strHistoryFileName);
-    {
-        UniqueFileHandle held(CreateFileW((folder + g_strHistoryFileName).c_str(), GENERIC_READ, 0, nullptr,
-                                          OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(static_cast<bool>(held));
-        Program blocked(folder);
-        const auto reports = blocked.ReportsWithin(2000);
-        ASSERT_FALSE(reports.empty());
-        EXPECT_EQ(JournalWriter::Report::Kind::ReadFailed, reports[0].kind);
-        EXPECT_EQ(g_strHistoryFileName, reports[0].file);
-        blocked.model.InsertText(L"while held");
-        EXPECT_FALSE(blocked.durable.SaveAtExit());
+    const auto files = FilesOf(folder, Names());
+    const Bytes settings = files.at(g_strOptionsFileName);
+    // In the strings, in the count, in the rectangle.
+    for (const size_t cut : {size_t{1}, size_t{4}, size_t{20}}) {
+        SCOPED_TRACE(testing::Message() << "cut after " << cut << " bytes");
+        Clean();
+        for (const auto& file : files)
+            ASSERT_TRUE(WriteWholeFile(folder + file.first, file.second));
+        ASSERT_TRUE(WriteWholeFile(folder + g_strOptionsFileName, Bytes(settings.begin(), settings.begin() + cut)));
+        {
+            Program damaged(folder);
+            EXPECT_EQ(whole, damaged.Shown());
+            EXPECT_TRUE(damaged.durable.SaveAtExit());
+        }
+        Program next(folder);
+        EXPECT_EQ(whole, next.Shown());
     }
-    EXPECT_EQ(history, ReadWholeFile(folder + g_strHistoryFileName));
-    Program next(folder);
-    EXPECT_EQ(L"|kept", next.Shown());
+}
+
+TEST_F(DurabilityTest, APerUserJournalOverTheHistoryBesideTheProgramIsReplayedAndKept)
+{
+    TempFolder perUserTemp{L"per-user"};
+    const std::wstring beside = folder;
+    const std::wstring perUser = perUserTemp.Path();
+    {
+        Program portable(beside);
+        portable.model.InsertText(L"a");
+        portable.model.InsertText(L"b");
+        ASSERT_TRUE(portable.durable.SaveAtExit());
+    }
+    std::wstring shown;
+    {
+        // Read beside, kept per user; the first save never gets through, then the program is killed.
+        SaveSet::SetInterruptionForTesting([](int) { return true; });
+        Program moved(DataFolder{beside, perUser, true});
+        moved.model.InsertText(L"c");
+        shown = moved.Shown();
+    }
+    SaveSet::SetInterruptionForTesting(nullptr);
+    EXPECT_EQ(beside, DataFolder::FolderToRead(beside, perUser)) << "a journal alone was taken for a history";
+    {
+        Program next(DataFolder{DataFolder::FolderToRead(beside, perUser), perUser, true});
+        EXPECT_EQ(shown, next.Shown());
+        EXPECT_TRUE(next.durable.SaveAtExit());
+    }
+    Program perUserOnly(DataFolder{perUser, perUser, true});
+    EXPECT_EQ(shown, perUserOnly.Shown());
 }
 
 }  // namespace
