@@ -8,6 +8,7 @@
 
 #define IDS_ABOUTBOX            101
 #define IDS_TRAY_TIP            102
+#define IDS_TRAY_TIP_PAUSED     103
 #define IDS_HOTKEY_TAKEN        110
 #define IDS_HOTKEY_NO_MODIFIER  111
 #define IDS_HOTKEY_NO_KEY       112
@@ -22,6 +23,7 @@
 #define IDI_ENTRY_TEXT_TOP      137
 #define IDI_ENTRY_BITMAP_TOP    138
 #define IDI_TRAY                150
+#define IDI_TRAY_PAUSED         151
 
 #define IDR_TRAY_MENU           134
 #define IDR_LIST_MENU           135
@@ -53,5 +55,6 @@
 #define ID_MENU_PASTE_TO        32778
 #define ID_MENU_ABOUT           32780
 #define ID_MENU_HELP            32782
+#define ID_MENU_PAUSE           32784
 
 #define IDC_STATIC              (-1)

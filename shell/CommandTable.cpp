@@ -12,6 +12,7 @@ CommandTable::CommandTable(const PopupCommandHandlers& handlers)
           {ID_MENU_PASTE_TO, handlers.pasteSelectedEntries},
           {ID_MENU_DELETE, handlers.deleteSelectedEntries},
           {ID_MENU_CLEAR_ALL, handlers.clearHistory},
+          {ID_MENU_PAUSE, handlers.togglePause},
           {IDC_BUTTON_OPTIONS, handlers.showOptions},
       }
 {

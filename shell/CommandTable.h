@@ -14,6 +14,7 @@ struct PopupCommandHandlers {
     std::function<void()> pasteSelectedEntries;
     std::function<void()> deleteSelectedEntries;
     std::function<void()> clearHistory;
+    std::function<void()> togglePause;
 };
 
 // Which handler each menu command and the "<>" button's click reach.

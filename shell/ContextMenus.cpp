@@ -4,7 +4,7 @@
 #include "framework/CMenu.h"
 #include "resource.h"
 
-bool ContextMenus::Track(UINT menuId, UINT flags, POINT screen, HWND owner)
+bool ContextMenus::Track(UINT menuId, UINT flags, POINT screen, HWND owner, UINT checkedId)
 {
     CMenu menu;
     if (!menu.LoadMenu(menuId))
@@ -12,6 +12,8 @@ bool ContextMenus::Track(UINT menuId, UINT flags, POINT screen, HWND owner)
     HMENU popup = ::GetSubMenu(menu.GetSafeHmenu(), 0);
     if (!popup)
         return false;
+    if (checkedId)
+        ::CheckMenuItem(popup, checkedId, MF_BYCOMMAND | MF_CHECKED);
     // Windows dismisses a pop-up menu on a click elsewhere only while its owner
     // is the foreground window; and without a message posted to the owner after
     // the menu closed, the next menu may open and vanish at once.
@@ -21,11 +23,11 @@ bool ContextMenus::Track(UINT menuId, UINT flags, POINT screen, HWND owner)
     return true;
 }
 
-bool ContextMenus::ShowTrayMenu(HWND owner)
+bool ContextMenus::ShowTrayMenu(HWND owner, bool paused)
 {
     POINT pointer = {};
     ::GetCursorPos(&pointer);
-    return Track(IDR_TRAY_MENU, 0, pointer, owner);
+    return Track(IDR_TRAY_MENU, 0, pointer, owner, paused ? ID_MENU_PAUSE : 0);
 }
 
 bool ContextMenus::ShowListMenu(const CListCtrl& list, POINT screen, HWND owner)

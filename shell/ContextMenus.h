@@ -12,10 +12,12 @@ class ContextMenus {
 public:
     // Shows the first pop-up of menu resource `menuId` at a screen point; false
     // when the menu or its pop-up is missing and nothing was shown.
-    static bool Track(UINT menuId, UINT flags, POINT screen, HWND owner);
+    // With `checkedId`, that command shows a tick.
+    static bool Track(UINT menuId, UINT flags, POINT screen, HWND owner, UINT checkedId = 0);
 
-    // The tray menu at the pointer, left-aligned, chosen with the left button.
-    static bool ShowTrayMenu(HWND owner);
+    // The tray menu at the pointer, left-aligned, chosen with the left button;
+    // "Pause recording" ticked while recording is paused.
+    static bool ShowTrayMenu(HWND owner, bool paused = false);
 
     // The list's context menu at a screen point, offered only when an entry lies
     // under it; either mouse button chooses.

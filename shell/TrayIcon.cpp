@@ -14,27 +14,43 @@ NOTIFYICONDATAW TrayIcon::MakeRemoveRecord(HWND popup)
     return record;
 }
 
-NOTIFYICONDATAW TrayIcon::MakeAddRecord(HWND popup)
+NOTIFYICONDATAW TrayIcon::MakeAddRecord(HWND popup, bool paused)
 {
     NOTIFYICONDATAW record = MakeRemoveRecord(popup);
     record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     record.uCallbackMessage = WM_TRAYNOTIFY;
     CString tip;
-    tip.LoadString(IDS_TRAY_TIP);
+    tip.LoadString(paused ? IDS_TRAY_TIP_PAUSED : IDS_TRAY_TIP);
     lstrcpynW(record.szTip, tip, static_cast<int>(sizeof(record.szTip) / sizeof(record.szTip[0])));
     return record;
 }
 
-BOOL TrayIcon::Add(HWND popup)
+namespace {
+
+// The shell keeps its own copy of the picture, drawn for the notification
+// area's size (16 pixels at 96 DPI, more on a larger scale).
+BOOL Notify(DWORD action, NOTIFYICONDATAW& record, bool paused)
 {
-    NOTIFYICONDATAW record = MakeAddRecord(popup);
-    // The shell keeps its own copy of the picture, drawn for the notification
-    // area's size (16 pixels at 96 DPI, more on a larger scale).
     const int size = ::GetSystemMetrics(SM_CXSMICON);
-    UniqueIcon icon(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY),
-                                                    IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+    UniqueIcon icon(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr),
+                                                    MAKEINTRESOURCEW(paused ? IDI_TRAY_PAUSED : IDI_TRAY), IMAGE_ICON,
+                                                    size, size, LR_DEFAULTCOLOR)));
     record.hIcon = icon.Get();
-    return ::Shell_NotifyIconW(NIM_ADD, &record);
+    return ::Shell_NotifyIconW(action, &record);
+}
+
+}  // namespace
+
+BOOL TrayIcon::Add(HWND popup, bool paused)
+{
+    NOTIFYICONDATAW record = MakeAddRecord(popup, paused);
+    return Notify(NIM_ADD, record, paused);
+}
+
+BOOL TrayIcon::ShowPaused(HWND popup, bool paused)
+{
+    NOTIFYICONDATAW record = MakeAddRecord(popup, paused);
+    return Notify(NIM_MODIFY, record, paused);
 }
 
 BOOL TrayIcon::Remove(HWND popup)
@@ -43,7 +59,8 @@ BOOL TrayIcon::Remove(HWND popup)
     return ::Shell_NotifyIconW(NIM_DELETE, &record);
 }
 
-void TrayIcon::OnNotify(HWND popup, WPARAM iconId, LPARAM mouseMessage, const std::function<void()>& summon)
+void TrayIcon::OnNotify(HWND popup, WPARAM iconId, LPARAM mouseMessage, const std::function<void()>& summon,
+                        bool paused)
 {
     if (iconId != kIconId)
         return;
@@ -52,7 +69,7 @@ void TrayIcon::OnNotify(HWND popup, WPARAM iconId, LPARAM mouseMessage, const st
         if (summon)
             summon();
     } else if (LOWORD(mouse) == WM_RBUTTONUP) {
-        ContextMenus::ShowTrayMenu(popup);
+        ContextMenus::ShowTrayMenu(popup, paused);
     }
 }
 

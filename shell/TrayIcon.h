@@ -14,14 +14,18 @@ class TrayIcon {
 public:
     static constexpr UINT kIconId = 128;
 
-    static NOTIFYICONDATAW MakeAddRecord(HWND popup);
+    // While recording is paused the icon and its tip say so.
+    static NOTIFYICONDATAW MakeAddRecord(HWND popup, bool paused = false);
     static NOTIFYICONDATAW MakeRemoveRecord(HWND popup);
-    static BOOL Add(HWND popup);
+    static BOOL Add(HWND popup, bool paused = false);
     static BOOL Remove(HWND popup);
+    // Changes the shown icon and tip to say whether recording is paused.
+    static BOOL ShowPaused(HWND popup, bool paused);
 
     // A WM_TRAYNOTIFY: a left button press on our icon runs `summon`; a right
     // button release opens the tray menu at the pointer, owned by the popup.
-    static void OnNotify(HWND popup, WPARAM iconId, LPARAM mouseMessage, const std::function<void()>& summon);
+    static void OnNotify(HWND popup, WPARAM iconId, LPARAM mouseMessage, const std::function<void()>& summon,
+                         bool paused = false);
 };
 
 // A balloon over the icon: how the program tells the user about a problem it

@@ -170,6 +170,20 @@ def draw_app(c):
     c.polygon([(8.0, 14.4), (8.3, 12.6), (9.4, 13.2)], fill=INK)
 
 
+def draw_pause_badge(c):
+    """A dark disc with two bars in the bottom-right corner: recording is paused."""
+    c.ellipse(8, 8, 16, 16, fill=INK, outline=INK)
+    c.fill_rect(10, 10, 11.5, 14, PAPER)
+    c.fill_rect(12.5, 10, 14, 14, PAPER)
+
+
+def paused_tray_image(size):
+    c = Canvas(size)
+    draw_app(c)
+    draw_pause_badge(c)
+    return c.result()
+
+
 def app_image(size):
     c = Canvas(size)
     draw_app(c)
@@ -263,6 +277,7 @@ ICONS = {
     "entry_text_top.ico": lambda: [entry_image("text", True, s) for s in SMALL_SIZES],
     "entry_bitmap_top.ico": lambda: [entry_image("bitmap", True, s) for s in SMALL_SIZES],
     "tray.ico": lambda: [app_image(s) for s in SMALL_SIZES],
+    "tray_paused.ico": lambda: [paused_tray_image(s) for s in SMALL_SIZES],
 }
 
 

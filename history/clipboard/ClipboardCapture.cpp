@@ -44,7 +44,8 @@ void ClipboardCapture::OnDrawClipboard(WPARAM wParam, LPARAM lParam)
     // The notification is always passed on first.
     if (m_state.nextViewer)
         SendMessageW(m_state.nextViewer, WM_DRAWCLIPBOARD, wParam, lParam);
-    if (reinterpret_cast<HWND>(wParam) != m_window && m_state.ready && !m_state.suppressCapture)
+    if (reinterpret_cast<HWND>(wParam) != m_window && m_state.ready && !m_state.suppressCapture &&
+        !m_paused)
         CaptureClipboardText();
 }
 

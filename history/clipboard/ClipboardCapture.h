@@ -29,6 +29,10 @@ public:
     void RejoinChain();
     void LeaveChain();
 
+    // While paused nothing is recorded; the chain is still served.
+    void SetPaused(bool paused) { m_paused = paused; }
+    bool Paused() const { return m_paused; }
+
     void OnDrawClipboard(WPARAM wParam, LPARAM lParam);
     void OnChangeCbChain(WPARAM wParam, LPARAM lParam);
     void CaptureClipboardText();
@@ -47,6 +51,7 @@ private:
     Rules m_rules;
     HWND m_window = nullptr;
     bool m_capturing = false;
+    bool m_paused = false;
     DWORD m_lastSequence = 0;
     bool m_haveSequence = false;
 };

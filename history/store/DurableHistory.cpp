@@ -182,8 +182,12 @@ std::wstring DurableHistory::JournalPath() const
 BOOL DurableHistory::LoadOptions()
 {
     const std::wstring path = Resolve(g_strOptionsFileName);
-    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        // Without its settings a history file still holds its entries: they are counted, not dropped.
+        if (GetFileAttributesW(Resolve(g_strHistoryFileName).c_str()) != INVALID_FILE_ATTRIBUTES)
+            m_store.ForgetCount();
         return FALSE;
+    }
     const BOOL loaded = m_store.LoadOptions(path.c_str());
     TakeStoreFailure();
     return loaded;

@@ -30,6 +30,8 @@ public:
 
     // False when the settings did not say how many records the history file holds.
     bool CountKnown() const { return m_countKnown; }
+    // A history file found without its settings: its records are counted.
+    void ForgetCount() { m_countKnown = false; }
     // The first file that exists but could not be read (empty: none), and why.
     const std::wstring& UnreadFile() const { return m_unreadFile; }
     DWORD UnreadError() const { return m_unreadError; }

@@ -24,7 +24,7 @@ CClipDlg::CClipDlg()
       m_commands(PopupCommandHandlers{[this] { ShowOptions(); }, [this] { ShowHelp(); }, [this] { ShowAbout(); },
                                       [this] { ExitProgram(); }, [this] { SetSelectedToTop(); },
                                       [this] { PasteSelectedEntries(); }, [this] { DeleteSelectedEntries(); },
-                                      [this] { ClearHistory(); }}),
+                                      [this] { ClearHistory(); }, [this] { TogglePause(); }}),
       m_keyboard({[this] { PasteSelectedEntries(); }, [this](int row) { PasteRow(row); }, [this] { HidePopup(); },
                   [this] { ShowOptions(); }}),
       m_preview([this](int row) { return row < m_listView.View().Count() ? &m_listView.View().At(row) : nullptr; })

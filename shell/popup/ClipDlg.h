@@ -57,6 +57,8 @@ public:
     void ShowAbout();
     void ShowHelp();
     void SetAutoRun();
+    // "Pause recording": nothing is recorded until it is chosen again or Quillary restarts.
+    void TogglePause();
 
     const CString& DataDir() const { return m_strDataDir; }
 
@@ -93,6 +95,8 @@ private:
     int m_bSuppressCapture = 0;
     int m_bReady = 0;
     int m_bExiting = 0;
+    // Windows is ending the session: nothing may hold it up.
+    int m_bSessionEnding = 0;
     int m_bListHeld = 0;
     // Set while the popup moves itself to its rectangle at start.
     int m_bPlacing = 0;

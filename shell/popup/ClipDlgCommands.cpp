@@ -110,6 +110,8 @@ void CClipDlg::ExitProgram()
     if (m_bExiting)
         return;
     m_bExiting = 1;
+    // The history is on its way to disk: a copy made now (while a message of the exit shows) would be lost.
+    m_bSuppressCapture = 1;
     GetWindowRect(&m_rcWindow);
     ShowWindow(SW_HIDE);
     SaveAll();
@@ -125,7 +127,7 @@ void CClipDlg::SaveAll()
     FreeAllEntryData();
     RemoveTrayIcon();
     // A balloon would go with the tray icon: a message box stays until it is read.
-    if (!failure.file.empty())
+    if (!failure.file.empty() && !m_bSessionEnding)
         MessageBoxW(m_hWnd, notices::ExitSaveFailed(failure.file, failure.error).c_str(), notices::kTitle,
                     MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
 }
@@ -149,7 +151,13 @@ void CClipDlg::ShowSaveReports()
 
 void CClipDlg::AddTrayIcon()
 {
-    TrayIcon::Add(m_hWnd);
+    TrayIcon::Add(m_hWnd, m_capture.Paused());
+}
+
+void CClipDlg::TogglePause()
+{
+    m_capture.SetPaused(!m_capture.Paused());
+    TrayIcon::ShowPaused(m_hWnd, m_capture.Paused());
 }
 
 void CClipDlg::RemoveTrayIcon()
@@ -159,7 +167,7 @@ void CClipDlg::RemoveTrayIcon()
 
 void CClipDlg::OnTrayNotify(WPARAM iconId, LPARAM mouseMessage)
 {
-    TrayIcon::OnNotify(m_hWnd, iconId, mouseMessage, [this] { SummonAtFocus(); });
+    TrayIcon::OnNotify(m_hWnd, iconId, mouseMessage, [this] { SummonAtFocus(); }, m_capture.Paused());
 }
 
 void CClipDlg::ShowOptions()

@@ -55,6 +55,7 @@ LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         EndDialog(IDCANCEL);
         return 0;
     case WM_ENDSESSION:
+        m_bSessionEnding = 1;
         ExitProgram();
         break;
     default:

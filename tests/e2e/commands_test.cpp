@@ -32,10 +32,12 @@ constexpr WORD kSetTopCommand = 32775;
 constexpr WORD kDeleteCommand = 32776;
 constexpr WORD kAboutCommand = 32780;
 constexpr WORD kHelpCommand = 32782;
+constexpr WORD kPauseCommand = 32784;
 constexpr WPARAM kSystemMenuAbout = 16;
 
 constexpr wchar_t kAboutTitle[] = L"About Quillary";
 constexpr wchar_t kTrayTip[] = L"Quillary ^_^";
+constexpr wchar_t kPausedTrayTip[] = L"Quillary: recording paused";
 constexpr wchar_t kRunValueName[] = L"Quillary";
 constexpr wchar_t kMenuClass[] = L"#32768";
 
@@ -441,6 +443,31 @@ TEST_F(Commands, HelpWithoutAHelpFileChangesNothing)
     EXPECT_TRUE(m_quillary.IsRunning());
     EXPECT_TRUE(IsWindowVisible(m_popup));
     EXPECT_TRUE(IsWindowEnabled(m_popup));
+}
+
+TEST_F(Commands, PauseRecordsNothingSaysSoInTheTrayAndIsForgottenAtTheNextStart)
+{
+    StartCopy();
+    ASSERT_TRUE(Capture(L"before"));
+    Command(kPauseCommand);
+    ASSERT_TRUE(WaitUntil([] { return FindNotificationIcon(kPausedTrayTip).has_value(); }))
+        << "the tray icon does not say that recording is paused";
+    ASSERT_TRUE(PutTextOnClipboard(L"while paused"));
+    ASSERT_TRUE(Settle(m_popup));
+    Command(kPauseCommand);
+    ASSERT_TRUE(WaitUntil([] { return FindNotificationIcon(kTrayTip).has_value(); }));
+    // The copy after the pause is the next row: the one made during it was never recorded.
+    ASSERT_TRUE(Capture(L"after"));
+    ExpectRows({{L"after", kTextImage}, {L"before", kTextImage}});
+
+    Command(kPauseCommand);
+    ASSERT_TRUE(WaitUntil([] { return FindNotificationIcon(kPausedTrayTip).has_value(); }));
+    Command(kExitCommand);
+    ASSERT_TRUE(m_quillary.WaitForExit().has_value());
+    StartCopy();
+    EXPECT_TRUE(WaitUntil([] { return FindNotificationIcon(kTrayTip).has_value(); }));
+    EXPECT_FALSE(FindNotificationIcon(kPausedTrayTip).has_value());
+    EXPECT_TRUE(Capture(L"restarted"));
 }
 
 // The tray icon, clicked with the mouse on the taskbar of the virtual desktop.

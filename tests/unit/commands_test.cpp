@@ -22,6 +22,7 @@ protected:
               [this] { ran.push_back("PasteSelectedEntries"); },
               [this] { ran.push_back("DeleteSelectedEntries"); },
               [this] { ran.push_back("ClearHistory"); },
+              [this] { ran.push_back("TogglePause"); },
           })
     {
     }
@@ -37,6 +38,7 @@ TEST_F(Commands, EveryMenuCommandReachesItsOwnHandler)
         {32780, "ShowAbout"},            {32773, "ExitProgram"},
         {32775, "SetSelectedToTop"},     {32778, "PasteSelectedEntries"},
         {32776, "DeleteSelectedEntries"}, {32777, "ClearHistory"},
+        {32784, "TogglePause"},
     };
     for (const auto& entry : expected) {
         ran.clear();

@@ -256,13 +256,17 @@ TEST_F(DurabilityTest, SettingsCutShortCountTheRecordsOfTheHistoryFile)
     }
     const auto files = FilesOf(folder, Names());
     const Bytes settings = files.at(g_strOptionsFileName);
-    // In the strings, in the count, in the rectangle.
-    for (const size_t cut : {size_t{1}, size_t{4}, size_t{20}}) {
+    // Missing; cut in the strings, in the count, in the rectangle.
+    constexpr size_t kMissing = 0;
+    for (const size_t cut : {kMissing, size_t{1}, size_t{4}, size_t{20}}) {
         SCOPED_TRACE(testing::Message() << "cut after " << cut << " bytes");
         Clean();
         for (const auto& file : files)
             ASSERT_TRUE(WriteWholeFile(folder + file.first, file.second));
-        ASSERT_TRUE(WriteWholeFile(folder + g_strOptionsFileName, Bytes(settings.begin(), settings.begin() + cut)));
+        if (cut == kMissing)
+            ASSERT_TRUE(DeleteFileW((folder + g_strOptionsFileName).c_str()));
+        else
+            ASSERT_TRUE(WriteWholeFile(folder + g_strOptionsFileName, Bytes(settings.begin(), settings.begin() + cut)));
         {
             Program damaged(folder);
             EXPECT_EQ(whole, damaged.Shown());
