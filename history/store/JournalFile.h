@@ -29,7 +29,8 @@ public:
     void SwitchTo(const std::wstring& path, std::uint64_t length);
     // Flushes and lets go of the file.
     void Close();
-    // A waiting save has moved the journal it was kept in into place.
+    // A save has moved the journal it was kept in into place: an open handle
+    // follows the file, a later open finds it under its own name.
     void Settled() { m_openPath = m_path; }
 
     // False when it could not be written; the failure says why.

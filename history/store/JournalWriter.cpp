@@ -235,6 +235,8 @@ bool JournalWriter::DoSaveFull(const HistorySnapshot& snapshot, bool final)
         Failed(save.LastFailure());
         return false;
     }
+    // The moves are made: the journal is data.journal again, whether or not it could be opened at the switch.
+    m_journal.Settled();
     if (save.SkippedEntries() > 0)
         Failed({g_strHistoryFileName, ERROR_INVALID_DATA});
     else

@@ -11,6 +11,7 @@
 #include "history/store/FullSave.h"
 #include "file_test_support.h"
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -220,6 +221,47 @@ TEST_F(DurabilityTest, AHistoryThatCannotBeReadIsToldAndNeverSavedOver)
     EXPECT_EQ(history, ReadWholeFile(folder + g_strHistoryFileName));
     Program next(folder);
     EXPECT_EQ(L"|kept", next.Shown());
+}
+
+// Finds the temporary journal of a save in progress; empty when there is none yet.
+std::wstring TemporaryJournal(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle search(FindFirstFileW((folder + g_strJournalFileName + L".*.qtmp").c_str(), &found));
+    return search ? folder + found.cFileName : std::wstring();
+}
+
+TEST_F(DurabilityTest, ChangesAfterASaveWhoseNewJournalWasHeldForAMomentGoToTheJournal)
+{
+    auto program = std::make_unique<Program>(folder);
+    program->model.InsertText(L"before");
+    // A scanner opens the new journal as the save commits and lets go at the first move.
+    UniqueFileHandle held;  // the writer's thread alone touches it
+    std::atomic<int> stage{0};  // 1: held, 2: let go
+    SaveSet::SetInterruptionForTesting([&](int) {
+        const std::wstring journal = TemporaryJournal(folder);
+        if (stage == 0 && !journal.empty()) {
+            held.Reset(CreateFileW(journal.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr));
+            stage = held ? 1 : 0;
+        } else if (stage == 1) {
+            held.Reset();
+            stage = 2;
+        }
+        return false;
+    });
+    program->durable.SaveFull();
+    // The change comes once the save's moves are made.
+    for (int wait = 0; wait < 200 && (stage != 2 || Exists(folder + g_strIntentFileName)); ++wait)
+        Sleep(10);
+    program->model.InsertText(L"after");
+    program.reset();  // ended without the exit save
+    SaveSet::SetInterruptionForTesting(nullptr);
+    EXPECT_EQ(2, stage.load()) << "the new journal was never held";
+    for (const std::wstring& name : Names())
+        EXPECT_EQ(std::wstring::npos, name.find(L".qtmp")) << name.c_str();
+    Program next(folder);
+    EXPECT_EQ(L"|after before", next.Shown());
 }
 
 }  // namespace
