@@ -84,16 +84,17 @@ bool Exists(const std::wstring& path)
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool ReadWhole(const std::wstring& path, std::vector<std::uint8_t>& bytes)
+// ERROR_SUCCESS with the whole file, or why it could not be read.
+DWORD ReadWhole(const std::wstring& path, std::vector<std::uint8_t>& bytes)
 {
     CFile file;
     if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone))
-        return false;
+        return GetLastError();
     const ULONGLONG length = file.GetLength();
     if (length > (1u << 26))
-        return false;
+        return ERROR_FILE_TOO_LARGE;
     bytes.resize(static_cast<size_t>(length));
-    return file.Read(bytes.data(), static_cast<UINT>(bytes.size())) == bytes.size();
+    return file.Read(bytes.data(), static_cast<UINT>(bytes.size())) == bytes.size() ? ERROR_SUCCESS : ERROR_READ_FAULT;
 }
 
 DWORD WriteWhole(const std::wstring& path, const std::vector<std::uint8_t>& bytes)
@@ -132,6 +133,13 @@ bool Complete(const std::wstring& folder, const journal::Intent& intent, SaveSet
         return false;
     DeleteFileW((folder + SaveSet::kIntentName).c_str());
     return true;
+}
+
+bool Refuse(SaveSet::Failure* failure, DWORD error)
+{
+    if (failure)
+        *failure = {SaveSet::kIntentName, error};
+    return false;
 }
 
 }  // namespace
@@ -216,17 +224,22 @@ bool SaveSet::Recover(const std::wstring& folder, Failure* failure, std::map<std
     if (Exists(intentPath)) {
         std::vector<std::uint8_t> bytes;
         journal::Intent intent;
-        if (ReadWhole(intentPath, bytes) && journal::DecodeIntent(bytes, intent)) {
-            if (!Complete(folder, intent, failure, [] { return false; })) {
-                for (const auto& move : intent.moves) {
-                    if (waiting && Exists(folder + ToWide(move.first)))
-                        (*waiting)[ToWide(move.second)] = ToWide(move.first);
-                }
-                return false;
-            }
-        } else {
+        // An intent held by another program may be whole: it and its temporaries wait for a later look.
+        const DWORD error = ReadWhole(intentPath, bytes);
+        if (error != ERROR_SUCCESS)
+            return Refuse(failure, error);
+        if (!journal::DecodeIntent(bytes, intent)) {
             // Torn: the save never got to its first move, so the old files are whole.
             DeleteFileW(intentPath.c_str());
+        } else if (!journal::IntentNamesAreOurs(intent)) {
+            // Not a save of ours: nothing outside the set is moved, nothing it names is deleted.
+            return Refuse(failure, ERROR_INVALID_NAME);
+        } else if (!Complete(folder, intent, failure, [] { return false; })) {
+            for (const auto& move : intent.moves) {
+                if (waiting && Exists(folder + ToWide(move.first)))
+                    (*waiting)[ToWide(move.second)] = ToWide(move.first);
+            }
+            return false;
         }
     }
     // What saves of programs that are gone left behind; a running one's (another

@@ -49,10 +49,12 @@ public:
     };
     const Failure& LastFailure() const { return m_failure; }
 
-    // Finishes a set whose intent is whole and removes what an unfinished one
-    // left. False (with the failure) when a move of a whole intent still fails;
+    // Finishes a set whose intent is whole and removes what a torn one left.
+    // False (with the failure) when a move of a whole intent still fails;
     // `waiting` then maps each target still to come to the file that holds its
-    // new version, so that a start can read the set as it will stand.
+    // new version, so that a start can read the set as it will stand. An intent
+    // that cannot be read, or that names files outside the set, is left as it
+    // is with every temporary file (false, the failure names the intent).
     static bool Recover(const std::wstring& folder, Failure* failure = nullptr,
                         std::map<std::wstring, std::wstring>* waiting = nullptr);
 
