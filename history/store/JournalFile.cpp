@@ -8,6 +8,12 @@ constexpr std::chrono::seconds kFlushDelay(1);
 constexpr UINT kAppendMode = CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite | CFile::shareDenyWrite |
                              CFile::shareDelete;
 
+std::function<void()>& FlushObserver()
+{
+    static std::function<void()> observer;
+    return observer;
+}
+
 }  // namespace
 
 void JournalFile::Continue(const std::wstring& path, std::uint64_t length)
@@ -104,6 +110,19 @@ void JournalFile::Flush()
         } catch (const CFileWriteError&) {
             // The data stays with the system, which writes it out in its own time.
         }
+        if (FlushObserver())
+            FlushObserver()();
     }
     m_flushDue = Clock::time_point::max();
+}
+
+void JournalFile::FlushIfDue()
+{
+    if (Clock::now() >= m_flushDue)
+        Flush();
+}
+
+void JournalFile::SetFlushObserverForTesting(std::function<void()> observer)
+{
+    FlushObserver() = std::move(observer);
 }

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,9 @@ public:
     // When the written data must reach the disk; max() when nothing waits.
     Clock::time_point FlushDue() const { return m_flushDue; }
     void Flush();
+    void FlushIfDue();
+    // Tests see each flush of written data.
+    static void SetFlushObserverForTesting(std::function<void()> observer);
     std::uint64_t Length() const { return m_length; }
 
 private:

@@ -90,16 +90,15 @@ bool JournalWriter::Finish(HistorySnapshot snapshot)
 void JournalWriter::Run()
 {
     for (;;) {
+        // The second is up whatever waits in the queue.
+        m_journal.FlushIfDue();
         std::unique_lock<std::mutex> lock(m_mutex);
         const auto due = m_journal.FlushDue();
         const auto ready = [this] { return !m_queue.empty(); };
         if (due == JournalFile::Clock::time_point::max())
             m_wake.wait(lock, ready);
-        else if (!m_wake.wait_until(lock, due, ready)) {
-            lock.unlock();
-            m_journal.Flush();
+        else if (!m_wake.wait_until(lock, due, ready))
             continue;
-        }
         Job job = std::move(m_queue.front());
         m_queue.pop_front();
         lock.unlock();
@@ -187,6 +186,8 @@ void JournalWriter::DoAppend(Job& job, std::vector<std::vector<std::uint8_t>>* t
 
 void JournalWriter::ServiceAppends(std::vector<std::vector<std::uint8_t>>& tail)
 {
+    // A long save keeps the journal's second too.
+    m_journal.FlushIfDue();
     for (;;) {
         Job job;
         {

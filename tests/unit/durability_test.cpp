@@ -84,7 +84,11 @@ struct Program {
 
 class DurabilityTest : public testing::Test {
 protected:
-    void TearDown() override { SaveSet::SetInterruptionForTesting(nullptr); }
+    void TearDown() override
+    {
+        SaveSet::SetInterruptionForTesting(nullptr);
+        JournalFile::SetFlushObserverForTesting(nullptr);
+    }
     void Clean()
     {
         for (const std::wstring& name : Names())
@@ -262,6 +266,40 @@ TEST_F(DurabilityTest, ChangesAfterASaveWhoseNewJournalWasHeldForAMomentGoToTheJ
         EXPECT_EQ(std::wstring::npos, name.find(L".qtmp")) << name.c_str();
     Program next(folder);
     EXPECT_EQ(L"|after before", next.Shown());
+}
+
+TEST_F(DurabilityTest, TheJournalIsFlushedWithinASecondAlsoDuringALongFullSave)
+{
+    Program program(folder);
+    for (COLORREF colour : {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)})
+        program.model.InsertPicture(Filled(colour), L"picture");
+    std::atomic<bool> changed{false};
+    std::atomic<int> flushes{0};
+    int flushesDuringSave = -1;
+    JournalFile::SetFlushObserverForTesting([&] { ++flushes; });
+    // The save writes one picture file a step; the second step takes longer than a second.
+    // The exit save that follows runs as it comes.
+    SaveSet::SetInterruptionForTesting([&](int operation) {
+        if (flushesDuringSave >= 0)
+            return false;
+        if (operation == 0) {
+            for (int wait = 0; wait < 200 && !changed; ++wait)
+                Sleep(10);
+            flushes = 0;
+        } else if (operation == 1) {
+            Sleep(1100);
+        } else if (operation == 2) {
+            flushesDuringSave = flushes;
+        }
+        return false;
+    });
+    program.durable.SaveFull();
+    program.model.InsertText(L"during the save");
+    changed = true;
+    EXPECT_TRUE(program.durable.SaveAtExit());
+    SaveSet::SetInterruptionForTesting(nullptr);
+    JournalFile::SetFlushObserverForTesting(nullptr);
+    EXPECT_GE(flushesDuringSave, 1);
 }
 
 }  // namespace
