@@ -110,7 +110,7 @@ bool FullSave::WriteJournal(const std::vector<std::vector<std::uint8_t>>& tail)
     });
 }
 
-bool FullSave::Run(const Between& between, const Committing& committing)
+bool FullSave::Run(const Between& between, const Committing& committing, MoveWait wait)
 {
     if (!WritePictures(between) || !WriteHistory(between) || !WriteOptions())
         return false;
@@ -121,5 +121,5 @@ bool FullSave::Run(const Between& between, const Committing& committing)
     if (!WriteJournal(m_tail))
         return false;
     const std::wstring newJournal = m_set.TemporaryPath(kJournalName);
-    return m_set.Commit([&] { committing(newJournal); });
+    return m_set.Commit([&] { committing(newJournal); }, wait);
 }

@@ -28,7 +28,8 @@ public:
     // before any file is moved.
     using Committing = std::function<void(const std::wstring& newJournal)>;
 
-    bool Run(const Between& between, const Committing& committing);
+    // `wait`: how long a move waits for a file another program holds.
+    bool Run(const Between& between, const Committing& committing, MoveWait wait = MoveWait::AboutASecond);
 
     // After a successful run: what the new journal applies to.
     const journal::Header& Base() const { return m_base; }

@@ -1,5 +1,6 @@
 #include "history/store/JournalFile.h"
 
+#include "framework/FileMoves.h"
 #include "history/store/FileNames.h"
 
 namespace {
@@ -57,6 +58,8 @@ bool JournalFile::Open(SaveSet::Failure& failure)
 {
     if (m_file.IsOpen())
         return true;
+    // Our own journal made read-only would refuse every change.
+    ClearReadOnly(m_openPath.c_str());
     if (!m_file.Open(m_openPath.c_str(), kAppendMode)) {
         failure = {g_strJournalFileName, GetLastError()};
         return false;
@@ -64,6 +67,7 @@ bool JournalFile::Open(SaveSet::Failure& failure)
     if (m_fresh) {
         m_file.SetLength(0);
         m_pending.insert(m_pending.begin(), journal::EncodeStart(m_base));
+        m_pendingBytes += m_pending.front().size();
         m_fresh = false;
     }
     return true;
@@ -71,7 +75,26 @@ bool JournalFile::Open(SaveSet::Failure& failure)
 
 bool JournalFile::Append(const std::vector<std::uint8_t>& frame, SaveSet::Failure& failure)
 {
+    // One frame alone always waits, however large; more wait up to the bound.
+    if (m_overflowed || (!m_pending.empty() && m_pendingBytes + frame.size() > kPendingBound)) {
+        m_overflowed = true;
+        failure = {g_strJournalFileName, ERROR_NOT_ENOUGH_MEMORY};
+        return false;
+    }
     m_pending.push_back(frame);
+    m_pendingBytes += frame.size();
+    return WritePending(failure);
+}
+
+void JournalFile::ForgetPending()
+{
+    m_pending.clear();
+    m_pendingBytes = 0;
+    m_overflowed = false;
+}
+
+bool JournalFile::WritePending(SaveSet::Failure& failure)
+{
     if (!Open(failure))
         return false;
     if (m_cutNeeded) {
@@ -88,6 +111,7 @@ bool JournalFile::Append(const std::vector<std::uint8_t>& frame, SaveSet::Failur
         for (; written < m_pending.size(); ++written) {
             m_file.Write(m_pending[written].data(), static_cast<UINT>(m_pending[written].size()));
             m_length += m_pending[written].size();
+            m_pendingBytes -= m_pending[written].size();
         }
     } catch (const CFileWriteError& error) {
         failure = {g_strJournalFileName, error.m_dwError};
@@ -97,6 +121,7 @@ bool JournalFile::Append(const std::vector<std::uint8_t>& frame, SaveSet::Failur
         return false;
     }
     m_pending.clear();
+    m_pendingBytes = 0;
     if (m_flushDue == Clock::time_point::max())
         m_flushDue = Clock::now() + kFlushDelay;
     return true;

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -12,6 +13,7 @@
 #include "history/model/HistorySnapshot.h"
 #include "history/store/JournalFile.h"
 #include "history/store/JournalFormat.h"
+#include "history/store/RetrySchedule.h"
 #include "history/store/SaveSet.h"
 
 // Keeps the data folder up to date from a thread of its own, so that no
@@ -19,7 +21,8 @@
 // appended to the journal as it comes, full saves fold the journal into the
 // files of the data folder, and the settings are written when they change.
 // Failures are reported through the callback (on this thread) and the work is
-// tried again with the next change and at the end.
+// tried again on a schedule (the next change, then growing pauses up to a
+// minute) and at the end; the journal never waits for it.
 class JournalWriter {
 public:
     struct Report {
@@ -68,13 +71,17 @@ private:
 
     void Enqueue(Job job);
     void Run();
+    // Runs a piece of work, turning what it throws into a report, then plans the next retry.
+    void Guarded(const std::function<void()>& work);
     void Do(Job& job);
+    bool NeedsRetry() const;
+    void Retry();
     void DoAppend(Job& job, std::vector<std::vector<std::uint8_t>>* tail);
     bool DoSaveFull(const HistorySnapshot& snapshot, bool final);
     void DoSaveOptions(const ClipOptions& options);
     // Appends what is queued ahead of any other work, during a full save.
     void ServiceAppends(std::vector<std::vector<std::uint8_t>>& tail);
-    bool FinishPendingSave();
+    bool FinishPendingSave(MoveWait wait);
     void Failed(const SaveSet::Failure& failure);
     void Succeeded();
 
@@ -86,6 +93,10 @@ private:
     int m_baseTopCount = 0;
     bool m_pendingSave = false;  // a save's intent is written but a move failed
     bool m_fullSaveAsked = false;
+    bool m_fullSaveNeeded = false;  // a full save failed, or the journal dropped changes
+    bool m_overflowTold = false;
+    std::unique_ptr<ClipOptions> m_unsavedOptions;
+    RetrySchedule m_retry;
     bool m_failing = false;
     bool m_finishedWell = false;
 
