@@ -44,7 +44,8 @@ public:
     bool SaveAtExit();
 
     std::vector<JournalWriter::Report> TakeReports();
-    HistorySnapshot Snapshot() const;
+    // The history for a full save, its pictures encoded here, on the popup's thread.
+    SaveSnapshot Snapshot() const;
 
 private:
     static constexpr int kReadAttempts = 30;

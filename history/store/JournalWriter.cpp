@@ -3,7 +3,6 @@
 #include <new>
 
 #include "framework/CArchive.h"
-#include "history/store/BitmapFileWriter.h"
 #include "history/store/FileNames.h"
 #include "history/store/FullSave.h"
 #include "history/store/OptionsRecord.h"
@@ -66,19 +65,19 @@ void JournalWriter::Append(journal::Record change, HistoryEntry entry)
     Enqueue(Job{Job::Kind::Append, std::move(change), std::move(entry), {}});
 }
 
-void JournalWriter::SaveFull(HistorySnapshot snapshot)
+void JournalWriter::SaveFull(SaveSnapshot snapshot)
 {
     Enqueue(Job{Job::Kind::SaveFull, {}, {}, std::move(snapshot)});
 }
 
 void JournalWriter::SaveOptions(ClipOptions options)
 {
-    HistorySnapshot holder;
-    holder.options = std::move(options);
+    SaveSnapshot holder;
+    holder.history.options = std::move(options);
     Enqueue(Job{Job::Kind::SaveOptions, {}, {}, std::move(holder)});
 }
 
-bool JournalWriter::Finish(HistorySnapshot snapshot)
+bool JournalWriter::Finish(SaveSnapshot snapshot)
 {
     if (!m_thread.joinable())
         return false;
@@ -148,7 +147,7 @@ void JournalWriter::Do(Job& job)
         DoSaveFull(job.snapshot, false);
         break;
     case Job::Kind::SaveOptions:
-        DoSaveOptions(job.snapshot.options);
+        DoSaveOptions(job.snapshot.history.options);
         break;
     case Job::Kind::Finish:
     case Job::Kind::Stop:
@@ -181,27 +180,19 @@ void JournalWriter::Retry()
 
 void JournalWriter::DoAppend(Job& job, std::vector<std::vector<std::uint8_t>>* tail)
 {
-    journal::Record& change = job.change;
-    std::vector<std::uint8_t> frame;
+    const journal::Record& change = job.change;
     if (job.entry.text && job.entry.text->size() > 0x7FFFFFFF) {
         // Beyond the journal's length field: the next full save will tell it was left out.
         Failed({g_strJournalFileName, ERROR_FILE_TOO_LARGE});
         return;
     }
-    if (change.op == journal::Op::InsertText && job.entry.text) {
-        frame = journal::EncodeTextInsert(change.time, job.entry.id, AsU16(*job.entry.text));
-    } else {
-        if (change.op == journal::Op::InsertPicture && job.entry.picture) {
-            change.text = std::u16string(AsU16(job.entry.picture->Label()));
-            std::vector<BYTE> file;
-            if (!EncodeBitmapFile(job.entry.picture->Bitmap(), m_screenDepth, file)) {
-                Failed({g_strJournalFileName, ERROR_INVALID_DATA});
-                return;
-            }
-            change.picture.assign(file.begin(), file.end());
-        }
-        frame = journal::EncodeRecord(change);
+    if (change.op == journal::Op::InsertPicture && change.picture.empty()) {
+        Failed({g_strJournalFileName, ERROR_INVALID_DATA});
+        return;
     }
+    std::vector<std::uint8_t> frame = change.op == journal::Op::InsertText && job.entry.text
+                                          ? journal::EncodeTextInsert(change.time, job.entry.id, AsU16(*job.entry.text))
+                                          : journal::EncodeRecord(change);
     SaveSet::Failure failure;
     if (m_journal.Append(frame, failure))
         Succeeded();
@@ -252,7 +243,7 @@ bool JournalWriter::FinishPendingSave(MoveWait wait)
     return true;
 }
 
-bool JournalWriter::DoSaveFull(const HistorySnapshot& snapshot, bool final)
+bool JournalWriter::DoSaveFull(const SaveSnapshot& snapshot, bool final)
 {
     // In the session a held file costs no wait: the schedule tries again. At the end it is waited for.
     const MoveWait wait = final ? MoveWait::AboutASecond : MoveWait::Once;
@@ -260,7 +251,7 @@ bool JournalWriter::DoSaveFull(const HistorySnapshot& snapshot, bool final)
         m_fullSaveNeeded = true;
         return false;
     }
-    FullSave save(m_folder, snapshot, m_screenDepth);
+    FullSave save(m_folder, snapshot);
     bool committing = false;
     const bool saved = save.Run([this](std::vector<std::vector<std::uint8_t>>& tail) { ServiceAppends(tail); },
                                 [this, &save, &committing](const std::wstring& newJournal) {

@@ -10,11 +10,11 @@
 #include <thread>
 #include <vector>
 
-#include "history/model/HistorySnapshot.h"
 #include "history/store/JournalFile.h"
 #include "history/store/JournalFormat.h"
 #include "history/store/RetrySchedule.h"
 #include "history/store/SaveSet.h"
+#include "history/store/SaveSnapshot.h"
 
 // Keeps the data folder up to date from a thread of its own, so that no
 // write or flush ever stalls the popup: every change of the history is
@@ -50,12 +50,16 @@ public:
     void Start(journal::Header base, int baseTopCount, const std::wstring& journal, std::uint64_t journalLength,
                bool saveWaiting);
 
-    // A change of the history; for an insert, `entry` is the new entry.
+    // A change of the history; for a text insert, `entry` is the new entry. A
+    // picture insert comes with its label and BMP file in `change`, taken on
+    // the popup's thread (an empty file: its pixels could not be read).
     void Append(journal::Record change, HistoryEntry entry = HistoryEntry());
-    void SaveFull(HistorySnapshot snapshot);
+    void SaveFull(SaveSnapshot snapshot);
     void SaveOptions(ClipOptions options);
     // One last full save, then the thread ends. True when it all reached the disk.
-    bool Finish(HistorySnapshot snapshot);
+    bool Finish(SaveSnapshot snapshot);
+    // The depth that picture files are encoded at.
+    int ScreenDepth() const { return m_screenDepth; }
 
     // Full saves begin once the journal holds more than this, or than the history file.
     static constexpr std::uint64_t kMinimumJournalBound = 16u << 20;
@@ -66,7 +70,7 @@ private:
         Kind kind;
         journal::Record change;
         HistoryEntry entry;
-        HistorySnapshot snapshot;
+        SaveSnapshot snapshot;
     };
 
     void Enqueue(Job job);
@@ -77,7 +81,7 @@ private:
     bool NeedsRetry() const;
     void Retry();
     void DoAppend(Job& job, std::vector<std::vector<std::uint8_t>>* tail);
-    bool DoSaveFull(const HistorySnapshot& snapshot, bool final);
+    bool DoSaveFull(const SaveSnapshot& snapshot, bool final);
     void DoSaveOptions(const ClipOptions& options);
     // Appends what is queued ahead of any other work, during a full save.
     void ServiceAppends(std::vector<std::vector<std::uint8_t>>& tail);

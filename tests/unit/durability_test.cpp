@@ -148,7 +148,7 @@ TEST_F(DurabilityTest, ASaveStoppedAtAnyFileOperationLoadsTheOldOrTheNewHistory)
     for (const std::wstring& name : Names())
         oldFiles.emplace_back(name, ReadWholeFile(folder + name));
 
-    HistorySnapshot next;
+    SaveSnapshot next;
     std::wstring newShown;
     {
         Program shaper(folder);
@@ -166,7 +166,7 @@ TEST_F(DurabilityTest, ASaveStoppedAtAnyFileOperationLoadsTheOldOrTheNewHistory)
             ASSERT_TRUE(WriteWholeFile(folder + file.first, file.second));
         bool stopped = false;
         SaveSet::SetInterruptionForTesting([&](int operation) { return stopped = operation == stoppedAt; });
-        FullSave(folder, next, ScreenColorDepth()).Run([](std::vector<std::vector<std::uint8_t>>&) {},
+        FullSave(folder, next).Run([](std::vector<std::vector<std::uint8_t>>&) {},
                                                       [](const std::wstring&) {});
         SaveSet::SetInterruptionForTesting(nullptr);
         Program after(folder);
@@ -300,6 +300,41 @@ TEST_F(DurabilityTest, TheJournalIsFlushedWithinASecondAlsoDuringALongFullSave)
     SaveSet::SetInterruptionForTesting(nullptr);
     JournalFile::SetFlushObserverForTesting(nullptr);
     EXPECT_GE(flushesDuringSave, 1);
+}
+
+void Repaint(HBITMAP bitmap, COLORREF colour)
+{
+    WindowDC screen(nullptr);
+    UniqueDC memory(CreateCompatibleDC(screen.Get()));
+    ScopedSelect select(memory.Get(), bitmap);
+    const RECT all = {0, 0, 6, 4};
+    UniqueBrush brush(CreateSolidBrush(colour));
+    FillRect(memory.Get(), &all, brush.Get());
+}
+
+TEST_F(DurabilityTest, TheWriterSavesPicturesAsTheyWereWhenRecordedNotAsTheBitmapsAreLater)
+{
+    auto program = std::make_unique<Program>(folder);
+    program->model.InsertPicture(Filled(RGB(255, 0, 0)), L"red");
+    // The writer is kept busy while the popup's thread goes on and draws into the bitmaps.
+    std::atomic<bool> release{false};
+    SaveSet::SetInterruptionForTesting([&](int) {
+        for (int wait = 0; wait < 500 && !release; ++wait)
+            Sleep(10);
+        return false;
+    });
+    program->durable.SaveOptions();
+    program->durable.SaveFull();
+    program->model.InsertPicture(Filled(RGB(0, 255, 0)), L"green");
+    const std::wstring shown = program->Shown();
+    for (int row = 0; row < program->model.Count(); ++row)
+        Repaint(program->model.At(row).picture->Bitmap(), RGB(0, 0, 255));
+    release = true;
+    program.reset();  // ended without the exit save
+    SaveSet::SetInterruptionForTesting(nullptr);
+    EXPECT_EQ(L"|#65280 #255", shown);
+    Program next(folder);
+    EXPECT_EQ(shown, next.Shown());
 }
 
 }  // namespace

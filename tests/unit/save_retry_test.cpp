@@ -51,12 +51,13 @@ TEST(RetrySchedule, TheNextChangeThenPausesThatDoubleUpToAMinute)
     EXPECT_EQ(now + seconds(1), schedule.Due()) << "after success the schedule starts afresh";
 }
 
-HistorySnapshot Texts(std::initializer_list<const wchar_t*> texts)
+SaveSnapshot Texts(std::initializer_list<const wchar_t*> texts)
 {
-    HistorySnapshot snapshot;
+    SaveSnapshot snapshot;
     EntryId id = 100;
     for (const wchar_t* text : texts)
-        snapshot.entries.push_back({++id, std::make_shared<const std::wstring>(text), nullptr});
+        snapshot.history.entries.push_back({++id, std::make_shared<const std::wstring>(text), nullptr});
+    snapshot.pictureFiles.resize(snapshot.history.entries.size());
     return snapshot;
 }
 
