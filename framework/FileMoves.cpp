@@ -12,10 +12,11 @@ bool IsPassing(DWORD error)
 
 }  // namespace
 
-BOOL MoveFileReplacing(const wchar_t* from, const wchar_t* to, DWORD* error)
+BOOL MoveFileReplacing(const wchar_t* from, const wchar_t* to, DWORD* error, MoveWait wait)
 {
+    const int attempts = wait == MoveWait::Once ? 1 : kAttempts;
     DWORD last = ERROR_SUCCESS;
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    for (int attempt = 0; attempt < attempts; ++attempt) {
         if (attempt > 0)
             Sleep(kPauseMs);
         if (MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
@@ -27,4 +28,12 @@ BOOL MoveFileReplacing(const wchar_t* from, const wchar_t* to, DWORD* error)
     if (error)
         *error = last;
     return FALSE;
+}
+
+BOOL ClearReadOnly(const wchar_t* path)
+{
+    const DWORD attributes = GetFileAttributesW(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY))
+        return TRUE;
+    return SetFileAttributesW(path, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
 }

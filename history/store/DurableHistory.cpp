@@ -5,6 +5,7 @@
 #include <set>
 
 #include "framework/CArchive.h"
+#include "history/store/BitmapFileWriter.h"
 #include "history/store/CBitmapFile.h"
 #include "history/store/FileNames.h"
 
@@ -283,6 +284,16 @@ void DurableHistory::Record(const HistoryChange& change)
     journal::Record record;
     record.op = OpOf(change.kind, change.entry);
     record.ids = change.ids;
+    if (record.op == journal::Op::InsertPicture) {
+        // The writer gets the pixels as they are now, never the bitmap the popup goes on using.
+        const std::wstring& label = change.entry->picture->Label();
+        record.text.assign(label.begin(), label.end());
+        std::vector<BYTE> file;
+        if (EncodeBitmapFile(change.entry->picture->Bitmap(), m_writer->ScreenDepth(), file))
+            record.picture.assign(file.begin(), file.end());
+        m_writer->Append(std::move(record));
+        return;
+    }
     m_writer->Append(std::move(record), change.entry ? *change.entry : HistoryEntry());
 }
 
@@ -321,13 +332,21 @@ std::vector<JournalWriter::Report> DurableHistory::TakeReports()
     return reports;
 }
 
-HistorySnapshot DurableHistory::Snapshot() const
+SaveSnapshot DurableHistory::Snapshot() const
 {
-    HistorySnapshot snapshot;
-    snapshot.entries.reserve(static_cast<size_t>(m_model.Count()));
-    for (int row = 0; row < m_model.Count(); ++row)
-        snapshot.entries.push_back(m_model.At(row));
-    snapshot.topCount = m_model.TopCount();
-    snapshot.options = m_options;
+    SaveSnapshot snapshot;
+    const int depth = m_writer ? m_writer->ScreenDepth() : ScreenColorDepth();
+    snapshot.history.entries.reserve(static_cast<size_t>(m_model.Count()));
+    snapshot.pictureFiles.resize(static_cast<size_t>(m_model.Count()));
+    for (int row = 0; row < m_model.Count(); ++row) {
+        const HistoryEntry& entry = m_model.At(row);
+        snapshot.history.entries.push_back(entry);
+        // A picture whose pixels cannot be read is left out of the save, and counted.
+        if (entry.IsPicture() &&
+            !EncodeBitmapFile(entry.picture->Bitmap(), depth, snapshot.pictureFiles[static_cast<size_t>(row)]))
+            snapshot.pictureFiles[static_cast<size_t>(row)].clear();
+    }
+    snapshot.history.topCount = m_model.TopCount();
+    snapshot.history.options = m_options;
     return snapshot;
 }

@@ -46,7 +46,8 @@ public:
     std::vector<JournalWriter::Report> TakeReports();
     // The save failure reported last, when no save went well after it (empty file: none).
     SaveSet::Failure LastSaveFailure();
-    HistorySnapshot Snapshot() const;
+    // The history for a full save, its pictures encoded here, on the popup's thread.
+    SaveSnapshot Snapshot() const;
 
 private:
     static constexpr int kReadAttempts = 30;

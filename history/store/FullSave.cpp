@@ -4,7 +4,6 @@
 #include <string>
 
 #include "framework/CArchive.h"
-#include "history/store/BitmapFileWriter.h"
 #include "history/store/FileNames.h"
 #include "history/store/HistoryFormat.h"
 #include "history/store/OptionsRecord.h"
@@ -18,14 +17,14 @@ constexpr size_t kLongestText = 0x7FFFFFFF;
 
 }  // namespace
 
-FullSave::FullSave(std::wstring folder, const HistorySnapshot& snapshot, int screenDepth)
-    : m_folder(std::move(folder)), m_snapshot(snapshot), m_screenDepth(screenDepth), m_set(m_folder)
+FullSave::FullSave(std::wstring folder, const SaveSnapshot& snapshot)
+    : m_folder(std::move(folder)), m_snapshot(snapshot), m_set(m_folder)
 {
 }
 
 bool FullSave::WritePictures(const Between& between)
 {
-    const std::vector<HistoryEntry>& entries = m_snapshot.entries;
+    const std::vector<HistoryEntry>& entries = m_snapshot.history.entries;
     for (size_t index = 0; index < entries.size(); ++index) {
         if (!entries[index].IsPicture()) {
             if (entries[index].text && entries[index].text->size() <= kLongestText)
@@ -34,11 +33,11 @@ bool FullSave::WritePictures(const Between& between)
                 ++m_skipped;
             continue;
         }
-        std::vector<BYTE> file;
-        if (!EncodeBitmapFile(entries[index].picture->Bitmap(), m_screenDepth, file)) {
+        if (index >= m_snapshot.pictureFiles.size() || m_snapshot.pictureFiles[index].empty()) {
             ++m_skipped;
             continue;
         }
+        const std::vector<BYTE>& file = m_snapshot.pictureFiles[index];
         // The file is named by the record's position in data.data.
         const std::wstring name = std::to_wstring(m_kept.size()) + L".dat";
         if (!m_set.AddFile(name, [&file](CFile& out) { out.Write(file.data(), static_cast<UINT>(file.size())); }))
@@ -57,7 +56,7 @@ bool FullSave::WriteHistory(const Between& between)
         [this, &between](CFile& file) {
             CArchive archive(&file, CArchive::store);
             for (size_t i = 0; i < m_kept.size(); ++i) {
-                const HistoryEntry& entry = m_snapshot.entries[m_kept[i]];
+                const HistoryEntry& entry = m_snapshot.history.entries[m_kept[i]];
                 if (entry.IsPicture()) {
                     WriteBitmapRecord(archive);
                 } else {
@@ -77,17 +76,17 @@ bool FullSave::WriteHistory(const Between& between)
     m_base.entryCount = static_cast<std::int32_t>(m_kept.size());
     m_base.recordIds.clear();
     for (size_t index : m_kept)
-        m_base.recordIds.push_back(m_snapshot.entries[index].id);
+        m_base.recordIds.push_back(m_snapshot.history.entries[index].id);
     return ok;
 }
 
 bool FullSave::WriteOptions()
 {
-    SettingsRecord record = ToRecord(m_snapshot.options);
+    SettingsRecord record = ToRecord(m_snapshot.history.options);
     record.entryCount = static_cast<std::int32_t>(m_kept.size());
     // Entries left out of the top zone lower it by as many.
     m_topCount = static_cast<int>(std::count_if(m_kept.begin(), m_kept.end(), [this](size_t index) {
-        return static_cast<int>(index) < m_snapshot.topCount;
+        return static_cast<int>(index) < m_snapshot.history.topCount;
     }));
     record.topCount = m_topCount;
     return m_set.AddFile(g_strOptionsFileName, [&record](CFile& file) {
@@ -110,7 +109,7 @@ bool FullSave::WriteJournal(const std::vector<std::vector<std::uint8_t>>& tail)
     });
 }
 
-bool FullSave::Run(const Between& between, const Committing& committing)
+bool FullSave::Run(const Between& between, const Committing& committing, MoveWait wait)
 {
     if (!WritePictures(between) || !WriteHistory(between) || !WriteOptions())
         return false;
@@ -121,5 +120,5 @@ bool FullSave::Run(const Between& between, const Committing& committing)
     if (!WriteJournal(m_tail))
         return false;
     const std::wstring newJournal = m_set.TemporaryPath(kJournalName);
-    return m_set.Commit([&] { committing(newJournal); });
+    return m_set.Commit([&] { committing(newJournal); }, wait);
 }

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "history/store/FileNames.h"
-#include "history/model/HistorySnapshot.h"
 #include "history/store/JournalFormat.h"
 #include "history/store/SaveSet.h"
+#include "history/store/SaveSnapshot.h"
 
 // Writes the whole history as the files of the data folder, as one set: one
 // BMP file per picture ("N.dat"), "data.data", "imgOption.data" and a new
@@ -19,7 +19,7 @@ class FullSave {
 public:
     static constexpr const wchar_t* kJournalName = g_strJournalFileName;
 
-    FullSave(std::wstring folder, const HistorySnapshot& snapshot, int screenDepth);
+    FullSave(std::wstring folder, const SaveSnapshot& snapshot);
 
     // Called between steps with the frames that reached the current journal
     // meanwhile appended to `tail`: they go on into the new journal.
@@ -28,7 +28,8 @@ public:
     // before any file is moved.
     using Committing = std::function<void(const std::wstring& newJournal)>;
 
-    bool Run(const Between& between, const Committing& committing);
+    // `wait`: how long a move waits for a file another program holds.
+    bool Run(const Between& between, const Committing& committing, MoveWait wait = MoveWait::AboutASecond);
 
     // After a successful run: what the new journal applies to.
     const journal::Header& Base() const { return m_base; }
@@ -47,8 +48,7 @@ private:
     bool WriteJournal(const std::vector<std::vector<std::uint8_t>>& tail);
 
     std::wstring m_folder;
-    const HistorySnapshot& m_snapshot;
-    int m_screenDepth;
+    const SaveSnapshot& m_snapshot;
     SaveSet m_set;
     std::vector<size_t> m_kept;  // entries written, in order
     std::vector<std::vector<std::uint8_t>> m_tail;

@@ -1,5 +1,6 @@
 #include "history/store/JournalFile.h"
 
+#include "framework/FileMoves.h"
 #include "history/store/FileNames.h"
 
 namespace {
@@ -7,6 +8,12 @@ namespace {
 constexpr std::chrono::seconds kFlushDelay(1);
 constexpr UINT kAppendMode = CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite | CFile::shareDenyWrite |
                              CFile::shareDelete;
+
+std::function<void()>& FlushObserver()
+{
+    static std::function<void()> observer;
+    return observer;
+}
 
 }  // namespace
 
@@ -51,6 +58,8 @@ bool JournalFile::Open(SaveSet::Failure& failure)
 {
     if (m_file.IsOpen())
         return true;
+    // Our own journal made read-only would refuse every change.
+    ClearReadOnly(m_openPath.c_str());
     if (!m_file.Open(m_openPath.c_str(), kAppendMode)) {
         failure = {g_strJournalFileName, GetLastError()};
         return false;
@@ -58,6 +67,7 @@ bool JournalFile::Open(SaveSet::Failure& failure)
     if (m_fresh) {
         m_file.SetLength(0);
         m_pending.insert(m_pending.begin(), journal::EncodeStart(m_base));
+        m_pendingBytes += m_pending.front().size();
         m_fresh = false;
     }
     return true;
@@ -65,7 +75,26 @@ bool JournalFile::Open(SaveSet::Failure& failure)
 
 bool JournalFile::Append(const std::vector<std::uint8_t>& frame, SaveSet::Failure& failure)
 {
+    // One frame alone always waits, however large; more wait up to the bound.
+    if (m_overflowed || (!m_pending.empty() && m_pendingBytes + frame.size() > kPendingBound)) {
+        m_overflowed = true;
+        failure = {g_strJournalFileName, ERROR_NOT_ENOUGH_MEMORY};
+        return false;
+    }
     m_pending.push_back(frame);
+    m_pendingBytes += frame.size();
+    return WritePending(failure);
+}
+
+void JournalFile::ForgetPending()
+{
+    m_pending.clear();
+    m_pendingBytes = 0;
+    m_overflowed = false;
+}
+
+bool JournalFile::WritePending(SaveSet::Failure& failure)
+{
     if (!Open(failure))
         return false;
     if (m_cutNeeded) {
@@ -82,6 +111,7 @@ bool JournalFile::Append(const std::vector<std::uint8_t>& frame, SaveSet::Failur
         for (; written < m_pending.size(); ++written) {
             m_file.Write(m_pending[written].data(), static_cast<UINT>(m_pending[written].size()));
             m_length += m_pending[written].size();
+            m_pendingBytes -= m_pending[written].size();
         }
     } catch (const CFileWriteError& error) {
         failure = {g_strJournalFileName, error.m_dwError};
@@ -91,6 +121,7 @@ bool JournalFile::Append(const std::vector<std::uint8_t>& frame, SaveSet::Failur
         return false;
     }
     m_pending.clear();
+    m_pendingBytes = 0;
     if (m_flushDue == Clock::time_point::max())
         m_flushDue = Clock::now() + kFlushDelay;
     return true;
@@ -104,6 +135,19 @@ void JournalFile::Flush()
         } catch (const CFileWriteError&) {
             // The data stays with the system, which writes it out in its own time.
         }
+        if (FlushObserver())
+            FlushObserver()();
     }
     m_flushDue = Clock::time_point::max();
+}
+
+void JournalFile::FlushIfDue()
+{
+    if (Clock::now() >= m_flushDue)
+        Flush();
+}
+
+void JournalFile::SetFlushObserverForTesting(std::function<void()> observer)
+{
+    FlushObserver() = std::move(observer);
 }

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,9 +14,13 @@
 // The journal file that changes are appended to. A frame that cannot be
 // written is cut off again and kept, and goes out before the next one; the
 // data reaches the disk (a flush) at most a second after it was written.
+// Frames kept beyond kPendingBound are dropped until a full save holds their
+// changes: the memory of what could not be written stays bounded.
 class JournalFile {
 public:
     using Clock = std::chrono::steady_clock;
+
+    static constexpr size_t kPendingBound = size_t{64} << 20;
 
     explicit JournalFile(std::wstring path) : m_path(std::move(path)) {}
 
@@ -29,18 +34,27 @@ public:
     void SwitchTo(const std::wstring& path, std::uint64_t length);
     // Flushes and lets go of the file.
     void Close();
-    // A waiting save has moved the journal it was kept in into place.
+    // A save has moved the journal it was kept in into place: an open handle
+    // follows the file, a later open finds it under its own name.
     void Settled() { m_openPath = m_path; }
 
-    // False when it could not be written; the failure says why.
+    // False when it could not be written; the failure says why
+    // (ERROR_NOT_ENOUGH_MEMORY: the frame was dropped, see Overflowed).
     bool Append(const std::vector<std::uint8_t>& frame, SaveSet::Failure& failure);
+    // Tries again the frames that could not be written.
+    bool WritePending(SaveSet::Failure& failure);
     bool HasPending() const { return !m_pending.empty(); }
+    // Frames were dropped: only a full save holds every change now.
+    bool Overflowed() const { return m_overflowed; }
     // Drops frames that failed, once a full save holds their changes.
-    void ForgetPending() { m_pending.clear(); }
+    void ForgetPending();
 
     // When the written data must reach the disk; max() when nothing waits.
     Clock::time_point FlushDue() const { return m_flushDue; }
     void Flush();
+    void FlushIfDue();
+    // Tests see each flush of written data.
+    static void SetFlushObserverForTesting(std::function<void()> observer);
     std::uint64_t Length() const { return m_length; }
 
 private:
@@ -54,5 +68,7 @@ private:
     bool m_cutNeeded = false;
     journal::Header m_base;
     std::vector<std::vector<std::uint8_t>> m_pending;
+    size_t m_pendingBytes = 0;
+    bool m_overflowed = false;
     Clock::time_point m_flushDue = Clock::time_point::max();
 };

@@ -210,6 +210,37 @@ bool ParseRecord(const std::vector<std::uint8_t>& payload, Record& record)
     return in.Ok() && in.AtEnd();
 }
 
+bool AllDigits(std::u16string_view text)
+{
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit >= u'0' && unit <= u'9'; });
+}
+
+bool EndsWith(std::u16string_view text, std::u16string_view end)
+{
+    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+bool IsSetFile(std::u16string_view name)
+{
+    constexpr std::u16string_view kPicture = u".dat";
+    if (name == u"data.data" || name == u"imgOption.data" || name == u"data.journal")
+        return true;
+    return EndsWith(name, kPicture) && AllDigits(name.substr(0, name.size() - kPicture.size()));
+}
+
+// "<target>.<digits>-<digits>.qtmp"
+bool IsTemporaryOf(std::u16string_view name, std::u16string_view target)
+{
+    constexpr std::u16string_view kSuffix = u".qtmp";
+    if (name.size() <= target.size() + 1 || name.substr(0, target.size()) != target || name[target.size()] != u'.' ||
+        !EndsWith(name, kSuffix))
+        return false;
+    const std::u16string_view token = name.substr(target.size() + 1, name.size() - target.size() - 1 - kSuffix.size());
+    const std::size_t dash = token.find(u'-');
+    return dash != std::u16string_view::npos && AllDigits(token.substr(0, dash)) && AllDigits(token.substr(dash + 1));
+}
+
 // Magic and version in front of a file's first frame.
 std::vector<std::uint8_t> WithStart(const std::uint8_t (&magic)[4], const std::vector<std::uint8_t>& frame)
 {
@@ -263,6 +294,13 @@ bool DecodeIntent(const std::vector<std::uint8_t>& bytes, Intent& intent)
         intent.moves.emplace_back(std::move(from), in.Text());
     }
     return in.Ok() && in.AtEnd();
+}
+
+bool IntentNamesAreOurs(const Intent& intent)
+{
+    return std::all_of(intent.moves.begin(), intent.moves.end(), [](const auto& move) {
+        return IsSetFile(move.second) && IsTemporaryOf(move.first, move.second);
+    });
 }
 
 std::vector<std::uint8_t> EncodeRecord(const Record& record)

@@ -63,6 +63,10 @@ struct Intent {
 std::vector<std::uint8_t> EncodeIntent(const Intent& intent);
 // False when the bytes are not a whole, undamaged intent.
 bool DecodeIntent(const std::vector<std::uint8_t>& bytes, Intent& intent);
+// Whether every move is one that a save of ours makes, inside the data folder:
+// from "<target>.<digits>-<digits>.qtmp" to that target, a file of the set
+// (data.data, imgOption.data, data.journal or "<digits>.dat").
+bool IntentNamesAreOurs(const Intent& intent);
 
 class Reader {
 public:

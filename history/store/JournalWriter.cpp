@@ -3,7 +3,6 @@
 #include <new>
 
 #include "framework/CArchive.h"
-#include "history/store/BitmapFileWriter.h"
 #include "history/store/FileNames.h"
 #include "history/store/FullSave.h"
 #include "history/store/OptionsRecord.h"
@@ -66,19 +65,19 @@ void JournalWriter::Append(journal::Record change, HistoryEntry entry)
     Enqueue(Job{Job::Kind::Append, std::move(change), std::move(entry), {}});
 }
 
-void JournalWriter::SaveFull(HistorySnapshot snapshot)
+void JournalWriter::SaveFull(SaveSnapshot snapshot)
 {
     Enqueue(Job{Job::Kind::SaveFull, {}, {}, std::move(snapshot)});
 }
 
 void JournalWriter::SaveOptions(ClipOptions options)
 {
-    HistorySnapshot holder;
-    holder.options = std::move(options);
+    SaveSnapshot holder;
+    holder.history.options = std::move(options);
     Enqueue(Job{Job::Kind::SaveOptions, {}, {}, std::move(holder)});
 }
 
-bool JournalWriter::Finish(HistorySnapshot snapshot)
+bool JournalWriter::Finish(SaveSnapshot snapshot)
 {
     if (!m_thread.joinable())
         return false;
@@ -90,16 +89,17 @@ bool JournalWriter::Finish(HistorySnapshot snapshot)
 void JournalWriter::Run()
 {
     for (;;) {
+        // The second is up whatever waits in the queue; a failed save's turn comes on its schedule.
+        m_journal.FlushIfDue();
+        if (RetrySchedule::Clock::now() >= m_retry.Due())
+            Guarded([this] { Retry(); });
         std::unique_lock<std::mutex> lock(m_mutex);
-        const auto due = m_journal.FlushDue();
+        const auto due = std::min(m_journal.FlushDue(), m_retry.Due());
         const auto ready = [this] { return !m_queue.empty(); };
         if (due == JournalFile::Clock::time_point::max())
             m_wake.wait(lock, ready);
-        else if (!m_wake.wait_until(lock, due, ready)) {
-            lock.unlock();
-            m_journal.Flush();
+        else if (!m_wake.wait_until(lock, due, ready))
             continue;
-        }
         Job job = std::move(m_queue.front());
         m_queue.pop_front();
         lock.unlock();
@@ -115,67 +115,96 @@ void JournalWriter::Run()
             m_journal.Close();
             return;
         }
-        Do(job);
+        if (job.kind == Job::Kind::Append && m_retry.DueAtChange(RetrySchedule::Clock::now()))
+            Guarded([this] { Retry(); });
+        Guarded([this, &job] { Do(job); });
     }
 }
 
-void JournalWriter::Do(Job& job)
+void JournalWriter::Guarded(const std::function<void()>& work)
 {
     // Nothing may end this thread early: a failure is reported and the work tried again later.
     try {
-        switch (job.kind) {
-        case Job::Kind::Append:
-            DoAppend(job, nullptr);
-            break;
-        case Job::Kind::SaveFull:
-            DoSaveFull(job.snapshot, false);
-            break;
-        case Job::Kind::SaveOptions:
-            DoSaveOptions(job.snapshot.options);
-            break;
-        case Job::Kind::Finish:
-        case Job::Kind::Stop:
-            break;
-        }
+        work();
     } catch (const std::bad_alloc&) {
         Failed({g_strJournalFileName, ERROR_NOT_ENOUGH_MEMORY});
     } catch (...) {
         Failed({g_strJournalFileName, ERROR_INVALID_DATA});
     }
+    if (NeedsRetry())
+        m_retry.Waiting(RetrySchedule::Clock::now());
+    else
+        m_retry.Clear();
+}
+
+void JournalWriter::Do(Job& job)
+{
+    switch (job.kind) {
+    case Job::Kind::Append:
+        DoAppend(job, nullptr);
+        break;
+    case Job::Kind::SaveFull:
+        DoSaveFull(job.snapshot, false);
+        break;
+    case Job::Kind::SaveOptions:
+        DoSaveOptions(job.snapshot.history.options);
+        break;
+    case Job::Kind::Finish:
+    case Job::Kind::Stop:
+        break;
+    }
+}
+
+bool JournalWriter::NeedsRetry() const
+{
+    return m_journal.HasPending() || m_pendingSave || m_fullSaveNeeded || m_unsavedOptions;
+}
+
+void JournalWriter::Retry()
+{
+    m_retry.Started();
+    SaveSet::Failure failure;
+    if (m_journal.HasPending() && !m_journal.WritePending(failure))
+        Failed(failure);
+    if (m_pendingSave && !FinishPendingSave(MoveWait::Once))
+        return;
+    // A full save needs the history as it stands now, which the popup's thread gives.
+    if (m_fullSaveNeeded && m_callbacks.fullSaveWanted)
+        m_callbacks.fullSaveWanted();
+    if (m_unsavedOptions) {
+        const ClipOptions options = *m_unsavedOptions;
+        DoSaveOptions(options);
+    }
+    Succeeded();
 }
 
 void JournalWriter::DoAppend(Job& job, std::vector<std::vector<std::uint8_t>>* tail)
 {
-    // While the moves of a save are blocked, changes go on into the journal in
-    // use, which is one of that save's files: it moves into place with the rest.
-    if (m_pendingSave)
-        FinishPendingSave();
-    journal::Record& change = job.change;
-    std::vector<std::uint8_t> frame;
+    const journal::Record& change = job.change;
     if (job.entry.text && job.entry.text->size() > 0x7FFFFFFF) {
         // Beyond the journal's length field: the next full save will tell it was left out.
         Failed({g_strJournalFileName, ERROR_FILE_TOO_LARGE});
         return;
     }
-    if (change.op == journal::Op::InsertText && job.entry.text) {
-        frame = journal::EncodeTextInsert(change.time, job.entry.id, AsU16(*job.entry.text));
-    } else {
-        if (change.op == journal::Op::InsertPicture && job.entry.picture) {
-            change.text = std::u16string(AsU16(job.entry.picture->Label()));
-            std::vector<BYTE> file;
-            if (!EncodeBitmapFile(job.entry.picture->Bitmap(), m_screenDepth, file)) {
-                Failed({g_strJournalFileName, ERROR_INVALID_DATA});
-                return;
-            }
-            change.picture.assign(file.begin(), file.end());
-        }
-        frame = journal::EncodeRecord(change);
+    if (change.op == journal::Op::InsertPicture && change.picture.empty()) {
+        Failed({g_strJournalFileName, ERROR_INVALID_DATA});
+        return;
     }
+    std::vector<std::uint8_t> frame = change.op == journal::Op::InsertText && job.entry.text
+                                          ? journal::EncodeTextInsert(change.time, job.entry.id, AsU16(*job.entry.text))
+                                          : journal::EncodeRecord(change);
     SaveSet::Failure failure;
     if (m_journal.Append(frame, failure))
         Succeeded();
     else
         Failed(failure);
+    if (m_journal.Overflowed() && !m_overflowTold) {
+        // Said even while another failure is being told: changes now live only in memory.
+        m_overflowTold = true;
+        m_fullSaveNeeded = true;
+        if (m_callbacks.report)
+            m_callbacks.report({Report::Kind::SaveFailed, g_strJournalFileName, ERROR_NOT_ENOUGH_MEMORY});
+    }
     if (tail)
         tail->push_back(std::move(frame));
     const std::uint64_t bound = std::max<std::uint64_t>(kMinimumJournalBound, m_base.historySize);
@@ -187,6 +216,8 @@ void JournalWriter::DoAppend(Job& job, std::vector<std::vector<std::uint8_t>>* t
 
 void JournalWriter::ServiceAppends(std::vector<std::vector<std::uint8_t>>& tail)
 {
+    // A long save keeps the journal's second too.
+    m_journal.FlushIfDue();
     for (;;) {
         Job job;
         {
@@ -200,10 +231,10 @@ void JournalWriter::ServiceAppends(std::vector<std::vector<std::uint8_t>>& tail)
     }
 }
 
-bool JournalWriter::FinishPendingSave()
+bool JournalWriter::FinishPendingSave(MoveWait wait)
 {
     SaveSet::Failure failure;
-    if (!SaveSet::Recover(m_folder, &failure)) {
+    if (!SaveSet::Recover(m_folder, &failure, nullptr, wait)) {
         Failed(failure);
         return false;
     }
@@ -212,29 +243,39 @@ bool JournalWriter::FinishPendingSave()
     return true;
 }
 
-bool JournalWriter::DoSaveFull(const HistorySnapshot& snapshot, bool final)
+bool JournalWriter::DoSaveFull(const SaveSnapshot& snapshot, bool final)
 {
-    if (m_pendingSave && !FinishPendingSave())
+    // In the session a held file costs no wait: the schedule tries again. At the end it is waited for.
+    const MoveWait wait = final ? MoveWait::AboutASecond : MoveWait::Once;
+    if (m_pendingSave && !FinishPendingSave(wait)) {
+        m_fullSaveNeeded = true;
         return false;
-    FullSave save(m_folder, snapshot, m_screenDepth);
+    }
+    FullSave save(m_folder, snapshot);
     bool committing = false;
     const bool saved = save.Run([this](std::vector<std::vector<std::uint8_t>>& tail) { ServiceAppends(tail); },
                                 [this, &save, &committing](const std::wstring& newJournal) {
                                     committing = true;
                                     m_journal.SwitchTo(newJournal, save.JournalBytes());
-                                });
+                                },
+                                wait);
     if (committing) {
         // The new files stand (or will, once a blocked move goes through).
         m_base = save.Base();
         m_baseTopCount = save.TopCount();
         m_journal.ForgetPending();
         m_fullSaveAsked = false;
+        m_fullSaveNeeded = false;
+        m_overflowTold = false;
     }
     if (!saved) {
         m_pendingSave = committing;
+        m_fullSaveNeeded = !committing;
         Failed(save.LastFailure());
         return false;
     }
+    // The moves are made: the journal is data.journal again, whether or not it could be opened at the switch.
+    m_journal.Settled();
     if (save.SkippedEntries() > 0)
         Failed({g_strHistoryFileName, ERROR_INVALID_DATA});
     else
@@ -249,7 +290,9 @@ bool JournalWriter::DoSaveFull(const HistorySnapshot& snapshot, bool final)
 
 void JournalWriter::DoSaveOptions(const ClipOptions& options)
 {
-    if (m_pendingSave && !FinishPendingSave())
+    // Kept until written: the schedule tries again.
+    m_unsavedOptions = std::make_unique<ClipOptions>(options);
+    if (m_pendingSave && !FinishPendingSave(MoveWait::Once))
         return;
     // The counts describe the history file on disk, whatever the popup shows now.
     SettingsRecord record = ToRecord(options);
@@ -262,9 +305,11 @@ void JournalWriter::DoSaveOptions(const ClipOptions& options)
                                        WriteSettings(archive, record, archive.Codec());
                                        archive.Close();
                                    }) &&
-                       set.Commit();
-    if (saved)
+                       set.Commit(nullptr, MoveWait::Once);
+    if (saved) {
+        m_unsavedOptions.reset();
         Succeeded();
+    }
     else
         Failed(set.LastFailure());
 }
@@ -281,7 +326,7 @@ void JournalWriter::Failed(const SaveSet::Failure& failure)
 
 void JournalWriter::Succeeded()
 {
-    if (!m_failing || m_journal.HasPending() || m_pendingSave)
+    if (!m_failing || NeedsRetry())
         return;
     m_failing = false;
     if (m_callbacks.report)

@@ -4,22 +4,25 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "history/model/HistorySnapshot.h"
 #include "history/store/JournalFile.h"
 #include "history/store/JournalFormat.h"
+#include "history/store/RetrySchedule.h"
 #include "history/store/SaveSet.h"
+#include "history/store/SaveSnapshot.h"
 
 // Keeps the data folder up to date from a thread of its own, so that no
 // write or flush ever stalls the popup: every change of the history is
 // appended to the journal as it comes, full saves fold the journal into the
 // files of the data folder, and the settings are written when they change.
 // Failures are reported through the callback (on this thread) and the work is
-// tried again with the next change and at the end.
+// tried again on a schedule (the next change, then growing pauses up to a
+// minute) and at the end; the journal never waits for it.
 class JournalWriter {
 public:
     struct Report {
@@ -47,12 +50,16 @@ public:
     void Start(journal::Header base, int baseTopCount, const std::wstring& journal, std::uint64_t journalLength,
                bool saveWaiting);
 
-    // A change of the history; for an insert, `entry` is the new entry.
+    // A change of the history; for a text insert, `entry` is the new entry. A
+    // picture insert comes with its label and BMP file in `change`, taken on
+    // the popup's thread (an empty file: its pixels could not be read).
     void Append(journal::Record change, HistoryEntry entry = HistoryEntry());
-    void SaveFull(HistorySnapshot snapshot);
+    void SaveFull(SaveSnapshot snapshot);
     void SaveOptions(ClipOptions options);
     // One last full save, then the thread ends. True when it all reached the disk.
-    bool Finish(HistorySnapshot snapshot);
+    bool Finish(SaveSnapshot snapshot);
+    // The depth that picture files are encoded at.
+    int ScreenDepth() const { return m_screenDepth; }
 
     // Full saves begin once the journal holds more than this, or than the history file.
     static constexpr std::uint64_t kMinimumJournalBound = 16u << 20;
@@ -63,18 +70,22 @@ private:
         Kind kind;
         journal::Record change;
         HistoryEntry entry;
-        HistorySnapshot snapshot;
+        SaveSnapshot snapshot;
     };
 
     void Enqueue(Job job);
     void Run();
+    // Runs a piece of work, turning what it throws into a report, then plans the next retry.
+    void Guarded(const std::function<void()>& work);
     void Do(Job& job);
+    bool NeedsRetry() const;
+    void Retry();
     void DoAppend(Job& job, std::vector<std::vector<std::uint8_t>>* tail);
-    bool DoSaveFull(const HistorySnapshot& snapshot, bool final);
+    bool DoSaveFull(const SaveSnapshot& snapshot, bool final);
     void DoSaveOptions(const ClipOptions& options);
     // Appends what is queued ahead of any other work, during a full save.
     void ServiceAppends(std::vector<std::vector<std::uint8_t>>& tail);
-    bool FinishPendingSave();
+    bool FinishPendingSave(MoveWait wait);
     void Failed(const SaveSet::Failure& failure);
     void Succeeded();
 
@@ -86,6 +97,10 @@ private:
     int m_baseTopCount = 0;
     bool m_pendingSave = false;  // a save's intent is written but a move failed
     bool m_fullSaveAsked = false;
+    bool m_fullSaveNeeded = false;  // a full save failed, or the journal dropped changes
+    bool m_overflowTold = false;
+    std::unique_ptr<ClipOptions> m_unsavedOptions;
+    RetrySchedule m_retry;
     bool m_failing = false;
     bool m_finishedWell = false;
 

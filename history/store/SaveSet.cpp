@@ -84,16 +84,17 @@ bool Exists(const std::wstring& path)
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool ReadWhole(const std::wstring& path, std::vector<std::uint8_t>& bytes)
+// ERROR_SUCCESS with the whole file, or why it could not be read.
+DWORD ReadWhole(const std::wstring& path, std::vector<std::uint8_t>& bytes)
 {
     CFile file;
     if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone))
-        return false;
+        return GetLastError();
     const ULONGLONG length = file.GetLength();
     if (length > (1u << 26))
-        return false;
+        return ERROR_FILE_TOO_LARGE;
     bytes.resize(static_cast<size_t>(length));
-    return file.Read(bytes.data(), static_cast<UINT>(bytes.size())) == bytes.size();
+    return file.Read(bytes.data(), static_cast<UINT>(bytes.size())) == bytes.size() ? ERROR_SUCCESS : ERROR_READ_FAULT;
 }
 
 DWORD WriteWhole(const std::wstring& path, const std::vector<std::uint8_t>& bytes)
@@ -111,20 +112,22 @@ DWORD WriteWhole(const std::wstring& path, const std::vector<std::uint8_t>& byte
 }
 
 // The moves of a whole intent, then the intent itself. Moves of temporary files
-// that are gone were made before.
+// that are gone were made before. A target of ours that is read-only would
+// refuse the move for good: the attribute goes first.
 bool Complete(const std::wstring& folder, const journal::Intent& intent, SaveSet::Failure* failure,
-              const std::function<bool()>& interrupted)
+              const std::function<bool()>& interrupted, MoveWait wait)
 {
     for (const auto& move : intent.moves) {
         const std::wstring from = folder + ToWide(move.first);
+        const std::wstring to = folder + ToWide(move.second);
         if (interrupted())
             return false;
         if (!Exists(from))
             continue;
         DWORD error = ERROR_SUCCESS;
-        if (!MoveFileReplacing(from.c_str(), (folder + ToWide(move.second)).c_str(), &error)) {
+        if (!ClearReadOnly(to.c_str()) || !MoveFileReplacing(from.c_str(), to.c_str(), &error, wait)) {
             if (failure)
-                *failure = {ToWide(move.second), error};
+                *failure = {ToWide(move.second), error == ERROR_SUCCESS ? GetLastError() : error};
             return false;
         }
     }
@@ -132,6 +135,45 @@ bool Complete(const std::wstring& folder, const journal::Intent& intent, SaveSet
         return false;
     DeleteFileW((folder + SaveSet::kIntentName).c_str());
     return true;
+}
+
+bool Refuse(SaveSet::Failure* failure, DWORD error)
+{
+    if (failure)
+        *failure = {SaveSet::kIntentName, error};
+    return false;
+}
+
+// The set a whole intent names finished, a torn intent dropped. False leaves
+// the intent and every temporary file for a later look.
+bool FinishIntent(const std::wstring& folder, SaveSet::Failure* failure, std::map<std::wstring, std::wstring>* waiting,
+                  MoveWait wait)
+{
+    const std::wstring intentPath = folder + SaveSet::kIntentName;
+    if (!Exists(intentPath))
+        return true;
+    std::vector<std::uint8_t> bytes;
+    journal::Intent intent;
+    // An intent held by another program may be whole.
+    const DWORD error = ReadWhole(intentPath, bytes);
+    if (error != ERROR_SUCCESS)
+        return Refuse(failure, error);
+    if (!journal::DecodeIntent(bytes, intent)) {
+        // Torn: the save never got to its first move, so the old files are whole.
+        DeleteFileW(intentPath.c_str());
+        return true;
+    }
+    // Not a save of ours: nothing outside the set is moved, nothing it names is deleted.
+    if (!journal::IntentNamesAreOurs(intent))
+        return Refuse(failure, ERROR_INVALID_NAME);
+    int operations = 0;
+    if (Complete(folder, intent, failure, [&operations] { return Hook() && Hook()(operations++); }, wait))
+        return true;
+    for (const auto& move : intent.moves) {
+        if (waiting && Exists(folder + ToWide(move.first)))
+            (*waiting)[ToWide(move.second)] = ToWide(move.first);
+    }
+    return false;
 }
 
 }  // namespace
@@ -190,7 +232,7 @@ bool SaveSet::AddFile(const std::wstring& name, const std::function<void(CFile&)
     return true;
 }
 
-bool SaveSet::Commit(const std::function<void()>& intentWritten)
+bool SaveSet::Commit(const std::function<void()>& intentWritten, MoveWait wait)
 {
     journal::Intent intent;
     for (const auto& move : m_moves)
@@ -207,28 +249,14 @@ bool SaveSet::Commit(const std::function<void()>& intentWritten)
     m_keepFiles = true;
     if (intentWritten)
         intentWritten();
-    return Complete(m_folder, intent, &m_failure, [this] { return Interrupted(); });
+    return Complete(m_folder, intent, &m_failure, [this] { return Interrupted(); }, wait);
 }
 
-bool SaveSet::Recover(const std::wstring& folder, Failure* failure, std::map<std::wstring, std::wstring>* waiting)
+bool SaveSet::Recover(const std::wstring& folder, Failure* failure, std::map<std::wstring, std::wstring>* waiting,
+                      MoveWait wait)
 {
-    const std::wstring intentPath = folder + kIntentName;
-    if (Exists(intentPath)) {
-        std::vector<std::uint8_t> bytes;
-        journal::Intent intent;
-        if (ReadWhole(intentPath, bytes) && journal::DecodeIntent(bytes, intent)) {
-            if (!Complete(folder, intent, failure, [] { return false; })) {
-                for (const auto& move : intent.moves) {
-                    if (waiting && Exists(folder + ToWide(move.first)))
-                        (*waiting)[ToWide(move.second)] = ToWide(move.first);
-                }
-                return false;
-            }
-        } else {
-            // Torn: the save never got to its first move, so the old files are whole.
-            DeleteFileW(intentPath.c_str());
-        }
-    }
+    if (!FinishIntent(folder, failure, waiting, wait))
+        return false;
     // What saves of programs that are gone left behind; a running one's (another
     // copy's sharing the folder) are its own.
     WIN32_FIND_DATAW found;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/CFile.h"
+#include "framework/FileMoves.h"
 #include "history/store/FileNames.h"
 
 // Files of the data folder that replace their older versions together or not
@@ -41,7 +42,8 @@ public:
     // Writes the intent, calls `intentWritten` (the point of no return), then
     // makes the moves and removes the intent. When a move fails
     // the intent stays: Recover finishes the set later.
-    bool Commit(const std::function<void()>& intentWritten = nullptr);
+    // `wait`: how long a move waits for a file another program holds.
+    bool Commit(const std::function<void()>& intentWritten = nullptr, MoveWait wait = MoveWait::AboutASecond);
 
     struct Failure {
         std::wstring file;
@@ -49,15 +51,19 @@ public:
     };
     const Failure& LastFailure() const { return m_failure; }
 
-    // Finishes a set whose intent is whole and removes what an unfinished one
-    // left. False (with the failure) when a move of a whole intent still fails;
+    // Finishes a set whose intent is whole and removes what a torn one left.
+    // False (with the failure) when a move of a whole intent still fails;
     // `waiting` then maps each target still to come to the file that holds its
-    // new version, so that a start can read the set as it will stand.
+    // new version, so that a start can read the set as it will stand. An intent
+    // that cannot be read, or that names files outside the set, is left as it
+    // is with every temporary file (false, the failure names the intent).
     static bool Recover(const std::wstring& folder, Failure* failure = nullptr,
-                        std::map<std::wstring, std::wstring>* waiting = nullptr);
+                        std::map<std::wstring, std::wstring>* waiting = nullptr,
+                        MoveWait wait = MoveWait::AboutASecond);
 
     // Tests stop a set at one of its file operations, counted from 0, as a
     // killed process would: nothing after it runs, nothing is cleaned up.
+    // Recover's moves count from 0 too.
     using Interruption = std::function<bool(int operation)>;
     static void SetInterruptionForTesting(Interruption interruption);
 

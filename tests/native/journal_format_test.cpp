@@ -155,6 +155,48 @@ TEST(JournalFormat, IntentSurvivesAWriteAndAnyDamageRefusesIt)
     }
 }
 
+TEST(JournalFormat, IntentNamesAreOursOnlyForTheSetsFilesAndTheirOwnTemporaries)
+{
+    struct Case {
+        const char16_t* from;
+        const char16_t* to;
+        bool ours;
+    };
+    const Case cases[] = {
+        {u"data.data.12-3.qtmp", u"data.data", true},
+        {u"imgOption.data.12-3.qtmp", u"imgOption.data", true},
+        {u"data.journal.4294967295-1.qtmp", u"data.journal", true},
+        {u"0.dat.1-1.qtmp", u"0.dat", true},
+        {u"117.dat.1-22.qtmp", u"117.dat", true},
+        {u"data.data.12-3.qtmp", u"..\\data.data", false},
+        {u"..\\data.data.12-3.qtmp", u"data.data", false},
+        {u"data.data.12-3.qtmp", u"sub/data.data", false},
+        {u"data.data.12-3.qtmp", u"C:data.data", false},
+        {u"data.data.12-3.qtmp", u"data.data:stream", false},
+        {u"data.data.12-3.qtmp", u"quillary.exe", false},
+        {u"x.dat.1-1.qtmp", u"x.dat", false},
+        {u".dat.1-1.qtmp", u".dat", false},
+        {u"1.dat.1-1.qtmp", u"2.dat", false},
+        {u"data.data.12-3.qtmp", u"imgOption.data", false},
+        {u"data.data.1.qtmp", u"data.data", false},
+        {u"data.data.1-.qtmp", u"data.data", false},
+        {u"data.data.-1.qtmp", u"data.data", false},
+        {u"data.data.1-2-3.qtmp", u"data.data", false},
+        {u"data.data.1-2.tmp", u"data.data", false},
+        {u"data.data.1-2.qtmp\\x", u"data.data", false},
+        {u"data.data", u"data.data", false},
+        {u"", u"", false},
+    };
+    for (const Case& c : cases) {
+        journal::Intent intent;
+        intent.moves = {{u"data.data.1-1.qtmp", u"data.data"}, {c.from, c.to}};
+        EXPECT_EQ(c.ours, journal::IntentNamesAreOurs(intent))
+            << std::string(c.from, c.from + std::char_traits<char16_t>::length(c.from)) << " -> "
+            << std::string(c.to, c.to + std::char_traits<char16_t>::length(c.to));
+    }
+    EXPECT_TRUE(journal::IntentNamesAreOurs(journal::Intent()));
+}
+
 TEST(Crc32, KnownValueAndPiecewiseUpdate)
 {
     const char text[] = "123456789";

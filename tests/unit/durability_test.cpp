@@ -13,6 +13,7 @@
 #include "history/store/FullSave.h"
 #include "file_test_support.h"
 
+#include <atomic>
 #include <chrono>
 #include <map>
 #include <memory>
@@ -87,7 +88,11 @@ struct Program {
 
 class DurabilityTest : public testing::Test {
 protected:
-    void TearDown() override { SaveSet::SetInterruptionForTesting(nullptr); }
+    void TearDown() override
+    {
+        SaveSet::SetInterruptionForTesting(nullptr);
+        JournalFile::SetFlushObserverForTesting(nullptr);
+    }
     void Clean()
     {
         for (const std::wstring& name : Names())
@@ -147,7 +152,7 @@ TEST_F(DurabilityTest, ASaveStoppedAtAnyFileOperationLoadsTheOldOrTheNewHistory)
     for (const std::wstring& name : Names())
         oldFiles.emplace_back(name, ReadWholeFile(folder + name));
 
-    HistorySnapshot next;
+    SaveSnapshot next;
     std::wstring newShown;
     {
         Program shaper(folder);
@@ -165,7 +170,7 @@ TEST_F(DurabilityTest, ASaveStoppedAtAnyFileOperationLoadsTheOldOrTheNewHistory)
             ASSERT_TRUE(WriteWholeFile(folder + file.first, file.second));
         bool stopped = false;
         SaveSet::SetInterruptionForTesting([&](int operation) { return stopped = operation == stoppedAt; });
-        FullSave(folder, next, ScreenColorDepth()).Run([](std::vector<std::vector<std::uint8_t>>&) {},
+        FullSave(folder, next).Run([](std::vector<std::vector<std::uint8_t>>&) {},
                                                       [](const std::wstring&) {});
         SaveSet::SetInterruptionForTesting(nullptr);
         Program after(folder);
@@ -305,6 +310,116 @@ TEST_F(DurabilityTest, APerUserJournalOverTheHistoryBesideTheProgramIsReplayedAn
     }
     Program perUserOnly(DataFolder{perUser, perUser, true});
     EXPECT_EQ(shown, perUserOnly.Shown());
+}
+
+// Finds the temporary journal of a save in progress; empty when there is none yet.
+std::wstring TemporaryJournal(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle search(FindFirstFileW((folder + g_strJournalFileName + L".*.qtmp").c_str(), &found));
+    return search ? folder + found.cFileName : std::wstring();
+}
+
+TEST_F(DurabilityTest, ChangesAfterASaveWhoseNewJournalWasHeldForAMomentGoToTheJournal)
+{
+    auto program = std::make_unique<Program>(folder);
+    program->model.InsertText(L"before");
+    // A scanner opens the new journal as the save commits and lets go at the first move.
+    UniqueFileHandle held;  // the writer's thread alone touches it
+    std::atomic<int> stage{0};  // 1: held, 2: let go
+    SaveSet::SetInterruptionForTesting([&](int) {
+        const std::wstring journal = TemporaryJournal(folder);
+        if (stage == 0 && !journal.empty()) {
+            held.Reset(CreateFileW(journal.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr));
+            stage = held ? 1 : 0;
+        } else if (stage == 1) {
+            held.Reset();
+            stage = 2;
+        }
+        return false;
+    });
+    program->durable.SaveFull();
+    // The change comes once the save's moves are made.
+    for (int wait = 0; wait < 200 && (stage != 2 || Exists(folder + g_strIntentFileName)); ++wait)
+        Sleep(10);
+    program->model.InsertText(L"after");
+    program.reset();  // ended without the exit save
+    SaveSet::SetInterruptionForTesting(nullptr);
+    EXPECT_EQ(2, stage.load()) << "the new journal was never held";
+    for (const std::wstring& name : Names())
+        EXPECT_EQ(std::wstring::npos, name.find(L".qtmp")) << name.c_str();
+    Program next(folder);
+    EXPECT_EQ(L"|after before", next.Shown());
+}
+
+TEST_F(DurabilityTest, TheJournalIsFlushedWithinASecondAlsoDuringALongFullSave)
+{
+    Program program(folder);
+    for (COLORREF colour : {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)})
+        program.model.InsertPicture(Filled(colour), L"picture");
+    std::atomic<bool> changed{false};
+    std::atomic<int> flushes{0};
+    int flushesDuringSave = -1;
+    JournalFile::SetFlushObserverForTesting([&] { ++flushes; });
+    // The save writes one picture file a step; the second step takes longer than a second.
+    // The exit save that follows runs as it comes.
+    SaveSet::SetInterruptionForTesting([&](int operation) {
+        if (flushesDuringSave >= 0)
+            return false;
+        if (operation == 0) {
+            for (int wait = 0; wait < 200 && !changed; ++wait)
+                Sleep(10);
+            flushes = 0;
+        } else if (operation == 1) {
+            Sleep(1100);
+        } else if (operation == 2) {
+            flushesDuringSave = flushes;
+        }
+        return false;
+    });
+    program.durable.SaveFull();
+    program.model.InsertText(L"during the save");
+    changed = true;
+    EXPECT_TRUE(program.durable.SaveAtExit());
+    SaveSet::SetInterruptionForTesting(nullptr);
+    JournalFile::SetFlushObserverForTesting(nullptr);
+    EXPECT_GE(flushesDuringSave, 1);
+}
+
+void Repaint(HBITMAP bitmap, COLORREF colour)
+{
+    WindowDC screen(nullptr);
+    UniqueDC memory(CreateCompatibleDC(screen.Get()));
+    ScopedSelect select(memory.Get(), bitmap);
+    const RECT all = {0, 0, 6, 4};
+    UniqueBrush brush(CreateSolidBrush(colour));
+    FillRect(memory.Get(), &all, brush.Get());
+}
+
+TEST_F(DurabilityTest, TheWriterSavesPicturesAsTheyWereWhenRecordedNotAsTheBitmapsAreLater)
+{
+    auto program = std::make_unique<Program>(folder);
+    program->model.InsertPicture(Filled(RGB(255, 0, 0)), L"red");
+    // The writer is kept busy while the popup's thread goes on and draws into the bitmaps.
+    std::atomic<bool> release{false};
+    SaveSet::SetInterruptionForTesting([&](int) {
+        for (int wait = 0; wait < 500 && !release; ++wait)
+            Sleep(10);
+        return false;
+    });
+    program->durable.SaveOptions();
+    program->durable.SaveFull();
+    program->model.InsertPicture(Filled(RGB(0, 255, 0)), L"green");
+    const std::wstring shown = program->Shown();
+    for (int row = 0; row < program->model.Count(); ++row)
+        Repaint(program->model.At(row).picture->Bitmap(), RGB(0, 0, 255));
+    release = true;
+    program.reset();  // ended without the exit save
+    SaveSet::SetInterruptionForTesting(nullptr);
+    EXPECT_EQ(L"|#65280 #255", shown);
+    Program next(folder);
+    EXPECT_EQ(shown, next.Shown());
 }
 
 }  // namespace

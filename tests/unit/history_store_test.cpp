@@ -62,12 +62,18 @@ protected:
     // Saves as the exit does.
     bool SaveAll()
     {
-        HistorySnapshot snapshot;
-        for (int row = 0; row < history.Count(); ++row)
-            snapshot.entries.push_back(history.At(row));
-        snapshot.topCount = history.TopCount();
-        snapshot.options = options;
-        FullSave save(folder, snapshot, ScreenColorDepth());
+        SaveSnapshot snapshot;
+        snapshot.pictureFiles.resize(static_cast<size_t>(history.Count()));
+        for (int row = 0; row < history.Count(); ++row) {
+            snapshot.history.entries.push_back(history.At(row));
+            std::vector<BYTE>& file = snapshot.pictureFiles[static_cast<size_t>(row)];
+            if (history.At(row).IsPicture() &&
+                !EncodeBitmapFile(history.At(row).picture->Bitmap(), ScreenColorDepth(), file))
+                file.clear();
+        }
+        snapshot.history.topCount = history.TopCount();
+        snapshot.history.options = options;
+        FullSave save(folder, snapshot);
         return save.Run([](std::vector<std::vector<std::uint8_t>>&) {}, [](const std::wstring&) {});
     }
     // Starts afresh from the files, as the next start does.
