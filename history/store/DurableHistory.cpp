@@ -116,10 +116,15 @@ void DurableHistory::SetFolder(DataFolder folder)
     m_folder = std::move(folder);
     m_waiting.clear();
     // A save whose moves are still blocked is read as it will stand.
-    if (!SaveSet::Recover(m_folder.write, nullptr, &m_waiting) && m_folder.read != m_folder.write)
+    SaveSet::Failure failure;
+    if (!SaveSet::Recover(m_folder.write, &failure, &m_waiting) && m_folder.read != m_folder.write)
         m_waiting.clear();
     m_store.SetPicturePath([this](int record) { return Resolve(std::to_wstring(record) + L".dat"); });
     CheckReadable();
+    // An intent that could not be read (or names other files) may stand for a half-moved set:
+    // nothing is written over it.
+    if (failure.file == SaveSet::kIntentName)
+        NoteUnread(failure.file, failure.error);
 }
 
 void DurableHistory::CheckReadable()

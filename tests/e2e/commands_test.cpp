@@ -464,7 +464,11 @@ TEST_F(Commands, PauseRecordsNothingSaysSoInTheTrayAndIsForgottenAtTheNextStart)
     ASSERT_TRUE(WaitUntil([] { return FindNotificationIcon(kPausedTrayTip).has_value(); }));
     Command(kExitCommand);
     ASSERT_TRUE(m_quillary.WaitForExit().has_value());
-    StartCopy();
+    ProcessUnderTest restarted{m_folder.Path()};
+    ASSERT_TRUE(restarted.Start());
+    m_popup = restarted.WaitForPopup();
+    ASSERT_NE(m_popup, nullptr);
+    m_list = GetDlgItem(m_popup, kHistoryListId);
     EXPECT_TRUE(WaitUntil([] { return FindNotificationIcon(kTrayTip).has_value(); }));
     EXPECT_FALSE(FindNotificationIcon(kPausedTrayTip).has_value());
     EXPECT_TRUE(Capture(L"restarted"));
