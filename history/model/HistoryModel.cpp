@@ -103,7 +103,7 @@ void HistoryModel::TrimForInsert()
         return;
     std::vector<EntryId> removed;
     RemoveRows({m_maxEntries - 1}, removed);
-    Announce({HistoryChange::Kind::Remove, std::move(removed)});
+    Announce({HistoryChange::Kind::Remove, std::move(removed), nullptr, true});
 }
 
 void HistoryModel::TrimTo(int count)

@@ -19,6 +19,8 @@ struct HistoryChange {
     Kind kind;
     std::vector<EntryId> ids;
     const HistoryEntry* entry = nullptr;  // Insert: the new entry
+    // Remove: the cap made room for a new copy (not the user's removal).
+    bool capped = false;
 };
 
 // The history: the ordered entries, row 0 first, and the top zone (the first

@@ -1,13 +1,13 @@
 #include "history/store/DurableHistory.h"
 
 #include <algorithm>
-#include <cwctype>
 #include <set>
 
 #include "framework/CArchive.h"
 #include "history/store/BitmapFileWriter.h"
 #include "history/store/CBitmapFile.h"
 #include "history/store/FileNames.h"
+#include "history/store/PictureFiles.h"
 
 namespace {
 
@@ -72,21 +72,9 @@ journal::Op OpOf(HistoryChange::Kind kind, const HistoryEntry* entry)
 // The picture files of the folder ("N.dat"), with those a waiting save brings.
 std::set<std::wstring> PictureNames(const std::wstring& folder, const std::map<std::wstring, std::wstring>& waiting)
 {
-    const auto isPicture = [](const std::wstring& name) {
-        const size_t dot = name.size() >= 5 ? name.size() - 4 : 0;
-        return dot > 0 && name.compare(dot, 4, L".dat") == 0 &&
-               std::all_of(name.begin(), name.begin() + static_cast<std::ptrdiff_t>(dot),
-                           [](wchar_t c) { return std::iswdigit(c) != 0; });
-    };
-    std::set<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    UniqueFindHandle search(FindFirstFileW((folder + L"*.dat").c_str(), &found));
-    for (bool more = static_cast<bool>(search); more; more = FindNextFileW(search.Get(), &found) != FALSE) {
-        if (isPicture(found.cFileName))
-            names.insert(found.cFileName);
-    }
+    std::set<std::wstring> names = picture_files::In(folder);
     for (const auto& move : waiting) {
-        if (isPicture(move.first))
+        if (picture_files::RecordOf(move.first) >= 0)
             names.insert(move.first);
     }
     return names;
@@ -286,6 +274,12 @@ void DurableHistory::Record(const HistoryChange& change)
 {
     if (!m_writer || change.kind == HistoryChange::Kind::Reset)
         return;
+    // What the user removed leaves the disk at once: the journal still holds it until a full save.
+    // Entries that only fell off the end of a full history wait for the next one.
+    const bool removedByUser = (change.kind == HistoryChange::Kind::Remove && !change.capped) ||
+                               change.kind == HistoryChange::Kind::Clear;
+    if (removedByUser && !m_foldPosted)
+        m_foldPosted = PostMessageW(m_window, kFullSaveMessage, 0, 0) != FALSE;
     journal::Record record;
     record.op = OpOf(change.kind, change.entry);
     record.ids = change.ids;
@@ -310,6 +304,7 @@ void DurableHistory::SaveOptions()
 
 void DurableHistory::SaveFull()
 {
+    m_foldPosted = false;
     if (m_writer)
         m_writer->SaveFull(Snapshot());
 }

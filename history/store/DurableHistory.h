@@ -74,6 +74,7 @@ private:
     std::wstring m_journalPath;
     std::uint64_t m_journalLength = 0;
     bool m_needsFullSave = false;
+    bool m_foldPosted = false;  // a full save that removes what the user removed is on its way
     std::unique_ptr<JournalWriter> m_writer;
     HWND m_window = nullptr;
     std::mutex m_reportsMutex;

@@ -7,6 +7,7 @@
 #include "history/store/FileNames.h"
 #include "history/store/HistoryFormat.h"
 #include "history/store/OptionsRecord.h"
+#include "history/store/PictureFiles.h"
 
 namespace {
 
@@ -46,6 +47,17 @@ bool FullSave::WritePictures(const Between& between)
         between(m_tail);
     }
     return true;
+}
+
+void FullSave::RemoveStalePictures() const
+{
+    for (const std::wstring& name : picture_files::In(m_folder)) {
+        const long long record = picture_files::RecordOf(name);
+        const bool used = record < static_cast<long long>(m_kept.size()) &&
+                          m_snapshot.history.entries[m_kept[static_cast<size_t>(record)]].IsPicture();
+        if (!used)
+            DeleteFileW((m_folder + name).c_str());
+    }
 }
 
 bool FullSave::WriteHistory(const Between& between)

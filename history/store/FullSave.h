@@ -39,6 +39,9 @@ public:
     bool JournalHoldsChanges() const { return !m_tail.empty(); }
     const SaveSet::Failure& LastFailure() const { return m_set.LastFailure(); }
     int SkippedEntries() const { return m_skipped; }
+    // Once the set stands: removes the picture files that no record of it uses
+    // (a removed entry's picture must not stay on the disk).
+    void RemoveStalePictures() const;
 
 private:
     // Picks the entries to write and writes the pictures' files.

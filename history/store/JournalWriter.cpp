@@ -276,6 +276,7 @@ bool JournalWriter::DoSaveFull(const SaveSnapshot& snapshot, bool final)
     }
     // The moves are made: the journal is data.journal again, whether or not it could be opened at the switch.
     m_journal.Settled();
+    save.RemoveStalePictures();
     if (save.SkippedEntries() > 0)
         Failed({g_strHistoryFileName, ERROR_INVALID_DATA});
     else

@@ -1,0 +1,13 @@
+#pragma once
+#include <set>
+#include <string>
+
+// The picture files of a data folder: "N.dat", N the record's position in data.data.
+namespace picture_files {
+
+// The record a picture file's name stands for, or -1 when the name is not one.
+long long RecordOf(const std::wstring& name);
+// The names of the picture files in `folder` (which ends with a backslash).
+std::set<std::wstring> In(const std::wstring& folder);
+
+}  // namespace picture_files

@@ -1,0 +1,138 @@
+// What the user removes leaves the disk: after Delete and Clear All no file of the data
+// folder holds the removed texts (8-bit or UTF-16) or the removed picture's pixels, while
+// the entries that stay survive a kill.
+#include "tests/e2e/Clipboard.h"
+#include "tests/e2e/DialogControls.h"
+#include "tests/e2e/FileBytes.h"
+#include "tests/e2e/ListSelection.h"
+#include "tests/e2e/Picture.h"
+#include "tests/e2e/PreparedHistory.h"
+#include "tests/e2e/ProcessUnderTest.h"
+#include "tests/e2e/ProductFacts.h"
+#include "tests/e2e/RemoteListView.h"
+#include "tests/e2e/TempFolder.h"
+#include "tests/e2e/Wait.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace e2e;
+
+namespace {
+
+constexpr WORD kDeleteCommand = 32776;
+constexpr std::uint32_t kSecretColour = 0x123456;
+
+// The forms a text or the picture's pixels take in the files.
+std::vector<std::string> FormsOf(const std::string& text)
+{
+    std::string wide;
+    for (char c : text)
+        wide += std::string{c, '\0'};
+    return {text, wide};
+}
+
+std::vector<std::string> PixelForms()
+{
+    std::string bgr, bgrx;
+    for (int i = 0; i < 8; ++i) {
+        bgr += "\x56\x34\x12";
+        bgrx += std::string("\x56\x34\x12\x00", 4);
+    }
+    return {bgr, bgrx};
+}
+
+class RemovedEntries : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        StoredSettings settings;
+        settings.recordPictures = 1;
+        ASSERT_TRUE(PrepareTextHistory(m_folder.Path(), settings, {"kept"}));
+        ASSERT_NO_FATAL_FAILURE(Start());
+    }
+
+    void Start()
+    {
+        m_quillary.emplace(m_folder.Path());
+        ASSERT_TRUE(m_quillary->Start());
+        m_popup = m_quillary->WaitForPopup();
+        ASSERT_NE(m_popup, nullptr);
+        m_list = GetDlgItem(m_popup, kHistoryListId);
+    }
+
+    // The files of the data folder, temporaries included, that hold any of the forms.
+    std::vector<std::wstring> FilesHolding(const std::vector<std::string>& forms) const
+    {
+        const std::wstring data = m_folder.Child(kDataFolderName) + L"\\";
+        std::vector<std::wstring> holding;
+        for (const std::wstring& name : FolderEntries(data)) {
+            const std::string bytes = ReadFileBytes(data + name);
+            for (const std::string& form : forms) {
+                if (bytes.find(form) != std::string::npos) {
+                    holding.push_back(name);
+                    break;
+                }
+            }
+        }
+        return holding;
+    }
+
+    void ExpectLeavesTheDisk(const std::vector<std::string>& forms, const char* after) const
+    {
+        std::vector<std::wstring> holding;
+        EXPECT_TRUE(WaitUntil([&] { return (holding = FilesHolding(forms)).empty(); }))
+            << "after " << after << " still in " << testing::PrintToString(holding);
+    }
+
+    std::vector<std::wstring> Labels() const
+    {
+        std::vector<std::wstring> labels;
+        for (const ListItem& row : RemoteListView(m_list).Rows())
+            labels.push_back(row.text);
+        return labels;
+    }
+
+    TempFolder m_folder;
+    std::optional<ProcessUnderTest> m_quillary;
+    HWND m_popup = nullptr;
+    HWND m_list = nullptr;
+};
+
+TEST_F(RemovedEntries, DeleteAndClearAllLeaveNoTextOrPixelsOfTheRemovedEntriesOnDisk)
+{
+    const std::string secret = "Secret-Token-8341";
+    ASSERT_TRUE(CopyAndWaitForNewRow(m_list, std::wstring(secret.begin(), secret.end())));
+    Picture picture{8, 4, std::vector<std::uint32_t>(32, kSecretColour)};
+    ASSERT_TRUE(PutPictureOnClipboard(picture));
+    ASSERT_TRUE(WaitUntil([&] { return RemoteListView(m_list).ItemCount() == 3; }));
+    ASSERT_TRUE(CopyAndWaitForNewRow(m_list, L"kept after"));
+    std::vector<std::string> removed = FormsOf(secret);
+    for (const std::string& form : PixelForms())
+        removed.push_back(form);
+    // The search finds what is there: both reach the journal first.
+    ASSERT_TRUE(WaitUntil([&] { return FilesHolding(FormsOf(secret)).size() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return !FilesHolding(PixelForms()).empty(); }));
+
+    // kept after, the picture, the secret, kept
+    ASSERT_TRUE(SelectOnlyRows(m_list, {1, 2}));
+    ASSERT_TRUE(SendCommand(m_popup, kDeleteCommand));
+    ExpectLeavesTheDisk(removed, "Delete");
+
+    Sleep(1000);
+    ASSERT_TRUE(m_quillary->Kill());
+    ASSERT_NO_FATAL_FAILURE(Start());
+    EXPECT_EQ(Labels(), (std::vector<std::wstring>{L"kept after", L"kept"}));
+
+    const std::string cleared = "Cleared-Password-5520";
+    ASSERT_TRUE(CopyAndWaitForNewRow(m_list, std::wstring(cleared.begin(), cleared.end())));
+    ASSERT_TRUE(WaitUntil([&] { return !FilesHolding(FormsOf(cleared)).empty(); }));
+    ASSERT_TRUE(SendCommand(m_popup, kClearAllCommand));
+    ExpectLeavesTheDisk(FormsOf(cleared), "Clear All");
+    EXPECT_TRUE(FilesHolding(FormsOf("kept after")).empty());
+}
+
+}  // namespace
