@@ -127,13 +127,14 @@ void ClipboardCapture::CaptureOpenClipboard()
         m_history.InsertText(std::move(text));
         return;
     }
-    // The cap is kept before anything else is looked at, even when no entry comes of it.
-    m_history.TrimForInsert();
     if (!m_rules.options.m_bRecordPictures)
         return;
     ClipboardPicture picture;
-    if (picture.Read() == ClipboardPicture::Outcome::Read)
-        m_history.InsertPicture(UniqueBitmap(picture.Release()), picture.Label().Str());
+    if (picture.Read() != ClipboardPicture::Outcome::Read)
+        return;
+    // The cap makes room only for an entry that comes: a copy of nothing kept drops nothing.
+    m_history.TrimForInsert();
+    m_history.InsertPicture(UniqueBitmap(picture.Release()), picture.Label().Str());
 }
 
 bool ClipboardCapture::TakeRepeat(const std::wstring& text)

@@ -200,18 +200,20 @@ TEST_F(CaptureTest, ContentMarkedAsNotToBeRecordedAddsAndTrimsNothing)
     EXPECT_EQ(L"998", TextAt(999));
 }
 
-TEST_F(CaptureTest, ClipboardWithoutTextTrimsButAddsNothing)
+TEST_F(CaptureTest, ClipboardWithoutTextAddsAndTrimsNothing)
 {
     Fill(HistoryModel::kDefaultMaxEntries);
     host.history.SetTopCount(2);
     const UINT other_format = RegisterClipboardFormatW(L"Quillary test format");
     SetClipboard(other, nullptr, {{other_format, 5}});
-    EXPECT_EQ(HistoryModel::kDefaultMaxEntries - 1, host.history.Count());
+    EXPECT_EQ(HistoryModel::kDefaultMaxEntries, host.history.Count());
+    EXPECT_EQ(L"999", TextAt(999));
 
     const std::wstring text = L"new text";
     SetClipboard(other, &text);
     EXPECT_EQ(HistoryModel::kDefaultMaxEntries, host.history.Count());
     EXPECT_EQ(text, TextAt(2));  // directly below the top zone
+    EXPECT_EQ(L"998", TextAt(999));
 }
 
 TEST_F(CaptureTest, AFailureInsideCaptureLeavesTheClipboardClosedAndCaptureOn)
