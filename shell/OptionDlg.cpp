@@ -43,6 +43,7 @@ void COptionDlg::SetOptions(ClipOptions options)
     m_nHistorySize = options.m_nHistorySize;
     m_bNoRepeats = options.m_bNoRepeats;
     m_bRecordPictures = options.m_bRecordPictures;
+    m_bClearOnLock = options.m_bClearOnLock;
     m_strIgnoredPrograms = options.m_strIgnoredPrograms;
 }
 
@@ -56,6 +57,7 @@ void COptionDlg::GetOptions(ClipOptions* options) const
     options->m_nHistorySize = m_nHistorySize;
     options->m_bNoRepeats = m_bNoRepeats;
     options->m_bRecordPictures = m_bRecordPictures;
+    options->m_bClearOnLock = m_bClearOnLock;
     options->m_strIgnoredPrograms = IgnoredPrograms::JoinList(IgnoredPrograms::ParseList(m_strIgnoredPrograms));
 }
 
@@ -74,6 +76,7 @@ void COptionDlg::DoDataExchange(CDataExchange* dx)
     DDX_Text(dx, IDC_EDIT_HISTORY_SIZE, m_nHistorySize);
     DDX_Check(dx, IDC_CHECK_NO_REPEATS, m_bNoRepeats);
     DDX_Check(dx, IDC_CHECK_RECORD_PICTURES, m_bRecordPictures);
+    DDX_Check(dx, IDC_CHECK_CLEAR_ON_LOCK, m_bClearOnLock);
     DDX_Text(dx, IDC_EDIT_IGNORED_PROGRAMS, m_strIgnoredPrograms);
 }
 

@@ -38,6 +38,7 @@ public:
     int m_nHistorySize = kDefaultHistorySize;
     int m_bNoRepeats = 0;
     int m_bRecordPictures = 0;
+    int m_bClearOnLock = 0;
     CString m_strIgnoredPrograms;
 
 protected:

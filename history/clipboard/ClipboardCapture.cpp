@@ -124,7 +124,7 @@ void ClipboardCapture::CaptureOpenClipboard()
         if (m_rules.options.m_bNoRepeats && TakeRepeat(text))
             return;
         m_history.TrimForInsert();
-        m_history.InsertText(std::move(text));
+        m_lastCaptured = m_history.InsertText(std::move(text));
         return;
     }
     if (!m_rules.options.m_bRecordPictures)
@@ -134,7 +134,7 @@ void ClipboardCapture::CaptureOpenClipboard()
         return;
     // The cap makes room only for an entry that comes: a copy of nothing kept drops nothing.
     m_history.TrimForInsert();
-    m_history.InsertPicture(UniqueBitmap(picture.Release()), picture.Label().Str());
+    m_lastCaptured = m_history.InsertPicture(UniqueBitmap(picture.Release()), picture.Label().Str());
 }
 
 bool ClipboardCapture::TakeRepeat(const std::wstring& text)
@@ -143,6 +143,7 @@ bool ClipboardCapture::TakeRepeat(const std::wstring& text)
         const HistoryEntry& entry = m_history.At(row);
         if (entry.text && *entry.text == text) {
             m_history.MoveBelowTop(entry.id);
+            m_lastCaptured = entry.id;
             return true;
         }
     }

@@ -39,6 +39,11 @@ public:
 
     // True when the clipboard's owner asked monitors not to record this content.
     static bool IsExcludedContent();
+    // Whether the clipboard still holds what became `id` at the last capture.
+    bool ClipboardHoldsCaptureOf(EntryId id) const
+    {
+        return m_haveSequence && m_lastCaptured == id && GetClipboardSequenceNumber() == m_lastSequence;
+    }
 
 private:
     void CaptureOpenClipboard();
@@ -52,6 +57,7 @@ private:
     HWND m_window = nullptr;
     bool m_capturing = false;
     bool m_paused = false;
+    EntryId m_lastCaptured = 0;
     DWORD m_lastSequence = 0;
     bool m_haveSequence = false;
 };

@@ -21,4 +21,6 @@ struct ClipOptions {
     int m_bRecordPictures = 0;
     // Executable names, one per line (CR LF), as the options dialog shows them.
     CString m_strIgnoredPrograms;
+    // Entries outside the top zone go when Windows is locked.
+    int m_bClearOnLock = 0;
 };

@@ -40,6 +40,7 @@ SettingsRecord ToRecord(const ClipOptions& options)
     record.noRepeats = options.m_bNoRepeats;
     record.recordPictures = options.m_bRecordPictures;
     record.ignoredPrograms = ToU16(options.m_strIgnoredPrograms);
+    record.clearOnLock = options.m_bClearOnLock;
     return record;
 }
 
@@ -57,4 +58,5 @@ void FromRecord(const SettingsRecord& record, ClipOptions& options)
     options.m_bNoRepeats = record.noRepeats;
     options.m_bRecordPictures = record.recordPictures;
     options.m_strIgnoredPrograms = FromU16(record.ignoredPrograms);
+    options.m_bClearOnLock = record.clearOnLock;
 }

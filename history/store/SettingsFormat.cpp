@@ -6,10 +6,11 @@
 namespace {
 
 constexpr std::size_t kRectBytes = 16;
-// The fields this version appends after the rectangle: four ints, then the
-// program list.
+// The fields this version appends after the rectangle: four ints, the
+// program list, then the ints added after it.
 constexpr std::int32_t kAppendedInts = 4;
-constexpr std::int32_t kAppendedFields = kAppendedInts + 1;
+constexpr std::int32_t kIntsAfterPrograms = 1;
+constexpr std::int32_t kAppendedFields = kAppendedInts + 1 + kIntsAfterPrograms;
 
 std::int32_t FromLittleEndian(const std::uint8_t* bytes) {
     std::uint32_t value = 0;
@@ -42,6 +43,7 @@ void NormalizeAppended(SettingsRecord& record) {
     record.historySize = std::clamp(record.historySize, kMinHistorySize, kMaxHistorySize);
     record.noRepeats = record.noRepeats != 0 ? 1 : 0;
     record.recordPictures = record.recordPictures != 0 ? 1 : 0;
+    record.clearOnLock = record.clearOnLock != 0 ? 1 : 0;
 }
 
 // The appended fields, as many as the file announces, up to those known here.
@@ -57,6 +59,9 @@ bool ReadAppended(ByteSource& source, SettingsRecord& record, const AnsiCodec& c
     try {
         for (std::int32_t i = 0; i < kAppendedInts && i < count; ++i) *ints[i] = archive::ReadInt32(source);
         if (count > kAppendedInts) record.ignoredPrograms = archive::ReadString(source, codec);
+        std::int32_t* const later[kIntsAfterPrograms] = {&record.clearOnLock};
+        for (std::int32_t i = 0; i < kIntsAfterPrograms && kAppendedInts + 1 + i < count; ++i)
+            *later[i] = archive::ReadInt32(source);
     } catch (const ArchiveError&) {
         return false;
     }
@@ -81,6 +86,7 @@ void WriteSettings(ByteSink& sink, const SettingsRecord& record, const AnsiCodec
     archive::WriteInt32(sink, record.noRepeats);
     archive::WriteInt32(sink, record.recordPictures);
     archive::WriteString(sink, record.ignoredPrograms, codec);
+    archive::WriteInt32(sink, record.clearOnLock);
 }
 
 bool ReadSettings(ByteSource& source, SettingsRecord& record, const AnsiCodec& codec) {

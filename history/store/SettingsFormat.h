@@ -22,6 +22,7 @@ struct SettingsRecord {
     std::int32_t noRepeats = 0;
     std::int32_t recordPictures = 0;
     std::u16string ignoredPrograms;  // executable names, one per line
+    std::int32_t clearOnLock = 0;
 };
 
 // Writes the fields in file order: the compound flag comes before the top

@@ -15,6 +15,8 @@
 
 #include <vector>
 
+#include <wtsapi32.h>
+
 CClipDlg::CClipDlg()
     : CDialog(IDD_QUILLARY_DIALOG),
       m_listView(m_list, m_history),
@@ -55,6 +57,8 @@ BOOL CClipDlg::OnInitDialog()
     CDialog::OnInitDialog();
     m_capture.SetWindow(m_hWnd);
     m_capture.JoinChain();
+    // Told when the session is locked (for "Clear the history when Windows is locked").
+    WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION);
 
     if (HMENU systemMenu = GetSystemMenu(m_hWnd, FALSE)) {
         CString about;

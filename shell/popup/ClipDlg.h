@@ -75,6 +75,8 @@ protected:
 private:
     LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
     void OnSysCommand(WPARAM id, LPARAM lParam);
+    // A lock of the session clears the history when the user asked for it.
+    void OnSessionChange(WPARAM event);
     bool OnPaint();
     void OnSize();
     void PrepareDataFolder();

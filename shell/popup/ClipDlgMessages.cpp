@@ -1,9 +1,12 @@
 #include "shell/popup/ClipDlg.h"
 
 // The popup's messages: each one routed to the piece that handles it.
+#include "history/clipboard/ClearAtLock.h"
 #include "shell/ContextMenus.h"
 #include "shell/TrayIcon.h"
 #include "resource.h"
+
+#include <wtsapi32.h>
 
 LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -54,6 +57,9 @@ LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         // The exit sequence is the one way the popup ends.
         EndDialog(IDCANCEL);
         return 0;
+    case WM_WTSSESSION_CHANGE:
+        OnSessionChange(wParam);
+        return 0;
     case WM_ENDSESSION:
         m_bSessionEnding = 1;
         ExitProgram();
@@ -75,6 +81,7 @@ LRESULT CClipDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_DESTROY:
         m_capture.LeaveChain();
+        WTSUnRegisterSessionNotification(m_hWnd);
         break;
     default:
         break;
@@ -214,4 +221,10 @@ bool CClipDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT& result)
         return true;
     }
     return CDialog::OnNotify(wParam, lParam, result);
+}
+
+void CClipDlg::OnSessionChange(WPARAM event)
+{
+    if (event == WTS_SESSION_LOCK && m_bClearOnLock)
+        ClearAtLock::Run(m_history, m_capture, m_hWnd);
 }

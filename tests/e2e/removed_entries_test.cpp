@@ -1,6 +1,7 @@
-// What the user removes leaves the disk: after Delete and Clear All no file of the data
-// folder holds the removed texts (8-bit or UTF-16) or the removed picture's pixels, while
-// the entries that stay survive a kill.
+// What the user removes leaves the disk: after Delete, Clear All and a lock of the session
+// (with "Clear the history when Windows is locked") no file of the data folder holds the
+// removed texts (8-bit or UTF-16) or the removed picture's pixels, while the entries that
+// stay survive a kill.
 #include "tests/e2e/Clipboard.h"
 #include "tests/e2e/DialogControls.h"
 #include "tests/e2e/FileBytes.h"
@@ -47,11 +48,9 @@ std::vector<std::string> PixelForms()
 
 class RemovedEntries : public ::testing::Test {
 protected:
-    void SetUp() override
+    void Prepare(const StoredSettings& settings, const std::vector<std::string>& texts)
     {
-        StoredSettings settings;
-        settings.recordPictures = 1;
-        ASSERT_TRUE(PrepareTextHistory(m_folder.Path(), settings, {"kept"}));
+        ASSERT_TRUE(PrepareTextHistory(m_folder.Path(), settings, texts));
         ASSERT_NO_FATAL_FAILURE(Start());
     }
 
@@ -104,6 +103,9 @@ protected:
 
 TEST_F(RemovedEntries, DeleteAndClearAllLeaveNoTextOrPixelsOfTheRemovedEntriesOnDisk)
 {
+    StoredSettings settings;
+    settings.recordPictures = 1;
+    ASSERT_NO_FATAL_FAILURE(Prepare(settings, {"kept"}));
     const std::string secret = "Secret-Token-8341";
     ASSERT_TRUE(CopyAndWaitForNewRow(m_list, std::wstring(secret.begin(), secret.end())));
     Picture picture{8, 4, std::vector<std::uint32_t>(32, kSecretColour)};
@@ -133,6 +135,26 @@ TEST_F(RemovedEntries, DeleteAndClearAllLeaveNoTextOrPixelsOfTheRemovedEntriesOn
     ASSERT_TRUE(SendCommand(m_popup, kClearAllCommand));
     ExpectLeavesTheDisk(FormsOf(cleared), "Clear All");
     EXPECT_TRUE(FilesHolding(FormsOf("kept after")).empty());
+}
+
+TEST_F(RemovedEntries, ALockClearsWhatIsBelowTheTopZoneFromListDiskAndClipboard)
+{
+    StoredSettings settings;
+    settings.clearOnLock = 1;
+    settings.topCount = 1;
+    ASSERT_NO_FATAL_FAILURE(Prepare(settings, {"pinned", "Older-Entry-4410"}));
+    const std::string secret = "Lock-Secret-7731";
+    ASSERT_TRUE(CopyAndWaitForNewRow(m_list, std::wstring(secret.begin(), secret.end())));
+    ASSERT_TRUE(WaitUntil([&] { return !FilesHolding(FormsOf(secret)).empty(); }));
+
+    PostMessageW(m_popup, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1);
+    EXPECT_TRUE(WaitUntil([&] { return Labels() == std::vector<std::wstring>{L"pinned"}; }))
+        << testing::PrintToString(Labels());
+    std::vector<std::string> removed = FormsOf(secret);
+    for (const std::string& form : FormsOf("Older-Entry-4410"))
+        removed.push_back(form);
+    ExpectLeavesTheDisk(removed, "the lock");
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT)) << "the clipboard still holds the copied secret";
 }
 
 }  // namespace

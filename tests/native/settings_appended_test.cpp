@@ -12,8 +12,9 @@ using Bytes = std::vector<std::uint8_t>;
 
 const Latin1Codec kCodec;
 
-// Before "b", after "a", ints 3 1 1 2, rectangle 5 6 7 8, then five appended
-// fields: Ctrl+Alt+K, 250 entries, both flags on, two programs.
+// As the version before "clear on lock" wrote it: before "b", after "a", ints
+// 3 1 1 2, rectangle 5 6 7 8, then five appended fields: Ctrl+Alt+K, 250
+// entries, both flags on, two programs.
 const Bytes kNewFile{0x01, 'b', 0x01, 'a', 3, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0,
                      5, 0, 0, 0, 6, 0, 0, 0, 7, 0, 0, 0, 8, 0, 0, 0,
                      5, 0, 0, 0, 0x4B, 0x06, 0, 0, 0xFA, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0,
@@ -58,9 +59,22 @@ TEST(SettingsAppended, ANewFileIsTheOldLayoutThatOldReadersStopAtThenTheAppended
     record.historySize = 250;
     record.noRepeats = record.recordPictures = 1;
     record.ignoredPrograms = u"keepass.exe\r\nputty.exe";
+    record.clearOnLock = 1;
     MemorySink sink;
     WriteSettings(sink, record, kCodec);
-    EXPECT_EQ(sink.Bytes(), kNewFile);
+    // Six appended fields now: clear on lock follows the program list.
+    Bytes expected = kNewFile;
+    expected[kRectangleEnd] = 6;
+    expected.insert(expected.end(), {1, 0, 0, 0});
+    EXPECT_EQ(sink.Bytes(), expected);
+    SettingsRecord loaded;
+    MemorySource again(sink.Bytes().data(), sink.Bytes().size());
+    EXPECT_TRUE(ReadSettings(again, loaded, kCodec));
+    EXPECT_EQ(loaded.clearOnLock, 1);
+    SettingsRecord older;
+    MemorySource previous(kNewFile.data(), kNewFile.size());
+    EXPECT_TRUE(ReadSettings(previous, older, kCodec));
+    EXPECT_EQ(older.clearOnLock, 0) << "a file without the field keeps the default";
 
     // The older readers' field order, written out here: two strings, four ints, 16 rectangle bytes.
     MemorySource source(kNewFile);

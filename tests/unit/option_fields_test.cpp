@@ -92,7 +92,7 @@ TEST_F(OptionFields, EveryTextFitsItsControlInTheDialogsFont)
     }
     SelectObject(dc, previous);
     ReleaseDC(dialog.m_hWnd, dc);
-    EXPECT_EQ(measured, 12) << "Ok, Cancel, four check boxes and six labels";
+    EXPECT_EQ(measured, 13) << "Ok, Cancel, five check boxes and six labels";
 }
 
 TEST_F(OptionFields, ShowTheRecordAndGiveBackTheEditsWithACleanProgramList)
