@@ -98,10 +98,7 @@ BOOL CClipDlg::OnInitDialog()
         LoadHistory();
     }
     m_durable.Start(m_hWnd, ScreenColorDepth());
-    const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    m_btnOptions.SetStateColor(CImageButton::ActiveFace, face, TRUE);
-    m_btnOptions.SetStateColor(CImageButton::RestFace, face, TRUE);
-    m_btnOptions.SetStateColor(CImageButton::FocusFace, face, TRUE);
+    m_theme.Attach({m_hWnd, m_list.m_hWnd, m_search.m_hWnd, &m_btnOptions, &m_dpi});
     return TRUE;
 }
 

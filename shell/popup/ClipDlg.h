@@ -13,6 +13,7 @@
 #include "shell/CommandTable.h"
 #include "shell/popup/PopupDpi.h"
 #include "shell/popup/PopupKeyboard.h"
+#include "shell/popup/PopupTheme.h"
 #include "shell/popup/PreviewController.h"
 #include "shell/popup/PopupHotkeys.h"
 
@@ -114,4 +115,5 @@ private:
     CommandTable m_commands;
     PopupKeyboard m_keyboard;
     PreviewController m_preview;
+    PopupTheme m_theme;
 };
