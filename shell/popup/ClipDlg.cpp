@@ -97,8 +97,8 @@ BOOL CClipDlg::OnInitDialog()
         HistoryListView::RedrawHold hold(m_listView);
         LoadHistory();
     }
-    m_durable.Start(m_hWnd, ScreenColorDepth());
     m_theme.Attach({m_hWnd, m_list.m_hWnd, m_search.m_hWnd, &m_btnOptions, &m_dpi});
+    m_durable.Start(m_hWnd, ScreenColorDepth());
     return TRUE;
 }
 
