@@ -33,7 +33,10 @@ Palette Palette::Light(const std::function<COLORREF(int)>& sysColor)
     p.face = sysColor(COLOR_BTNFACE);
     p.faceText = sysColor(COLOR_BTNTEXT);
     p.grayText = sysColor(COLOR_GRAYTEXT);
-    p.link = sysColor(COLOR_HOTLIGHT);
+    // The link label's colours of old; the hover red is darkened to stand out from the face.
+    p.link = RGB(0, 0, 238);
+    p.linkVisited = RGB(85, 26, 139);
+    p.linkHover = RGB(192, 0, 0);
     p.menu = sysColor(COLOR_MENU);
     p.menuText = sysColor(COLOR_MENUTEXT);
     p.menuHighlight = sysColor(COLOR_HIGHLIGHT);
@@ -62,6 +65,8 @@ Palette Palette::Dark()
     p.faceText = RGB(240, 240, 240);
     p.grayText = RGB(150, 150, 150);
     p.link = RGB(153, 204, 255);
+    p.linkVisited = RGB(204, 170, 255);
+    p.linkHover = RGB(255, 150, 150);
     p.menu = RGB(43, 43, 43);
     p.menuText = RGB(240, 240, 240);
     p.menuHighlight = RGB(65, 65, 65);
@@ -86,6 +91,7 @@ std::vector<Palette::TextPair> Palette::TextPairs() const
     return {{"window", windowText, window},         {"list", listText, list},
             {"selection", selectionText, selection}, {"field", fieldText, field},
             {"face", faceText, face},                {"link", link, window},
+            {"visited link", linkVisited, window},   {"link under the pointer", linkHover, window},
             {"menu", menuText, menu},                {"menu highlight", menuHighlightText, menuHighlight},
             {"preview", infoText, info}};
 }

@@ -21,6 +21,8 @@ struct Palette {
     COLORREF faceText;
     COLORREF grayText;           // disabled items
     COLORREF link;               // hyperlink labels on `window`
+    COLORREF linkVisited;
+    COLORREF linkHover;
     COLORREF menu;
     COLORREF menuText;
     COLORREF menuHighlight;

@@ -1,5 +1,7 @@
 #include "shell/SystemTheme.h"
 
+#include "controls/ControlColours.h"
+
 #include <cwchar>
 
 namespace {
@@ -11,7 +13,7 @@ constexpr wchar_t kPersonalizeKey[] = L"Software\\Microsoft\\Windows\\CurrentVer
 SystemTheme::SystemTheme() : m_palette(Palette::Light())
 {
     Refresh();
-    MakeBrushes();
+    Hand();
 }
 
 bool SystemTheme::ReadAppsUseLightTheme(DWORD& value)
@@ -45,7 +47,7 @@ bool SystemTheme::Refresh()
     m_kind = kind;
     m_palette = palette;
     if (changed)
-        MakeBrushes();
+        Hand();
     return changed;
 }
 
@@ -60,18 +62,8 @@ bool SystemTheme::OnSettingChange(UINT message, WPARAM wParam, LPARAM lParam)
     return (colourSet || wParam == SPI_SETHIGHCONTRAST) && Refresh();
 }
 
-HBRUSH SystemTheme::CtlColor(UINT message, HDC dc) const
+void SystemTheme::Hand()
 {
-    if (!IsDark())
-        return nullptr;
-    const bool field = message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX;
-    SetTextColor(dc, field ? m_palette.fieldText : m_palette.windowText);
-    SetBkColor(dc, field ? m_palette.field : m_palette.window);
-    return field ? m_field.Get() : m_window.Get();
-}
-
-void SystemTheme::MakeBrushes()
-{
-    m_window.Reset(CreateSolidBrush(m_palette.window));
-    m_field.Reset(CreateSolidBrush(m_palette.field));
+    m_brushes.Make(m_palette);
+    ControlColours::Use(m_palette);
 }

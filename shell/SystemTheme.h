@@ -2,13 +2,14 @@
 #include <windows.h>
 
 #include "controls/Palette.h"
-#include "framework/Handles.h"
+#include "shell/ThemeBrushes.h"
 #include "shell/ThemeRule.h"
 
 // The theme the system asks for, read from the registry and the high-contrast
-// setting, with the brushes the windows paint their grounds with. One of it
-// lives for the program; windows ask it for colours and it tells whether a
-// WM_SETTINGCHANGE changed them.
+// setting, with the brushes a window paints its grounds with. Each themed
+// window holds one; each hands a new palette to the controls (ControlColours),
+// whichever hears of the change first, and tells whether a WM_SETTINGCHANGE
+// changed it.
 class SystemTheme {
 public:
     SystemTheme();
@@ -24,17 +25,17 @@ public:
 
     // Answers WM_CTLCOLOR* in dark mode (colours `dc`, returns the ground's
     // brush); null in the other modes, where the system's default stays.
-    HBRUSH CtlColor(UINT message, HDC dc) const;
+    HBRUSH CtlColor(UINT message, HDC dc) const { return m_brushes.CtlColor(message, dc); }
 
     // The system's app mode as stored for the current user (null when absent).
     static bool ReadAppsUseLightTheme(DWORD& value);
     static bool HighContrastOn();
 
 private:
-    void MakeBrushes();
+    // The controls and the brushes take the palette.
+    void Hand();
 
     ThemeKind m_kind = ThemeKind::Light;
     Palette m_palette;
-    UniqueBrush m_window;
-    UniqueBrush m_field;
+    ThemeBrushes m_brushes;
 };

@@ -97,7 +97,7 @@ BOOL CClipDlg::OnInitDialog()
         HistoryListView::RedrawHold hold(m_listView);
         LoadHistory();
     }
-    m_theme.Attach({m_hWnd, m_list.m_hWnd, m_search.m_hWnd, &m_btnOptions, &m_dpi});
+    m_theme.Attach({m_hWnd, m_list.m_hWnd, m_search.m_hWnd, &m_btnOptions, &m_dpi, &m_preview});
     m_durable.Start(m_hWnd, ScreenColorDepth());
     return TRUE;
 }

@@ -63,6 +63,8 @@ void PopupTheme::Apply()
     WindowLook::SetDarkCaption(m_windows.popup, dark);
     ApplyList();
     ApplyStrip();
+    if (m_windows.preview)
+        m_windows.preview->SetColours(m_system.Colours().info, m_system.Colours().infoText);
     RedrawWindow(m_windows.popup, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
@@ -73,7 +75,10 @@ void PopupTheme::ApplyList()
     ListView_SetBkColor(m_windows.list, dark ? colours.list : m_listBack);
     ListView_SetTextColor(m_windows.list, dark ? colours.listText : m_listText);
     ListView_SetTextBkColor(m_windows.list, dark ? colours.list : m_listTextBack);
-    WindowLook::SetDarkControlTheme(m_windows.list, dark);
+    // A list that was never dark keeps its theme untouched.
+    if (dark || m_wasDark)
+        WindowLook::SetDarkControlTheme(m_windows.list, dark);
+    m_wasDark = dark;
     if (m_windows.dpi)
         m_windows.dpi->SetIconGround(dark ? colours.list : kLightIconGround);
 }

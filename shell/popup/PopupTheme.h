@@ -5,6 +5,7 @@
 #include "controls/ImageButton.h"
 #include "shell/SystemTheme.h"
 #include "shell/popup/PopupDpi.h"
+#include "shell/popup/PreviewController.h"
 
 // Dresses the popup's windows in the system's theme and follows it live: the
 // ground, the list (rows, selection, scroll bars), the search field, the "<>"
@@ -18,6 +19,7 @@ public:
         HWND search;
         CImageButton* strip;
         PopupDpi* dpi;
+        PreviewController* preview;
     };
 
     const SystemTheme& System() const { return m_system; }
@@ -40,4 +42,5 @@ private:
     COLORREF m_listBack = CLR_DEFAULT;
     COLORREF m_listText = CLR_DEFAULT;
     COLORREF m_listTextBack = CLR_DEFAULT;
+    bool m_wasDark = false;
 };

@@ -1,8 +1,10 @@
 // The popup follows the system's app mode while it runs: switched to dark, the
-// list, its selected row, the search field and the "<>" strip draw from the dark
-// palette with readable text; switched back, they look as they did before.
+// list, its selected row, the search field, the "<>" strip and the Option dialog
+// draw from the dark palette with readable text; switched back, they look as
+// they did before.
 #include "controls/Palette.h"
 #include "tests/e2e/Clipboard.h"
+#include "tests/e2e/DialogControls.h"
 #include "tests/e2e/ListSelection.h"
 #include "tests/e2e/ProcessUnderTest.h"
 #include "tests/e2e/ProductFacts.h"
@@ -150,7 +152,27 @@ TEST_F(AppMode, ThePopupTurnsDarkWithReadableTextAndBackToItsLightLook)
         EXPECT_GE(Palette::Contrast(ink, text.ground), 4.5) << text.what << ": " << Hex(ink) << " on " << Hex(text.ground);
     }
 
+    // The Option dialog opens dark, and turns light with the popup while it is open.
+    PostMessageW(m_popup, WM_COMMAND, MAKEWPARAM(kOptionCommand, 0), 0);
+    const HWND options = WaitForDialog(m_quillary.ProcessId(), kOptionTitle);
+    ASSERT_NE(options, nullptr);
+    const HWND label = FindChildWithText(options, L"before:");
+    ASSERT_NE(label, nullptr);
+    const RECT labelRect = ScreenClient(label, 0);
+    EXPECT_TRUE(WaitUntil([&] { return GroundColour(labelRect) == dark.window; }))
+        << "Option dialog's ground " << Hex(GroundColour(labelRect));
+    const COLORREF labelInk = FarthestColour(labelRect, dark.window, Palette::Contrast);
+    EXPECT_GE(Palette::Contrast(labelInk, dark.window), 4.5) << "label " << Hex(labelInk);
+    RECT dialogFrame;
+    GetWindowRect(options, &dialogFrame);
+    SaveScreenBitmap(dialogFrame, L"options_dark.bmp");
+
     ASSERT_TRUE(Switch(1));
+    EXPECT_TRUE(WaitUntil([&] { return GroundColour(labelRect) == GetSysColor(COLOR_BTNFACE); }))
+        << "Option dialog's ground after the switch back " << Hex(GroundColour(labelRect));
+    ASSERT_TRUE(PostClick(GetDlgItem(options, IDCANCEL)));
+    ASSERT_TRUE(WaitUntilGone(options));
+
     const bool back = WaitUntil([&] {
         const Grounds now = Read();
         return now.list == light.list && now.search == light.search && now.strip == light.strip &&
