@@ -14,6 +14,7 @@
 #include "shell/popup/PopupDpi.h"
 #include "shell/popup/PopupKeyboard.h"
 #include "shell/popup/PopupTheme.h"
+#include "shell/popup/TargetMonitorPlacement.h"
 #include "shell/popup/PreviewController.h"
 #include "shell/popup/PopupHotkeys.h"
 
@@ -116,4 +117,5 @@ private:
     PopupKeyboard m_keyboard;
     PreviewController m_preview;
     PopupTheme m_theme;
+    TargetMonitorPlacement m_monitors{m_bPlacing};
 };
