@@ -85,6 +85,10 @@ bool CClipDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
 {
     if (m_theme.OnMessage(message, wParam, lParam, result))
         return true;
+    if ((message == WM_MEASUREITEM || message == WM_DRAWITEM) && ContextMenus::OnMenuItemMessage(message, lParam)) {
+        result = TRUE;
+        return true;
+    }
     switch (message) {
     case WM_CREATE:
         result = OnCreate(wParam, lParam);

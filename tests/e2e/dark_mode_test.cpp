@@ -5,7 +5,9 @@
 #include "controls/Palette.h"
 #include "tests/e2e/Clipboard.h"
 #include "tests/e2e/DialogControls.h"
+#include "tests/e2e/Keyboard.h"
 #include "tests/e2e/ListSelection.h"
+#include "tests/e2e/Mouse.h"
 #include "tests/e2e/ProcessUnderTest.h"
 #include "tests/e2e/ProductFacts.h"
 #include "tests/e2e/RemoteListView.h"
@@ -151,6 +153,22 @@ TEST_F(AppMode, ThePopupTurnsDarkWithReadableTextAndBackToItsLightLook)
         const COLORREF ink = FarthestColour(text.rect, text.ground, Palette::Contrast);
         EXPECT_GE(Palette::Contrast(ink, text.ground), 4.5) << text.what << ": " << Hex(ink) << " on " << Hex(text.ground);
     }
+
+    // The list's menu draws its items from the dark palette.
+    const RECT row = SelectedRow();
+    ASSERT_TRUE(ClickAt({row.left + 20, (row.top + row.bottom) / 2}, 3));
+    HWND menu = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (menu = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menu); }))
+        << "no menu opened";
+    const RECT items = ScreenClient(menu, 3);
+    EXPECT_TRUE(WaitUntil([&] { return GroundColour(items) == dark.menu; })) << "menu " << Hex(GroundColour(items));
+    const COLORREF menuInk = FarthestColour(items, dark.menu, Palette::Contrast);
+    EXPECT_GE(Palette::Contrast(menuInk, dark.menu), 4.5) << "menu text " << Hex(menuInk);
+    RECT menuFrame;
+    GetWindowRect(menu, &menuFrame);
+    SaveScreenBitmap(menuFrame, L"menu_dark.bmp");
+    ASSERT_TRUE(PressKeys("Escape"));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }));
 
     // The Option dialog opens dark, and turns light with the popup while it is open.
     PostMessageW(m_popup, WM_COMMAND, MAKEWPARAM(kOptionCommand, 0), 0);
