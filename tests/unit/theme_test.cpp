@@ -120,4 +120,27 @@ TEST_F(AppModeValue, OnlyTheColourSetChangeSwitchesThePalette)
     EXPECT_EQ(theme.CtlColor(WM_CTLCOLOREDIT, screen.Get()), nullptr) << "light keeps the system's colours";
 }
 
+// High contrast on, as the user's switch in the settings sets it; back off at the end.
+void SetHighContrast(bool on)
+{
+    HIGHCONTRASTW contrast = {};
+    contrast.cbSize = sizeof(contrast);
+    contrast.dwFlags = on ? HCF_HIGHCONTRASTON : 0;
+    SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof(contrast), &contrast, SPIF_SENDCHANGE);
+}
+
+TEST_F(AppModeValue, HighContrastWinsOverTheDarkAppMode)
+{
+    Write(0);
+    SetHighContrast(true);
+    const bool on = SystemTheme::HighContrastOn();
+    SystemTheme theme;
+    SetHighContrast(false);
+    if (!on)
+        GTEST_SKIP() << "this system does not turn high contrast on through SPI_SETHIGHCONTRAST";
+    EXPECT_EQ(theme.Kind(), ThemeKind::HighContrast);
+    EXPECT_FALSE(theme.IsDark());
+    EXPECT_EQ(theme.Colours().list, GetSysColor(COLOR_WINDOW));
+}
+
 }  // namespace
