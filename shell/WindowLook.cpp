@@ -59,4 +59,10 @@ bool SetDarkControlTheme(HWND control, bool dark)
     return set && SUCCEEDED(set(control, dark ? L"DarkMode_Explorer" : nullptr, nullptr));
 }
 
+bool SetUnthemed(HWND control, bool unthemed)
+{
+    const auto set = Lookup<SetWindowThemeFn>(UxTheme(), "SetWindowTheme");
+    return set && SUCCEEDED(set(control, unthemed ? L"" : nullptr, unthemed ? L"" : nullptr));
+}
+
 }  // namespace WindowLook

@@ -14,5 +14,8 @@ bool SetRoundCorners(HWND window, bool small);
 // The dark theme of a control's scroll bars, or its usual theme. "DarkMode_Explorer"
 // is the only way the system offers; a system without it keeps the usual look.
 bool SetDarkControlTheme(HWND control, bool dark);
+// A control drawn without visual styles, or with its usual theme again. Themed tick
+// boxes ignore the text colour their parent gives; unthemed ones draw with it.
+bool SetUnthemed(HWND control, bool unthemed);
 
 }  // namespace WindowLook
