@@ -22,8 +22,6 @@ public:
         PreviewController* preview;
     };
 
-    const SystemTheme& System() const { return m_system; }
-
     // Once the popup's controls exist; notes their colours and applies the theme.
     void Attach(const Windows& windows);
     // The theme's messages to the popup: settings changes and WM_CTLCOLOR*.
