@@ -108,6 +108,52 @@ protected:
         return rows;
     }
 
+    // True once the popup's grounds are `expected`; says what they are otherwise.
+    ::testing::AssertionResult Becomes(const Grounds& expected) const
+    {
+        const auto same = [](const Grounds& a, const Grounds& b) {
+            return a.search == b.search && a.list == b.list && a.selected == b.selected && a.strip == b.strip;
+        };
+        if (WaitUntil([&] { return same(Read(), expected); }))
+            return ::testing::AssertionSuccess();
+        const Grounds seen = Read();
+        return ::testing::AssertionFailure() << "search " << Hex(seen.search) << " (not " << Hex(expected.search)
+                                             << "), list " << Hex(seen.list) << " (not " << Hex(expected.list)
+                                             << "), selected row " << Hex(seen.selected) << " (not "
+                                             << Hex(expected.selected) << "), strip " << Hex(seen.strip) << " (not "
+                                             << Hex(expected.strip) << ")";
+    }
+
+    // The text inside `rect` stands out from `ground` by 4.5:1 at least.
+    static void ExpectReadable(const char* what, const RECT& rect, COLORREF ground)
+    {
+        const COLORREF ink = FarthestColour(rect, ground, Palette::Contrast);
+        EXPECT_GE(Palette::Contrast(ink, ground), 4.5) << what << ": " << Hex(ink) << " on " << Hex(ground);
+    }
+
+    static void SaveWindow(HWND window, const wchar_t* file)
+    {
+        RECT frame;
+        GetWindowRect(window, &frame);
+        SaveScreenBitmap(frame, file);
+    }
+
+    // A right click on the selected row opens the list's menu, drawn from `dark`.
+    void ExpectDarkListMenu(const Palette& dark) const
+    {
+        const RECT row = SelectedRow();
+        ASSERT_TRUE(ClickAt({row.left + 20, (row.top + row.bottom) / 2}, 3));
+        HWND menu = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (menu = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menu); }))
+            << "no menu opened";
+        const RECT items = ScreenClient(menu, 3);
+        EXPECT_TRUE(WaitUntil([&] { return GroundColour(items) == dark.menu; })) << "menu " << Hex(GroundColour(items));
+        ExpectReadable("menu", items, dark.menu);
+        SaveWindow(menu, L"menu_dark.bmp");
+        ASSERT_TRUE(PressKeys("Escape"));
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }));
+    }
+
     TempFolder m_folder;
     ProcessUnderTest m_quillary{m_folder.Path()};
     HWND m_popup = nullptr;
@@ -130,45 +176,13 @@ TEST_F(AppMode, ThePopupTurnsDarkWithReadableTextAndBackToItsLightLook)
 
     const Palette dark = Palette::Dark();
     ASSERT_TRUE(Switch(0));
-    const bool turned = WaitUntil([&] {
-        const Grounds now = Read();
-        return now.list == dark.list && now.search == dark.field && now.strip == dark.face &&
-               now.selected == dark.selection;
-    });
-    const Grounds seen = Read();
-    EXPECT_TRUE(turned) << "list " << Hex(seen.list) << ", search " << Hex(seen.search) << ", strip "
-                        << Hex(seen.strip) << ", selected row " << Hex(seen.selected);
-    RECT frame;
-    GetWindowRect(m_popup, &frame);
-    SaveScreenBitmap(frame, L"popup_dark.bmp");
-
+    EXPECT_TRUE(Becomes({dark.field, dark.list, dark.selection, dark.face}));
+    SaveWindow(m_popup, L"popup_dark.bmp");
     RECT unselected = SelectedRow();
     OffsetRect(&unselected, 0, unselected.bottom - unselected.top);
-    const struct {
-        const char* what;
-        RECT rect;
-        COLORREF ground;
-    } texts[] = {{"row", unselected, dark.list}, {"selected row", SelectedRow(), dark.selection}};
-    for (const auto& text : texts) {
-        const COLORREF ink = FarthestColour(text.rect, text.ground, Palette::Contrast);
-        EXPECT_GE(Palette::Contrast(ink, text.ground), 4.5) << text.what << ": " << Hex(ink) << " on " << Hex(text.ground);
-    }
-
-    // The list's menu draws its items from the dark palette.
-    const RECT row = SelectedRow();
-    ASSERT_TRUE(ClickAt({row.left + 20, (row.top + row.bottom) / 2}, 3));
-    HWND menu = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (menu = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menu); }))
-        << "no menu opened";
-    const RECT items = ScreenClient(menu, 3);
-    EXPECT_TRUE(WaitUntil([&] { return GroundColour(items) == dark.menu; })) << "menu " << Hex(GroundColour(items));
-    const COLORREF menuInk = FarthestColour(items, dark.menu, Palette::Contrast);
-    EXPECT_GE(Palette::Contrast(menuInk, dark.menu), 4.5) << "menu text " << Hex(menuInk);
-    RECT menuFrame;
-    GetWindowRect(menu, &menuFrame);
-    SaveScreenBitmap(menuFrame, L"menu_dark.bmp");
-    ASSERT_TRUE(PressKeys("Escape"));
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }));
+    ExpectReadable("row", unselected, dark.list);
+    ExpectReadable("selected row", SelectedRow(), dark.selection);
+    ASSERT_NO_FATAL_FAILURE(ExpectDarkListMenu(dark));
 
     // The Option dialog opens dark, and turns light with the popup while it is open.
     PostMessageW(m_popup, WM_COMMAND, MAKEWPARAM(kOptionCommand, 0), 0);
@@ -179,28 +193,15 @@ TEST_F(AppMode, ThePopupTurnsDarkWithReadableTextAndBackToItsLightLook)
     const RECT labelRect = ScreenClient(label, 0);
     EXPECT_TRUE(WaitUntil([&] { return GroundColour(labelRect) == dark.window; }))
         << "Option dialog's ground " << Hex(GroundColour(labelRect));
-    const COLORREF labelInk = FarthestColour(labelRect, dark.window, Palette::Contrast);
-    EXPECT_GE(Palette::Contrast(labelInk, dark.window), 4.5) << "label " << Hex(labelInk);
-    RECT dialogFrame;
-    GetWindowRect(options, &dialogFrame);
-    SaveScreenBitmap(dialogFrame, L"options_dark.bmp");
+    ExpectReadable("Option dialog's label", labelRect, dark.window);
+    SaveWindow(options, L"options_dark.bmp");
 
     ASSERT_TRUE(Switch(1));
     EXPECT_TRUE(WaitUntil([&] { return GroundColour(labelRect) == GetSysColor(COLOR_BTNFACE); }))
         << "Option dialog's ground after the switch back " << Hex(GroundColour(labelRect));
     ASSERT_TRUE(PostClick(GetDlgItem(options, IDCANCEL)));
     ASSERT_TRUE(WaitUntilGone(options));
-
-    const bool back = WaitUntil([&] {
-        const Grounds now = Read();
-        return now.list == light.list && now.search == light.search && now.strip == light.strip &&
-               now.selected == light.selected;
-    });
-    const Grounds after = Read();
-    EXPECT_TRUE(back) << "list " << Hex(after.list) << " (was " << Hex(light.list) << "), search "
-                      << Hex(after.search) << " (was " << Hex(light.search) << "), strip " << Hex(after.strip)
-                      << " (was " << Hex(light.strip) << "), selected " << Hex(after.selected) << " (was "
-                      << Hex(light.selected) << ")";
+    EXPECT_TRUE(Becomes(light)) << "after the switch back";
 }
 
 }  // namespace
