@@ -1,7 +1,7 @@
 // The popup follows the system's app mode while it runs: switched to dark, the
-// list, its selected row, the search field, the "<>" strip and the Option dialog
-// draw from the dark palette with readable text; switched back, they look as
-// they did before.
+// list, its selected row, the search field, the "<>" strip, the list's menu, the
+// preview and the Option dialog draw from the dark palette with readable text;
+// switched back, they look as they did before.
 #include "controls/Palette.h"
 #include "tests/e2e/Clipboard.h"
 #include "tests/e2e/DialogControls.h"
@@ -28,6 +28,8 @@ namespace {
 
 constexpr wchar_t kPersonalizeKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
 constexpr wchar_t kAppModeValue[] = L"AppsUseLightTheme";
+// The popup's message that shows the preview of the focused row.
+constexpr UINT kShowFocusedMessage = WM_APP + 50;
 
 std::string Hex(COLORREF colour)
 {
@@ -183,6 +185,20 @@ TEST_F(AppMode, ThePopupTurnsDarkWithReadableTextAndBackToItsLightLook)
     ExpectReadable("row", unselected, dark.list);
     ExpectReadable("selected row", SelectedRow(), dark.selection);
     ASSERT_NO_FATAL_FAILURE(ExpectDarkListMenu(dark));
+
+    // The preview of the focused row, as a key that moves the focus shows it.
+    PostMessageW(m_popup, kShowFocusedMessage, 0, 0);
+    HWND preview = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        return (preview = FindWindowW(L"QuillaryEntryPreview", nullptr)) && IsWindowVisible(preview);
+    })) << "no preview";
+    const RECT previewText = ScreenClient(preview, 1);
+    EXPECT_TRUE(WaitUntil([&] { return GroundColour(previewText) == dark.info; }))
+        << "preview " << Hex(GroundColour(previewText));
+    ExpectReadable("preview", previewText, dark.info);
+    // The pointer leaving the list takes the preview away, as it would for a user.
+    PostMessageW(m_list, WM_MOUSELEAVE, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(preview); }));
 
     // The Option dialog opens dark, and turns light with the popup while it is open.
     PostMessageW(m_popup, WM_COMMAND, MAKEWPARAM(kOptionCommand, 0), 0);
