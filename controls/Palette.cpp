@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -17,7 +18,19 @@ double Luminance(COLORREF colour)
            0.0722 * Linear(GetBValue(colour));
 }
 
+auto Fields(const Palette& p)
+{
+    return std::tie(p.window, p.windowText, p.list, p.listText, p.selection, p.selectionText, p.field, p.fieldText,
+                    p.face, p.faceText, p.grayText, p.link, p.linkVisited, p.linkHover, p.menu, p.menuText,
+                    p.menuHighlight, p.menuHighlightText, p.info, p.infoText, p.shadow, p.highlight, p.dark);
+}
+
 }  // namespace
+
+bool Palette::operator==(const Palette& other) const
+{
+    return Fields(*this) == Fields(other);
+}
 
 Palette Palette::Light(const std::function<COLORREF(int)>& sysColor)
 {

@@ -48,4 +48,7 @@ struct Palette {
         COLORREF background;
     };
     std::vector<TextPair> TextPairs() const;
+
+    bool operator==(const Palette& other) const;
+    bool operator!=(const Palette& other) const { return !(*this == other); }
 };

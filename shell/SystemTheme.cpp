@@ -43,7 +43,7 @@ bool SystemTheme::Refresh()
     const bool stored = ReadAppsUseLightTheme(light);
     const ThemeKind kind = ThemeRule::Choose(HighContrastOn(), stored ? &light : nullptr);
     const Palette palette = ThemeRule::PaletteFor(kind);
-    const bool changed = kind != m_kind || memcmp(&palette, &m_palette, sizeof(palette)) != 0;
+    const bool changed = kind != m_kind || palette != m_palette;
     m_kind = kind;
     m_palette = palette;
     if (changed)
