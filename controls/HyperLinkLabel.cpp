@@ -1,4 +1,5 @@
 #include "controls/HyperLinkLabel.h"
+#include "controls/ControlColours.h"
 
 #include "controls/LabelFitting.h"
 #include "controls/LaunchCommand.h"
@@ -320,7 +321,8 @@ bool CHyperLinkLabel::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, 
 
 HBRUSH CHyperLinkLabel::OnCtlColor(HDC dc)
 {
-    ::SetTextColor(dc, m_bHovering ? m_crHover : (m_bVisited ? m_crVisited : m_crLink));
+    const Palette& colours = ControlColours::Current();
+    ::SetTextColor(dc, m_bHovering ? colours.linkHover : (m_bVisited ? colours.linkVisited : colours.link));
     ::SetBkMode(dc, TRANSPARENT);
     return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
 }
@@ -329,7 +331,8 @@ void CHyperLinkLabel::OnEraseBackground(HDC dc)
 {
     RECT client;
     GetClientRect(&client);
-    ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
+    const UniqueBrush face(::CreateSolidBrush(ControlColours::Sys(COLOR_BTNFACE)));
+    ::FillRect(dc, &client, face.Get());
 }
 
 void CHyperLinkLabel::OnMouseMove()

@@ -54,9 +54,6 @@ private:
     void OnClicked();
     void OnEraseBackground(HDC dc);
 
-    COLORREF m_crLink = RGB(0, 0, 238);
-    COLORREF m_crVisited = RGB(85, 26, 139);
-    COLORREF m_crHover = RGB(255, 0, 0);
     BOOL m_bHovering = FALSE;
     BOOL m_bVisited = FALSE;
     int m_nUnderline = -1;

@@ -2,6 +2,7 @@
 // in ImageButtonState.cpp, its drawing in ImageButtonDraw.cpp and the image
 // placement in ImageButtonPlacement.cpp.
 #include "controls/ImageButton.h"
+#include "controls/ControlColours.h"
 
 namespace {
 
@@ -85,8 +86,8 @@ int CImageButton::SetStateColor(BYTE index, COLORREF colour, BOOL repaint)
 
 int CImageButton::ResetStateColors(BOOL repaint)
 {
-    COLORREF face = GetSysColor(COLOR_BTNFACE);
-    COLORREF text = GetSysColor(COLOR_BTNTEXT);
+    COLORREF face = ControlColours::Sys(COLOR_BTNFACE);
+    COLORREF text = ControlColours::Sys(COLOR_BTNTEXT);
     m_colors[ActiveFace] = face;
     m_colors[ActiveText] = text;
     m_colors[RestFace] = face;

@@ -1,6 +1,7 @@
 // The image button's drawing: face, edge or hover frame, images, caption and
 // focus rectangle.
 #include "controls/ImageButton.h"
+#include "controls/ControlColours.h"
 
 namespace {
 
@@ -22,8 +23,8 @@ int CImageButton::PaintFace(CDC* dc, RECT* rect)
 
 int CImageButton::PaintHoverFrame(CDC* dc, RECT* rect)
 {
-    COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
-    COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+    COLORREF highlight = ControlColours::Sys(COLOR_BTNHIGHLIGHT);
+    COLORREF shadow = ControlColours::Sys(COLOR_BTNSHADOW);
     if (m_pressed)
         dc->Draw3dRect(*rect, shadow, highlight);
     else
@@ -145,7 +146,7 @@ void CImageButton::DrawEdgeOrFrame(CDC* dc, RECT* frame)
             if (m_drawHoverFrame)
                 PaintHoverFrame(dc, frame);
         } else {
-            CBrush shadow(GetSysColor(COLOR_BTNSHADOW));
+            CBrush shadow(ControlColours::Sys(COLOR_BTNSHADOW));
             dc->FrameRect(*frame, shadow);
         }
         return;
@@ -156,10 +157,10 @@ void CImageButton::DrawEdgeOrFrame(CDC* dc, RECT* frame)
         return;
     }
     const RECT& r = *frame;
-    CPen highlight(PS_SOLID, 0, GetSysColor(COLOR_BTNHIGHLIGHT));
-    CPen light(PS_SOLID, 0, GetSysColor(COLOR_3DLIGHT));
-    CPen shadow(PS_SOLID, 0, GetSysColor(COLOR_BTNSHADOW));
-    CPen darkShadow(PS_SOLID, 0, GetSysColor(COLOR_3DDKSHADOW));
+    CPen highlight(PS_SOLID, 0, ControlColours::Sys(COLOR_BTNHIGHLIGHT));
+    CPen light(PS_SOLID, 0, ControlColours::Sys(COLOR_3DLIGHT));
+    CPen shadow(PS_SOLID, 0, ControlColours::Sys(COLOR_BTNSHADOW));
+    CPen darkShadow(PS_SOLID, 0, ControlColours::Sys(COLOR_3DDKSHADOW));
     HGDIOBJ previousPen = dc->SelectObject(&highlight);
     dc->MoveTo(r.left, r.bottom - 1);
     dc->LineTo(r.left, r.top);
@@ -190,10 +191,10 @@ void CImageButton::DrawCaption(CDC* dc, const CString& text, RECT caption)
     dc->SetBkMode(TRANSPARENT);
     if (m_disabled) {
         OffsetRect(&measured, 1, 1);
-        dc->SetTextColor(GetSysColor(COLOR_BTNHIGHLIGHT));
+        dc->SetTextColor(ControlColours::Sys(COLOR_BTNHIGHLIGHT));
         dc->DrawText(text, -1, &measured, kCaptionFormat);
         OffsetRect(&measured, -1, -1);
-        dc->SetTextColor(GetSysColor(COLOR_BTNSHADOW));
+        dc->SetTextColor(ControlColours::Sys(COLOR_BTNSHADOW));
         dc->DrawText(text, -1, &measured, kCaptionFormat);
     } else {
         BOOL active = m_hovering || m_pressed;

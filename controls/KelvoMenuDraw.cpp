@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "controls/ControlColours.h"
 #include "controls/KelvoMenu.h"
 #include "controls/MenuBufferDC.h"
 #include "framework/Handles.h"
@@ -115,7 +116,7 @@ void KelvoMenu::DrawGrayedGlyph(CDC* dc, int index, int x, int y, COLORREF backg
 void KelvoMenu::DrawClassicItem(CDC* dc, const DRAWITEMSTRUCT* item, const KelvoMenuItem* record)
 {
     RECT r = item->rcItem;
-    COLORREF menuColour = GetSysColor(IsXPThemeActive() ? COLOR_BTNFACE : COLOR_MENU);
+    COLORREF menuColour = ControlColours::Sys(IsXPThemeActive() ? COLOR_BTNFACE : COLOR_MENU);
     if (record->m_flags & MF_SEPARATOR) {
         dc->FillSolidRect(r, menuColour);
         r.top += (r.bottom - r.top) >> 1;
@@ -131,7 +132,7 @@ void KelvoMenu::DrawClassicItem(CDC* dc, const DRAWITEMSTRUCT* item, const Kelvo
     int index = record->m_sharedImageIndex;
     BOOL hasGlyph = index >= 0;
 
-    COLORREF textColour = GetSysColor(COLOR_MENUTEXT);
+    COLORREF textColour = ControlColours::Sys(COLOR_MENUTEXT);
     if (!look.selected) {
         dc->FillSolidRect(r, menuColour);
         FrameRect(dc, r, menuColour);
@@ -139,8 +140,8 @@ void KelvoMenu::DrawClassicItem(CDC* dc, const DRAWITEMSTRUCT* item, const Kelvo
         RECT fill = r;
         if (hasGlyph || look.checked)
             fill.left = r.left + m_glyphWidth + 5;
-        dc->FillSolidRect(fill, GetSysColor(COLOR_HIGHLIGHT));
-        textColour = GetSysColor(COLOR_HIGHLIGHTTEXT);
+        dc->FillSolidRect(fill, ControlColours::Sys(COLOR_HIGHLIGHT));
+        textColour = ControlColours::Sys(COLOR_HIGHLIGHTTEXT);
     }
 
     int dy = std::max(0, (static_cast<int>(r.bottom - r.top) - m_glyphHeight - 4) / 2);
@@ -158,8 +159,8 @@ void KelvoMenu::DrawClassicItem(CDC* dc, const DRAWITEMSTRUCT* item, const Kelvo
 
 void KelvoMenu::DrawClassicGlyph(CDC* dc, int index, POINT corner, ItemLook look, COLORREF menuColour) const
 {
-    COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
-    COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
+    COLORREF shadow = ControlColours::Sys(COLOR_BTNSHADOW);
+    COLORREF highlight = ControlColours::Sys(COLOR_BTNHIGHLIGHT);
     RECT cell = {corner.x + 1, corner.y + 1, corner.x + m_glyphWidth + 3, corner.y + m_glyphHeight + 3};
     RECT outer = {corner.x, corner.y, corner.x + m_glyphWidth + 4, corner.y + m_glyphHeight + 4};
     POINT at = {corner.x + 2, corner.y + 2};
@@ -200,9 +201,9 @@ void KelvoMenu::DrawClassicText(CDC* dc, const RECT& area, const std::wstring& t
     } else {
         RECT embossed = area;
         OffsetRect(&embossed, 1, 1);
-        dc->SetTextColor(GetSysColor(COLOR_BTNHIGHLIGHT));
+        dc->SetTextColor(ControlColours::Sys(COLOR_BTNHIGHLIGHT));
         DrawItemText(dc, embossed, text);
-        dc->SetTextColor(GetSysColor(COLOR_GRAYTEXT));
+        dc->SetTextColor(ControlColours::Sys(COLOR_GRAYTEXT));
         DrawItemText(dc, area, text);
     }
 }
@@ -232,9 +233,9 @@ void KelvoMenu::PaintFlatItem(CDC* dc, const DRAWITEMSTRUCT* item, const KelvoMe
     int pad = GetPad();
     int barWidth = m_glyphWidth + pad;
     FlatColours colours = {};
-    colours.bar = GetSysColor(COLOR_BTNFACE);
-    colours.window = GetSysColor(COLOR_WINDOW);
-    colours.highlight = GetSysColor(COLOR_HIGHLIGHT);
+    colours.bar = ControlColours::Sys(COLOR_BTNFACE);
+    colours.window = ControlColours::Sys(COLOR_WINDOW);
+    colours.highlight = ControlColours::Sys(COLOR_HIGHLIGHT);
     colours.selection = Lighten(colours.highlight, 0.7);
     RECT barRect = {r.left, r.top, r.left + barWidth, r.bottom};
 
@@ -276,7 +277,7 @@ void KelvoMenu::PaintFlatItem(CDC* dc, const DRAWITEMSTRUCT* item, const KelvoMe
     }
 
     RECT area = {r.left + barWidth + 8, r.top - 1, r.right, r.bottom - 1};
-    dc->SetTextColor(GetSysColor(look.grayed ? COLOR_GRAYTEXT : COLOR_MENUTEXT));
+    dc->SetTextColor(ControlColours::Sys(look.grayed ? COLOR_GRAYTEXT : COLOR_MENUTEXT));
     DrawItemText(dc, area, record->m_text);
 }
 
@@ -362,7 +363,7 @@ void KelvoMenu::DrawFlatCheck(CDC* dc, const RECT& box, BOOL radio, COLORREF hig
 
 void KelvoMenu::DrawCheckDot(CDC* dc, int x, int y)
 {
-    COLORREF mark = GetSysColor(COLOR_MENUTEXT);
+    COLORREF mark = ControlColours::Sys(COLOR_MENUTEXT);
     CPen pen(PS_SOLID, 0, mark);
     CBrush brush(mark);
     HGDIOBJ previousPen = dc->SelectObject(&pen);
@@ -375,7 +376,7 @@ void KelvoMenu::DrawCheckDot(CDC* dc, int x, int y)
 void KelvoMenu::DrawCheckTick(CDC* dc, int x, int y)
 {
     static const int kStrokeTop[7] = {2, 3, 4, 3, 2, 1, 0};
-    CPen pen(PS_SOLID, 1, GetSysColor(COLOR_MENUTEXT));
+    CPen pen(PS_SOLID, 1, ControlColours::Sys(COLOR_MENUTEXT));
     HGDIOBJ previousPen = dc->SelectObject(&pen);
     for (int k = 0; k < 7; ++k) {
         dc->MoveTo(x + k, y + kStrokeTop[k]);

@@ -2,6 +2,7 @@
 // faded, shadow and embossed looks.
 #include <algorithm>
 
+#include "controls/ControlColours.h"
 #include "controls/KelvoMenu.h"
 #include "framework/AfxResource.h"
 #include "framework/CToolBar.h"
@@ -21,7 +22,7 @@ COLORREF DeviceButtonFace(HDC reference, int width, int height)
     if (!dc.CreateCompatibleDC(reference) || !bitmap.CreateCompatibleBitmap(reference, width, height))
         return CLR_INVALID;
     HGDIOBJ previous = dc.SelectObject(&bitmap);
-    CBrush face(GetSysColor(COLOR_BTNFACE));
+    CBrush face(ControlColours::Sys(COLOR_BTNFACE));
     RECT all = {0, 0, width, height};
     dc.FillRect(all, face);
     COLORREF colour = dc.GetPixel(1, 1);
@@ -56,7 +57,7 @@ void RecolourGlyph(CBitmap* bitmap, Change change)
 
 COLORREF KelvoMenu::GlyphMaskColor() const
 {
-    return m_useMaskColor ? m_maskColor : GetSysColor(COLOR_BTNFACE);
+    return m_useMaskColor ? m_maskColor : ControlColours::Sys(COLOR_BTNFACE);
 }
 
 BOOL KelvoMenu::GlyphFromToolBar(UINT command, UINT toolbarId, int& image) const
@@ -145,7 +146,7 @@ int KelvoMenu::AddToSharedImages(CImageList* source, int image, UINT command) co
         ::ReleaseDC(window, dc.Detach());
     }
 
-    COLORREF face = GetSysColor(COLOR_BTNFACE);
+    COLORREF face = ControlColours::Sys(COLOR_BTNFACE);
     int index = FindSharedImage(command);
     if (index >= 0) {
         s_sharedImages.ReplaceIcon(index, icon.Get());
@@ -194,7 +195,7 @@ BOOL KelvoMenu::RenderGlyphBitmap(CDC* dc, CImageList* list, int image, CBitmap&
     CDC memory;
     if (!memory.CreateCompatibleDC(*dc) || !bitmap.CreateCompatibleBitmap(*dc, m_glyphWidth, m_glyphHeight))
         return FALSE;
-    CBrush face(GetSysColor(COLOR_BTNFACE));
+    CBrush face(ControlColours::Sys(COLOR_BTNFACE));
     HGDIOBJ previous = memory.SelectObject(&bitmap);
     ::DrawIconEx(memory, 0, 0, icon.Get(), m_glyphWidth, m_glyphHeight, 0, face, DI_NORMAL);
     memory.SelectObject(previous);
@@ -208,7 +209,7 @@ void KelvoMenu::MakeFadedGlyph(CBitmap* bitmap)
 
 void KelvoMenu::MakeShadowGlyph(CBitmap* bitmap)
 {
-    COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+    COLORREF shadow = ControlColours::Sys(COLOR_BTNSHADOW);
     RecolourGlyph(bitmap, [shadow](COLORREF) { return shadow; });
 }
 
@@ -226,17 +227,17 @@ void KelvoMenu::DrawEmbossedGlyph(CDC* target, int x, int y, int width, int heig
     HGDIOBJ previousGlyph = glyphDC.SelectObject(glyph);
 
     maskDC.PatBlt(0, 0, width, height, WHITENESS);
-    glyphDC.SetBkColor(GetSysColor(COLOR_BTNFACE));
+    glyphDC.SetBkColor(ControlColours::Sys(COLOR_BTNFACE));
     maskDC.BitBlt(0, 0, width, height, glyphDC, sourceX, sourceY, SRCCOPY);
-    glyphDC.SetBkColor(GetSysColor(COLOR_BTNHIGHLIGHT));
+    glyphDC.SetBkColor(ControlColours::Sys(COLOR_BTNHIGHLIGHT));
     maskDC.BitBlt(0, 0, width, height, glyphDC, sourceX, sourceY, SRCPAINT);
 
     glyphDC.FillSolidRect(0, 0, width, height, background);
     glyphDC.SetBkColor(RGB(0, 0, 0));
     glyphDC.SetTextColor(RGB(255, 255, 255));
 
-    CBrush highlight(GetSysColor(COLOR_BTNHIGHLIGHT));
-    CBrush shadow(GetSysColor(COLOR_BTNSHADOW));
+    CBrush highlight(ControlColours::Sys(COLOR_BTNHIGHLIGHT));
+    CBrush shadow(ControlColours::Sys(COLOR_BTNSHADOW));
     HGDIOBJ previousBrush = glyphDC.SelectObject(&highlight);
     glyphDC.BitBlt(0, 0, width, height, maskDC, 0, 0, kRopPaintBrushWhereMaskBlack);
     target->BitBlt(x + 1, y + 1, width, height, glyphDC, 0, 0, SRCCOPY);

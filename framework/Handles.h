@@ -101,6 +101,13 @@ struct GlobalMemoryTraits {
 };
 using UniqueGlobal = UniqueHandle<HGLOBAL, GlobalMemoryTraits>;
 
+struct ModuleTraits {
+    static HMODULE Invalid() { return nullptr; }
+    static bool IsValid(HMODULE h) { return h != nullptr; }
+    static void Close(HMODULE h) { FreeLibrary(h); }
+};
+using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;
+
 // A window's device context, released to that window.
 class WindowDC {
 public:

@@ -50,6 +50,7 @@ BOOL CAboutDlg::OnInitDialog()
     CDialog::OnInitDialog();
     m_linkSupport.SetTarget(SupportTarget());
     m_linkHome.SetTarget(HomeTarget());
+    m_theme.Attach(m_hWnd);
     return TRUE;
 }
 
@@ -60,7 +61,7 @@ bool CAboutDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
         result = 0;
         return true;
     }
-    return CDialog::OnMessage(message, wParam, lParam, result);
+    return CDialog::OnMessage(message, wParam, lParam, result) || m_theme.OnMessage(message, wParam, lParam, result);
 }
 
 void CAboutDlg::OnPaint()

@@ -2,6 +2,7 @@
 #include "controls/HyperLinkLabel.h"
 #include "framework/CButton.h"
 #include "framework/CDialog.h"
+#include "shell/DialogTheme.h"
 
 // The About box: the banner, the program's icon and version, and two links,
 // one starting a mail to the support address, one opening the home page.
@@ -18,6 +19,7 @@ public:
     HBITMAP m_hBanner = nullptr;  // painted, not owned
     CHyperLinkLabel m_linkHome;
     CHyperLinkLabel m_linkSupport;
+    DialogTheme m_theme;
     CButton m_btnOk;
 
 protected:

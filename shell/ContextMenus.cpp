@@ -1,25 +1,61 @@
 #include "shell/ContextMenus.h"
 
+#include "controls/ControlColours.h"
+#include "controls/KelvoMenu.h"
 #include "framework/CListCtrl.h"
 #include "framework/CMenu.h"
 #include "resource.h"
 
+#include <memory>
+
+namespace {
+
+// The icon menu that is up, while one is; menus are tracked one at a time.
+KelvoMenu* trackedMenu = nullptr;
+
+}  // namespace
+
 bool ContextMenus::Track(UINT menuId, UINT flags, POINT screen, HWND owner, UINT checkedId)
 {
-    CMenu menu;
-    if (!menu.LoadMenu(menuId))
+    const bool drawn = ControlColours::Current().dark;
+    std::unique_ptr<CMenu> menu = drawn ? std::make_unique<KelvoMenu>() : std::make_unique<CMenu>();
+    if (!menu->LoadMenu(menuId))
         return false;
-    HMENU popup = ::GetSubMenu(menu.GetSafeHmenu(), 0);
+    HMENU popup = ::GetSubMenu(menu->GetSafeHmenu(), 0);
     if (!popup)
         return false;
     if (checkedId)
         ::CheckMenuItem(popup, checkedId, MF_BYCOMMAND | MF_CHECKED);
+    trackedMenu = drawn ? static_cast<KelvoMenu*>(menu.get()) : nullptr;
     // Windows dismisses a pop-up menu on a click elsewhere only while its owner
     // is the foreground window; and without a message posted to the owner after
     // the menu closed, the next menu may open and vanish at once.
     ::SetForegroundWindow(owner);
     ::TrackPopupMenu(popup, flags, screen.x, screen.y, 0, owner, nullptr);
+    trackedMenu = nullptr;
     ::PostMessageW(owner, WM_NULL, 0, 0);
+    return true;
+}
+
+bool ContextMenus::OnMenuItemMessage(UINT message, LPARAM lParam)
+{
+    if (!trackedMenu || !lParam)
+        return false;
+    if (message == WM_MEASUREITEM) {
+        auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (item->CtlType != ODT_MENU)
+            return false;
+        trackedMenu->MeasureItem(item);
+        return true;
+    }
+    if (message != WM_DRAWITEM)
+        return false;
+    auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+    CMenu* level = item->CtlType == ODT_MENU ? CMenu::FromHandlePermanent(reinterpret_cast<HMENU>(item->hwndItem))
+                                             : nullptr;
+    if (!level)
+        return false;
+    level->DrawItem(item);
     return true;
 }
 

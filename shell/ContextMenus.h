@@ -7,7 +7,9 @@ class CListCtrl;
 // use and destroyed afterwards. The owner is made the foreground window while
 // a menu is up and gets a WM_NULL after it, as Windows needs for the menu to
 // close on a click elsewhere. The chosen command reaches the owner window as
-// WM_COMMAND once the menu has closed.
+// WM_COMMAND once the menu has closed. In dark mode the menus draw their items
+// themselves (owner-drawn icon menus) from the controls' palette, which the
+// system's own menus would not take.
 class ContextMenus {
 public:
     // Shows the first pop-up of menu resource `menuId` at a screen point; false
@@ -24,4 +26,7 @@ public:
     static bool ShowListMenu(const CListCtrl& list, POINT screen, HWND owner);
     // The same at the pointer: the list's right-click notification.
     static bool OnListRightClick(const CListCtrl& list, HWND owner);
+
+    // The owner's WM_MEASUREITEM and WM_DRAWITEM for the items of the menu that is up.
+    static bool OnMenuItemMessage(UINT message, LPARAM lParam);
 };

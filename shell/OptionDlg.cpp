@@ -85,7 +85,13 @@ BOOL COptionDlg::OnInitDialog()
     CDialog::OnInitDialog();
     ::SendDlgItemMessageW(m_hWnd, IDC_EDIT_HISTORY_SIZE, EM_LIMITTEXT, kMaxHistorySizeDigits, 0);
     UpdateCompoundControls();
+    m_theme.Attach(m_hWnd);
     return TRUE;
+}
+
+bool COptionDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    return CDialog::OnMessage(message, wParam, lParam, result) || m_theme.OnMessage(message, wParam, lParam, result);
 }
 
 void COptionDlg::OnOK()

@@ -2,6 +2,7 @@
 #include "framework/CButton.h"
 #include "framework/CDialog.h"
 #include "history/model/ClipOptions.h"
+#include "shell/DialogTheme.h"
 
 #include <functional>
 
@@ -46,6 +47,7 @@ protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
     bool OnCommand(WPARAM wParam, LPARAM lParam) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     // False, after telling the user, when the size box holds no number in range.
@@ -59,4 +61,5 @@ private:
 
     SummonHotkey* m_pSummonHotkey = nullptr;
     std::function<int()> m_entryCounter;
+    DialogTheme m_theme;
 };

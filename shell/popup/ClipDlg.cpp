@@ -101,11 +101,8 @@ BOOL CClipDlg::OnInitDialog()
         HistoryListView::RedrawHold hold(m_listView);
         LoadHistory();
     }
+    m_theme.Attach({m_hWnd, m_list.m_hWnd, m_search.m_hWnd, &m_btnOptions, &m_dpi, &m_preview});
     m_durable.Start(m_hWnd, ScreenColorDepth());
-    const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    m_btnOptions.SetStateColor(CImageButton::ActiveFace, face, TRUE);
-    m_btnOptions.SetStateColor(CImageButton::RestFace, face, TRUE);
-    m_btnOptions.SetStateColor(CImageButton::FocusFace, face, TRUE);
     return TRUE;
 }
 

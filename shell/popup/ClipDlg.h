@@ -13,6 +13,8 @@
 #include "shell/CommandTable.h"
 #include "shell/popup/PopupDpi.h"
 #include "shell/popup/PopupKeyboard.h"
+#include "shell/popup/PopupTheme.h"
+#include "shell/popup/TargetMonitorPlacement.h"
 #include "shell/popup/PreviewController.h"
 #include "shell/popup/PopupHotkeys.h"
 
@@ -120,4 +122,6 @@ private:
     CommandTable m_commands;
     PopupKeyboard m_keyboard;
     PreviewController m_preview;
+    PopupTheme m_theme;
+    TargetMonitorPlacement m_monitors{m_bPlacing};
 };

@@ -21,6 +21,7 @@ void CClipDlg::SummonAtFocus()
     if (!target)
         return;
     m_hPasteTarget = target;
+    m_monitors.Follow(m_hWnd, target);
     // Each summons starts with the whole list.
     if (m_search.GetWindowText().GetLength() > 0)
         m_search.SetWindowText(L"");
@@ -112,7 +113,7 @@ void CClipDlg::ExitProgram()
     m_bExiting = 1;
     // The history is on its way to disk: a copy made now (while a message of the exit shows) would be lost.
     m_bSuppressCapture = 1;
-    GetWindowRect(&m_rcWindow);
+    m_rcWindow = m_monitors.Home(m_hWnd);
     ShowWindow(SW_HIDE);
     SaveAll();
     SendMessage(WM_CLOSE);

@@ -91,6 +91,12 @@ LRESULT CClipDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 bool CClipDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
+    if (m_theme.OnMessage(message, wParam, lParam, result))
+        return true;
+    if ((message == WM_MEASUREITEM || message == WM_DRAWITEM) && ContextMenus::OnMenuItemMessage(message, lParam)) {
+        result = TRUE;
+        return true;
+    }
     switch (message) {
     case WM_CREATE:
         result = OnCreate(wParam, lParam);
@@ -215,6 +221,8 @@ bool CClipDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT& result)
         result = -1;
         return true;
     }
+    if (header && header->idFrom == IDC_LIST_HISTORY && header->code == NM_CUSTOMDRAW)
+        return m_theme.OnListCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(lParam), result);
     if (header && header->idFrom == IDC_LIST_HISTORY && header->code == NM_RCLICK) {
         ContextMenus::OnListRightClick(m_list, m_hWnd);
         result = 0;

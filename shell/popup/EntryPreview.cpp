@@ -4,6 +4,7 @@
 
 #include "framework/Dpi.h"
 #include "framework/Handles.h"
+#include "shell/WindowLook.h"
 
 namespace {
 
@@ -60,7 +61,10 @@ bool EntryPreview::Create(HWND owner)
     HWND window = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, kClassName, L"",
                                   WS_POPUP | WS_BORDER, 0, 0, 10, 10, owner, nullptr, GetModuleHandleW(nullptr),
                                   nullptr);
-    return window && SubclassWindow(window);
+    if (!window || !SubclassWindow(window))
+        return false;
+    WindowLook::SetRoundCorners(window, true);
+    return true;
 }
 
 SIZE EntryPreview::Measure(HDC dc) const
@@ -114,13 +118,22 @@ void EntryPreview::Hide()
     m_entry = HistoryEntry();
 }
 
+void EntryPreview::SetColours(COLORREF ground, COLORREF text)
+{
+    m_ground = ground;
+    m_ink = text;
+    if (m_hWnd)
+        Invalidate();
+}
+
 void EntryPreview::Paint()
 {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(m_hWnd, &paint);
     RECT client;
     GetClientRect(&client);
-    FillRect(dc, &client, GetSysColorBrush(COLOR_INFOBK));
+    const UniqueBrush ground(CreateSolidBrush(m_ground));
+    FillRect(dc, &client, ground.Get());
     const int margin = dpi::Scale(kMargin, m_dpi);
     RECT inside = {client.left + margin, client.top + margin, client.right - margin, client.bottom - margin};
     if (m_entry.IsPicture()) {
@@ -135,7 +148,7 @@ void EntryPreview::Paint()
     } else {
         ScopedSelect font(dc, m_font);
         SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
+        SetTextColor(dc, m_ink);
         DrawTextW(dc, m_text.c_str(), static_cast<int>(m_text.size()), &inside, kTextFormat);
     }
     EndPaint(m_hWnd, &paint);

@@ -25,6 +25,8 @@ public:
     // the popup's font and at its DPI.
     void Show(HWND popup, const HistoryEntry& entry, const RECT& row, HFONT font, UINT dpi);
     void Hide();
+    // The ground and the text colour it draws with from now on.
+    void SetColours(COLORREF ground, COLORREF text);
     bool IsShowing() const { return m_hWnd && IsWindowVisible(); }
     EntryId Shown() const { return IsShowing() ? m_entry.id : 0; }
 
@@ -39,5 +41,7 @@ private:
     HistoryEntry m_entry;
     std::wstring m_text;
     HFONT m_font = nullptr;
+    COLORREF m_ground = GetSysColor(COLOR_INFOBK);
+    COLORREF m_ink = GetSysColor(COLOR_INFOTEXT);
     UINT m_dpi = 96;
 };

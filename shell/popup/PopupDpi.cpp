@@ -32,7 +32,7 @@ void PopupDpi::FillIcons()
 {
     const int size = IconSize(m_dpi);
     m_icons.Create(size, size, ILC_COLOR8, 2, 2);
-    m_icons.SetBkColor(RGB(255, 255, 255));
+    m_icons.SetBkColor(m_iconGround);
     for (UINT id : kIconIds) {
         // The icon files hold the usual sizes drawn apart; the loader picks the one of this size.
         UniqueIcon icon(static_cast<HICON>(
@@ -67,6 +67,13 @@ void PopupDpi::Change(UINT dpi, CListCtrl& list, std::initializer_list<HWND> con
     m_font.Reset(CreateFontIndirectW(&font));
     for (HWND control : controls)
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), TRUE);
+}
+
+void PopupDpi::SetIconGround(COLORREF ground)
+{
+    m_iconGround = ground;
+    if (m_icons.GetSafeHandle())
+        m_icons.SetBkColor(ground);
 }
 
 int PopupDpi::SearchHeight() const

@@ -33,6 +33,7 @@ public:
     void OnHoverTimer();
     void ShowFocused();
     void Hide();
+    void SetColours(COLORREF ground, COLORREF text) { m_preview.SetColours(ground, text); }
 
 private:
     void ShowRow(int row);

@@ -8,10 +8,10 @@
 
 namespace e2e {
 
-::testing::AssertionResult ClickAt(POINT point)
+::testing::AssertionResult ClickAt(POINT point, int button)
 {
     const std::vector<std::string> command = {
-        "xdotool", "mousemove", std::to_string(point.x), std::to_string(point.y), "click", "1"};
+        "xdotool", "mousemove", std::to_string(point.x), std::to_string(point.y), "click", std::to_string(button)};
     const UnixCommandResult result = RunUnixCommand(command);
     if (result.finished && result.exitCode == 0)
         return ::testing::AssertionSuccess();

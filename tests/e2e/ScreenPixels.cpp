@@ -2,6 +2,7 @@
 
 #include "framework/Handles.h"
 
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -55,6 +56,37 @@ int CountDarkPixels(const RECT& rect)
             ++dark;
     }
     return dark;
+}
+
+COLORREF GroundColour(const RECT& rect)
+{
+    const std::optional<std::vector<RGBQUAD>> pixels = GrabScreen(rect);
+    if (!pixels || pixels->empty())
+        return CLR_INVALID;
+    std::map<COLORREF, int> counts;
+    for (const RGBQUAD& pixel : *pixels)
+        ++counts[RGB(pixel.rgbRed, pixel.rgbGreen, pixel.rgbBlue)];
+    auto most = counts.begin();
+    for (auto it = counts.begin(); it != counts.end(); ++it) {
+        if (it->second > most->second)
+            most = it;
+    }
+    return most->first;
+}
+
+COLORREF FarthestColour(const RECT& rect, COLORREF ground, double (*distance)(COLORREF, COLORREF))
+{
+    const std::optional<std::vector<RGBQUAD>> pixels = GrabScreen(rect);
+    COLORREF farthest = ground;
+    double most = 0;
+    for (const RGBQUAD& pixel : pixels.value_or(std::vector<RGBQUAD>())) {
+        const COLORREF colour = RGB(pixel.rgbRed, pixel.rgbGreen, pixel.rgbBlue);
+        if (distance(colour, ground) > most) {
+            most = distance(colour, ground);
+            farthest = colour;
+        }
+    }
+    return farthest;
 }
 
 bool SaveScreenBitmap(const RECT& rect, const std::wstring& path)
