@@ -101,8 +101,10 @@ TEST_F(StoreTest, DefaultSettingsAndEmptyListGiveTheKnownFiles)
     SaveAll();
     const Bytes expected = {0x00, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                             0x0A, 0, 0, 0, 0x0A, 0, 0, 0, 0xC8, 0, 0, 0, 0x2C, 0x01, 0, 0,
-                            // Five appended fields: Ctrl+Shift+F, 1000 entries, both flags off, no programs.
-                            5, 0, 0, 0, 0x46, 0x03, 0, 0, 0xE8, 0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00};
+                            // Six appended fields: Ctrl+Shift+F, 1000 entries, both flags off, no programs,
+                            // no clearing at a lock.
+                            6, 0, 0, 0, 0x46, 0x03, 0, 0, 0xE8, 0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00,
+                            0, 0, 0, 0};
     EXPECT_EQ(expected, ReadWholeFile(Path(L"imgOption.data")));
     EXPECT_TRUE(Exists(Path(L"data.data")));
     EXPECT_TRUE(ReadWholeFile(Path(L"data.data")).empty());
@@ -119,7 +121,7 @@ TEST_F(StoreTest, TextAndBitmapGiveTheTwelveByteHistoryAndOneBitmapFile)
     EXPECT_EQ(expected, ReadWholeFile(Path(L"data.data")));
     EXPECT_TRUE(Exists(Path(L"1.dat")));
     Bytes settings = ReadWholeFile(Path(L"imgOption.data"));
-    ASSERT_EQ(55u, settings.size());
+    ASSERT_EQ(59u, settings.size());
     EXPECT_EQ(2, settings[2]);  // the entry count follows the two empty strings
 
     Reload();
