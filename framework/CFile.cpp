@@ -107,3 +107,21 @@ BOOL CFile::SetLength(ULONGLONG length)
     Seek(static_cast<LONGLONG>(std::min(position, length)), begin);
     return TRUE;
 }
+
+bool ReadWholeFile(const wchar_t* path, std::vector<BYTE>& bytes)
+{
+    CFile file;
+    if (!file.Open(path, CFile::modeRead | CFile::shareDenyNone))
+        return false;
+    const ULONGLONG length = file.GetLength();
+    if (length > 0x7FFFFFFF) {
+        SetLastError(ERROR_FILE_TOO_LARGE);
+        return false;
+    }
+    bytes.resize(static_cast<size_t>(length));
+    if (file.Read(bytes.data(), static_cast<UINT>(length)) != length) {
+        SetLastError(ERROR_READ_FAULT);
+        return false;
+    }
+    return true;
+}

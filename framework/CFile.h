@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <stdexcept>
+#include <vector>
 
 #include "framework/Handles.h"
 
@@ -68,3 +69,7 @@ private:
     UniqueFileHandle m_file;
     DWORD m_writeError = 0;
 };
+
+// The whole of a small file, shared with writers. False when it cannot be
+// opened or read to its end (GetLastError says why).
+bool ReadWholeFile(const wchar_t* path, std::vector<BYTE>& bytes);

@@ -16,6 +16,7 @@
 #define IDS_HISTORY_TRIM        114
 #define IDS_CLEAR_ALL_HIDDEN    115
 #define IDS_SEARCH_CUE          116
+#define IDS_FORGET_DAYS_RANGE   117
 
 #define IDR_MAINFRAME           128
 #define IDI_ENTRY_TEXT          130
@@ -45,6 +46,8 @@
 #define IDC_CHECK_RECORD_PICTURES   1023
 #define IDC_EDIT_IGNORED_PROGRAMS   1024
 #define IDC_CHECK_CLEAR_ON_LOCK     1025
+#define IDC_CHECK_FORGET_OLD        1026
+#define IDC_EDIT_FORGET_DAYS        1027
 
 #define ID_SYSMENU_ABOUT        16
 

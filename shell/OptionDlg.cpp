@@ -12,11 +12,12 @@ namespace {
 
 constexpr int kMaxTextLength = 1000;
 constexpr int kMaxHistorySizeDigits = 5;
+constexpr int kMaxForgetDaysDigits = 3;
 
-// True when the size box holds a number in range; digits only, as the box takes them.
-bool HoldsHistorySize(const CString& text)
+// True when the box holds a number from `least` to `most`; digits only, as the box takes them.
+bool HoldsNumber(const CString& text, int digits, int least, int most)
 {
-    if (text.IsEmpty() || text.GetLength() > kMaxHistorySizeDigits)
+    if (text.IsEmpty() || text.GetLength() > digits)
         return false;
     int value = 0;
     for (const wchar_t* p = text; *p; ++p) {
@@ -24,7 +25,7 @@ bool HoldsHistorySize(const CString& text)
             return false;
         value = value * 10 + (*p - L'0');
     }
-    return value >= kMinHistorySize && value <= kMaxHistorySize;
+    return value >= least && value <= most;
 }
 
 }  // namespace
@@ -44,6 +45,8 @@ void COptionDlg::SetOptions(ClipOptions options)
     m_bNoRepeats = options.m_bNoRepeats;
     m_bRecordPictures = options.m_bRecordPictures;
     m_bClearOnLock = options.m_bClearOnLock;
+    m_bForgetOld = options.m_nForgetDays > 0;
+    m_nForgetDays = options.m_nForgetDays > 0 ? options.m_nForgetDays : kDefaultForgetDays;
     m_strIgnoredPrograms = options.m_strIgnoredPrograms;
 }
 
@@ -58,6 +61,7 @@ void COptionDlg::GetOptions(ClipOptions* options) const
     options->m_bNoRepeats = m_bNoRepeats;
     options->m_bRecordPictures = m_bRecordPictures;
     options->m_bClearOnLock = m_bClearOnLock;
+    options->m_nForgetDays = m_bForgetOld ? m_nForgetDays : 0;
     options->m_strIgnoredPrograms = IgnoredPrograms::JoinList(IgnoredPrograms::ParseList(m_strIgnoredPrograms));
 }
 
@@ -77,6 +81,10 @@ void COptionDlg::DoDataExchange(CDataExchange* dx)
     DDX_Check(dx, IDC_CHECK_NO_REPEATS, m_bNoRepeats);
     DDX_Check(dx, IDC_CHECK_RECORD_PICTURES, m_bRecordPictures);
     DDX_Check(dx, IDC_CHECK_CLEAR_ON_LOCK, m_bClearOnLock);
+    DDX_Check(dx, IDC_CHECK_FORGET_OLD, m_bForgetOld);
+    // Unused days keep their last good value; used ones were checked before the exchange.
+    if (!dx->m_bSaveAndValidate || m_bForgetOld)
+        DDX_Text(dx, IDC_EDIT_FORGET_DAYS, m_nForgetDays);
     DDX_Text(dx, IDC_EDIT_IGNORED_PROGRAMS, m_strIgnoredPrograms);
 }
 
@@ -84,7 +92,9 @@ BOOL COptionDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     ::SendDlgItemMessageW(m_hWnd, IDC_EDIT_HISTORY_SIZE, EM_LIMITTEXT, kMaxHistorySizeDigits, 0);
+    ::SendDlgItemMessageW(m_hWnd, IDC_EDIT_FORGET_DAYS, EM_LIMITTEXT, kMaxForgetDaysDigits, 0);
     UpdateCompoundControls();
+    UpdateForgetControls();
     m_theme.Attach(m_hWnd);
     return TRUE;
 }
@@ -97,18 +107,32 @@ bool COptionDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
 void COptionDlg::OnOK()
 {
     // The summon key goes last: once it is registered, nothing may keep the dialog open.
-    if (!CheckHistorySize() || !ConfirmTrim() || !ApplySummonHotkey())
+    if (!CheckHistorySize() || !CheckForgetDays() || !ConfirmTrim() || !ApplySummonHotkey())
         return;
     CDialog::OnOK();
 }
 
 bool COptionDlg::CheckHistorySize()
 {
-    if (HoldsHistorySize(GetDlgItem(IDC_EDIT_HISTORY_SIZE)->GetWindowText()))
+    if (HoldsNumber(GetDlgItem(IDC_EDIT_HISTORY_SIZE)->GetWindowText(), kMaxHistorySizeDigits, kMinHistorySize,
+                    kMaxHistorySize))
         return true;
     CString message;
     message.LoadString(IDS_HISTORY_SIZE_RANGE);
     Refuse(message, IDC_EDIT_HISTORY_SIZE);
+    return false;
+}
+
+bool COptionDlg::CheckForgetDays()
+{
+    // Days that are not used are not judged.
+    if (::SendDlgItemMessageW(m_hWnd, IDC_CHECK_FORGET_OLD, BM_GETCHECK, 0, 0) != BST_CHECKED ||
+        HoldsNumber(GetDlgItem(IDC_EDIT_FORGET_DAYS)->GetWindowText(), kMaxForgetDaysDigits, kMinForgetDays,
+                    kMaxForgetDays))
+        return true;
+    CString message;
+    message.LoadString(IDS_FORGET_DAYS_RANGE);
+    Refuse(message, IDC_EDIT_FORGET_DAYS);
     return false;
 }
 
@@ -161,6 +185,10 @@ bool COptionDlg::OnCommand(WPARAM wParam, LPARAM lParam)
         UpdateCompoundControls();
         return true;
     }
+    if (LOWORD(wParam) == IDC_CHECK_FORGET_OLD && HIWORD(wParam) == BN_CLICKED) {
+        UpdateForgetControls();
+        return true;
+    }
     return CDialog::OnCommand(wParam, lParam);
 }
 
@@ -177,4 +205,10 @@ void COptionDlg::UpdateCompoundControls()
     const BOOL enable = ::SendMessageW(compound, BM_GETCHECK, 0, 0) == BST_CHECKED;
     ::EnableWindow(after, enable);
     ::EnableWindow(before, enable);
+}
+
+void COptionDlg::UpdateForgetControls()
+{
+    const bool forget = ::SendDlgItemMessageW(m_hWnd, IDC_CHECK_FORGET_OLD, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_EDIT_FORGET_DAYS), forget);
 }

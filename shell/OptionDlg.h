@@ -9,8 +9,8 @@
 class SummonHotkey;
 
 // The options dialog: the before and after strings, compound paste, start
-// with Windows, the summon key, the history size, no repeats, record pictures
-// and the programs to ignore. It works on a copy of the settings record.
+// with Windows, the summon key, the history size, no repeats, record pictures,
+// the programs to ignore, clearing at a lock and forgetting old entries. It works on a copy of the settings record.
 class COptionDlg : public CDialog {
 public:
     explicit COptionDlg(CWnd* parent = nullptr);
@@ -26,8 +26,10 @@ public:
     // How many entries the history holds at the moment (copies go on while the
     // dialog is open): OK asks before a smaller size removes some.
     void SetEntryCounter(std::function<int()> counter) { m_entryCounter = std::move(counter); }
-    // The before and after edits are usable only while compound paste is ticked.
+    // The before and after edits are usable only while compound paste is ticked,
+    // the days only while forgetting is.
     void UpdateCompoundControls();
+    void UpdateForgetControls();
 
     CButton m_btnOk;
     CButton m_btnCancel;
@@ -40,6 +42,8 @@ public:
     int m_bNoRepeats = 0;
     int m_bRecordPictures = 0;
     int m_bClearOnLock = 0;
+    int m_bForgetOld = 0;
+    int m_nForgetDays = kDefaultForgetDays;  // shown, and kept while forgetting is off
     CString m_strIgnoredPrograms;
 
 protected:
@@ -52,6 +56,7 @@ protected:
 private:
     // False, after telling the user, when the size box holds no number in range.
     bool CheckHistorySize();
+    bool CheckForgetDays();
     // False when the user would rather keep the entries a smaller size removes.
     bool ConfirmTrim();
     // False, after telling the user, when a changed summon key cannot be registered.

@@ -23,4 +23,8 @@ struct ClipOptions {
     CString m_strIgnoredPrograms;
     // Entries outside the top zone go when Windows is locked.
     int m_bClearOnLock = 0;
+    // Entries outside the top zone captured more than this many days ago go (0: never).
+    int m_nForgetDays = 0;
+    // The history is written encrypted for this Windows account.
+    int m_bEncrypt = 0;
 };

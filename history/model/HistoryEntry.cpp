@@ -24,3 +24,10 @@ std::wstring TextUpToNul(const wchar_t* text, size_t length)
         ++end;
     return std::wstring(text, end);
 }
+
+std::uint64_t UtcNow()
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}

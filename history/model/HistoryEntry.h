@@ -33,11 +33,16 @@ struct HistoryEntry {
     EntryId id = 0;
     std::shared_ptr<const std::wstring> text;
     std::shared_ptr<const EntryPicture> picture;
+    // When it was copied: UTC, in 100 ns steps since 1601 (a FILETIME); 0 until known.
+    std::uint64_t captured = 0;
 
     bool IsPicture() const { return picture != nullptr; }
     // A text's first 500 characters (never ending inside a surrogate pair), or the picture's label.
     std::wstring_view Label() const;
 };
+
+// The time now, as entries keep their capture time.
+std::uint64_t UtcNow();
 
 // A text up to its first NUL (never past `length`).
 std::wstring TextUpToNul(const wchar_t* text, size_t length);

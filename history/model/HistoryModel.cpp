@@ -77,6 +77,8 @@ bool HistoryModel::Insert(HistoryEntry entry)
     if (entry.id == 0 || RowOf(entry.id) >= 0)
         return false;
     const EntryId id = entry.id;
+    if (entry.captured == 0)
+        entry.captured = UtcNow();
     m_topCount = std::clamp(m_topCount, 0, Count());
     auto at = m_entries.insert(m_entries.begin() + m_topCount, std::move(entry));
     Announce({HistoryChange::Kind::Insert, {id}, &*at});
@@ -155,13 +157,15 @@ void HistoryModel::SetTop(const std::vector<EntryId>& ids)
     Announce(std::move(change));
 }
 
-void HistoryModel::MoveBelowTop(EntryId id)
+void HistoryModel::MoveBelowTop(EntryId id, std::uint64_t captured)
 {
     const int row = RowOf(id);
-    if (row < m_topCount || row == m_topCount)
+    if (row < m_topCount)
         return;
+    // Copied again: it counts as captured now, also when it is already in place.
+    m_entries[static_cast<size_t>(row)].captured = captured ? captured : UtcNow();
     std::rotate(m_entries.begin() + m_topCount, m_entries.begin() + row, m_entries.begin() + row + 1);
-    Announce({HistoryChange::Kind::MoveBelowTop, {id}});
+    Announce({HistoryChange::Kind::MoveBelowTop, {id}, &m_entries[static_cast<size_t>(m_topCount)]});
 }
 
 void HistoryModel::Clear()

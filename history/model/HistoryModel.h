@@ -18,7 +18,7 @@ struct HistoryChange {
     };
     Kind kind;
     std::vector<EntryId> ids;
-    const HistoryEntry* entry = nullptr;  // Insert: the new entry
+    const HistoryEntry* entry = nullptr;  // Insert: the new entry; MoveBelowTop: the entry moved
     // Remove: the cap made room for a new copy (not the user's removal).
     bool capped = false;
 };
@@ -50,7 +50,8 @@ public:
     // A new entry directly below the top zone; its id.
     EntryId InsertText(std::wstring text);
     EntryId InsertPicture(UniqueBitmap bitmap, std::wstring label);
-    // An entry that already has its id (a replayed change); false when the id is taken.
+    // An entry that already has its id (a replayed change); false when the id is
+    // taken. Without a capture time it is captured now.
     bool Insert(HistoryEntry entry);
     // The cap before a capture: with MaxEntries() or more entries, the one at
     // row MaxEntries() - 1 goes.
@@ -61,8 +62,9 @@ public:
     // Moves the given entries that lie below the top zone into it, keeping
     // their order, below the entries already there.
     void SetTop(const std::vector<EntryId>& ids);
-    // Moves an entry below the top zone to the first row below it.
-    void MoveBelowTop(EntryId id);
+    // Moves an entry below the top zone to the first row below it, as copied
+    // again at `captured` (0: now).
+    void MoveBelowTop(EntryId id, std::uint64_t captured = 0);
     void Clear();
 
     // Loading: from BeginLoad to Loaded nothing is announced; entries go in at
@@ -71,6 +73,8 @@ public:
     void BeginLoad() { m_loading = true; }
     void Append(HistoryEntry entry) { m_entries.push_back(std::move(entry)); }
     void SetTopCount(int topCount) { m_topCount = topCount; }
+    // A loaded entry's capture time, from the file that keeps it (no change is announced).
+    void SetCaptureTime(int row, std::uint64_t captured) { m_entries[static_cast<size_t>(row)].captured = captured; }
     void Loaded();
     // Lets go of every entry without a change (the end of the program).
     void Release();

@@ -14,3 +14,9 @@ constexpr std::int32_t kDefaultSummonHotkey = ((kHotkeyControl | kHotkeyShift) <
 constexpr std::int32_t kMinHistorySize = 10;
 constexpr std::int32_t kMaxHistorySize = 10000;
 constexpr std::int32_t kDefaultHistorySize = 1000;
+
+// Entries older than this many days are forgotten; 0 keeps them.
+constexpr std::int32_t kMinForgetDays = 1;
+constexpr std::int32_t kMaxForgetDays = 365;
+// What the options dialog offers when the user turns forgetting on.
+constexpr std::int32_t kDefaultForgetDays = 30;

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <set>
+#include <unordered_map>
 
 #include "framework/CArchive.h"
 #include "history/store/BitmapFileWriter.h"
 #include "history/store/CBitmapFile.h"
+#include "history/store/ExtrasFormat.h"
 #include "history/store/FileNames.h"
 #include "history/store/PictureFiles.h"
 
@@ -24,6 +26,7 @@ void Apply(HistoryModel& model, const journal::Record& record)
     case journal::Op::InsertText: {
         HistoryEntry entry;
         entry.id = first;
+        entry.captured = record.time;
         entry.text = std::make_shared<const std::wstring>(Wide(record.text));
         model.Insert(std::move(entry));
         break;
@@ -34,6 +37,7 @@ void Apply(HistoryModel& model, const journal::Record& record)
             break;
         HistoryEntry entry;
         entry.id = first;
+        entry.captured = record.time;
         entry.picture = std::make_shared<const EntryPicture>(std::move(bitmap), Wide(record.text));
         model.Insert(std::move(entry));
         break;
@@ -45,7 +49,7 @@ void Apply(HistoryModel& model, const journal::Record& record)
         model.SetTop(record.ids);
         break;
     case journal::Op::MoveBelowTop:
-        model.MoveBelowTop(first);
+        model.MoveBelowTop(first, record.time);
         break;
     case journal::Op::Clear:
         model.Clear();
@@ -120,7 +124,7 @@ void DurableHistory::CheckReadable()
     // A file held by another program for a moment is waited for; one that stays
     // unreadable must not be taken for a missing one and saved over.
     m_unreadable = SaveSet::Failure();
-    std::vector<std::wstring> names = {g_strOptionsFileName, g_strHistoryFileName};
+    std::vector<std::wstring> names = {g_strOptionsFileName, g_strHistoryFileName, g_strExtrasFileName};
     for (const std::wstring& picture : PictureNames(m_folder.read, m_waiting))
         names.push_back(picture);
     for (const std::wstring& name : names) {
@@ -215,6 +219,7 @@ void DurableHistory::LoadHistory()
     m_base.historySize = m_store.FileSize();
     m_base.historyCrc = m_store.FileCrc();
     const int baseEntries = m_model.Count();
+    const bool timesKnown = LoadCaptureTimes();
     m_model.SetTopCount(std::clamp(storedTop, 0, baseEntries));
 
     // Then the changes since, unless the journal was kept over another full
@@ -232,9 +237,39 @@ void DurableHistory::LoadHistory()
     // elsewhere, go to disk at once.
     const bool mended = static_cast<int>(m_base.recordIds.size()) < m_options.m_nEntryCount ||
                         baseEntries < static_cast<int>(m_base.recordIds.size()) || storedTop < 0 ||
-                        storedTop > baseEntries || !m_store.CountKnown();
+                        storedTop > baseEntries || !m_store.CountKnown() || !timesKnown;
     m_model.Loaded();
     m_needsFullSave = mended || m_folder.read != m_folder.write;
+}
+
+bool DurableHistory::LoadCaptureTimes()
+{
+    // The extras belong to exactly the history file read: one an older version wrote over has other records.
+    extras::File file;
+    std::vector<BYTE> bytes;
+    if (ReadWholeFile(Resolve(g_strExtrasFileName).c_str(), bytes) &&
+        extras::Decode(bytes.data(), bytes.size(), file) && file.historySize == m_store.FileSize() &&
+        file.historyCrc == m_store.FileCrc()) {
+        std::unordered_map<EntryId, int> rows;
+        for (int row = 0; row < m_model.Count(); ++row)
+            rows.emplace(m_model.At(row).id, row);
+        const std::vector<EntryId>& ids = m_store.RecordIds();
+        for (const auto& record : file.records) {
+            auto row = record.first < ids.size() ? rows.find(ids[record.first]) : rows.end();
+            if (row != rows.end())
+                m_model.SetCaptureTime(row->second, record.second.captured);
+        }
+    }
+    // Entries whose time no file keeps count as captured at this, their first load.
+    bool allKnown = true;
+    const std::uint64_t now = UtcNow();
+    for (int row = 0; row < m_model.Count(); ++row) {
+        if (m_model.At(row).captured == 0) {
+            m_model.SetCaptureTime(row, now);
+            allKnown = false;
+        }
+    }
+    return allKnown;
 }
 
 void DurableHistory::Report(const JournalWriter::Report& report)
@@ -283,6 +318,9 @@ void DurableHistory::Record(const HistoryChange& change)
     journal::Record record;
     record.op = OpOf(change.kind, change.entry);
     record.ids = change.ids;
+    // An insert or a repeat carries the entry's capture time, which a replay gives back.
+    if (change.entry)
+        record.time = change.entry->captured;
     if (record.op == journal::Op::InsertPicture) {
         // The writer gets the pixels as they are now, never the bitmap the popup goes on using.
         const std::wstring& label = change.entry->picture->Label();
@@ -293,7 +331,8 @@ void DurableHistory::Record(const HistoryChange& change)
         m_writer->Append(std::move(record));
         return;
     }
-    m_writer->Append(std::move(record), change.entry ? *change.entry : HistoryEntry());
+    const bool insert = change.kind == HistoryChange::Kind::Insert && change.entry;
+    m_writer->Append(std::move(record), insert ? *change.entry : HistoryEntry());
 }
 
 void DurableHistory::SaveOptions()

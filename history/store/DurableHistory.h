@@ -61,6 +61,8 @@ private:
     bool WaitUntilReadable(const std::wstring& path, const std::wstring& name);
     void NoteUnread(const std::wstring& name, DWORD error);
     void TakeStoreFailure();
+    // The capture times of the loaded history file; false when some entry had none.
+    bool LoadCaptureTimes();
     void Report(const JournalWriter::Report& report);
     void Record(const HistoryChange& change);
 

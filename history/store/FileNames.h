@@ -8,3 +8,5 @@ inline constexpr const wchar_t* g_strOptionsFileName = L"imgOption.data";
 // neither is left behind by a clean exit.
 inline constexpr const wchar_t* g_strJournalFileName = L"data.journal";
 inline constexpr const wchar_t* g_strIntentFileName = L"save.intent";
+// What data.data cannot hold (capture times), per record.
+inline constexpr const wchar_t* g_strExtrasFileName = L"data.extras";

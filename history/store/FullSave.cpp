@@ -4,6 +4,7 @@
 #include <string>
 
 #include "framework/CArchive.h"
+#include "history/store/ExtrasFormat.h"
 #include "history/store/FileNames.h"
 #include "history/store/HistoryFormat.h"
 #include "history/store/OptionsRecord.h"
@@ -92,6 +93,19 @@ bool FullSave::WriteHistory(const Between& between)
     return ok;
 }
 
+bool FullSave::WriteExtras()
+{
+    extras::File file;
+    file.historySize = m_base.historySize;
+    file.historyCrc = m_base.historyCrc;
+    for (size_t i = 0; i < m_kept.size(); ++i)
+        file.records[static_cast<std::uint32_t>(i)].captured = m_snapshot.history.entries[m_kept[i]].captured;
+    const std::vector<std::uint8_t> bytes = extras::Encode(file);
+    return m_set.AddFile(g_strExtrasFileName, [&bytes](CFile& out) {
+        out.Write(bytes.data(), static_cast<UINT>(bytes.size()));
+    });
+}
+
 bool FullSave::WriteOptions()
 {
     SettingsRecord record = ToRecord(m_snapshot.history.options);
@@ -123,7 +137,7 @@ bool FullSave::WriteJournal(const std::vector<std::vector<std::uint8_t>>& tail)
 
 bool FullSave::Run(const Between& between, const Committing& committing, MoveWait wait)
 {
-    if (!WritePictures(between) || !WriteHistory(between) || !WriteOptions())
+    if (!WritePictures(between) || !WriteHistory(between) || !WriteExtras() || !WriteOptions())
         return false;
     // The last look at the queue: whatever arrived goes into the new journal.
     between(m_tail);

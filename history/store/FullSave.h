@@ -10,7 +10,8 @@
 #include "history/store/SaveSnapshot.h"
 
 // Writes the whole history as the files of the data folder, as one set: one
-// BMP file per picture ("N.dat"), "data.data", "imgOption.data" and a new
+// BMP file per picture ("N.dat"), "data.data", "data.extras" (the capture
+// times), "imgOption.data" and a new
 // journal that starts from them. An entry the
 // files cannot hold is left out (and counted) rather than written wrong: a
 // picture whose pixels cannot be read (its record would get an older save's
@@ -47,6 +48,7 @@ private:
     // Picks the entries to write and writes the pictures' files.
     bool WritePictures(const Between& between);
     bool WriteHistory(const Between& between);
+    bool WriteExtras();
     bool WriteOptions();
     bool WriteJournal(const std::vector<std::vector<std::uint8_t>>& tail);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "history/store/Crc32.h"
 
@@ -223,10 +224,16 @@ bool EndsWith(std::u16string_view text, std::u16string_view end)
 
 bool IsSetFile(std::u16string_view name)
 {
-    constexpr std::u16string_view kPicture = u".dat";
-    if (name == u"data.data" || name == u"imgOption.data" || name == u"data.journal")
+    constexpr std::u16string_view kNames[] = {u"data.data",   u"imgOption.data", u"data.journal", u"data.extras",
+                                              u"data.qdata",  u"data.qextras",   u"data.qjournal", u"history.key"};
+    if (std::find(std::begin(kNames), std::end(kNames), name) != std::end(kNames))
         return true;
-    return EndsWith(name, kPicture) && AllDigits(name.substr(0, name.size() - kPicture.size()));
+    // Pictures, plain ("N.dat") and sealed ("N.qdat").
+    for (std::u16string_view suffix : {u".dat", u".qdat"}) {
+        if (EndsWith(name, suffix) && AllDigits(name.substr(0, name.size() - suffix.size())))
+            return true;
+    }
+    return false;
 }
 
 // "<target>.<digits>-<digits>.qtmp"

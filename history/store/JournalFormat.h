@@ -65,7 +65,8 @@ std::vector<std::uint8_t> EncodeIntent(const Intent& intent);
 bool DecodeIntent(const std::vector<std::uint8_t>& bytes, Intent& intent);
 // Whether every move is one that a save of ours makes, inside the data folder:
 // from "<target>.<digits>-<digits>.qtmp" to that target, a file of the set
-// (data.data, imgOption.data, data.journal or "<digits>.dat").
+// (the history, settings, journal, extras and key files, plain or sealed, and
+// the pictures "<digits>.dat" or "<digits>.qdat").
 bool IntentNamesAreOurs(const Intent& intent);
 
 class Reader {

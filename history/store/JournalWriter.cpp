@@ -61,7 +61,8 @@ void JournalWriter::Enqueue(Job job)
 
 void JournalWriter::Append(journal::Record change, HistoryEntry entry)
 {
-    change.time = Now();
+    if (change.time == 0)
+        change.time = Now();
     Enqueue(Job{Job::Kind::Append, std::move(change), std::move(entry), {}});
 }
 

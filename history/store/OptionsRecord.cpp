@@ -41,6 +41,8 @@ SettingsRecord ToRecord(const ClipOptions& options)
     record.recordPictures = options.m_bRecordPictures;
     record.ignoredPrograms = ToU16(options.m_strIgnoredPrograms);
     record.clearOnLock = options.m_bClearOnLock;
+    record.forgetDays = options.m_nForgetDays;
+    record.encrypt = options.m_bEncrypt;
     return record;
 }
 
@@ -59,4 +61,6 @@ void FromRecord(const SettingsRecord& record, ClipOptions& options)
     options.m_bRecordPictures = record.recordPictures;
     options.m_strIgnoredPrograms = FromU16(record.ignoredPrograms);
     options.m_bClearOnLock = record.clearOnLock;
+    options.m_nForgetDays = record.forgetDays;
+    options.m_bEncrypt = record.encrypt;
 }

@@ -9,7 +9,7 @@ constexpr std::size_t kRectBytes = 16;
 // The fields this version appends after the rectangle: four ints, the
 // program list, then the ints added after it.
 constexpr std::int32_t kAppendedInts = 4;
-constexpr std::int32_t kIntsAfterPrograms = 1;
+constexpr std::int32_t kIntsAfterPrograms = 3;
 constexpr std::int32_t kAppendedFields = kAppendedInts + 1 + kIntsAfterPrograms;
 
 std::int32_t FromLittleEndian(const std::uint8_t* bytes) {
@@ -44,6 +44,9 @@ void NormalizeAppended(SettingsRecord& record) {
     record.noRepeats = record.noRepeats != 0 ? 1 : 0;
     record.recordPictures = record.recordPictures != 0 ? 1 : 0;
     record.clearOnLock = record.clearOnLock != 0 ? 1 : 0;
+    // Out of range means off, never a shorter keep than the user chose.
+    if (record.forgetDays < kMinForgetDays || record.forgetDays > kMaxForgetDays) record.forgetDays = 0;
+    record.encrypt = record.encrypt != 0 ? 1 : 0;
 }
 
 // The appended fields, as many as the file announces, up to those known here.
@@ -59,7 +62,8 @@ bool ReadAppended(ByteSource& source, SettingsRecord& record, const AnsiCodec& c
     try {
         for (std::int32_t i = 0; i < kAppendedInts && i < count; ++i) *ints[i] = archive::ReadInt32(source);
         if (count > kAppendedInts) record.ignoredPrograms = archive::ReadString(source, codec);
-        std::int32_t* const later[kIntsAfterPrograms] = {&record.clearOnLock};
+        std::int32_t* const later[kIntsAfterPrograms] = {&record.clearOnLock, &record.forgetDays,
+                                                           &record.encrypt};
         for (std::int32_t i = 0; i < kIntsAfterPrograms && kAppendedInts + 1 + i < count; ++i)
             *later[i] = archive::ReadInt32(source);
     } catch (const ArchiveError&) {
@@ -87,6 +91,8 @@ void WriteSettings(ByteSink& sink, const SettingsRecord& record, const AnsiCodec
     archive::WriteInt32(sink, record.recordPictures);
     archive::WriteString(sink, record.ignoredPrograms, codec);
     archive::WriteInt32(sink, record.clearOnLock);
+    archive::WriteInt32(sink, record.forgetDays);
+    archive::WriteInt32(sink, record.encrypt);
 }
 
 bool ReadSettings(ByteSource& source, SettingsRecord& record, const AnsiCodec& codec) {

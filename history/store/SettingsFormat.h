@@ -23,6 +23,8 @@ struct SettingsRecord {
     std::int32_t recordPictures = 0;
     std::u16string ignoredPrograms;  // executable names, one per line
     std::int32_t clearOnLock = 0;
+    std::int32_t forgetDays = 0;  // 0: off, else kMinForgetDays..kMaxForgetDays
+    std::int32_t encrypt = 0;
 };
 
 // Writes the fields in file order: the compound flag comes before the top

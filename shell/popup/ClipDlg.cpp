@@ -103,6 +103,8 @@ BOOL CClipDlg::OnInitDialog()
     }
     m_theme.Attach({m_hWnd, m_list.m_hWnd, m_search.m_hWnd, &m_btnOptions, &m_dpi, &m_preview});
     m_durable.Start(m_hWnd, ScreenColorDepth());
+    ForgetOldEntries();
+    ::SetTimer(m_hWnd, kForgetTimer, AgeLimit::kCheckIntervalMs, nullptr);
     return TRUE;
 }
 

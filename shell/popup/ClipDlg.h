@@ -3,6 +3,7 @@
 #include "framework/CImageList.h"
 #include "framework/CListCtrl.h"
 #include "controls/ImageButton.h"
+#include "history/model/AgeLimit.h"
 #include "history/model/ClipOptions.h"
 #include "history/clipboard/ClipboardCapture.h"
 #include "shell/popup/HistoryListView.h"
@@ -75,6 +76,8 @@ protected:
     bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
+    static constexpr UINT_PTR kForgetTimer = 0x5151;
+
     LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
     void OnSysCommand(WPARAM id, LPARAM lParam);
     // A lock of the session clears the history when the user asked for it.
@@ -92,6 +95,8 @@ private:
     void OnSearchChanged();
     // The settings the program runs by: the history's size, the programs to ignore.
     void ApplyOptions();
+    // "Forget entries older than N days", at start, hourly and when the option changes.
+    void ForgetOldEntries();
 
     CImageButton m_btnOptions;
     CListCtrl m_list;

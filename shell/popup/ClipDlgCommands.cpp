@@ -188,6 +188,13 @@ void CClipDlg::ShowOptions()
     ApplyOptions();
     m_durable.SaveOptions();
     SetAutoRun();
+    ForgetOldEntries();
+}
+
+void CClipDlg::ForgetOldEntries()
+{
+    HistoryListView::RedrawHold hold(m_listView);
+    AgeLimit::Forget(m_history, m_nForgetDays, UtcNow());
 }
 
 void CClipDlg::ShowAbout()

@@ -29,6 +29,10 @@ LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             m_preview.OnHoverTimer();
             return 0;
         }
+        if (wParam == kForgetTimer) {
+            ForgetOldEntries();
+            return 0;
+        }
         break;
     case WM_HOTKEY:
         switch (m_hotkeys.Dispatch(wParam, lParam)) {

@@ -1,5 +1,5 @@
-// What the user removes leaves the disk: after Delete, Clear All and a lock of the session
-// (with "Clear the history when Windows is locked") no file of the data folder holds the
+// What the user removes leaves the disk: after Delete, Clear All, a lock of the session
+// (with "Clear the history when Windows is locked") and forgetting by age no file of the data folder holds the
 // removed texts (8-bit or UTF-16) or the removed picture's pixels, while the entries that
 // stay survive a kill.
 #include "tests/e2e/Clipboard.h"
@@ -34,6 +34,39 @@ std::vector<std::string> FormsOf(const std::string& text)
     for (char c : text)
         wide += std::string{c, '\0'};
     return {text, wide};
+}
+
+std::string LittleEndian(std::uint64_t value, int bytes)
+{
+    std::string out;
+    for (int b = 0; b < bytes; ++b)
+        out += static_cast<char>((value >> (8 * b)) & 0xFF);
+    return out;
+}
+
+// The extras file an earlier run would have left beside `history`: a capture time per record.
+std::string ExtrasBytes(const std::string& history, const std::vector<std::uint64_t>& captured)
+{
+    using Crc = DWORD(WINAPI*)(DWORD, const BYTE*, INT);
+    const auto crc = reinterpret_cast<Crc>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlComputeCrc32")));
+    const auto crcOf = [crc](const std::string& bytes) {
+        return crc(0, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<INT>(bytes.size()));
+    };
+    std::string file = "QXTR" + LittleEndian(1, 4) + LittleEndian(history.size(), 8) + LittleEndian(crcOf(history), 4);
+    for (size_t record = 0; record < captured.size(); ++record) {
+        const std::string payload = LittleEndian(record, 4) + LittleEndian(captured[record], 8);
+        file += "QXRC" + LittleEndian(payload.size(), 4) + LittleEndian(crcOf(payload), 4) + payload;
+    }
+    return file;
+}
+
+std::uint64_t DaysAgo(int days)
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const std::uint64_t day = 24ull * 60 * 60 * 10000000;
+    return ((static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime) - day * days;
 }
 
 std::vector<std::string> PixelForms()
@@ -155,6 +188,33 @@ TEST_F(RemovedEntries, ALockClearsWhatIsBelowTheTopZoneFromListDiskAndClipboard)
         removed.push_back(form);
     ExpectLeavesTheDisk(removed, "the lock");
     EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT)) << "the clipboard still holds the copied secret";
+}
+
+TEST_F(RemovedEntries, EntriesOlderThanTheChosenDaysAreForgottenAtStartButNotThePinnedOnes)
+{
+    StoredSettings settings;
+    settings.forgetDays = 10;
+    settings.topCount = 1;
+    const std::vector<std::string> texts = {"Pinned-Long-Ago", "Forgotten-Entry-6120", "Copied-Last-Week"};
+    ASSERT_TRUE(PrepareTextHistory(m_folder.Path(), settings, texts));
+    const std::wstring data = m_folder.Child(kDataFolderName) + L"\\";
+    const std::string history = ReadFileBytes(data + kHistoryFileName);
+    ASSERT_TRUE(WriteFileBytes(data + L"data.extras", ExtrasBytes(history, {DaysAgo(40), DaysAgo(11), DaysAgo(7)})));
+    ASSERT_NO_FATAL_FAILURE(Start());
+
+    EXPECT_TRUE(WaitUntil([&] {
+        return Labels() == std::vector<std::wstring>{L"Pinned-Long-Ago", L"Copied-Last-Week"};
+    })) << testing::PrintToString(Labels());
+    ExpectLeavesTheDisk(FormsOf("Forgotten-Entry-6120"), "forgetting");
+    // The capture times stay with the entries that remain, across a kill.
+    Sleep(1000);
+    ASSERT_TRUE(m_quillary->Kill());
+    settings.forgetDays = 6;
+    settings.entryCount = 2;
+    ASSERT_TRUE(WriteFileBytes(data + kOptionsFileName, SettingsFileBytes(settings)));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    EXPECT_TRUE(WaitUntil([&] { return Labels() == std::vector<std::wstring>{L"Pinned-Long-Ago"}; }))
+        << testing::PrintToString(Labels());
 }
 
 }  // namespace

@@ -13,7 +13,8 @@ bool Same(const SettingsRecord& a, const SettingsRecord& b) {
     return a.before == b.before && a.after == b.after && a.entryCount == b.entryCount && a.autoRun == b.autoRun &&
            a.compoundPaste == b.compoundPaste && a.topCount == b.topCount && a.summonHotkey == b.summonHotkey &&
            a.historySize == b.historySize && a.noRepeats == b.noRepeats && a.recordPictures == b.recordPictures &&
-           a.ignoredPrograms == b.ignoredPrograms && a.clearOnLock == b.clearOnLock;
+           a.ignoredPrograms == b.ignoredPrograms && a.clearOnLock == b.clearOnLock &&
+           a.forgetDays == b.forgetDays && a.encrypt == b.encrypt;
 }
 
 }  // namespace

@@ -60,21 +60,27 @@ TEST(SettingsAppended, ANewFileIsTheOldLayoutThatOldReadersStopAtThenTheAppended
     record.noRepeats = record.recordPictures = 1;
     record.ignoredPrograms = u"keepass.exe\r\nputty.exe";
     record.clearOnLock = 1;
+    record.forgetDays = 30;
+    record.encrypt = 1;
     MemorySink sink;
     WriteSettings(sink, record, kCodec);
-    // Six appended fields now: clear on lock follows the program list.
+    // Eight appended fields now: clear on lock, forget days and encryption follow the program list.
     Bytes expected = kNewFile;
-    expected[kRectangleEnd] = 6;
-    expected.insert(expected.end(), {1, 0, 0, 0});
+    expected[kRectangleEnd] = 8;
+    expected.insert(expected.end(), {1, 0, 0, 0, 30, 0, 0, 0, 1, 0, 0, 0});
     EXPECT_EQ(sink.Bytes(), expected);
     SettingsRecord loaded;
     MemorySource again(sink.Bytes().data(), sink.Bytes().size());
     EXPECT_TRUE(ReadSettings(again, loaded, kCodec));
     EXPECT_EQ(loaded.clearOnLock, 1);
+    EXPECT_EQ(loaded.forgetDays, 30);
+    EXPECT_EQ(loaded.encrypt, 1);
     SettingsRecord older;
     MemorySource previous(kNewFile.data(), kNewFile.size());
     EXPECT_TRUE(ReadSettings(previous, older, kCodec));
     EXPECT_EQ(older.clearOnLock, 0) << "a file without the field keeps the default";
+    EXPECT_EQ(older.forgetDays, 0);
+    EXPECT_EQ(older.encrypt, 0);
 
     // The older readers' field order, written out here: two strings, four ints, 16 rectangle bytes.
     MemorySource source(kNewFile);

@@ -129,11 +129,53 @@ TEST_F(DurabilityTest, EveryKindOfChangeSurvivesAnEndWithoutTheExitSave)
     EXPECT_TRUE(second.durable.SaveAtExit());
     // A clean end leaves only the files of the folder's format.
     for (const std::wstring& name : Names())
-        EXPECT_TRUE(name == g_strHistoryFileName || name == g_strOptionsFileName) << name.c_str();
+        EXPECT_TRUE(name == g_strHistoryFileName || name == g_strOptionsFileName || name == g_strExtrasFileName)
+            << name.c_str();
     EXPECT_TRUE(second.durable.TakeReports().empty());
 
     Program third(folder);
     EXPECT_EQ(cleared, third.Shown());
+}
+
+std::vector<std::uint64_t> CaptureTimes(const HistoryModel& model)
+{
+    std::vector<std::uint64_t> times;
+    for (int row = 0; row < model.Count(); ++row)
+        times.push_back(model.At(row).captured);
+    return times;
+}
+
+TEST_F(DurabilityTest, CaptureTimesComeBackFromTheJournalAFullSaveAndAFirstLoad)
+{
+    std::vector<std::uint64_t> times;
+    {
+        Program first(folder);
+        first.model.InsertText(L"a");
+        first.model.InsertText(L"b");
+        first.model.MoveBelowTop(first.model.At(1).id, 1234);
+        times = CaptureTimes(first.model);
+    }  // only the journal holds them
+    EXPECT_EQ(1234u, times[0]);
+    {
+        Program second(folder);
+        EXPECT_EQ(times, CaptureTimes(second.model));
+        ASSERT_TRUE(second.durable.SaveAtExit());
+    }
+    {
+        Program third(folder);
+        EXPECT_EQ(times, CaptureTimes(third.model));
+    }
+    // A history an older version wrote has no times: its entries count as captured at their first load, for good.
+    ASSERT_TRUE(DeleteFileW((folder + g_strExtrasFileName).c_str()));
+    const std::uint64_t beforeLoad = UtcNow();
+    {
+        Program older(folder);
+        times = CaptureTimes(older.model);
+        EXPECT_GE(times[0], beforeLoad);
+        EXPECT_TRUE(older.durable.SaveAtExit());
+    }
+    Program later(folder);
+    EXPECT_EQ(times, CaptureTimes(later.model));
 }
 
 TEST_F(DurabilityTest, ASaveStoppedAtAnyFileOperationLoadsTheOldOrTheNewHistory)
@@ -217,7 +259,8 @@ std::map<std::wstring, Bytes> FilesOf(const std::wstring& folder, const std::vec
 TEST_F(DurabilityTest, AnyFileOfTheHistoryThatCannotBeReadIsToldAndNeverSavedOver)
 {
     for (const std::wstring held :
-         {g_strHistoryFileName, g_strOptionsFileName, g_strJournalFileName, L"1.dat", g_strIntentFileName}) {
+         {g_strHistoryFileName, g_strOptionsFileName, g_strJournalFileName, g_strExtrasFileName, L"1.dat",
+          g_strIntentFileName}) {
         SCOPED_TRACE(testing::Message() << "held: " << testing::PrintToString(held));
         Clean();
         std::wstring whole;

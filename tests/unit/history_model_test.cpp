@@ -137,9 +137,11 @@ TEST_F(HistoryModelTest, MoveBelowTopBringsAnEntryUpButNeverOutOfTheZone)
     history.MoveBelowTop(IdAt(3));
     EXPECT_EQ(L"z0 c a b", Texts());
     history.MoveBelowTop(IdAt(0));
-    history.MoveBelowTop(IdAt(1));
+    history.MoveBelowTop(IdAt(1), 77);
     EXPECT_EQ(L"z0 c a b", Texts());
-    EXPECT_EQ(1u, changes.size());
+    // The entry already in place was copied again: its new capture time is news for the journal.
+    ASSERT_EQ(2u, changes.size());
+    EXPECT_EQ(77u, history.At(1).captured);
 }
 
 TEST_F(HistoryModelTest, ClearAndStoredTopCounts)

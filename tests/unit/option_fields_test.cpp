@@ -92,7 +92,7 @@ TEST_F(OptionFields, EveryTextFitsItsControlInTheDialogsFont)
     }
     SelectObject(dc, previous);
     ReleaseDC(dialog.m_hWnd, dc);
-    EXPECT_EQ(measured, 13) << "Ok, Cancel, five check boxes and six labels";
+    EXPECT_EQ(measured, 15) << "Ok, Cancel, six check boxes and seven labels";
 }
 
 TEST_F(OptionFields, ShowTheRecordAndGiveBackTheEditsWithACleanProgramList)
@@ -148,6 +148,18 @@ TEST_F(OptionFields, OkRefusesASizeOutOfRangeOrAKeyItCannotHaveAndKeepsTheKeyInF
     }
     EXPECT_EQ(summon.Key(), kCtrlShiftF9);
     SetWindowTextW(size, L"10");
+    // Days out of range are refused only while forgetting is ticked.
+    HWND days = Item(IDC_EDIT_FORGET_DAYS);
+    SetWindowTextW(days, L"0");
+    SendMessageW(Item(IDC_CHECK_FORGET_OLD), BM_CLICK, 0, 0);
+    EXPECT_TRUE(IsWindowEnabled(days));
+    for (const wchar_t* wrong : {L"0", L"366", L""}) {
+        SetWindowTextW(days, wrong);
+        EXPECT_NE(PressOk().find(L"from 1 to 365"), std::wstring::npos) << "no message for \"" << wrong << "\"";
+        ASSERT_FALSE(Closed());
+        EXPECT_EQ(GetFocus(), days);
+    }
+    SetWindowTextW(days, L"14");
 
     SendMessageW(hotkey, HKM_SETHOTKEY, MAKEWORD(VK_F11, HOTKEYF_ALT | HOTKEYF_SHIFT), 0);
     const std::wstring taken = PressOk();
@@ -165,6 +177,9 @@ TEST_F(OptionFields, OkRefusesASizeOutOfRangeOrAKeyItCannotHaveAndKeepsTheKeyInF
     EXPECT_EQ(summon.Key(), kCtrlShiftF10);
     EXPECT_EQ(dialog.m_nSummonHotkey, kCtrlShiftF10);
     EXPECT_EQ(dialog.m_nHistorySize, 10);
+    ClipOptions record;
+    dialog.GetOptions(&record);
+    EXPECT_EQ(record.m_nForgetDays, 14);
     EXPECT_TRUE(RegisterHotKey(other, 2, MOD_CONTROL | MOD_SHIFT, VK_F9)) << "the old key is still held";
 
     UnregisterHotKey(other, 1);

@@ -1,0 +1,37 @@
+#pragma once
+// The extras file "data.extras": what the history file's records cannot hold
+// (for now an entry's capture time), one record per history record that has
+// any, keyed by its position in the history file. Plain C++ over bytes, so
+// that it builds and is tested and fuzzed natively.
+//
+// Layout: "QXTR", a 32-bit version, the size (64-bit) and CRC-32 of the
+// history file it belongs to; then records. A record is the marker "QXRC",
+// a 32-bit payload length, the CRC-32 of the payload and the payload: the
+// 32-bit position, the 64-bit capture time (a FILETIME, UTC), then whatever a
+// later version adds, which this one skips. All integers are little-endian.
+// A damaged record costs its own entry its extras: reading goes on at the
+// next marker.
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <vector>
+
+namespace extras {
+
+constexpr std::uint32_t kVersion = 1;
+
+struct Record {
+    std::uint64_t captured = 0;
+};
+
+struct File {
+    std::uint64_t historySize = 0;  // the history file these records belong to
+    std::uint32_t historyCrc = 0;
+    std::map<std::uint32_t, Record> records;  // by position in the history file
+};
+
+std::vector<std::uint8_t> Encode(const File& file);
+// False when the bytes are not an extras file; damaged records are left out.
+bool Decode(const std::uint8_t* bytes, std::size_t size, File& file);
+
+}  // namespace extras
