@@ -8,3 +8,5 @@ inline constexpr const wchar_t* g_strOptionsFileName = L"imgOption.data";
 // neither is left behind by a clean exit.
 inline constexpr const wchar_t* g_strJournalFileName = L"data.journal";
 inline constexpr const wchar_t* g_strIntentFileName = L"save.intent";
+// The data folder's key for encrypted files, wrapped for the current user.
+inline constexpr const wchar_t* g_strKeyFileName = L"history.key";
