@@ -10,3 +10,5 @@ inline constexpr const wchar_t* g_strJournalFileName = L"data.journal";
 inline constexpr const wchar_t* g_strIntentFileName = L"save.intent";
 // What data.data cannot hold (capture times), per record.
 inline constexpr const wchar_t* g_strExtrasFileName = L"data.extras";
+// The data folder's key for encrypted files, wrapped for the current user.
+inline constexpr const wchar_t* g_strKeyFileName = L"history.key";

@@ -1,0 +1,183 @@
+// The data folder's key: a sealed record opens only whole, unchanged, and as
+// the kind and id it was sealed to; a key file opens only when its wrapped key
+// passes its own check record.
+#include <gtest/gtest.h>
+
+#include "history/store/HistoryKey.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Pattern(std::size_t size)
+{
+    Bytes bytes(size);
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<std::uint8_t>(i * 31 + 7);
+    return bytes;
+}
+
+// A key file's parts, read independently of the product: "QKEY", version, wrapped key, check.
+struct KeyFileParts {
+    Bytes wrapped;
+    Bytes check;
+};
+
+// Empty parts when the lengths do not fit the file.
+KeyFileParts Split(const Bytes& file)
+{
+    auto u32 = [&](std::size_t at) {
+        return std::uint32_t(file[at]) | std::uint32_t(file[at + 1]) << 8 | std::uint32_t(file[at + 2]) << 16 |
+               std::uint32_t(file[at + 3]) << 24;
+    };
+    if (file.size() < 16 || file.size() - 16 < u32(8))
+        return {};
+    const std::size_t wrappedEnd = 12 + u32(8);
+    return {Bytes(file.begin() + 12, file.begin() + wrappedEnd), Bytes(file.begin() + wrappedEnd + 4, file.end())};
+}
+
+Bytes Join(const Bytes& wrapped, const Bytes& check)
+{
+    Bytes file = {'Q', 'K', 'E', 'Y', 1, 0, 0, 0};
+    for (const Bytes* part : {&wrapped, &check}) {
+        const auto size = static_cast<std::uint32_t>(part->size());
+        for (int shift = 0; shift < 32; shift += 8)
+            file.push_back(static_cast<std::uint8_t>(size >> shift));
+        file.insert(file.end(), part->begin(), part->end());
+    }
+    return file;
+}
+
+TEST(HistoryKeyTest, RecordsOfEverySizeOpenAsTheyWereSealed)
+{
+    const auto key = HistoryKey::Create();
+    ASSERT_TRUE(key);
+    for (const std::size_t size : {0u, 1u, 16u, 17u, 4096u, (1u << 20) + 3}) {
+        const Bytes plain = Pattern(size);
+        const Bytes sealed = key->Seal(SealKind::History, 42, size ? plain.data() : nullptr, size);
+        ASSERT_EQ(size + 12 + 16, sealed.size()) << size;
+        Bytes opened = {1, 2, 3};
+        ASSERT_TRUE(key->Open(SealKind::History, 42, sealed.data(), sealed.size(), opened)) << size;
+        EXPECT_EQ(plain, opened) << size;
+        if (size >= 16) {
+            EXPECT_NE(Bytes(plain.begin(), plain.begin() + 16), Bytes(sealed.begin() + 12, sealed.begin() + 28))
+                << size;
+        }
+    }
+    // A fresh nonce each time: the same text never seals to the same bytes.
+    const Bytes text = Pattern(40);
+    EXPECT_NE(key->Seal(SealKind::Picture, 1, text.data(), text.size()),
+              key->Seal(SealKind::Picture, 1, text.data(), text.size()));
+}
+
+TEST(HistoryKeyTest, AChangedMovedOrTruncatedRecordIsRefused)
+{
+    const auto key = HistoryKey::Create();
+    ASSERT_TRUE(key);
+    const Bytes plain = Pattern(100);
+    const Bytes sealed = key->Seal(SealKind::JournalFrame, 7, plain.data(), plain.size());
+    ASSERT_EQ(128u, sealed.size());
+    const struct {
+        const char* what;
+        SealKind kind;
+        std::uint64_t id;
+        std::size_t flipByte;  // sealed.size() for none
+        std::size_t length;
+    } cases[] = {
+        {"a bit of the nonce", SealKind::JournalFrame, 7, 3, 128},
+        {"a bit of the ciphertext", SealKind::JournalFrame, 7, 60, 128},
+        {"a bit of the tag", SealKind::JournalFrame, 7, 127, 128},
+        {"another kind", SealKind::JournalStart, 7, 128, 128},
+        {"another id", SealKind::JournalFrame, 8, 128, 128},
+        {"an id differing in its top byte", SealKind::JournalFrame, 7 | 1ull << 56, 128, 128},
+        {"the last byte cut", SealKind::JournalFrame, 7, 128, 127},
+        {"shorter than nonce and tag", SealKind::JournalFrame, 7, 128, 27},
+        {"nothing", SealKind::JournalFrame, 7, 128, 0},
+    };
+    for (const auto& c : cases) {
+        Bytes changed = sealed;
+        if (c.flipByte < changed.size())
+            changed[c.flipByte] ^= 0x10;
+        Bytes opened = {9};
+        EXPECT_FALSE(key->Open(c.kind, c.id, changed.data(), c.length, opened)) << c.what;
+        EXPECT_TRUE(opened.empty()) << c.what;
+    }
+}
+
+TEST(HistoryKeyTest, AKeyFileOpensToTheSameKey)
+{
+    const auto key = HistoryKey::Create();
+    ASSERT_TRUE(key);
+    const Bytes plain = Pattern(300);
+    const Bytes sealed = key->Seal(SealKind::Extras, 5, plain.data(), plain.size());
+
+    std::unique_ptr<HistoryKey> reopened;
+    ASSERT_EQ(HistoryKey::OpenResult::Opened, HistoryKey::FromFileBytes(key->FileBytes(), reopened));
+    ASSERT_TRUE(reopened);
+    EXPECT_EQ(key->FileBytes(), reopened->FileBytes());
+    Bytes opened;
+    ASSERT_TRUE(reopened->Open(SealKind::Extras, 5, sealed.data(), sealed.size(), opened));
+    EXPECT_EQ(plain, opened);
+
+    const auto other = HistoryKey::Create();
+    ASSERT_TRUE(other);
+    EXPECT_FALSE(other->Open(SealKind::Extras, 5, sealed.data(), sealed.size(), opened));
+}
+
+TEST(HistoryKeyTest, ADamagedOrMixedKeyFileIsUnopenable)
+{
+    const auto mine = HistoryKey::Create();
+    const auto theirs = HistoryKey::Create();
+    ASSERT_TRUE(mine && theirs);
+    const Bytes file = mine->FileBytes();
+    const KeyFileParts a = Split(file);
+    const KeyFileParts b = Split(theirs->FileBytes());
+    ASSERT_EQ(file, Join(a.wrapped, a.check));  // the test's reading of the layout is the product's
+
+    auto flipped = [](Bytes bytes, std::size_t at) { bytes[at] ^= 0x01; return bytes; };
+    const struct {
+        const char* what;
+        Bytes bytes;
+    } cases[] = {
+        {"another key's wrapped key with this check", Join(b.wrapped, a.check)},
+        {"this wrapped key with another key's check", Join(a.wrapped, b.check)},
+        {"a bit of the check record", Join(a.wrapped, flipped(a.check, a.check.size() - 1))},
+        {"the last byte cut", Bytes(file.begin(), file.end() - 1)},
+        {"a byte after the end", [&] { Bytes longer = file; longer.push_back(0); return longer; }()},
+        {"the magic alone", Bytes(file.begin(), file.begin() + 4)},
+        {"another magic", flipped(file, 0)},
+        {"another version", flipped(file, 5)},
+        {"a wrapped key longer than the file", [&] { Bytes huge = file; huge[11] = 0xFF; return huge; }()},
+        {"garbage", Pattern(200)},
+        {"nothing", Bytes()},
+    };
+    for (const auto& c : cases) {
+        std::unique_ptr<HistoryKey> key = HistoryKey::Create();
+        EXPECT_EQ(HistoryKey::OpenResult::Unopenable, HistoryKey::FromFileBytes(c.bytes, key)) << c.what;
+        EXPECT_FALSE(key) << c.what;
+    }
+
+    // A changed wrapped key: Windows refuses it, Wine may unwrap it to wrong
+    // bytes (then the check refuses it) or, where the change misses the key, to
+    // the right ones. It never opens as a different key.
+    const Bytes plain = Pattern(20);
+    const Bytes sealed = mine->Seal(SealKind::History, 1, plain.data(), plain.size());
+    int refused = 0;
+    for (std::size_t at = 0; at < a.wrapped.size(); ++at) {
+        std::unique_ptr<HistoryKey> key;
+        const Bytes changed = Join(flipped(a.wrapped, at), a.check);
+        if (HistoryKey::FromFileBytes(changed, key) == HistoryKey::OpenResult::Unopenable) {
+            ++refused;
+            continue;
+        }
+        Bytes opened;
+        EXPECT_TRUE(key->Open(SealKind::History, 1, sealed.data(), sealed.size(), opened)) << "byte " << at;
+    }
+    EXPECT_GT(refused, 0);
+}
+
+}  // namespace
