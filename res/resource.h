@@ -48,6 +48,7 @@
 #define IDC_CHECK_CLEAR_ON_LOCK     1025
 #define IDC_CHECK_FORGET_OLD        1026
 #define IDC_EDIT_FORGET_DAYS        1027
+#define IDC_CHECK_ENCRYPT           1028
 
 #define ID_SYSMENU_ABOUT        16
 

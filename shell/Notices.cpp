@@ -47,6 +47,24 @@ std::wstring PerUserFolder(const std::wstring& folder)
     return L"The folder beside Quillary cannot be written, so your history is kept in " + folder;
 }
 
+std::wstring HistorySetAside(const std::wstring& folder)
+{
+    return L"Your encrypted history cannot be opened by this Windows account (it comes from another account or "
+           L"computer, or the password was reset). It is kept unchanged in " +
+           folder + L", and a new history begins.";
+}
+
+std::wstring OlderFilesMerged()
+{
+    return L"An older version of Quillary wrote an unencrypted history beside your encrypted one. Its entries "
+           L"were added to your history, which is encrypted again.";
+}
+
+std::wstring EncryptionUnavailable()
+{
+    return L"Windows could not make a key to encrypt the history, so it stays unencrypted.";
+}
+
 std::wstring HotkeysTaken(const std::vector<CString>& keys)
 {
     std::wstring names;

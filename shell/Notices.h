@@ -19,6 +19,10 @@ std::wstring ExitSaveFailed(const std::wstring& file, DWORD error);
 // A history file that could not be read at start: it is left as it is.
 std::wstring ReadFailed(const std::wstring& file, DWORD error);
 std::wstring PerUserFolder(const std::wstring& folder);
+// An encrypted history this account cannot open, kept in `folder`.
+std::wstring HistorySetAside(const std::wstring& folder);
+std::wstring OlderFilesMerged();
+std::wstring EncryptionUnavailable();
 // Names the hotkeys that another program holds.
 std::wstring HotkeysTaken(const std::vector<CString>& keys);
 

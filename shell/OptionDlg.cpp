@@ -45,6 +45,7 @@ void COptionDlg::SetOptions(ClipOptions options)
     m_bNoRepeats = options.m_bNoRepeats;
     m_bRecordPictures = options.m_bRecordPictures;
     m_bClearOnLock = options.m_bClearOnLock;
+    m_bEncrypt = options.m_bEncrypt;
     m_bForgetOld = options.m_nForgetDays > 0;
     m_nForgetDays = options.m_nForgetDays > 0 ? options.m_nForgetDays : kDefaultForgetDays;
     m_strIgnoredPrograms = options.m_strIgnoredPrograms;
@@ -62,6 +63,7 @@ void COptionDlg::GetOptions(ClipOptions* options) const
     options->m_bRecordPictures = m_bRecordPictures;
     options->m_bClearOnLock = m_bClearOnLock;
     options->m_nForgetDays = m_bForgetOld ? m_nForgetDays : 0;
+    options->m_bEncrypt = m_bEncrypt;
     options->m_strIgnoredPrograms = IgnoredPrograms::JoinList(IgnoredPrograms::ParseList(m_strIgnoredPrograms));
 }
 
@@ -81,6 +83,7 @@ void COptionDlg::DoDataExchange(CDataExchange* dx)
     DDX_Check(dx, IDC_CHECK_NO_REPEATS, m_bNoRepeats);
     DDX_Check(dx, IDC_CHECK_RECORD_PICTURES, m_bRecordPictures);
     DDX_Check(dx, IDC_CHECK_CLEAR_ON_LOCK, m_bClearOnLock);
+    DDX_Check(dx, IDC_CHECK_ENCRYPT, m_bEncrypt);
     DDX_Check(dx, IDC_CHECK_FORGET_OLD, m_bForgetOld);
     // Unused days keep their last good value; used ones were checked before the exchange.
     if (!dx->m_bSaveAndValidate || m_bForgetOld)

@@ -10,7 +10,7 @@ class SummonHotkey;
 
 // The options dialog: the before and after strings, compound paste, start
 // with Windows, the summon key, the history size, no repeats, record pictures,
-// the programs to ignore, clearing at a lock and forgetting old entries. It works on a copy of the settings record.
+// the programs to ignore, clearing at a lock, forgetting old entries and encryption. It works on a copy of the settings record.
 class COptionDlg : public CDialog {
 public:
     explicit COptionDlg(CWnd* parent = nullptr);
@@ -44,6 +44,7 @@ public:
     int m_bClearOnLock = 0;
     int m_bForgetOld = 0;
     int m_nForgetDays = kDefaultForgetDays;  // shown, and kept while forgetting is off
+    int m_bEncrypt = 0;
     CString m_strIgnoredPrograms;
 
 protected:

@@ -20,7 +20,8 @@ bool Exists(const std::wstring& path)
 ULONGLONG LastWritten(const std::wstring& folder)
 {
     ULONGLONG latest = 0;
-    for (const wchar_t* name : {g_strOptionsFileName, g_strHistoryFileName, g_strJournalFileName}) {
+    for (const wchar_t* name : {g_strOptionsFileName, g_strHistoryFileName, g_strJournalFileName, g_strSealedHistoryFileName,
+                                g_strSealedJournalFileName}) {
         WIN32_FILE_ATTRIBUTE_DATA data;
         if (GetFileAttributesExW((folder + name).c_str(), GetFileExInfoStandard, &data)) {
             const ULONGLONG written =
@@ -49,7 +50,8 @@ bool HoldsHistory(const std::wstring& folder)
         whole = ReadSettings(archive, record, archive.Codec());
     } catch (...) {
     }
-    return (whole && record.entryCount <= 0) || Exists(folder + g_strHistoryFileName);
+    return (whole && record.entryCount <= 0) || Exists(folder + g_strHistoryFileName) ||
+           Exists(folder + g_strSealedHistoryFileName);
 }
 
 // Creates each missing folder of a path that ends with a backslash.

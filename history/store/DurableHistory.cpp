@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "framework/CArchive.h"
 #include "history/store/BitmapFileWriter.h"
@@ -10,6 +11,7 @@
 #include "history/store/ExtrasFormat.h"
 #include "history/store/FileNames.h"
 #include "history/store/PictureFiles.h"
+#include "history/store/SealedFolder.h"
 
 namespace {
 
@@ -111,7 +113,8 @@ void DurableHistory::SetFolder(DataFolder folder)
     SaveSet::Failure failure;
     if (!SaveSet::Recover(m_folder.write, &failure, &m_waiting) && m_folder.read != m_folder.write)
         m_waiting.clear();
-    m_store.SetPicturePath([this](int record) { return Resolve(std::to_wstring(record) + L".dat"); });
+    m_store.SetPicturePath([this](int record) { return Resolve(m_form.PictureName(record)); });
+    OpenKey();
     CheckReadable();
     // An intent that could not be read (or names other files) may stand for a half-moved set:
     // nothing is written over it.
@@ -119,19 +122,42 @@ void DurableHistory::SetFolder(DataFolder folder)
         NoteUnread(failure.file, failure.error);
 }
 
+void DurableHistory::OpenKey()
+{
+    m_form = StoreForm();
+    m_setAside.clear();
+    const SealedFolder::Opened opened = SealedFolder::OpenKey(Resolve(g_strKeyFileName));
+    if (opened.error != ERROR_SUCCESS) {
+        NoteUnread(g_strKeyFileName, opened.error);
+        return;
+    }
+    // A key of another account or machine, or one from another folder that opens but not this
+    // history: the history is kept whole, out of the way of a new one, and never saved over.
+    if (opened.unopenable ||
+        (opened.form.Sealed() && !SealedFolder::Opens(opened.form, Resolve(opened.form.HistoryName())))) {
+        m_setAside = SealedFolder::SetAside(m_folder.read);
+        if (m_setAside.empty())
+            NoteUnread(g_strKeyFileName, GetLastError());
+        return;
+    }
+    m_form = opened.form;
+}
+
 void DurableHistory::CheckReadable()
 {
     // A file held by another program for a moment is waited for; one that stays
     // unreadable must not be taken for a missing one and saved over.
     m_unreadable = SaveSet::Failure();
-    std::vector<std::wstring> names = {g_strOptionsFileName, g_strHistoryFileName, g_strExtrasFileName};
+    std::vector<std::wstring> names = {g_strOptionsFileName, m_form.HistoryName(), m_form.ExtrasName()};
+    if (m_form.Sealed())
+        names.push_back(g_strHistoryFileName);
     for (const std::wstring& picture : PictureNames(m_folder.read, m_waiting))
         names.push_back(picture);
     for (const std::wstring& name : names) {
         if (!WaitUntilReadable(Resolve(name), name))
             return;
     }
-    WaitUntilReadable(JournalPath(), g_strJournalFileName);
+    WaitUntilReadable(JournalPath(), m_form.JournalName());
 }
 
 bool DurableHistory::WaitUntilReadable(const std::wstring& path, const std::wstring& name)
@@ -171,10 +197,10 @@ std::wstring DurableHistory::Resolve(const std::wstring& name) const
 std::wstring DurableHistory::JournalPath() const
 {
     // A start that read elsewhere and was ended before its first save left its changes where the history goes.
-    const std::wstring kept = m_folder.write + g_strJournalFileName;
+    const std::wstring kept = m_folder.write + m_form.JournalName();
     if (m_folder.read != m_folder.write && GetFileAttributesW(kept.c_str()) != INVALID_FILE_ATTRIBUTES)
         return kept;
-    return Resolve(g_strJournalFileName);
+    return Resolve(m_form.JournalName());
 }
 
 BOOL DurableHistory::LoadOptions()
@@ -194,6 +220,14 @@ BOOL DurableHistory::LoadOptions()
 void DurableHistory::LoadHistory()
 {
     m_model.BeginLoad();
+    m_store.SetForm(m_form);
+    const int plainCount = m_options.m_nEntryCount;
+    if (m_form.Sealed()) {
+        // The folder holds a sealed history, whatever settings an older version wrote.
+        m_options.m_bEncrypt = 1;
+        // Its records run to its end: the settings' count may be an older version's.
+        m_store.ForgetCount();
+    }
     m_journalLength = 0;
     m_journalPath = JournalPath();
     const int storedTop = m_options.m_nTopCount;
@@ -201,17 +235,17 @@ void DurableHistory::LoadHistory()
     if (!journalFile.Open(m_journalPath.c_str(), CFile::modeRead | CFile::shareDenyNone)) {
         const DWORD error = GetLastError();
         if (!IsMissing(error))
-            NoteUnread(g_strJournalFileName, error);
+            NoteUnread(m_form.JournalName(), error);
     }
     CArchive journalArchive(&journalFile, CArchive::load, 1 << 16);
-    journal::Reader reader(journalArchive);
+    journal::Reader reader(journalArchive, m_form.JournalOpener());
     journal::Header header;
     // Without a count from the settings the journal's ids are taken, and its count checked once the records are counted.
     const bool idsFit = journalFile.IsOpen() && reader.ReadStart(header) &&
                         (!m_store.CountKnown() || header.entryCount == m_options.m_nEntryCount);
 
     // The full save first, its entries known by the ids the journal gives them.
-    m_store.LoadHistory(Resolve(g_strHistoryFileName).c_str(), idsFit ? &header.recordIds : nullptr);
+    m_store.LoadHistory(Resolve(m_form.HistoryName()).c_str(), idsFit ? &header.recordIds : nullptr);
     TakeStoreFailure();
     m_base = journal::Header();
     m_base.entryCount = m_options.m_nEntryCount;
@@ -219,7 +253,7 @@ void DurableHistory::LoadHistory()
     m_base.historySize = m_store.FileSize();
     m_base.historyCrc = m_store.FileCrc();
     const int baseEntries = m_model.Count();
-    const bool timesKnown = LoadCaptureTimes();
+    LoadCaptureTimes();
     m_model.SetTopCount(std::clamp(storedTop, 0, baseEntries));
 
     // Then the changes since, unless the journal was kept over another full
@@ -231,35 +265,44 @@ void DurableHistory::LoadHistory()
             Apply(m_model, record);
         m_journalLength = reader.GoodLength();
     }
+    m_mergedOlder = false;
+    if (m_form.Sealed() && GetFileAttributesW(Resolve(g_strHistoryFileName).c_str()) != INVALID_FILE_ATTRIBUTES)
+        MergeOlderFiles(plainCount);
+    const bool timesKnown = StampUnknownTimes();
 
     // What loading mends in the full save (records that gave no entry, a top
     // zone larger than the entries, damaged settings), and a history read from
     // elsewhere, go to disk at once.
     const bool mended = static_cast<int>(m_base.recordIds.size()) < m_options.m_nEntryCount ||
                         baseEntries < static_cast<int>(m_base.recordIds.size()) || storedTop < 0 ||
-                        storedTop > baseEntries || !m_store.CountKnown() || !timesKnown;
+                        storedTop > baseEntries || (!m_store.CountKnown() && !m_form.Sealed()) || !timesKnown ||
+                        m_mergedOlder;
     m_model.Loaded();
     m_needsFullSave = mended || m_folder.read != m_folder.write;
 }
 
-bool DurableHistory::LoadCaptureTimes()
+void DurableHistory::LoadCaptureTimes()
 {
     // The extras belong to exactly the history file read: one an older version wrote over has other records.
     extras::File file;
     std::vector<BYTE> bytes;
-    if (ReadWholeFile(Resolve(g_strExtrasFileName).c_str(), bytes) &&
-        extras::Decode(bytes.data(), bytes.size(), file) && file.historySize == m_store.FileSize() &&
-        file.historyCrc == m_store.FileCrc()) {
-        std::unordered_map<EntryId, int> rows;
-        for (int row = 0; row < m_model.Count(); ++row)
-            rows.emplace(m_model.At(row).id, row);
-        const std::vector<EntryId>& ids = m_store.RecordIds();
-        for (const auto& record : file.records) {
-            auto row = record.first < ids.size() ? rows.find(ids[record.first]) : rows.end();
-            if (row != rows.end())
-                m_model.SetCaptureTime(row->second, record.second.captured);
-        }
+    if (!ReadWholeFile(Resolve(m_form.ExtrasName()).c_str(), bytes) || !m_form.Open(SealKind::Extras, 0, bytes) ||
+        !extras::Decode(bytes.data(), bytes.size(), file) || file.historySize != m_store.FileSize() ||
+        file.historyCrc != m_store.FileCrc())
+        return;
+    std::unordered_map<EntryId, int> rows;
+    for (int row = 0; row < m_model.Count(); ++row)
+        rows.emplace(m_model.At(row).id, row);
+    const std::vector<EntryId>& ids = m_store.RecordIds();
+    for (const auto& record : file.records) {
+        auto row = record.first < ids.size() ? rows.find(ids[record.first]) : rows.end();
+        if (row != rows.end())
+            m_model.SetCaptureTime(row->second, record.second.captured);
     }
+}
+
+bool DurableHistory::StampUnknownTimes()
+{
     // Entries whose time no file keeps count as captured at this, their first load.
     bool allKnown = true;
     const std::uint64_t now = UtcNow();
@@ -270,6 +313,33 @@ bool DurableHistory::LoadCaptureTimes()
         }
     }
     return allKnown;
+}
+
+void DurableHistory::MergeOlderFiles(int plainCount)
+{
+    // An older version found no history it knew and wrote its own: its entries join the sealed ones.
+    ClipOptions options = m_options;
+    options.m_nEntryCount = plainCount;
+    HistoryModel plain;
+    plain.BeginLoad();
+    HistoryStore older(plain, options);
+    older.SetPicturePath([this](int record) { return Resolve(std::to_wstring(record) + L".dat"); });
+    older.LoadHistory(Resolve(g_strHistoryFileName).c_str());
+    const std::wstring& unread = older.UnreadFile();
+    if (!unread.empty())
+        NoteUnread(unread.substr(unread.find_last_of(L'\\') + 1), older.UnreadError());
+    // A plain file a save could not remove holds what the sealed history has: no text comes twice.
+    std::unordered_set<std::wstring> texts;
+    for (int row = 0; row < m_model.Count(); ++row) {
+        if (m_model.At(row).text)
+            texts.insert(*m_model.At(row).text);
+    }
+    for (int row = 0; row < plain.Count(); ++row) {
+        const HistoryEntry& entry = plain.At(row);
+        if (!entry.text || texts.insert(*entry.text).second)
+            m_model.Append(entry);
+    }
+    m_mergedOlder = true;
 }
 
 void DurableHistory::Report(const JournalWriter::Report& report)
@@ -300,9 +370,24 @@ void DurableHistory::Start(HWND window, int screenDepth)
     // A journal replayed from where the history goes is gone on with, never emptied.
     const bool journalKept = m_journalPath.compare(0, m_folder.write.size(), m_folder.write) == 0;
     m_writer->Start(m_base, m_options.m_nTopCount, m_journalPath, journalKept ? m_journalLength : 0,
-                    !m_waiting.empty());
-    if (m_needsFullSave)
+                    !m_waiting.empty(), m_form);
+    // Asked for, and not yet so on disk (a new history, or one whose key was set aside).
+    if (m_options.m_bEncrypt && !m_form.Sealed())
+        SetEncrypted(true);
+    else if (m_needsFullSave)
         SaveFull();
+}
+
+bool DurableHistory::SetEncrypted(bool encrypted)
+{
+    if (encrypted == m_form.Sealed())
+        return true;
+    StoreForm form = encrypted ? SealedFolder::NewForm() : StoreForm();
+    if (form.Sealed() != encrypted)
+        return false;
+    m_form = std::move(form);
+    SaveFull();
+    return true;
 }
 
 void DurableHistory::Record(const HistoryChange& change)
@@ -387,5 +472,6 @@ SaveSnapshot DurableHistory::Snapshot() const
     }
     snapshot.history.topCount = m_model.TopCount();
     snapshot.history.options = m_options;
+    snapshot.form = m_form;
     return snapshot;
 }

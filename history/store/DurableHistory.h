@@ -12,6 +12,7 @@
 #include "history/model/HistorySnapshot.h"
 #include "history/store/HistoryStore.h"
 #include "history/store/JournalWriter.h"
+#include "history/store/StoreForm.h"
 
 // The history on disk: loads the data folder at start (finishing or dropping
 // an interrupted save, replaying the journal over the last full save) and from
@@ -49,6 +50,17 @@ public:
     // The history for a full save, its pictures encoded here, on the popup's thread.
     SaveSnapshot Snapshot() const;
 
+    // Writes the history sealed for this account from now on, or plain again:
+    // a full save in the new form, which removes the old form's files. False
+    // when no key could be made.
+    bool SetEncrypted(bool encrypted);
+    bool Encrypted() const { return m_form.Sealed(); }
+    // Things the user is told once after the load: a history whose key could not
+    // be opened, set aside in this folder (empty: none); plain files that an
+    // older version wrote beside a sealed history, merged in.
+    const std::wstring& SetAsideFolder() const { return m_setAside; }
+    bool MergedOlderFiles() const { return m_mergedOlder; }
+
 private:
     static constexpr int kReadAttempts = 30;
     static constexpr DWORD kReadPauseMs = 100;
@@ -61,8 +73,14 @@ private:
     bool WaitUntilReadable(const std::wstring& path, const std::wstring& name);
     void NoteUnread(const std::wstring& name, DWORD error);
     void TakeStoreFailure();
-    // The capture times of the loaded history file; false when some entry had none.
-    bool LoadCaptureTimes();
+    // The capture times of the loaded history file.
+    void LoadCaptureTimes();
+    // Entries whose time no file keeps count as captured now; false when there were any.
+    bool StampUnknownTimes();
+    // The folder's key: the form its history is read in, a key that cannot be opened set aside.
+    void OpenKey();
+    // Plain files an older version wrote beside a sealed history, appended to the load.
+    void MergeOlderFiles(int plainCount);
     void Report(const JournalWriter::Report& report);
     void Record(const HistoryChange& change);
 
@@ -70,6 +88,9 @@ private:
     ClipOptions& m_options;
     HistoryStore m_store;
     DataFolder m_folder;
+    StoreForm m_form;
+    std::wstring m_setAside;
+    bool m_mergedOlder = false;
     SaveSet::Failure m_unreadable;  // a file of the history that stayed unreadable
     std::map<std::wstring, std::wstring> m_waiting;
     journal::Header m_base;

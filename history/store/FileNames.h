@@ -12,3 +12,7 @@ inline constexpr const wchar_t* g_strIntentFileName = L"save.intent";
 inline constexpr const wchar_t* g_strExtrasFileName = L"data.extras";
 // The data folder's key for encrypted files, wrapped for the current user.
 inline constexpr const wchar_t* g_strKeyFileName = L"history.key";
+// The sealed forms of the history, extras and journal, with "N.qdat" pictures.
+inline constexpr const wchar_t* g_strSealedHistoryFileName = L"data.qdata";
+inline constexpr const wchar_t* g_strSealedExtrasFileName = L"data.qextras";
+inline constexpr const wchar_t* g_strSealedJournalFileName = L"data.qjournal";

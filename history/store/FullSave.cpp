@@ -4,6 +4,8 @@
 #include <string>
 
 #include "framework/CArchive.h"
+#include "framework/CMemFile.h"
+#include "history/store/Crc32.h"
 #include "history/store/ExtrasFormat.h"
 #include "history/store/FileNames.h"
 #include "history/store/HistoryFormat.h"
@@ -20,8 +22,25 @@ constexpr size_t kLongestText = 0x7FFFFFFF;
 }  // namespace
 
 FullSave::FullSave(std::wstring folder, const SaveSnapshot& snapshot)
-    : m_folder(std::move(folder)), m_snapshot(snapshot), m_set(m_folder)
+    : m_folder(std::move(folder)), m_snapshot(snapshot), m_form(snapshot.form), m_set(m_folder)
 {
+}
+
+bool FullSave::AddStored(const std::wstring& name, SealKind kind, std::uint64_t id,
+                         const std::function<void(CFile&)>& body, SaveSet::Written* written)
+{
+    if (!m_form.Sealed())
+        return m_set.AddFile(name, body, written);
+    CMemFile plain;
+    body(plain);
+    if (written)
+        *written = {plain.Bytes().size(), Crc32::Of(plain.Bytes().data(), plain.Bytes().size())};
+    const std::vector<std::uint8_t> sealed = m_form.Seal(kind, id, plain.Bytes());
+    return m_set.AddFile(name, [&sealed](CFile& out) {
+        if (sealed.empty())
+            throw CFileWriteError(ERROR_ENCRYPTION_FAILED);
+        out.Write(sealed.data(), static_cast<UINT>(sealed.size()));
+    });
 }
 
 bool FullSave::WritePictures(const Between& between)
@@ -41,8 +60,9 @@ bool FullSave::WritePictures(const Between& between)
         }
         const std::vector<BYTE>& file = m_snapshot.pictureFiles[index];
         // The file is named by the record's position in data.data.
-        const std::wstring name = std::to_wstring(m_kept.size()) + L".dat";
-        if (!m_set.AddFile(name, [&file](CFile& out) { out.Write(file.data(), static_cast<UINT>(file.size())); }))
+        const int record = static_cast<int>(m_kept.size());
+        if (!AddStored(m_form.PictureName(record), SealKind::Picture, static_cast<std::uint64_t>(record),
+                       [&file](CFile& out) { out.Write(file.data(), static_cast<UINT>(file.size())); }))
             return false;
         m_kept.push_back(index);
         between(m_tail);
@@ -50,22 +70,25 @@ bool FullSave::WritePictures(const Between& between)
     return true;
 }
 
-void FullSave::RemoveStalePictures() const
+void FullSave::RemoveStaleFiles() const
 {
     for (const std::wstring& name : picture_files::In(m_folder)) {
         const long long record = picture_files::RecordOf(name);
-        const bool used = record < static_cast<long long>(m_kept.size()) &&
+        const bool used = name == m_form.PictureName(static_cast<int>(record)) &&
+                          record < static_cast<long long>(m_kept.size()) &&
                           m_snapshot.history.entries[m_kept[static_cast<size_t>(record)]].IsPicture();
         if (!used)
             DeleteFileW((m_folder + name).c_str());
     }
+    for (const std::wstring& name : StoreForm::FixedNames(!m_form.Sealed()))
+        DeleteFileW((m_folder + name).c_str());
 }
 
 bool FullSave::WriteHistory(const Between& between)
 {
     SaveSet::Written written;
-    const bool ok = m_set.AddFile(
-        g_strHistoryFileName,
+    const bool ok = AddStored(
+        m_form.HistoryName(), SealKind::History, 0,
         [this, &between](CFile& file) {
             CArchive archive(&file, CArchive::store);
             for (size_t i = 0; i < m_kept.size(); ++i) {
@@ -101,9 +124,8 @@ bool FullSave::WriteExtras()
     for (size_t i = 0; i < m_kept.size(); ++i)
         file.records[static_cast<std::uint32_t>(i)].captured = m_snapshot.history.entries[m_kept[i]].captured;
     const std::vector<std::uint8_t> bytes = extras::Encode(file);
-    return m_set.AddFile(g_strExtrasFileName, [&bytes](CFile& out) {
-        out.Write(bytes.data(), static_cast<UINT>(bytes.size()));
-    });
+    return AddStored(m_form.ExtrasName(), SealKind::Extras, 0,
+                     [&bytes](CFile& out) { out.Write(bytes.data(), static_cast<UINT>(bytes.size())); });
 }
 
 bool FullSave::WriteOptions()
@@ -124,14 +146,18 @@ bool FullSave::WriteOptions()
 
 bool FullSave::WriteJournal(const std::vector<std::vector<std::uint8_t>>& tail)
 {
-    return m_set.AddFile(kJournalName, [this, &tail](CFile& file) {
-        const std::vector<std::uint8_t> start = journal::EncodeStart(m_base);
-        file.Write(start.data(), static_cast<UINT>(start.size()));
-        m_journalBytes = start.size();
-        for (const std::vector<std::uint8_t>& frame : tail) {
-            file.Write(frame.data(), static_cast<UINT>(frame.size()));
-            m_journalBytes += frame.size();
-        }
+    return m_set.AddFile(m_form.JournalName(), [this, &tail](CFile& file) {
+        m_journalBytes = 0;
+        const auto write = [this, &file](const std::vector<std::uint8_t>& plain) {
+            const std::vector<std::uint8_t> bytes = m_form.JournalBytesAt(plain, m_journalBytes);
+            if (bytes.empty())
+                throw CFileWriteError(ERROR_ENCRYPTION_FAILED);
+            file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
+            m_journalBytes += bytes.size();
+        };
+        write(journal::EncodeStart(m_base));
+        for (const std::vector<std::uint8_t>& frame : tail)
+            write(frame);
     });
 }
 
@@ -139,12 +165,18 @@ bool FullSave::Run(const Between& between, const Committing& committing, MoveWai
 {
     if (!WritePictures(between) || !WriteHistory(between) || !WriteExtras() || !WriteOptions())
         return false;
+    // The key goes with the files it opens.
+    if (m_form.Sealed() && !m_set.AddFile(g_strKeyFileName, [this](CFile& out) {
+            const std::vector<std::uint8_t> key = m_form.Key()->FileBytes();
+            out.Write(key.data(), static_cast<UINT>(key.size()));
+        }))
+        return false;
     // The last look at the queue: whatever arrived goes into the new journal.
     between(m_tail);
     // The new journal belongs to the set even when it holds no change yet: should
     // a move be blocked, later changes go on into it, and it moves with the rest.
     if (!WriteJournal(m_tail))
         return false;
-    const std::wstring newJournal = m_set.TemporaryPath(kJournalName);
+    const std::wstring newJournal = m_set.TemporaryPath(m_form.JournalName());
     return m_set.Commit([&] { committing(newJournal); }, wait);
 }

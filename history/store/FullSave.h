@@ -16,10 +16,10 @@
 // files cannot hold is left out (and counted) rather than written wrong: a
 // picture whose pixels cannot be read (its record would get an older save's
 // picture), a text beyond the format's length prefix.
+// Sealed, the same files go under the sealed form's names, with the key file;
+// either way, the other form's files go once the set stands.
 class FullSave {
 public:
-    static constexpr const wchar_t* kJournalName = g_strJournalFileName;
-
     FullSave(std::wstring folder, const SaveSnapshot& snapshot);
 
     // Called between steps with the frames that reached the current journal
@@ -41,8 +41,8 @@ public:
     const SaveSet::Failure& LastFailure() const { return m_set.LastFailure(); }
     int SkippedEntries() const { return m_skipped; }
     // Once the set stands: removes the picture files that no record of it uses
-    // (a removed entry's picture must not stay on the disk).
-    void RemoveStalePictures() const;
+    // (a removed entry's picture must not stay on the disk) and the other form's files.
+    void RemoveStaleFiles() const;
 
 private:
     // Picks the entries to write and writes the pictures' files.
@@ -51,9 +51,13 @@ private:
     bool WriteExtras();
     bool WriteOptions();
     bool WriteJournal(const std::vector<std::vector<std::uint8_t>>& tail);
+    // A file of the set in the snapshot's form; `written` sums up its plain bytes.
+    bool AddStored(const std::wstring& name, SealKind kind, std::uint64_t id,
+                   const std::function<void(CFile&)>& body, SaveSet::Written* written = nullptr);
 
     std::wstring m_folder;
     const SaveSnapshot& m_snapshot;
+    const StoreForm& m_form;
     SaveSet m_set;
     std::vector<size_t> m_kept;  // entries written, in order
     std::vector<std::vector<std::uint8_t>> m_tail;

@@ -2,6 +2,7 @@
 
 #include "framework/AnsiCodePage.h"
 #include "framework/CArchive.h"
+#include "framework/CMemFile.h"
 #include "history/store/CBitmapFile.h"
 #include "history/store/Crc32.h"
 #include "history/store/HistoryFormat.h"
@@ -9,11 +10,6 @@
 
 #include <algorithm>
 #include <cstring>
-
-std::wstring HistoryStore::BitmapPath(const std::wstring& folder, int record)
-{
-    return folder + std::to_wstring(record) + L".dat";
-}
 
 namespace {
 
@@ -78,10 +74,33 @@ void HistoryStore::AppendLoadedText(EntryId id, const archive::RawString& raw, c
     m_history.Append(std::move(entry));
 }
 
-void HistoryStore::AppendLoadedBitmap(EntryId id, const std::wstring& path)
+bool HistoryStore::ReadSealed(const std::wstring& path, SealKind kind, std::uint64_t id, std::vector<BYTE>& bytes)
+{
+    if (!ReadWholeFile(path.c_str(), bytes)) {
+        const DWORD error = GetLastError();
+        if (!IsMissing(error))
+            NoteUnread(path, error);
+        return false;
+    }
+    // Sealed with another key, or changed: it is not taken for missing, and nothing is saved over it.
+    if (!m_form.Open(kind, id, bytes)) {
+        NoteUnread(path, ERROR_DECRYPTION_FAILED);
+        return false;
+    }
+    return true;
+}
+
+void HistoryStore::AppendLoadedBitmap(EntryId id, int record, const std::wstring& path)
 {
     DWORD readError = 0;
-    UniqueBitmap bitmap(CBitmapFile().LoadFromFile(path.c_str(), &readError));
+    UniqueBitmap bitmap;
+    if (m_form.Sealed()) {
+        std::vector<BYTE> bytes;
+        if (ReadSealed(path, SealKind::Picture, static_cast<std::uint64_t>(record), bytes))
+            bitmap.Reset(CBitmapFile::LoadFromMemory(bytes.data(), bytes.size()));
+    } else {
+        bitmap.Reset(CBitmapFile().LoadFromFile(path.c_str(), &readError));
+    }
     if (!bitmap) {
         // A missing or damaged file costs its entry; one that could not be read for now does not.
         if (readError)
@@ -104,9 +123,10 @@ namespace {
 // The history file as it is read, summed up whole: a journal names the file it applies to by these.
 class SummingFile : public CFile {
 public:
+    explicit SummingFile(CFile& source) : m_source(source) {}
     UINT Read(void* buffer, UINT count) override
     {
-        const UINT got = CFile::Read(buffer, count);
+        const UINT got = m_source.Read(buffer, count);
         m_crc.Update(buffer, got);
         m_size += got;
         return got;
@@ -121,6 +141,7 @@ public:
     std::uint32_t Crc() const { return m_crc.Value(); }
 
 private:
+    CFile& m_source;
     Crc32 m_crc;
     std::uint64_t m_size = 0;
 };
@@ -133,13 +154,24 @@ BOOL HistoryStore::LoadHistory(const wchar_t* path, const std::vector<EntryId>* 
     m_loadedEntries = 0;
     m_fileSize = 0;
     m_fileCrc = Crc32::Of(nullptr, 0);
-    SummingFile file;
-    if (!file.Open(path, CFile::modeRead | CFile::shareDenyNone)) {
+    CFile disk;
+    std::unique_ptr<CMemFile> opened;
+    ULONGLONG length = 0;
+    if (m_form.Sealed()) {
+        std::vector<BYTE> bytes;
+        if (!ReadSealed(path, SealKind::History, 0, bytes))
+            return FALSE;
+        length = bytes.size();
+        opened = std::make_unique<CMemFile>(std::move(bytes));
+    } else if (!disk.Open(path, CFile::modeRead | CFile::shareDenyNone)) {
         const DWORD error = GetLastError();
         if (!IsMissing(error))
             NoteUnread(path, error);
         return FALSE;
+    } else {
+        length = disk.GetLength();
     }
+    SummingFile file(opened ? static_cast<CFile&>(*opened) : disk);
     const std::wstring whole(path);
     const std::wstring folder = whole.substr(0, whole.find_last_of(L'\\') + 1);
     const int countBefore = m_history.Count();
@@ -157,7 +189,8 @@ BOOL HistoryStore::LoadHistory(const wchar_t* path, const std::vector<EntryId>* 
             if (kind == kHistoryTextRecord)
                 AppendLoadedText(id, raw, bytes);
             else if (kind == kHistoryBitmapRecord)
-                AppendLoadedBitmap(id, m_picturePath ? m_picturePath(record) : BitmapPath(folder, record));
+                AppendLoadedBitmap(id, record,
+                                   m_picturePath ? m_picturePath(record) : folder + m_form.PictureName(record));
         }
     } catch (...) {
         // A record that runs past the end, or memory running out, ends the load;
@@ -172,7 +205,7 @@ BOOL HistoryStore::LoadHistory(const wchar_t* path, const std::vector<EntryId>* 
     m_fileCrc = file.Crc();
     // Bytes that could not be read are not the end of the history.
     const DWORD error = GetLastError();
-    if (m_fileSize != file.GetLength())
+    if (m_fileSize != length)
         NoteUnread(path, error);
     return TRUE;
 }

@@ -2,6 +2,7 @@
 #include "framework/ArchiveCore.h"
 #include "history/model/ClipOptions.h"
 #include "history/model/HistoryModel.h"
+#include "history/store/StoreForm.h"
 
 #include <cstdint>
 #include <functional>
@@ -19,6 +20,8 @@ public:
     // beside the history file.
     using PicturePath = std::function<std::wstring(int record)>;
     void SetPicturePath(PicturePath picturePath) { m_picturePath = std::move(picturePath); }
+    // The form of the history and picture files read: sealed ones are opened with its key.
+    void SetForm(StoreForm form) { m_form = std::move(form); }
 
     // FALSE when the file cannot be opened. A settings file that cannot be read
     // whole leaves the entry count unknown: the history file's records are counted.
@@ -43,17 +46,17 @@ public:
     std::uint64_t FileSize() const { return m_fileSize; }
     std::uint32_t FileCrc() const { return m_fileCrc; }
 
-    // The picture file of record `record` in `folder` ("%s%d.dat").
-    static std::wstring BitmapPath(const std::wstring& folder, int record);
-
 private:
     void AppendLoadedText(EntryId id, const archive::RawString& raw, const std::string& bytes);
-    void AppendLoadedBitmap(EntryId id, const std::wstring& path);
+    void AppendLoadedBitmap(EntryId id, int record, const std::wstring& path);
+    // A sealed file's plain bytes; false (noted) when it cannot be read or opened.
+    bool ReadSealed(const std::wstring& path, SealKind kind, std::uint64_t id, std::vector<BYTE>& bytes);
     void NoteUnread(const std::wstring& path, DWORD error);
 
     HistoryModel& m_history;
     ClipOptions& m_options;
     PicturePath m_picturePath;
+    StoreForm m_form;
     std::vector<EntryId> m_recordIds;
     int m_loadedEntries = 0;
     std::uint64_t m_fileSize = 0;

@@ -17,6 +17,12 @@ std::function<void()>& FlushObserver()
 
 }  // namespace
 
+void JournalFile::SetForm(StoreForm form)
+{
+    m_form = std::move(form);
+    m_path = m_folder + m_form.JournalName();
+}
+
 void JournalFile::Continue(const std::wstring& path, std::uint64_t length)
 {
     Close();
@@ -36,9 +42,10 @@ void JournalFile::StartAfresh(journal::Header base)
     m_fresh = true;
 }
 
-void JournalFile::SwitchTo(const std::wstring& path, std::uint64_t length)
+void JournalFile::SwitchTo(const std::wstring& path, std::uint64_t length, StoreForm form)
 {
     Close();
+    SetForm(std::move(form));
     m_openPath = path;
     m_file.Open(path.c_str(), kAppendMode);
     m_length = length;
@@ -109,8 +116,12 @@ bool JournalFile::WritePending(SaveSet::Failure& failure)
     size_t written = 0;
     try {
         for (; written < m_pending.size(); ++written) {
-            m_file.Write(m_pending[written].data(), static_cast<UINT>(m_pending[written].size()));
-            m_length += m_pending[written].size();
+            // Sealed to the offset it lands on, so a frame that waited is sealed where it goes.
+            const std::vector<std::uint8_t> bytes = m_form.JournalBytesAt(m_pending[written], m_length);
+            if (bytes.empty())
+                throw CFileWriteError(ERROR_ENCRYPTION_FAILED);
+            m_file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
+            m_length += bytes.size();
             m_pendingBytes -= m_pending[written].size();
         }
     } catch (const CFileWriteError& error) {

@@ -10,6 +10,7 @@
 #include "framework/CFile.h"
 #include "history/store/JournalFormat.h"
 #include "history/store/SaveSet.h"
+#include "history/store/StoreForm.h"
 
 // The journal file that changes are appended to. A frame that cannot be
 // written is cut off again and kept, and goes out before the next one; the
@@ -22,7 +23,11 @@ public:
 
     static constexpr size_t kPendingBound = size_t{64} << 20;
 
-    explicit JournalFile(std::wstring path) : m_path(std::move(path)) {}
+    // `folder` ends with a backslash; the journal's name follows the form.
+    explicit JournalFile(std::wstring folder) : m_folder(std::move(folder)), m_path(m_folder + m_form.JournalName()) {}
+
+    // The form frames are written in (sealed at the offset they land on), from the next write.
+    void SetForm(StoreForm form);
 
     // Appends to the journal already there (at `path`, which a waiting save
     // moves into place), whose first `length` bytes are whole.
@@ -30,8 +35,8 @@ public:
     // The next append starts a new journal for this full save.
     void StartAfresh(journal::Header base);
     // Appends from now on to another file (a new journal that a save will move
-    // into place), whose `length` bytes are written and flushed.
-    void SwitchTo(const std::wstring& path, std::uint64_t length);
+    // into place, in the save's form), whose `length` bytes are written and flushed.
+    void SwitchTo(const std::wstring& path, std::uint64_t length, StoreForm form);
     // Flushes and lets go of the file.
     void Close();
     // A save has moved the journal it was kept in into place: an open handle
@@ -60,6 +65,8 @@ public:
 private:
     bool Open(SaveSet::Failure& failure);
 
+    std::wstring m_folder;
+    StoreForm m_form;
     std::wstring m_path;
     std::wstring m_openPath;
     CFile m_file;

@@ -66,6 +66,7 @@ public:
         U32(static_cast<std::uint32_t>(bytes.size()));
         m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end());
     }
+    void Raw(const std::uint8_t* bytes, std::size_t size) { m_bytes.insert(m_bytes.end(), bytes, bytes + size); }
     // The frame: the payload's length and checksum in front of it.
     std::vector<std::uint8_t> Frame()
     {
@@ -317,6 +318,13 @@ std::vector<std::uint8_t> EncodeRecord(const Record& record)
     return out.Frame();
 }
 
+std::vector<std::uint8_t> EncodeFrame(const std::uint8_t* payload, std::size_t size)
+{
+    Writer out;
+    out.Raw(payload, size);
+    return out.Frame();
+}
+
 std::vector<std::uint8_t> EncodeTextInsert(std::uint64_t time, std::uint64_t id, std::u16string_view text)
 {
     Writer out;
@@ -357,8 +365,12 @@ bool Reader::ReadStart(Header& header)
     if (m_source.ReadBytes(start, sizeof start) != sizeof start || std::memcmp(start, kMagic, 4) != 0)
         return false;
     const std::uint32_t version = LittleEndian32(start + 4);
+    m_sealed = version == kSealedVersion && m_opener;
     std::vector<std::uint8_t> payload;
-    if (version != kVersion || ReadFrame(payload) != Next::Record)
+    if ((version != kVersion && !m_sealed) || ReadFrame(payload) != Next::Record)
+        return false;
+    const std::size_t frameBytes = kFrameHead + payload.size();
+    if (m_sealed && !m_opener(true, sizeof start, payload))
         return false;
     Cursor in(payload);
     header.historySize = in.U64();
@@ -367,7 +379,7 @@ bool Reader::ReadStart(Header& header)
     header.recordIds = in.Ids();
     if (!in.Ok() || !in.AtEnd())
         return false;
-    m_good = sizeof start + kFrameHead + payload.size();
+    m_good = sizeof start + frameBytes;
     return true;
 }
 
@@ -377,9 +389,10 @@ Reader::Next Reader::ReadRecord(Record& record)
     const Next next = ReadFrame(payload);
     if (next != Next::Record)
         return next;
-    if (!ParseRecord(payload, record))
+    const std::size_t frameBytes = kFrameHead + payload.size();
+    if ((m_sealed && !m_opener(false, m_good, payload)) || !ParseRecord(payload, record))
         return Next::Damaged;
-    m_good += kFrameHead + payload.size();
+    m_good += frameBytes;
     return Next::Record;
 }
 

@@ -10,6 +10,7 @@
 // journal: it and anything after it are dropped, everything before it stays.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,11 @@
 namespace journal {
 
 constexpr std::uint32_t kVersion = 1;
+// A sealed journal: the same layout, each payload sealed with the folder's key
+// to its frame's offset (the start frame's is 8).
+constexpr std::uint32_t kSealedVersion = 2;
+constexpr std::size_t kStartBytes = 8;   // magic and version
+constexpr std::size_t kFrameHeadBytes = 8;  // length and CRC-32
 
 // The full save the changes apply to: data.data as it was written, and the
 // ids of its entries. The journal is replayed only over exactly that file.
@@ -50,6 +56,8 @@ struct Record {
 std::vector<std::uint8_t> EncodeStart(const Header& header);
 // One change as a frame.
 std::vector<std::uint8_t> EncodeRecord(const Record& record);
+// A frame around any payload (a sealed one).
+std::vector<std::uint8_t> EncodeFrame(const std::uint8_t* payload, std::size_t size);
 // A text insert straight from the entry's text, without a copy into a Record.
 std::vector<std::uint8_t> EncodeTextInsert(std::uint64_t time, std::uint64_t id, std::u16string_view text);
 
@@ -71,7 +79,12 @@ bool IntentNamesAreOurs(const Intent& intent);
 
 class Reader {
 public:
-    explicit Reader(ByteSource& source) : m_source(source) {}
+    // Opens a sealed journal's payload in place: whether it is the start frame,
+    // and the frame's offset. False when it does not open.
+    using Opener = std::function<bool(bool start, std::uint64_t offset, std::vector<std::uint8_t>& payload)>;
+
+    // Without an opener only a plain journal is read.
+    explicit Reader(ByteSource& source, Opener opener = nullptr) : m_source(source), m_opener(std::move(opener)) {}
 
     // False when the data is not a journal or its header frame is damaged.
     bool ReadStart(Header& header);
@@ -86,6 +99,8 @@ private:
     Next ReadFrame(std::vector<std::uint8_t>& payload);
 
     ByteSource& m_source;
+    Opener m_opener;
+    bool m_sealed = false;
     std::uint64_t m_good = 0;
 };
 

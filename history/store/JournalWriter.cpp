@@ -25,7 +25,7 @@ std::u16string_view AsU16(const std::wstring& text)
 
 JournalWriter::JournalWriter(std::wstring folder, int screenDepth, Callbacks callbacks)
     : m_folder(std::move(folder)), m_screenDepth(screenDepth), m_callbacks(std::move(callbacks)),
-      m_journal(m_folder + FullSave::kJournalName)
+      m_journal(m_folder)
 {
 }
 
@@ -38,8 +38,10 @@ JournalWriter::~JournalWriter()
 }
 
 void JournalWriter::Start(journal::Header base, int baseTopCount, const std::wstring& journal,
-                          std::uint64_t journalLength, bool saveWaiting)
+                          std::uint64_t journalLength, bool saveWaiting, StoreForm form)
 {
+    m_form = form;
+    m_journal.SetForm(std::move(form));
     m_base = std::move(base);
     m_baseTopCount = baseTopCount;
     m_pendingSave = saveWaiting;
@@ -255,14 +257,15 @@ bool JournalWriter::DoSaveFull(const SaveSnapshot& snapshot, bool final)
     FullSave save(m_folder, snapshot);
     bool committing = false;
     const bool saved = save.Run([this](std::vector<std::vector<std::uint8_t>>& tail) { ServiceAppends(tail); },
-                                [this, &save, &committing](const std::wstring& newJournal) {
+                                [this, &save, &committing, &snapshot](const std::wstring& newJournal) {
                                     committing = true;
-                                    m_journal.SwitchTo(newJournal, save.JournalBytes());
+                                    m_journal.SwitchTo(newJournal, save.JournalBytes(), snapshot.form);
                                 },
                                 wait);
     if (committing) {
         // The new files stand (or will, once a blocked move goes through).
         m_base = save.Base();
+        m_form = snapshot.form;
         m_baseTopCount = save.TopCount();
         m_journal.ForgetPending();
         m_fullSaveAsked = false;
@@ -277,7 +280,7 @@ bool JournalWriter::DoSaveFull(const SaveSnapshot& snapshot, bool final)
     }
     // The moves are made: the journal is data.journal again, whether or not it could be opened at the switch.
     m_journal.Settled();
-    save.RemoveStalePictures();
+    save.RemoveStaleFiles();
     if (save.SkippedEntries() > 0)
         Failed({g_strHistoryFileName, ERROR_INVALID_DATA});
     else
@@ -285,7 +288,7 @@ bool JournalWriter::DoSaveFull(const SaveSnapshot& snapshot, bool final)
     // At the end, a journal with no change in it goes: a clean exit leaves only the history's files.
     if (final && !save.JournalHoldsChanges()) {
         m_journal.Close();
-        DeleteFileW((m_folder + g_strJournalFileName).c_str());
+        DeleteFileW((m_folder + m_form.JournalName()).c_str());
     }
     return true;
 }

@@ -47,8 +47,9 @@ public:
     // Starts the thread. `base` is the full save on disk; `journal` and
     // `journalLength` a journal to go on with (length 0: start one at the first
     // change). With `saveWaiting`, a save's moves are still to be made first.
+    // `form`: the form of the files on disk; each full save brings its own.
     void Start(journal::Header base, int baseTopCount, const std::wstring& journal, std::uint64_t journalLength,
-               bool saveWaiting);
+               bool saveWaiting, StoreForm form = StoreForm());
 
     // A change of the history; for a text insert, `entry` is the new entry. A
     // picture insert comes with its label and BMP file in `change`, taken on
@@ -94,6 +95,7 @@ private:
     Callbacks m_callbacks;
     JournalFile m_journal;
     journal::Header m_base;
+    StoreForm m_form;
     int m_baseTopCount = 0;
     bool m_pendingSave = false;  // a save's intent is written but a move failed
     bool m_fullSaveAsked = false;

@@ -2,7 +2,8 @@
 #include <set>
 #include <string>
 
-// The picture files of a data folder: "N.dat", N the record's position in data.data.
+// The picture files of a data folder: "N.dat", or "N.qdat" sealed; N the
+// record's position in the history file.
 namespace picture_files {
 
 // The record a picture file's name stands for, or -1 when the name is not one.

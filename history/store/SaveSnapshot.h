@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "history/model/HistorySnapshot.h"
+#include "history/store/StoreForm.h"
 
 // The history for a full save, with each picture already encoded as its BMP
 // file on the popup's thread: the writer never touches a bitmap that the popup
@@ -12,4 +13,6 @@ struct SaveSnapshot {
     HistorySnapshot history;
     // One per entry, in order; empty for a text, or for a picture whose pixels could not be read.
     std::vector<std::vector<BYTE>> pictureFiles;
+    // Plain or sealed: the form the files are written in.
+    StoreForm form;
 };

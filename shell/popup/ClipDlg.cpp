@@ -103,6 +103,10 @@ BOOL CClipDlg::OnInitDialog()
     }
     m_theme.Attach({m_hWnd, m_list.m_hWnd, m_search.m_hWnd, &m_btnOptions, &m_dpi, &m_preview});
     m_durable.Start(m_hWnd, ScreenColorDepth());
+    if (!m_durable.SetAsideFolder().empty())
+        ShowTrayBalloon(m_hWnd, notices::kTitle, notices::HistorySetAside(m_durable.SetAsideFolder()), true);
+    else if (m_durable.MergedOlderFiles())
+        ShowTrayBalloon(m_hWnd, notices::kTitle, notices::OlderFilesMerged(), false);
     ForgetOldEntries();
     ::SetTimer(m_hWnd, kForgetTimer, AgeLimit::kCheckIntervalMs, nullptr);
     return TRUE;

@@ -189,6 +189,11 @@ void CClipDlg::ShowOptions()
     m_durable.SaveOptions();
     SetAutoRun();
     ForgetOldEntries();
+    // Turned on or off: the history is written anew in the chosen form, the old form's files removed.
+    if (!m_durable.SetEncrypted(m_bEncrypt != 0)) {
+        m_bEncrypt = 0;
+        ShowTrayBalloon(m_hWnd, notices::kTitle, notices::EncryptionUnavailable(), true);
+    }
 }
 
 void CClipDlg::ForgetOldEntries()

@@ -226,8 +226,8 @@ TEST_F(DurableHistory, HeldHistoryFileIsReportedKeptAsItWasAndReplacedAtTheNextS
     ASSERT_NO_FATAL_FAILURE(ExpectRows(expected));
     ASSERT_TRUE(Exit());
     EXPECT_EQ(FolderEntries(m_folder.Child(kDataFolderName)),
-              (std::vector<std::wstring>{kHistoryFileName, kOptionsFileName}))
-        << "a clean exit leaves more than the history and the settings";
+              (std::vector<std::wstring>{kHistoryFileName, L"data.extras", kOptionsFileName}))
+        << "a clean exit leaves more than the history, its extras and the settings";
 }
 
 // A file of the history that a sync program holds for writing while Quillary starts is read

@@ -4,6 +4,7 @@
 // stay survive a kill.
 #include "tests/e2e/Clipboard.h"
 #include "tests/e2e/DialogControls.h"
+#include "tests/e2e/DiskSearch.h"
 #include "tests/e2e/FileBytes.h"
 #include "tests/e2e/ListSelection.h"
 #include "tests/e2e/Picture.h"
@@ -26,15 +27,6 @@ namespace {
 
 constexpr WORD kDeleteCommand = 32776;
 constexpr std::uint32_t kSecretColour = 0x123456;
-
-// The forms a text or the picture's pixels take in the files.
-std::vector<std::string> FormsOf(const std::string& text)
-{
-    std::string wide;
-    for (char c : text)
-        wide += std::string{c, '\0'};
-    return {text, wide};
-}
 
 std::string LittleEndian(std::uint64_t value, int bytes)
 {
@@ -99,18 +91,7 @@ protected:
     // The files of the data folder, temporaries included, that hold any of the forms.
     std::vector<std::wstring> FilesHolding(const std::vector<std::string>& forms) const
     {
-        const std::wstring data = m_folder.Child(kDataFolderName) + L"\\";
-        std::vector<std::wstring> holding;
-        for (const std::wstring& name : FolderEntries(data)) {
-            const std::string bytes = ReadFileBytes(data + name);
-            for (const std::string& form : forms) {
-                if (bytes.find(form) != std::string::npos) {
-                    holding.push_back(name);
-                    break;
-                }
-            }
-        }
-        return holding;
+        return e2e::FilesHolding(m_folder.Child(kDataFolderName) + L"\\", forms);
     }
 
     void ExpectLeavesTheDisk(const std::vector<std::string>& forms, const char* after) const

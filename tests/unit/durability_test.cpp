@@ -47,11 +47,15 @@ COLORREF ColourOf(HBITMAP bitmap)
 
 // One run of the program over a data folder, without its window.
 struct Program {
-    explicit Program(const std::wstring& folder) : Program(DataFolder{folder, folder, false}) {}
-    explicit Program(const DataFolder& folder)
+    explicit Program(const std::wstring& folder, bool encrypt = false)
+        : Program(DataFolder{folder, folder, false}, encrypt)
+    {
+    }
+    explicit Program(const DataFolder& folder, bool encrypt = false)
     {
         durable.SetFolder(folder);
         durable.LoadOptions();
+        options.m_bEncrypt = options.m_bEncrypt || encrypt;
         durable.LoadHistory();
         durable.Start(nullptr, ScreenColorDepth());
     }
@@ -176,6 +180,48 @@ TEST_F(DurabilityTest, CaptureTimesComeBackFromTheJournalAFullSaveAndAFirstLoad)
     }
     Program later(folder);
     EXPECT_EQ(times, CaptureTimes(later.model));
+}
+
+std::wstring Joined(const std::vector<std::wstring>& names)
+{
+    std::wstring joined;
+    for (const std::wstring& name : names)
+        joined += name + L" ";
+    return joined;
+}
+
+TEST_F(DurabilityTest, ASealedHistoryComesBackFromItsJournalAndItsFullSaveAndGoesPlainAgain)
+{
+    std::wstring shown;
+    {
+        Program plain(folder);
+        plain.model.InsertText(L"plain before");
+        ASSERT_TRUE(plain.durable.SaveAtExit());
+    }
+    {
+        Program first(folder, true);
+        first.model.InsertText(L"sealed one");
+        first.model.InsertPicture(Filled(RGB(255, 0, 0)), L"red");
+        shown = first.Shown();
+    }  // only the journal holds the changes
+    {
+        Program second(folder);
+        EXPECT_EQ(shown, second.Shown());
+        EXPECT_TRUE(second.durable.Encrypted());
+        second.model.InsertText(L"two");
+        shown = second.Shown();
+        ASSERT_TRUE(second.durable.SaveAtExit());
+    }
+    EXPECT_EQ(L"1.qdat data.qdata data.qextras history.key imgOption.data ", Joined(Names()));
+    {
+        Program third(folder);
+        EXPECT_EQ(shown, third.Shown());
+        ASSERT_TRUE(third.durable.SetEncrypted(false));
+        ASSERT_TRUE(third.durable.SaveAtExit());
+    }
+    EXPECT_EQ(L"1.dat data.data data.extras imgOption.data ", Joined(Names()));
+    Program fourth(folder);
+    EXPECT_EQ(shown, fourth.Shown());
 }
 
 TEST_F(DurabilityTest, ASaveStoppedAtAnyFileOperationLoadsTheOldOrTheNewHistory)

@@ -92,7 +92,7 @@ TEST_F(OptionFields, EveryTextFitsItsControlInTheDialogsFont)
     }
     SelectObject(dc, previous);
     ReleaseDC(dialog.m_hWnd, dc);
-    EXPECT_EQ(measured, 15) << "Ok, Cancel, six check boxes and seven labels";
+    EXPECT_EQ(measured, 16) << "Ok, Cancel, seven check boxes and seven labels";
 }
 
 TEST_F(OptionFields, ShowTheRecordAndGiveBackTheEditsWithACleanProgramList)
