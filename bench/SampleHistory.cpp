@@ -4,7 +4,9 @@
 
 #include "bench/RawFile.h"
 #include "framework/AnsiCodePage.h"
+#include "history/store/BitmapFileWriter.h"
 #include "history/store/Crc32.h"
+#include "history/store/DurableHistory.h"
 #include "history/store/FileNames.h"
 #include "history/store/HistoryFormat.h"
 #include "history/store/JournalFormat.h"
@@ -58,6 +60,7 @@ std::string SampleHistory::SettingsFileBytes(int entries) const
 {
     SettingsRecord record;
     record.entryCount = entries < 0 ? m_entries : entries;
+    record.encrypt = m_encrypted ? 1 : 0;
     StringSink sink;
     WriteSettings(sink, record, AnsiCodePage::System());
     return std::move(sink.Bytes());
@@ -83,9 +86,24 @@ std::string SampleHistory::JournalFileBytes() const
 bool SampleHistory::WriteDataFolder(const std::wstring& dataFolder) const
 {
     CreateDirectoryW(dataFolder.c_str(), nullptr);
-    DeleteFileW((dataFolder + g_strJournalFileName).c_str());
-    return RawFile::Write(dataFolder + g_strOptionsFileName, SettingsFileBytes()) &&
-           RawFile::Write(dataFolder + g_strHistoryFileName, HistoryFileBytes());
+    for (bool sealed : {false, true}) {
+        for (const std::wstring& name : StoreForm::FixedNames(sealed))
+            DeleteFileW((dataFolder + name).c_str());
+    }
+    if (!RawFile::Write(dataFolder + g_strOptionsFileName, SettingsFileBytes()) ||
+        !RawFile::Write(dataFolder + g_strHistoryFileName, HistoryFileBytes()))
+        return false;
+    if (!m_encrypted)
+        return true;
+    // A start with the option on writes the history sealed; the exit save leaves it so.
+    HistoryModel model;
+    ClipOptions options;
+    DurableHistory durable(model, options);
+    durable.SetFolder(DataFolder{dataFolder, dataFolder, false});
+    durable.LoadOptions();
+    durable.LoadHistory();
+    durable.Start(nullptr, ScreenColorDepth());
+    return durable.SaveAtExit() && durable.Encrypted();
 }
 
 bool SampleHistory::WriteJournalFolder(const std::wstring& dataFolder) const

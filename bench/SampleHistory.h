@@ -6,7 +6,11 @@
 // with the product's own format code.
 class SampleHistory {
 public:
-    SampleHistory(int entries, size_t textChars) : m_entries(entries), m_textChars(textChars) {}
+    // `encrypted`: the files are written sealed, as "Encrypt the history" keeps them.
+    SampleHistory(int entries, size_t textChars, bool encrypted = false)
+        : m_entries(entries), m_textChars(textChars), m_encrypted(encrypted)
+    {
+    }
 
     int Entries() const { return m_entries; }
     size_t TextChars() const { return m_textChars; }
@@ -23,7 +27,8 @@ public:
     // The whole history as a journal of captures, newest last, over an empty
     // full save; the same order as the history file's.
     std::string JournalFileBytes() const;
-    // Creates the data folder when needed and writes both files into it (and no journal).
+    // Creates the data folder when needed and writes both files into it (and no journal);
+    // encrypted, the product's own code then seals them.
     bool WriteDataFolder(const std::wstring& dataFolder) const;
     // The same history kept in the journal alone: no data.data, settings of no entries.
     bool WriteJournalFolder(const std::wstring& dataFolder) const;
@@ -34,4 +39,5 @@ public:
 private:
     int m_entries;
     size_t m_textChars;
+    bool m_encrypted;
 };

@@ -211,6 +211,27 @@ bool RunHistoryRound(const BenchFolder& folder, const CopyTimer& timer, const st
     return ok;
 }
 
+void BenchCaptureEncrypted(HWND owner, const BenchFolder& folder)
+{
+    const SampleHistory sealed(100, 1024, true), plain(100, 1024);
+    const std::wstring text = SampleText(100);
+    FigureRow row("Capture", "copy to entry in the list, text of 100 B, 100 x 1 KB history encrypted, popup hidden",
+                  "the same copy with the history plain", FigureRow::Unit::Milliseconds, 1.15);
+    const CopyTimer sealedTimer(owner), plainTimer(owner);
+    Samples sealedAll, plainAll, sealedJournal, plainJournal;
+    RunRoundsInTurn(
+        row,
+        [&](Samples& medians) {
+            return RunHistoryRound(folder, sealedTimer, text, sealed, medians, sealedAll, sealedJournal);
+        },
+        [&](Samples& medians) {
+            return RunHistoryRound(folder, plainTimer, text, plain, medians, plainAll, plainJournal);
+        });
+    ReportLost(row, "encrypted", sealedTimer, "plain", plainTimer);
+    row.Print();
+    std::fflush(stdout);
+}
+
 void BenchCaptureWithHistory(HWND owner, const BenchFolder& folder)
 {
     const SampleHistory full(1000, 100 * 1024), empty(0, 0);
@@ -251,6 +272,7 @@ int wmain()
     BenchCapture(owner, folder, 100, "100 B", 0, 1.5);
     BenchCapture(owner, folder, 1 << 20, "1 MB", 5, 1.2);
     BenchCaptureWithHistory(owner, folder);
+    BenchCaptureEncrypted(owner, folder);
     DestroyWindow(owner);
     return 0;
 }

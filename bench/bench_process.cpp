@@ -88,8 +88,10 @@ RunResult RunOnce(const Case& c)
     if (!product.PostCommand(ID_MENU_EXIT) || !product.WaitForEnd(kProcessTimeoutMs))
         return result;
     result.exitMs = watch.ElapsedMs();
-    result.savedBytes = static_cast<double>(RawFile::Size(data + g_strHistoryFileName));
-    result.journalLeft = RawFile::Size(data + g_strJournalFileName) >= 0;
+    const bool sealed = RawFile::Size(data + g_strKeyFileName) >= 0;
+    result.savedBytes =
+        static_cast<double>(RawFile::Size(data + (sealed ? g_strSealedHistoryFileName : g_strHistoryFileName)));
+    result.journalLeft = RawFile::Size(data + (sealed ? g_strSealedJournalFileName : g_strJournalFileName)) >= 0;
     result.ok = true;
     return result;
 }
@@ -97,7 +99,7 @@ RunResult RunOnce(const Case& c)
 // Every figure of this program, fed with one run's results of the four cases.
 class ProcessFigures {
 public:
-    static constexpr size_t kEmpty = 0, kJournal = 3;
+    static constexpr size_t kEmpty = 0, kJournal = 3, kSealed1k = 4, kSealed100k = 5;
 
     ProcessFigures()
         : startupJournal("Start-up", "start to popup shown and list filled, 1000 x 1 KB in data.journal alone",
@@ -106,7 +108,11 @@ public:
                     FigureRow::Unit::Milliseconds, 0),
           compaction("Compaction",
                      "Exit command to process end, 1000 x 1 KB in data.journal alone, folded into data.data",
-                     kPlainSave, FigureRow::Unit::Milliseconds, 2.0)
+                     kPlainSave, FigureRow::Unit::Milliseconds, 2.0),
+          startupSealed("Start-up", "start to popup shown and list filled, 1000 x 1 KB encrypted",
+                        "start-up with the same history plain", FigureRow::Unit::Milliseconds, 1.3),
+          filesSealed("Files", "size of the history file written at exit, 1000 x 100 KB encrypted",
+                      "size of the same history's file plain", FigureRow::Unit::Bytes, 1.05)
     {
         const char* names[] = {"1000 x 1 KB", "1000 x 100 KB"};
         const double startupTargets[] = {1.5, 3.0};
@@ -141,6 +147,16 @@ public:
             memory[i - 1].AddRun(r.privateBytes, sample.TextUtf16Bytes() + empty.privateBytes);
             files[i - 1].AddRun(r.savedBytes, sample.TextBytes());
         }
+        const RunResult& sealed1k = results[kSealed1k];
+        const RunResult& sealed100k = results[kSealed100k];
+        if (sealed1k.ok && results[1].ok)
+            startupSealed.AddRun(sealed1k.startupMs, results[1].startupMs);
+        else
+            startupSealed.SetFailure("a run did not finish");
+        if (sealed100k.ok && results[2].ok)
+            filesSealed.AddRun(sealed100k.savedBytes, results[2].savedBytes);
+        else
+            filesSealed.SetFailure("a run did not finish");
         const RunResult& journal = results[kJournal];
         const RunResult& sameInFullSave = results[1];
         const bool folded = journal.ok && !journal.journalLeft &&
@@ -160,6 +176,7 @@ public:
         for (const FigureRow& row : startup)
             row.Print();
         startupJournal.Print();
+        startupSealed.Print();
         for (const FigureRow& row : exitSave)
             row.Print();
         exitEmpty.Print();
@@ -167,6 +184,7 @@ public:
         for (const auto* rows : {&memory, &files})
             for (const FigureRow& row : *rows)
                 row.Print();
+        filesSealed.Print();
         std::printf("NOTE\tMemory: %s\n", ProductProcess::PrivateBytesSource());
     }
 
@@ -174,7 +192,7 @@ private:
     static constexpr const char* kPlainSave = "WriteFile + FlushFileBuffers of the same bytes";
 
     std::vector<FigureRow> startup, exitSave, memory, files;
-    FigureRow startupJournal, exitEmpty, compaction;
+    FigureRow startupJournal, exitEmpty, compaction, startupSealed, filesSealed;
 };
 
 }  // namespace
@@ -187,6 +205,8 @@ int wmain()
     cases.push_back(std::make_unique<Case>(L"1k", SampleHistory(1000, 1024), Case::Kept::FullSave));
     cases.push_back(std::make_unique<Case>(L"100k", SampleHistory(1000, 100 * 1024), Case::Kept::FullSave));
     cases.push_back(std::make_unique<Case>(L"journal", SampleHistory(1000, 1024), Case::Kept::JournalOnly));
+    cases.push_back(std::make_unique<Case>(L"1k-sealed", SampleHistory(1000, 1024, true), Case::Kept::FullSave));
+    cases.push_back(std::make_unique<Case>(L"100k-sealed", SampleHistory(1000, 100 * 1024, true), Case::Kept::FullSave));
     for (const auto& c : cases) {
         if (!c->folder.Created()) {
             std::fprintf(stderr, "cannot create a temporary folder\n");

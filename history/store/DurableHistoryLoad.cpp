@@ -1,0 +1,298 @@
+#include "history/store/DurableHistory.h"
+
+// Loading the data folder at start: its key, what can be read, the history and the journal over it.
+#include <algorithm>
+#include <set>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "framework/CArchive.h"
+#include "history/store/CBitmapFile.h"
+#include "history/store/ExtrasFormat.h"
+#include "history/store/FileNames.h"
+#include "history/store/PictureFiles.h"
+#include "history/store/SealedFolder.h"
+
+namespace {
+
+std::wstring Wide(const std::u16string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+// One journal record applied to the history, as the change it records was made.
+void Apply(HistoryModel& model, const journal::Record& record)
+{
+    const EntryId first = record.ids.empty() ? 0 : record.ids[0];
+    switch (record.op) {
+    case journal::Op::InsertText: {
+        HistoryEntry entry;
+        entry.id = first;
+        entry.captured = record.time;
+        entry.text = std::make_shared<const std::wstring>(Wide(record.text));
+        model.Insert(std::move(entry));
+        break;
+    }
+    case journal::Op::InsertPicture: {
+        UniqueBitmap bitmap(CBitmapFile::LoadFromMemory(record.picture.data(), record.picture.size()));
+        if (!bitmap)
+            break;
+        HistoryEntry entry;
+        entry.id = first;
+        entry.captured = record.time;
+        entry.picture = std::make_shared<const EntryPicture>(std::move(bitmap), Wide(record.text));
+        model.Insert(std::move(entry));
+        break;
+    }
+    case journal::Op::Remove:
+        model.Remove(record.ids);
+        break;
+    case journal::Op::SetTop:
+        model.SetTop(record.ids);
+        break;
+    case journal::Op::MoveBelowTop:
+        model.MoveBelowTop(first, record.time);
+        break;
+    case journal::Op::Clear:
+        model.Clear();
+        break;
+    }
+}
+
+
+std::set<std::wstring> PictureNames(const std::wstring& folder, const std::map<std::wstring, std::wstring>& waiting)
+{
+    std::set<std::wstring> names = picture_files::In(folder);
+    for (const auto& move : waiting) {
+        if (picture_files::RecordOf(move.first) >= 0)
+            names.insert(move.first);
+    }
+    return names;
+}
+
+bool IsMissing(DWORD error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+}  // namespace
+
+void DurableHistory::OpenKey()
+{
+    m_form = StoreForm();
+    m_setAside.clear();
+    const SealedFolder::Opened opened = SealedFolder::OpenKey(Resolve(g_strKeyFileName));
+    if (opened.error != ERROR_SUCCESS) {
+        NoteUnread(g_strKeyFileName, opened.error);
+        return;
+    }
+    // A key of another account or machine, or one from another folder that opens but not this
+    // history: the history is kept whole, out of the way of a new one, and never saved over.
+    if (opened.unopenable ||
+        (opened.form.Sealed() && !SealedFolder::Opens(opened.form, Resolve(opened.form.HistoryName())))) {
+        m_setAside = SealedFolder::SetAside(m_folder.read);
+        if (m_setAside.empty())
+            NoteUnread(g_strKeyFileName, GetLastError());
+        return;
+    }
+    m_form = opened.form;
+}
+
+void DurableHistory::CheckReadable()
+{
+    // A file held by another program for a moment is waited for; one that stays
+    // unreadable must not be taken for a missing one and saved over.
+    m_unreadable = SaveSet::Failure();
+    std::vector<std::wstring> names = {g_strOptionsFileName, m_form.HistoryName(), m_form.ExtrasName()};
+    if (m_form.Sealed())
+        names.push_back(g_strHistoryFileName);
+    for (const std::wstring& picture : PictureNames(m_folder.read, m_waiting))
+        names.push_back(picture);
+    for (const std::wstring& name : names) {
+        if (!WaitUntilReadable(Resolve(name), name))
+            return;
+    }
+    WaitUntilReadable(JournalPath(), m_form.JournalName());
+}
+
+bool DurableHistory::WaitUntilReadable(const std::wstring& path, const std::wstring& name)
+{
+    for (int attempt = 0; GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; ++attempt) {
+        CFile file;
+        if (file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone))
+            return true;
+        if (attempt == kReadAttempts) {
+            NoteUnread(name, GetLastError());
+            return false;
+        }
+        Sleep(kReadPauseMs);
+    }
+    return true;
+}
+
+void DurableHistory::NoteUnread(const std::wstring& name, DWORD error)
+{
+    if (m_unreadable.file.empty())
+        m_unreadable = {name, error};
+}
+
+void DurableHistory::TakeStoreFailure()
+{
+    const std::wstring& path = m_store.UnreadFile();
+    if (!path.empty())
+        NoteUnread(path.substr(path.find_last_of(L'\\') + 1), m_store.UnreadError());
+}
+
+std::wstring DurableHistory::Resolve(const std::wstring& name) const
+{
+    auto waiting = m_waiting.find(name);
+    return m_folder.read + (waiting == m_waiting.end() ? name : waiting->second);
+}
+
+std::wstring DurableHistory::JournalPath() const
+{
+    // A start that read elsewhere and was ended before its first save left its changes where the history goes.
+    const std::wstring kept = m_folder.write + m_form.JournalName();
+    if (m_folder.read != m_folder.write && GetFileAttributesW(kept.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return kept;
+    return Resolve(m_form.JournalName());
+}
+
+BOOL DurableHistory::LoadOptions()
+{
+    const std::wstring path = Resolve(g_strOptionsFileName);
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        // Without its settings a history file still holds its entries: they are counted, not dropped.
+        if (GetFileAttributesW(Resolve(g_strHistoryFileName).c_str()) != INVALID_FILE_ATTRIBUTES)
+            m_store.ForgetCount();
+        return FALSE;
+    }
+    const BOOL loaded = m_store.LoadOptions(path.c_str());
+    TakeStoreFailure();
+    return loaded;
+}
+
+void DurableHistory::LoadHistory()
+{
+    m_model.BeginLoad();
+    m_store.SetForm(m_form);
+    const int plainCount = m_options.m_nEntryCount;
+    if (m_form.Sealed()) {
+        // The folder holds a sealed history, whatever settings an older version wrote.
+        m_options.m_bEncrypt = 1;
+        // Its records run to its end: the settings' count may be an older version's.
+        m_store.ForgetCount();
+    }
+    m_journalLength = 0;
+    m_journalPath = JournalPath();
+    const int storedTop = m_options.m_nTopCount;
+    CFile journalFile;
+    if (!journalFile.Open(m_journalPath.c_str(), CFile::modeRead | CFile::shareDenyNone)) {
+        const DWORD error = GetLastError();
+        if (!IsMissing(error))
+            NoteUnread(m_form.JournalName(), error);
+    }
+    CArchive journalArchive(&journalFile, CArchive::load, 1 << 16);
+    journal::Reader reader(journalArchive, m_form.JournalOpener());
+    journal::Header header;
+    // Without a count from the settings the journal's ids are taken, and its count checked once the records are counted.
+    const bool idsFit = journalFile.IsOpen() && reader.ReadStart(header) &&
+                        (!m_store.CountKnown() || header.entryCount == m_options.m_nEntryCount);
+
+    // The full save first, its entries known by the ids the journal gives them.
+    m_store.LoadHistory(Resolve(m_form.HistoryName()).c_str(), idsFit ? &header.recordIds : nullptr);
+    TakeStoreFailure();
+    m_base = journal::Header();
+    m_base.entryCount = m_options.m_nEntryCount;
+    m_base.recordIds = m_store.RecordIds();
+    m_base.historySize = m_store.FileSize();
+    m_base.historyCrc = m_store.FileCrc();
+    const int baseEntries = m_model.Count();
+    LoadCaptureTimes();
+    m_model.SetTopCount(std::clamp(storedTop, 0, baseEntries));
+
+    // Then the changes since, unless the journal was kept over another full
+    // save (an older program's): then it does not apply.
+    if (idsFit && header.entryCount == m_base.entryCount && header.historySize == m_base.historySize &&
+        header.historyCrc == m_base.historyCrc) {
+        journal::Record record;
+        while (reader.ReadRecord(record) == journal::Reader::Next::Record)
+            Apply(m_model, record);
+        m_journalLength = reader.GoodLength();
+    }
+    m_mergedOlder = false;
+    if (m_form.Sealed() && GetFileAttributesW(Resolve(g_strHistoryFileName).c_str()) != INVALID_FILE_ATTRIBUTES)
+        MergeOlderFiles(plainCount);
+    const bool timesKnown = StampUnknownTimes();
+
+    // What loading mends in the full save (records that gave no entry, a top
+    // zone larger than the entries, damaged settings), and a history read from
+    // elsewhere, go to disk at once.
+    const bool mended = static_cast<int>(m_base.recordIds.size()) < m_options.m_nEntryCount ||
+                        baseEntries < static_cast<int>(m_base.recordIds.size()) || storedTop < 0 ||
+                        storedTop > baseEntries || (!m_store.CountKnown() && !m_form.Sealed()) || !timesKnown ||
+                        m_mergedOlder;
+    m_model.Loaded();
+    m_needsFullSave = mended || m_folder.read != m_folder.write;
+}
+
+void DurableHistory::LoadCaptureTimes()
+{
+    // The extras belong to exactly the history file read: one an older version wrote over has other records.
+    extras::File file;
+    std::vector<BYTE> bytes;
+    if (!ReadWholeFile(Resolve(m_form.ExtrasName()).c_str(), bytes) || !m_form.Open(SealKind::Extras, 0, bytes) ||
+        !extras::Decode(bytes.data(), bytes.size(), file) || file.historySize != m_store.FileSize() ||
+        file.historyCrc != m_store.FileCrc())
+        return;
+    std::unordered_map<EntryId, int> rows;
+    for (int row = 0; row < m_model.Count(); ++row)
+        rows.emplace(m_model.At(row).id, row);
+    const std::vector<EntryId>& ids = m_store.RecordIds();
+    for (const auto& record : file.records) {
+        auto row = record.first < ids.size() ? rows.find(ids[record.first]) : rows.end();
+        if (row != rows.end())
+            m_model.SetCaptureTime(row->second, record.second.captured);
+    }
+}
+
+bool DurableHistory::StampUnknownTimes()
+{
+    // Entries whose time no file keeps count as captured at this, their first load.
+    bool allKnown = true;
+    const std::uint64_t now = UtcNow();
+    for (int row = 0; row < m_model.Count(); ++row) {
+        if (m_model.At(row).captured == 0) {
+            m_model.SetCaptureTime(row, now);
+            allKnown = false;
+        }
+    }
+    return allKnown;
+}
+
+void DurableHistory::MergeOlderFiles(int plainCount)
+{
+    // An older version found no history it knew and wrote its own: its entries join the sealed ones.
+    ClipOptions options = m_options;
+    options.m_nEntryCount = plainCount;
+    HistoryModel plain;
+    plain.BeginLoad();
+    HistoryStore older(plain, options);
+    older.SetPicturePath([this](int record) { return Resolve(std::to_wstring(record) + L".dat"); });
+    older.LoadHistory(Resolve(g_strHistoryFileName).c_str());
+    const std::wstring& unread = older.UnreadFile();
+    if (!unread.empty())
+        NoteUnread(unread.substr(unread.find_last_of(L'\\') + 1), older.UnreadError());
+    // A plain file a save could not remove holds what the sealed history has: no text comes twice.
+    std::unordered_set<std::wstring> texts;
+    for (int row = 0; row < m_model.Count(); ++row) {
+        if (m_model.At(row).text)
+            texts.insert(*m_model.At(row).text);
+    }
+    for (int row = 0; row < plain.Count(); ++row) {
+        const HistoryEntry& entry = plain.At(row);
+        if (!entry.text || texts.insert(*entry.text).second)
+            m_model.Append(entry);
+    }
+    m_mergedOlder = true;
+}
