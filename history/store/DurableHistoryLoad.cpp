@@ -221,7 +221,8 @@ void DurableHistory::LoadHistory()
         m_journalLength = reader.GoodLength();
     }
     m_mergedOlder = false;
-    if (m_form.Sealed() && GetFileAttributesW(Resolve(g_strHistoryFileName).c_str()) != INVALID_FILE_ATTRIBUTES)
+    if (m_form.Sealed() && (GetFileAttributesW(Resolve(g_strHistoryFileName).c_str()) != INVALID_FILE_ATTRIBUTES ||
+                            GetFileAttributesW(Resolve(g_strJournalFileName).c_str()) != INVALID_FILE_ATTRIBUTES))
         MergeOlderFiles(plainCount);
     const bool timesKnown = StampUnknownTimes();
 
@@ -273,16 +274,16 @@ bool DurableHistory::StampUnknownTimes()
 void DurableHistory::MergeOlderFiles(int plainCount)
 {
     // An older version found no history it knew and wrote its own: its entries join the sealed ones.
+    // Loaded as this program loads a plain folder, its journal replayed over it.
     ClipOptions options = m_options;
     options.m_nEntryCount = plainCount;
     HistoryModel plain;
-    plain.BeginLoad();
-    HistoryStore older(plain, options);
-    older.SetPicturePath([this](int record) { return Resolve(std::to_wstring(record) + L".dat"); });
-    older.LoadHistory(Resolve(g_strHistoryFileName).c_str());
-    const std::wstring& unread = older.UnreadFile();
-    if (!unread.empty())
-        NoteUnread(unread.substr(unread.find_last_of(L'\\') + 1), older.UnreadError());
+    DurableHistory older(plain, options);
+    older.m_folder = m_folder;
+    older.m_waiting = m_waiting;
+    older.LoadHistory();
+    if (!older.m_unreadable.file.empty())
+        NoteUnread(older.m_unreadable.file, older.m_unreadable.error);
     // A plain file a save could not remove holds what the sealed history has: no text comes twice.
     std::unordered_set<std::wstring> texts;
     for (int row = 0; row < m_model.Count(); ++row) {
