@@ -211,51 +211,52 @@ bool RunHistoryRound(const BenchFolder& folder, const CopyTimer& timer, const st
     return ok;
 }
 
-void BenchCaptureEncrypted(HWND owner, const BenchFolder& folder)
+// The same 100 B copy into Quillary over two histories, in turn; each copy's all and journal figures.
+struct HistoryRounds {
+    Samples all, journal;
+};
+
+void CompareHistories(HWND owner, const BenchFolder& folder, FigureRow& row, const SampleHistory& work,
+                      const SampleHistory& baseline, HistoryRounds& workRounds, HistoryRounds& baseRounds,
+                      const char* workName, const char* baselineName)
 {
-    const SampleHistory sealed(100, 1024, true), plain(100, 1024);
     const std::wstring text = SampleText(100);
-    FigureRow row("Capture", "copy to entry in the list, text of 100 B, 100 x 1 KB history encrypted, popup hidden",
-                  "the same copy with the history plain", FigureRow::Unit::Milliseconds, 1.15);
-    const CopyTimer sealedTimer(owner), plainTimer(owner);
-    Samples sealedAll, plainAll, sealedJournal, plainJournal;
+    const CopyTimer workTimer(owner), baseTimer(owner);
     RunRoundsInTurn(
         row,
         [&](Samples& medians) {
-            return RunHistoryRound(folder, sealedTimer, text, sealed, medians, sealedAll, sealedJournal);
+            return RunHistoryRound(folder, workTimer, text, work, medians, workRounds.all, workRounds.journal);
         },
         [&](Samples& medians) {
-            return RunHistoryRound(folder, plainTimer, text, plain, medians, plainAll, plainJournal);
+            return RunHistoryRound(folder, baseTimer, text, baseline, medians, baseRounds.all, baseRounds.journal);
         });
-    ReportLost(row, "encrypted", sealedTimer, "plain", plainTimer);
+    ReportLost(row, workName, workTimer, baselineName, baseTimer);
     row.Print();
+}
+
+void BenchCaptureEncrypted(HWND owner, const BenchFolder& folder)
+{
+    FigureRow row("Capture", "copy to entry in the list, text of 100 B, 100 x 1 KB history encrypted, popup hidden",
+                  "the same copy with the history plain", FigureRow::Unit::Milliseconds, 1.15);
+    HistoryRounds sealed, plain;
+    CompareHistories(owner, folder, row, SampleHistory(100, 1024, true), SampleHistory(100, 1024), sealed, plain,
+                     "encrypted", "plain");
     std::fflush(stdout);
 }
 
 void BenchCaptureWithHistory(HWND owner, const BenchFolder& folder)
 {
-    const SampleHistory full(1000, 100 * 1024), empty(0, 0);
-    const std::wstring text = SampleText(100);
     FigureRow row("Capture", "copy to entry in the list, text of 100 B, 1000 x 100 KB history, popup hidden",
                   "the same copy with an empty history", FigureRow::Unit::Milliseconds, 1.2);
-    const CopyTimer fullTimer(owner), emptyTimer(owner);
-    Samples fullAll, emptyAll, fullJournal, emptyJournal;
-    RunRoundsInTurn(
-        row,
-        [&](Samples& medians) {
-            return RunHistoryRound(folder, fullTimer, text, full, medians, fullAll, fullJournal);
-        },
-        [&](Samples& medians) {
-            return RunHistoryRound(folder, emptyTimer, text, empty, medians, emptyAll, emptyJournal);
-        });
-    ReportLost(row, "full", fullTimer, "empty", emptyTimer);
-    row.Print();
+    HistoryRounds full, empty;
+    CompareHistories(owner, folder, row, SampleHistory(1000, 100 * 1024), SampleHistory(0, 0), full, empty, "full",
+                     "empty");
     std::printf("NOTE\tCapture, 100 B, popup hidden, timed by the focused entry's row: median of all copies %.3f ms "
                 "(1000 x 100 KB history, %zu copies) vs %.3f ms (empty history, %zu copies)\n",
-                fullAll.Median(), fullAll.Count(), emptyAll.Median(), emptyAll.Count());
+                full.all.Median(), full.all.Count(), empty.all.Median(), empty.all.Count());
     std::printf("NOTE\tJournal: each 100 B capture added %.0f bytes to data.journal with an empty history, %.0f with "
                 "a full one (the oldest entry's removal too)\n",
-                emptyJournal.Median(), fullJournal.Median());
+                empty.journal.Median(), full.journal.Median());
     std::fflush(stdout);
 }
 
