@@ -7,6 +7,7 @@
 #include "history/store/BitmapFileWriter.h"
 #include "history/store/Crc32.h"
 #include "history/store/DurableHistory.h"
+#include "history/store/ExtrasFormat.h"
 #include "history/store/FileNames.h"
 #include "history/store/HistoryFormat.h"
 #include "history/store/JournalFormat.h"
@@ -90,8 +91,17 @@ bool SampleHistory::WriteDataFolder(const std::wstring& dataFolder) const
         for (const std::wstring& name : StoreForm::FixedNames(sealed))
             DeleteFileW((dataFolder + name).c_str());
     }
+    // With the capture times this version keeps, so that a start has nothing to mend.
+    const std::string history = HistoryFileBytes();
+    extras::File extras;
+    extras.historySize = history.size();
+    extras.historyCrc = Crc32::Of(history.data(), history.size());
+    for (int record = 0; record < m_entries; ++record)
+        extras.records[static_cast<std::uint32_t>(record)].captured = UtcNow();
+    const std::vector<std::uint8_t> extrasBytes = extras::Encode(extras);
     if (!RawFile::Write(dataFolder + g_strOptionsFileName, SettingsFileBytes()) ||
-        !RawFile::Write(dataFolder + g_strHistoryFileName, HistoryFileBytes()))
+        !RawFile::Write(dataFolder + g_strHistoryFileName, history) ||
+        !RawFile::Write(dataFolder + g_strExtrasFileName, std::string(extrasBytes.begin(), extrasBytes.end())))
         return false;
     if (!m_encrypted)
         return true;
