@@ -7,21 +7,40 @@
 // Layout: "QXTR", a 32-bit version, the size (64-bit) and CRC-32 of the
 // history file it belongs to; then records. A record is the marker "QXRC",
 // a 32-bit payload length, the CRC-32 of the payload and the payload: the
-// 32-bit position, the 64-bit capture time (a FILETIME, UTC), then whatever a
-// later version adds, which this one skips. All integers are little-endian.
+// 32-bit position, the 64-bit capture time (a FILETIME, UTC), then, for an
+// entry that keeps formats beside its text, its formats (see EncodeFormats),
+// then whatever a later version adds, which this one skips. All integers are
+// little-endian.
 // A damaged record costs its own entry its extras: reading goes on at the
 // next marker.
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <string>
 #include <vector>
 
 namespace extras {
 
 constexpr std::uint32_t kVersion = 1;
 
+// A clipboard format kept beside an entry's text: registered ones by name,
+// standard ones by number (the name empty).
+struct Format {
+    std::u16string name;
+    std::uint32_t number = 0;
+    std::vector<std::uint8_t> bytes;
+};
+
+struct Formats {
+    std::vector<Format> kept;
+    std::vector<Format> leftOut;  // left out for their size: names only
+    std::u16string label;         // the list's label for copied files
+    bool Empty() const { return kept.empty() && leftOut.empty() && label.empty(); }
+};
+
 struct Record {
     std::uint64_t captured = 0;
+    Formats formats;
 };
 
 struct File {
@@ -31,6 +50,13 @@ struct File {
 };
 
 std::vector<std::uint8_t> Encode(const File& file);
+// The formats as a record and a journal insert carry them: a 32-bit count of
+// kept formats, each its name (16-bit length in units, UTF-16), number,
+// 32-bit length, CRC-32 and bytes; a 32-bit count of formats left out, each
+// its name and number; the label (16-bit length, UTF-16).
+void EncodeFormats(const Formats& formats, std::vector<std::uint8_t>& out);
+// False when the bytes are not whole formats (a format whose CRC fails among them).
+bool DecodeFormats(const std::uint8_t* bytes, std::size_t size, Formats& formats);
 // False when the bytes are not an extras file; damaged records are left out.
 bool Decode(const std::uint8_t* bytes, std::size_t size, File& file);
 

@@ -13,7 +13,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         again.historySize != file.historySize || again.historyCrc != file.historyCrc)
         std::abort();
     for (const auto& record : file.records) {
-        if (again.records[record.first].captured != record.second.captured) std::abort();
+        const extras::Record& other = again.records[record.first];
+        if (other.captured != record.second.captured || other.formats.kept.size() != record.second.formats.kept.size() ||
+            other.formats.leftOut.size() != record.second.formats.leftOut.size() ||
+            other.formats.label != record.second.formats.label)
+            std::abort();
+        for (size_t i = 0; i < other.formats.kept.size(); ++i) {
+            if (other.formats.kept[i].bytes != record.second.formats.kept[i].bytes ||
+                other.formats.kept[i].name != record.second.formats.kept[i].name)
+                std::abort();
+        }
     }
     return 0;
 }

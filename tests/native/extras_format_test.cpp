@@ -50,4 +50,35 @@ TEST(ExtrasFormat, ADamagedRecordCostsOnlyItsOwnEntryAndLaterFieldsAreSkipped) {
     EXPECT_FALSE(extras::Decode(whole.data(), 10, read)) << "a header cut short is no extras file";
 }
 
+TEST(ExtrasFormat, FormatsComeBackWholeAndOnesThatDoNotReadCostOnlyTheFormats) {
+    extras::File file;
+    extras::Record& record = file.records[4];
+    record.captured = 77;
+    record.formats.kept = {{u"HTML Format", 0, {'<', 'b', '>'}}, {u"", 15, {1, 2, 3, 4}}};
+    record.formats.leftOut = {{u"Rich Text Format", 0, {}}};
+    record.formats.label = u"report.docx (+2 more)";
+    file.records[5].captured = 78;
+    const Bytes bytes = extras::Encode(file);
+    extras::File read;
+    ASSERT_TRUE(extras::Decode(bytes.data(), bytes.size(), read));
+    const extras::Formats& formats = read.records[4].formats;
+    ASSERT_EQ(formats.kept.size(), 2u);
+    EXPECT_EQ(formats.kept[0].name, u"HTML Format");
+    EXPECT_EQ(formats.kept[0].bytes, (Bytes{'<', 'b', '>'}));
+    EXPECT_EQ(formats.kept[1].number, 15u);
+    EXPECT_EQ(formats.kept[1].bytes, (Bytes{1, 2, 3, 4}));
+    ASSERT_EQ(formats.leftOut.size(), 1u);
+    EXPECT_EQ(formats.leftOut[0].name, u"Rich Text Format");
+    EXPECT_EQ(formats.label, u"report.docx (+2 more)");
+    EXPECT_TRUE(read.records[5].formats.Empty());
+
+    // Formats cut short inside a record whose own checksum holds: the time stays.
+    Bytes formatsOnly;
+    extras::EncodeFormats(record.formats, formatsOnly);
+    extras::Formats cut;
+    EXPECT_FALSE(extras::DecodeFormats(formatsOnly.data(), formatsOnly.size() - 30, cut));
+    formatsOnly[41] ^= 1;  // inside the HTML bytes
+    EXPECT_FALSE(extras::DecodeFormats(formatsOnly.data(), formatsOnly.size(), cut));
+}
+
 }  // namespace
