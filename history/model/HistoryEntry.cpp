@@ -4,6 +4,8 @@ std::wstring_view HistoryEntry::Label() const
 {
     if (picture)
         return picture->Label();
+    if (formats && !formats->label.empty())
+        return formats->label;
     if (!text)
         return {};
     std::wstring_view whole(*text);

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "framework/Handles.h"
+#include "history/model/EntryFormats.h"
 
 // Names an entry for as long as it lives, across saves and restarts: the
 // journal refers to entries by id, never by row.
@@ -24,9 +25,9 @@ private:
     std::wstring m_label;
 };
 
-// One history entry: a text (the whole of it) or a picture. The contents are
-// shared and never change, so a save running beside the popup can hold on to
-// them while the user deletes the entry.
+// One history entry: a text (the whole of it) with the formats kept beside
+// it, or a picture. The contents are shared and never change, so a save
+// running beside the popup can hold on to them while the user deletes the entry.
 struct HistoryEntry {
     static constexpr size_t kLabelLength = 500;
 
@@ -35,9 +36,13 @@ struct HistoryEntry {
     std::shared_ptr<const EntryPicture> picture;
     // When it was copied: UTC, in 100 ns steps since 1601 (a FILETIME); 0 until known.
     std::uint64_t captured = 0;
+    // Kept beside the text; null when the copy offered nothing to keep.
+    std::shared_ptr<const EntryFormats> formats;
 
     bool IsPicture() const { return picture != nullptr; }
-    // A text's first 500 characters (never ending inside a surrogate pair), or the picture's label.
+    bool IsFiles() const { return formats && formats->Files(); }
+    // A text's first 500 characters (never ending inside a surrogate pair), the
+    // picture's label, or the label of copied files.
     std::wstring_view Label() const;
 };
 

@@ -52,11 +52,12 @@ void HistoryModel::Announce(HistoryChange change)
         listener(change);
 }
 
-EntryId HistoryModel::InsertText(std::wstring text)
+EntryId HistoryModel::InsertText(std::wstring text, std::shared_ptr<const EntryFormats> formats)
 {
     HistoryEntry entry;
     entry.id = NewId();
     entry.text = std::make_shared<const std::wstring>(std::move(text));
+    entry.formats = std::move(formats);
     const EntryId id = entry.id;
     Insert(std::move(entry));
     return id;
@@ -166,6 +167,15 @@ void HistoryModel::MoveBelowTop(EntryId id, std::uint64_t captured)
     m_entries[static_cast<size_t>(row)].captured = captured ? captured : UtcNow();
     std::rotate(m_entries.begin() + m_topCount, m_entries.begin() + row, m_entries.begin() + row + 1);
     Announce({HistoryChange::Kind::MoveBelowTop, {id}, &m_entries[static_cast<size_t>(m_topCount)]});
+}
+
+void HistoryModel::Recopy(EntryId id, std::shared_ptr<const EntryFormats> formats)
+{
+    const int row = RowOf(id);
+    if (row < 0)
+        return;
+    m_entries[static_cast<size_t>(row)].formats = std::move(formats);
+    MoveBelowTop(id);
 }
 
 void HistoryModel::Clear()

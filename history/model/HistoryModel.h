@@ -48,7 +48,7 @@ public:
     void AddListener(Listener listener) { m_listeners.push_back(std::move(listener)); }
 
     // A new entry directly below the top zone; its id.
-    EntryId InsertText(std::wstring text);
+    EntryId InsertText(std::wstring text, std::shared_ptr<const EntryFormats> formats = nullptr);
     EntryId InsertPicture(UniqueBitmap bitmap, std::wstring label);
     // An entry that already has its id (a replayed change); false when the id is
     // taken. Without a capture time it is captured now.
@@ -65,6 +65,10 @@ public:
     // Moves an entry below the top zone to the first row below it, as copied
     // again at `captured` (0: now).
     void MoveBelowTop(EntryId id, std::uint64_t captured = 0);
+    // Its text copied again: the entry takes the new copy's formats (or none)
+    // and moves as MoveBelowTop moves it, so that change carries them. In the
+    // top zone it takes them and stays, and no change is announced.
+    void Recopy(EntryId id, std::shared_ptr<const EntryFormats> formats);
     void Clear();
 
     // Loading: from BeginLoad to Loaded nothing is announced; entries go in at

@@ -1,0 +1,47 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A clipboard format as an entry names it: a registered format by its name
+// (its number differs between sessions and machines), a standard one by its
+// number with an empty name.
+struct FormatName {
+    std::wstring name;
+    std::uint32_t number = 0;
+
+    bool operator==(const FormatName& other) const { return name == other.name && number == other.number; }
+};
+
+struct KeptFormat {
+    FormatName format;
+    std::vector<std::uint8_t> bytes;
+};
+
+// The formats an entry keeps beside its text, as the copy gave them, and
+// those it left out for their size. The text itself is never here.
+struct EntryFormats {
+    // Each format alone; a larger one is left out and the entry keeps the rest.
+    static constexpr std::size_t kMaxFormatBytes = std::size_t{4} << 20;
+    // The standard format of a file list (CF_HDROP).
+    static constexpr std::uint32_t kFileListNumber = 15;
+    static const wchar_t kHtmlName[];
+    static const wchar_t kRtfName[];
+
+    std::vector<KeptFormat> kept;
+    std::vector<FormatName> leftOut;
+    // What the list shows for copied files ("report.docx (+2 more)"); empty for other entries.
+    std::wstring label;
+
+    const KeptFormat* Find(const FormatName& format) const;
+    // The file list, when the copy was of files.
+    const KeptFormat* Files() const { return Find({L"", kFileListNumber}); }
+    bool Empty() const { return kept.empty() && leftOut.empty(); }
+    bool LeftOutForSize() const { return !leftOut.empty(); }
+
+    // What is kept, for the preview: "HTML, RTF", "3 files"; empty when nothing is.
+    std::wstring KeptSummary() const;
+    // What was left out, named as KeptSummary names formats: "RTF".
+    std::wstring LeftOutSummary() const;
+};
