@@ -169,13 +169,13 @@ void HistoryModel::MoveBelowTop(EntryId id, std::uint64_t captured)
     Announce({HistoryChange::Kind::MoveBelowTop, {id}, &m_entries[static_cast<size_t>(m_topCount)]});
 }
 
-void HistoryModel::Recopy(EntryId id, std::shared_ptr<const EntryFormats> formats)
+void HistoryModel::Recopy(EntryId id, std::shared_ptr<const EntryFormats> formats, std::uint64_t captured)
 {
     const int row = RowOf(id);
     if (row < 0)
         return;
     m_entries[static_cast<size_t>(row)].formats = std::move(formats);
-    MoveBelowTop(id);
+    MoveBelowTop(id, captured);
 }
 
 void HistoryModel::Clear()

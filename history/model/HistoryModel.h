@@ -68,7 +68,7 @@ public:
     // Its text copied again: the entry takes the new copy's formats (or none)
     // and moves as MoveBelowTop moves it, so that change carries them. In the
     // top zone it takes them and stays, and no change is announced.
-    void Recopy(EntryId id, std::shared_ptr<const EntryFormats> formats);
+    void Recopy(EntryId id, std::shared_ptr<const EntryFormats> formats, std::uint64_t captured = 0);
     void Clear();
 
     // Loading: from BeginLoad to Loaded nothing is announced; entries go in at
@@ -79,6 +79,10 @@ public:
     void SetTopCount(int topCount) { m_topCount = topCount; }
     // A loaded entry's capture time, from the file that keeps it (no change is announced).
     void SetCaptureTime(int row, std::uint64_t captured) { m_entries[static_cast<size_t>(row)].captured = captured; }
+    void SetLoadedFormats(int row, std::shared_ptr<const EntryFormats> formats)
+    {
+        m_entries[static_cast<size_t>(row)].formats = std::move(formats);
+    }
     void Loaded();
     // Lets go of every entry without a change (the end of the program).
     void Release();

@@ -2,6 +2,7 @@
 
 #include "history/store/BitmapFileWriter.h"
 #include "history/store/FileNames.h"
+#include "history/store/FormatsRecord.h"
 #include "history/store/SealedFolder.h"
 
 namespace {
@@ -10,13 +11,15 @@ journal::Op OpOf(HistoryChange::Kind kind, const HistoryEntry* entry)
 {
     switch (kind) {
     case HistoryChange::Kind::Insert:
-        return entry && entry->IsPicture() ? journal::Op::InsertPicture : journal::Op::InsertText;
+        if (entry && entry->IsPicture())
+            return journal::Op::InsertPicture;
+        return entry && entry->formats ? journal::Op::InsertTextWithFormats : journal::Op::InsertText;
     case HistoryChange::Kind::Remove:
         return journal::Op::Remove;
     case HistoryChange::Kind::SetTop:
         return journal::Op::SetTop;
     case HistoryChange::Kind::MoveBelowTop:
-        return journal::Op::MoveBelowTop;
+        return entry && entry->formats ? journal::Op::MoveBelowTopWithFormats : journal::Op::MoveBelowTop;
     default:
         return journal::Op::Clear;
     }
@@ -115,9 +118,11 @@ void DurableHistory::Record(const HistoryChange& change)
     journal::Record record;
     record.op = OpOf(change.kind, change.entry);
     record.ids = change.ids;
-    // An insert or a repeat carries the entry's capture time, which a replay gives back.
+    // An insert or a repeat carries the entry's capture time and formats, which a replay gives back.
     if (change.entry)
         record.time = change.entry->captured;
+    if (change.entry && change.entry->formats)
+        record.formats = EncodeEntryFormats(*change.entry->formats);
     if (record.op == journal::Op::InsertPicture) {
         // The writer gets the pixels as they are now, never the bitmap the popup goes on using.
         const std::wstring& label = change.entry->picture->Label();

@@ -10,6 +10,7 @@
 #include "history/store/CBitmapFile.h"
 #include "history/store/ExtrasFormat.h"
 #include "history/store/FileNames.h"
+#include "history/store/FormatsRecord.h"
 #include "history/store/PictureFiles.h"
 #include "history/store/SealedFolder.h"
 
@@ -25,14 +26,20 @@ void Apply(HistoryModel& model, const journal::Record& record)
 {
     const EntryId first = record.ids.empty() ? 0 : record.ids[0];
     switch (record.op) {
-    case journal::Op::InsertText: {
+    case journal::Op::InsertText:
+    case journal::Op::InsertTextWithFormats: {
         HistoryEntry entry;
         entry.id = first;
         entry.captured = record.time;
         entry.text = std::make_shared<const std::wstring>(Wide(record.text));
+        // Formats that do not read whole cost the entry its formats, never its text.
+        entry.formats = DecodeEntryFormats(record.formats);
         model.Insert(std::move(entry));
         break;
     }
+    case journal::Op::MoveBelowTopWithFormats:
+        model.Recopy(first, DecodeEntryFormats(record.formats), record.time);
+        break;
     case journal::Op::InsertPicture: {
         UniqueBitmap bitmap(CBitmapFile::LoadFromMemory(record.picture.data(), record.picture.size()));
         if (!bitmap)
@@ -252,8 +259,10 @@ void DurableHistory::LoadCaptureTimes()
     const std::vector<EntryId>& ids = m_store.RecordIds();
     for (const auto& record : file.records) {
         auto row = record.first < ids.size() ? rows.find(ids[record.first]) : rows.end();
-        if (row != rows.end())
-            m_model.SetCaptureTime(row->second, record.second.captured);
+        if (row == rows.end())
+            continue;
+        m_model.SetCaptureTime(row->second, record.second.captured);
+        m_model.SetLoadedFormats(row->second, FromStored(record.second.formats));
     }
 }
 

@@ -8,6 +8,7 @@
 #include "history/store/Crc32.h"
 #include "history/store/ExtrasFormat.h"
 #include "history/store/FileNames.h"
+#include "history/store/FormatsRecord.h"
 #include "history/store/HistoryFormat.h"
 #include "history/store/OptionsRecord.h"
 #include "history/store/PictureFiles.h"
@@ -121,8 +122,13 @@ bool FullSave::WriteExtras()
     extras::File file;
     file.historySize = m_base.historySize;
     file.historyCrc = m_base.historyCrc;
-    for (size_t i = 0; i < m_kept.size(); ++i)
-        file.records[static_cast<std::uint32_t>(i)].captured = m_snapshot.history.entries[m_kept[i]].captured;
+    for (size_t i = 0; i < m_kept.size(); ++i) {
+        const HistoryEntry& entry = m_snapshot.history.entries[m_kept[i]];
+        extras::Record& record = file.records[static_cast<std::uint32_t>(i)];
+        record.captured = entry.captured;
+        if (entry.formats)
+            record.formats = ToStored(*entry.formats);
+    }
     const std::vector<std::uint8_t> bytes = extras::Encode(file);
     return AddStored(m_form.ExtrasName(), SealKind::Extras, 0,
                      [&bytes](CFile& out) { out.Write(bytes.data(), static_cast<UINT>(bytes.size())); });

@@ -164,6 +164,15 @@ void WriteRecordBody(Writer& out, const Record& record)
         out.U64(record.ids.empty() ? 0 : record.ids[0]);
         out.Text(record.text);
         break;
+    case Op::InsertTextWithFormats:
+        out.U64(record.ids.empty() ? 0 : record.ids[0]);
+        out.Text(record.text);
+        out.Bytes(record.formats);
+        break;
+    case Op::MoveBelowTopWithFormats:
+        out.U64(record.ids.empty() ? 0 : record.ids[0]);
+        out.Bytes(record.formats);
+        break;
     case Op::InsertPicture:
         out.U64(record.ids.empty() ? 0 : record.ids[0]);
         out.Text(record.text);
@@ -191,6 +200,15 @@ bool ParseRecord(const std::vector<std::uint8_t>& payload, Record& record)
     case Op::InsertText:
         record.ids = {in.U64()};
         record.text = in.Text();
+        break;
+    case Op::InsertTextWithFormats:
+        record.ids = {in.U64()};
+        record.text = in.Text();
+        record.formats = in.Bytes();
+        break;
+    case Op::MoveBelowTopWithFormats:
+        record.ids = {in.U64()};
+        record.formats = in.Bytes();
         break;
     case Op::InsertPicture:
         record.ids = {in.U64()};
@@ -325,13 +343,16 @@ std::vector<std::uint8_t> EncodeFrame(const std::uint8_t* payload, std::size_t s
     return out.Frame();
 }
 
-std::vector<std::uint8_t> EncodeTextInsert(std::uint64_t time, std::uint64_t id, std::u16string_view text)
+std::vector<std::uint8_t> EncodeTextInsert(std::uint64_t time, std::uint64_t id, std::u16string_view text,
+                                           const std::vector<std::uint8_t>& formats)
 {
     Writer out;
-    out.U8(static_cast<std::uint8_t>(Op::InsertText));
+    out.U8(static_cast<std::uint8_t>(formats.empty() ? Op::InsertText : Op::InsertTextWithFormats));
     out.U64(time);
     out.U64(id);
     out.Text(text);
+    if (!formats.empty())
+        out.Bytes(formats);
     return out.Frame();
 }
 

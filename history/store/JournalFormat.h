@@ -42,6 +42,9 @@ enum class Op : std::uint8_t {
     SetTop = 4,         // ids, in the order they joined the top zone
     MoveBelowTop = 5,   // ids[0]
     Clear = 6,
+    // As InsertText and MoveBelowTop, with the formats the entry keeps beside its text (extras::EncodeFormats).
+    InsertTextWithFormats = 7,
+    MoveBelowTopWithFormats = 8,
 };
 
 struct Record {
@@ -50,6 +53,7 @@ struct Record {
     std::vector<std::uint64_t> ids;
     std::u16string text;
     std::vector<std::uint8_t> picture;
+    std::vector<std::uint8_t> formats;
 };
 
 // The file's start: magic, version and the header frame.
@@ -59,7 +63,9 @@ std::vector<std::uint8_t> EncodeRecord(const Record& record);
 // A frame around any payload (a sealed one).
 std::vector<std::uint8_t> EncodeFrame(const std::uint8_t* payload, std::size_t size);
 // A text insert straight from the entry's text, without a copy into a Record.
-std::vector<std::uint8_t> EncodeTextInsert(std::uint64_t time, std::uint64_t id, std::u16string_view text);
+// With `formats` (not empty), an InsertTextWithFormats.
+std::vector<std::uint8_t> EncodeTextInsert(std::uint64_t time, std::uint64_t id, std::u16string_view text,
+                                           const std::vector<std::uint8_t>& formats = {});
 
 // A save in progress ("save.intent"): the temporary files to move over their
 // targets, written whole before the first move, so an interrupted save is

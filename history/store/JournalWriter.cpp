@@ -193,9 +193,11 @@ void JournalWriter::DoAppend(Job& job, std::vector<std::vector<std::uint8_t>>* t
         Failed({g_strJournalFileName, ERROR_INVALID_DATA});
         return;
     }
-    std::vector<std::uint8_t> frame = change.op == journal::Op::InsertText && job.entry.text
-                                          ? journal::EncodeTextInsert(change.time, job.entry.id, AsU16(*job.entry.text))
-                                          : journal::EncodeRecord(change);
+    const bool textInsert =
+        (change.op == journal::Op::InsertText || change.op == journal::Op::InsertTextWithFormats) && job.entry.text;
+    std::vector<std::uint8_t> frame =
+        textInsert ? journal::EncodeTextInsert(change.time, job.entry.id, AsU16(*job.entry.text), change.formats)
+                   : journal::EncodeRecord(change);
     SaveSet::Failure failure;
     if (m_journal.Append(frame, failure))
         Succeeded();
