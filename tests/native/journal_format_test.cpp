@@ -12,7 +12,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 std::vector<journal::Record> SampleRecords()
 {
-    std::vector<journal::Record> records(6);
+    std::vector<journal::Record> records(8);
     records[0].op = journal::Op::InsertText;
     records[0].ids = {0x1122334455667788ull};
     records[0].text = u"plain text\r\nwith a break";
@@ -28,6 +28,13 @@ std::vector<journal::Record> SampleRecords()
     records[4].op = journal::Op::Remove;
     records[4].ids = {2};
     records[5].op = journal::Op::Clear;
+    records[6].op = journal::Op::InsertTextWithFormats;
+    records[6].ids = {4};
+    records[6].text = u"<b>bold</b>";
+    records[6].formats = {1, 0, 0, 0, 9, 8, 7};
+    records[7].op = journal::Op::MoveBelowTopWithFormats;
+    records[7].ids = {4};
+    records[7].formats = {0, 0, 0, 0};
     for (std::size_t i = 0; i < records.size(); ++i)
         records[i].time = 132000000000000000ull + i;
     return records;
@@ -71,7 +78,8 @@ std::vector<journal::Record> ReadAll(const Bytes& bytes, journal::Reader::Next& 
 
 bool Same(const journal::Record& a, const journal::Record& b)
 {
-    return a.op == b.op && a.time == b.time && a.ids == b.ids && a.text == b.text && a.picture == b.picture;
+    return a.op == b.op && a.time == b.time && a.ids == b.ids && a.text == b.text && a.picture == b.picture &&
+           a.formats == b.formats;
 }
 
 TEST(JournalFormat, EveryChangeAndTheHeaderSurviveAWriteAndARead)
@@ -98,6 +106,8 @@ TEST(JournalFormat, EveryChangeAndTheHeaderSurviveAWriteAndARead)
     // The direct text encoding is the same frame as a text record's.
     EXPECT_EQ(journal::EncodeRecord(records[1]),
               journal::EncodeTextInsert(records[1].time, records[1].ids[0], records[1].text));
+    EXPECT_EQ(journal::EncodeRecord(records[6]),
+              journal::EncodeTextInsert(records[6].time, records[6].ids[0], records[6].text, records[6].formats));
     // ASCII texts take a byte a character.
     EXPECT_LT(journal::EncodeTextInsert(0, 1, std::u16string(1000, u'a')).size(), 1100u);
 }
