@@ -37,7 +37,7 @@ struct HistoryEntry {
     // When it was copied: UTC, in 100 ns steps since 1601 (a FILETIME); 0 until known.
     std::uint64_t captured = 0;
     // Kept beside the text; null when the copy offered nothing to keep.
-    std::shared_ptr<const EntryFormats> formats;
+    std::shared_ptr<const EntryFormats> formats = nullptr;
 
     bool IsPicture() const { return picture != nullptr; }
     bool IsFiles() const { return formats && formats->Files(); }
