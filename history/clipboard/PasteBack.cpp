@@ -53,12 +53,7 @@ void PasteBack::Paste(const std::vector<HistoryEntry>& entries, Content content)
         }
     }
 
-    // Formats belong to one copy: several entries, or one wrapped in the
-    // compound strings, paste their text alone.
-    const EntryFormats* formats = content == Content::AsCopied && entries.size() == 1 &&
-                                          !m_state.options.m_bCompoundPaste
-                                      ? entries.front().formats.get()
-                                      : nullptr;
+    const EntryFormats* formats = FormatsToPaste(entries, content);
     // Texts gathered before a failed reopening are still pasted: the clipboard
     // is opened once more for them.
     if (!joined.empty() && clipboard.Open(target)) {
@@ -71,6 +66,15 @@ void PasteBack::Paste(const std::vector<HistoryEntry>& entries, Content content)
             m_sendKeys();
         }
     }
+}
+
+const EntryFormats* PasteBack::FormatsToPaste(const std::vector<HistoryEntry>& entries, Content content) const
+{
+    // Formats belong to one copy: several entries, or one wrapped in the
+    // compound strings, paste their text alone.
+    if (content != Content::AsCopied || entries.size() != 1 || m_state.options.m_bCompoundPaste)
+        return nullptr;
+    return entries.front().formats.get();
 }
 
 bool PasteBack::PlaceText(const std::wstring& text)
