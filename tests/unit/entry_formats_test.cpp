@@ -5,7 +5,6 @@
 
 #include "history/model/EntryFormats.h"
 #include "history/model/FileList.h"
-#include "history/model/HistoryEntry.h"
 #include "drop_files_support.h"
 
 #include <cstddef>
@@ -86,24 +85,6 @@ TEST(EntryFormats, ThePreviewNamesWhatIsKeptAndWhatWasLeftOut)
         EXPECT_EQ(test.leftOut, test.formats.LeftOutSummary());
         EXPECT_EQ(*test.leftOut != L'\0', test.formats.LeftOutForSize()) << test.leftOut;
     }
-}
-
-TEST(EntryFormats, AnEntryOfCopiedFilesShowsItsLabelAndSaysItHoldsFiles)
-{
-    auto formats = std::make_shared<EntryFormats>();
-    formats->kept.push_back({{L"", EntryFormats::kFileListNumber}, Block(kThree, true)});
-    formats->label = FileList::Label(kThree);
-    HistoryEntry entry;
-    entry.text = std::make_shared<const std::wstring>(FileList::Text(kThree));
-    entry.formats = formats;
-    EXPECT_TRUE(entry.IsFiles());
-    EXPECT_EQ(L"report.docx (+2 more)", entry.Label());
-
-    // Formatting beside a text leaves its label and kind as they were.
-    formats->kept = {{{EntryFormats::kHtmlName, 0}, {'x'}}};
-    formats->label.clear();
-    EXPECT_FALSE(entry.IsFiles());
-    EXPECT_EQ(*entry.text, entry.Label());
 }
 
 }  // namespace

@@ -105,20 +105,6 @@ TEST_F(HistoryViewTest, RowsLabelsAndIconsFollowTheModelAndSelectionStaysWithIts
     EXPECT_EQ(L"", Selected());
 }
 
-TEST_F(HistoryViewTest, CopiedFilesShowTheirLabelAndTheFilesIconInAndOutOfTheTopZone)
-{
-    Load({L"text"});
-    auto files = std::make_shared<EntryFormats>();
-    files->kept.push_back({{L"", EntryFormats::kFileListNumber}, {}});
-    files->label = L"a.txt (+1 more)";
-    history.InsertText(L"C:\\docs\\a.txt\r\nC:\\b.txt", files);
-    EXPECT_EQ(L"a.txt (+1 more) text", Shown());
-    EXPECT_EQ(HistoryListView::kImageFiles, list.GetItemImage(0));
-    EXPECT_EQ(HistoryListView::kImageText, list.GetItemImage(1));
-    history.SetTop({history.At(0).id});
-    EXPECT_EQ(HistoryListView::kImageFilesTop, list.GetItemImage(0));
-}
-
 TEST_F(HistoryViewTest, LargeSelectionsAndFarMovesKeepSelectionAndFocusOnTheirEntries)
 {
     std::vector<std::wstring> texts;
