@@ -23,6 +23,8 @@
 #define IDI_ENTRY_BITMAP        132
 #define IDI_ENTRY_TEXT_TOP      137
 #define IDI_ENTRY_BITMAP_TOP    138
+#define IDI_ENTRY_FILES         139
+#define IDI_ENTRY_FILES_TOP     140
 #define IDI_TRAY                150
 #define IDI_TRAY_PAUSED         151
 
@@ -61,5 +63,6 @@
 #define ID_MENU_ABOUT           32780
 #define ID_MENU_HELP            32782
 #define ID_MENU_PAUSE           32784
+#define ID_MENU_PASTE_PLAIN     32785
 
 #define IDC_STATIC              (-1)

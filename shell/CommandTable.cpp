@@ -10,6 +10,7 @@ CommandTable::CommandTable(const PopupCommandHandlers& handlers)
           {ID_MENU_EXIT, handlers.exitProgram},
           {ID_MENU_SET_TOP, handlers.setSelectedToTop},
           {ID_MENU_PASTE_TO, handlers.pasteSelectedEntries},
+          {ID_MENU_PASTE_PLAIN, handlers.pasteSelectedAsPlainText},
           {ID_MENU_DELETE, handlers.deleteSelectedEntries},
           {ID_MENU_CLEAR_ALL, handlers.clearHistory},
           {ID_MENU_PAUSE, handlers.togglePause},

@@ -12,6 +12,7 @@ struct PopupCommandHandlers {
     std::function<void()> exitProgram;
     std::function<void()> setSelectedToTop;
     std::function<void()> pasteSelectedEntries;
+    std::function<void()> pasteSelectedAsPlainText;
     std::function<void()> deleteSelectedEntries;
     std::function<void()> clearHistory;
     std::function<void()> togglePause;

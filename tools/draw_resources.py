@@ -42,6 +42,8 @@ HILL_DARK = (48, 120, 60)
 SUN = (246, 192, 52)
 PIN = (214, 62, 54)
 PIN_DARK = (140, 30, 28)
+FOLDER = (242, 200, 96)
+FOLDER_BACK = (206, 150, 52)
 
 FONT_DIR = Path("/usr/share/fonts/truetype/dejavu")
 
@@ -141,6 +143,14 @@ def draw_picture(c):
     c.fill_rect(2, 11, 14, 13, HILL)
 
 
+def draw_files(c):
+    """A folder with a sheet showing above its front: copied files."""
+    c.polygon([(1.5, 2.5), (6.5, 2.5), (8, 4.5), (14.5, 4.5), (14.5, 13.5), (1.5, 13.5)],
+              fill=FOLDER_BACK, outline=INK)
+    c.rect(3, 5, 13, 11, fill=PAPER)
+    c.polygon([(1.5, 7.5), (14.5, 7.5), (14.5, 13.5), (1.5, 13.5)], fill=FOLDER, outline=INK)
+
+
 def draw_pin(c):
     """A red push-pin in the top-right corner: the mark of the top zone."""
     c.line([(10.5, 8.5), (12.5, 5.5)], fill=INK, width_units=1)
@@ -194,6 +204,8 @@ def entry_image(kind, pinned, size):
     c = Canvas(size)
     if kind == "text":
         draw_text_page(c)
+    elif kind == "files":
+        draw_files(c)
     else:
         draw_picture(c)
     if pinned:
@@ -276,6 +288,8 @@ ICONS = {
     "entry_bitmap.ico": lambda: [entry_image("bitmap", False, s) for s in SMALL_SIZES],
     "entry_text_top.ico": lambda: [entry_image("text", True, s) for s in SMALL_SIZES],
     "entry_bitmap_top.ico": lambda: [entry_image("bitmap", True, s) for s in SMALL_SIZES],
+    "entry_files.ico": lambda: [entry_image("files", False, s) for s in SMALL_SIZES],
+    "entry_files_top.ico": lambda: [entry_image("files", True, s) for s in SMALL_SIZES],
     "tray.ico": lambda: [app_image(s) for s in SMALL_SIZES],
     "tray_paused.ico": lambda: [paused_tray_image(s) for s in SMALL_SIZES],
 }

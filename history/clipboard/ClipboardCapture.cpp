@@ -2,6 +2,7 @@
 
 #include "framework/Handles.h"
 #include "history/clipboard/ClipboardPicture.h"
+#include "history/model/FileList.h"
 
 namespace {
 
@@ -17,6 +18,16 @@ const ExclusionFormats& Formats()
 {
     static const ExclusionFormats formats;
     return formats;
+}
+
+// The clipboard's text, when it offers one.
+bool ReadText(std::wstring& text)
+{
+    GlobalLockGuard lock(GetClipboardData(CF_UNICODETEXT));
+    if (!lock.Data())
+        return false;
+    text = TextUpToNul(static_cast<const wchar_t*>(lock.Data()), lock.Size() / sizeof(wchar_t));
+    return true;
 }
 
 }  // namespace
@@ -116,15 +127,14 @@ void ClipboardCapture::CaptureClipboardText()
 
 void ClipboardCapture::CaptureOpenClipboard()
 {
-    HANDLE data = GetClipboardData(CF_UNICODETEXT);
-    GlobalLockGuard lock(data);
-    if (lock.Data()) {
-        std::wstring text = TextUpToNul(static_cast<const wchar_t*>(lock.Data()), lock.Size() / sizeof(wchar_t));
-        // A repeat adds nothing, so it costs no entry at the bottom either.
-        if (m_rules.options.m_bNoRepeats && TakeRepeat(text))
-            return;
-        m_history.TrimForInsert();
-        m_lastCaptured = m_history.InsertText(std::move(text));
+    std::wstring text;
+    if (ReadText(text)) {
+        CaptureText(&text);
+        return;
+    }
+    // A picture beside text is never asked for; files may come without text.
+    if (FormatReader::FilesOffered()) {
+        CaptureText(nullptr);
         return;
     }
     if (!m_rules.options.m_bRecordPictures)
@@ -137,13 +147,40 @@ void ClipboardCapture::CaptureOpenClipboard()
     m_lastCaptured = m_history.InsertPicture(UniqueBitmap(picture.Release()), picture.Label().Str());
 }
 
-bool ClipboardCapture::TakeRepeat(const std::wstring& text)
+void ClipboardCapture::CaptureText(const std::wstring* offered)
+{
+    EntryFormats formats = m_formats.Read();
+    std::wstring text = offered ? *offered : std::wstring();
+    if (const KeptFormat* files = formats.Files()) {
+        const std::vector<std::wstring> paths = FileList::Paths(files->bytes);
+        formats.label = FileList::Label(paths);
+        if (!offered)
+            text = FileList::Text(paths);
+        // A block that holds no path is no file list.
+        if (paths.empty())
+            formats.kept.erase(formats.kept.begin() + (files - formats.kept.data()));
+    }
+    if (!offered && text.empty())
+        return;
+    Keep(std::move(text), formats.Empty() ? nullptr : std::make_shared<const EntryFormats>(std::move(formats)));
+}
+
+void ClipboardCapture::Keep(std::wstring text, std::shared_ptr<const EntryFormats> formats)
+{
+    // A repeat adds nothing, so it costs no entry at the bottom either.
+    if (m_rules.options.m_bNoRepeats && TakeRepeat(text, formats))
+        return;
+    m_history.TrimForInsert();
+    m_lastCaptured = m_history.InsertText(std::move(text), std::move(formats));
+}
+
+bool ClipboardCapture::TakeRepeat(const std::wstring& text, std::shared_ptr<const EntryFormats> formats)
 {
     for (int row = 0; row < m_history.Count(); ++row) {
         const HistoryEntry& entry = m_history.At(row);
         if (entry.text && *entry.text == text) {
-            m_history.MoveBelowTop(entry.id);
             m_lastCaptured = entry.id;
+            m_history.Recopy(entry.id, std::move(formats));
             return true;
         }
     }

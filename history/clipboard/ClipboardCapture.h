@@ -1,10 +1,14 @@
 #pragma once
 #include "history/model/ClipOptions.h"
 #include "history/model/HistoryModel.h"
+#include "history/clipboard/FormatReader.h"
 #include "history/clipboard/IgnoredPrograms.h"
 
+#include <memory>
+#include <string>
+
 // Membership of the clipboard-viewer chain and the capture of each new
-// clipboard text as a history entry. The flags and the next viewer belong to
+// clipboard text, with the formats kept beside it, as a history entry. The flags and the next viewer belong to
 // the popup; this class works on them.
 class ClipboardCapture {
 public:
@@ -47,13 +51,18 @@ public:
 
 private:
     void CaptureOpenClipboard();
-    // With "no repeats": an entry with this text moves up below the top zone
-    // (or stays, inside it) and nothing is added. False when there is none.
-    bool TakeRepeat(const std::wstring& text);
+    // The text and what it keeps; with no text but a file list, its paths.
+    void CaptureText(const std::wstring* offered);
+    void Keep(std::wstring text, std::shared_ptr<const EntryFormats> formats);
+    // With "no repeats": an entry with this text takes the new copy's formats
+    // and moves up below the top zone (or stays, inside it) and nothing is
+    // added. False when there is none.
+    bool TakeRepeat(const std::wstring& text, std::shared_ptr<const EntryFormats> formats);
 
     HistoryModel& m_history;
     State m_state;
     Rules m_rules;
+    FormatReader m_formats;
     HWND m_window = nullptr;
     bool m_capturing = false;
     bool m_paused = false;

@@ -9,16 +9,6 @@ bool SameName(const wchar_t* a, const wchar_t* b)
     return CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;
 }
 
-const wchar_t* FileNamePart(const wchar_t* path)
-{
-    const wchar_t* name = path;
-    for (const wchar_t* p = path; *p; ++p) {
-        if (*p == L'\\' || *p == L'/' || *p == L':')
-            name = p + 1;
-    }
-    return name;
-}
-
 bool IsBlank(wchar_t ch) { return ch == L' ' || ch == L'\t'; }
 
 // One line without its surrounding blanks, and without the quotes a copied path brings.
@@ -49,7 +39,7 @@ std::vector<CString> IgnoredPrograms::ParseList(const CString& text)
         const std::wstring name = TrimLine(all.substr(start, end - start));
         bool known = name.empty();
         for (const CString& earlier : names)
-            known = known || SameName(FileNamePart(earlier), FileNamePart(name.c_str()));
+            known = known || SameName(FileNameOf(earlier), FileNameOf(name.c_str()));
         if (!known)
             names.emplace_back(name);
         start = end + 1;
@@ -72,12 +62,12 @@ void IgnoredPrograms::SetList(const CString& text)
 {
     m_fileNames.clear();
     for (const CString& name : ParseList(text))
-        m_fileNames.emplace_back(FileNamePart(name));
+        m_fileNames.emplace_back(FileNameOf(name));
 }
 
 bool IgnoredPrograms::Contains(const wchar_t* imagePath) const
 {
-    const wchar_t* fileName = FileNamePart(imagePath);
+    const wchar_t* fileName = FileNameOf(imagePath);
     for (const CString& name : m_fileNames) {
         if (SameName(name, fileName))
             return true;
@@ -95,6 +85,16 @@ bool IgnoredPrograms::IsClipboardOwnerIgnored() const
         return false;
     const CString image = ProcessImageOf(owner);
     return !image.IsEmpty() && Contains(image);
+}
+
+const wchar_t* IgnoredPrograms::FileNameOf(const wchar_t* path)
+{
+    const wchar_t* name = path;
+    for (const wchar_t* p = path; *p; ++p) {
+        if (*p == L'\\' || *p == L'/' || *p == L':')
+            name = p + 1;
+    }
+    return name;
 }
 
 CString IgnoredPrograms::ProcessImageOf(HWND window)

@@ -26,6 +26,8 @@ public:
 
     // The full path of the executable running `window`, or empty.
     static CString ProcessImageOf(HWND window);
+    // The file name of a path: "keepass.exe" of C:\Tools\keepass.exe.
+    static const wchar_t* FileNameOf(const wchar_t* path);
 
 private:
     std::vector<CString> m_fileNames;

@@ -1,8 +1,8 @@
 #include "history/clipboard/PasteBack.h"
 
 #include "framework/Handles.h"
+#include "history/clipboard/FormatWriter.h"
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -16,7 +16,7 @@ void PasteBack::AppendText(std::wstring& joined, const wchar_t* text, const Clip
         joined += options.m_strAfter.Str();
 }
 
-void PasteBack::Paste(const std::vector<HistoryEntry>& entries)
+void PasteBack::Paste(const std::vector<HistoryEntry>& entries, Content content)
 {
     HWND target = m_state.pasteTarget;
     if (!target)
@@ -53,10 +53,13 @@ void PasteBack::Paste(const std::vector<HistoryEntry>& entries)
         }
     }
 
+    const EntryFormats* formats = FormatsToPaste(entries, content);
     // Texts gathered before a failed reopening are still pasted: the clipboard
     // is opened once more for them.
     if (!joined.empty() && clipboard.Open(target)) {
         const bool placed = PlaceText(joined);
+        if (placed && formats)
+            FormatWriter::PlaceAll(*formats);
         clipboard.Close();
         if (placed) {
             m_restoreFocus(target);
@@ -65,22 +68,18 @@ void PasteBack::Paste(const std::vector<HistoryEntry>& entries)
     }
 }
 
+const EntryFormats* PasteBack::FormatsToPaste(const std::vector<HistoryEntry>& entries, Content content) const
+{
+    // Formats belong to one copy: several entries, or one wrapped in the
+    // compound strings, paste their text alone.
+    if (content != Content::AsCopied || entries.size() != 1 || m_state.options.m_bCompoundPaste)
+        return nullptr;
+    return entries.front().formats.get();
+}
+
 bool PasteBack::PlaceText(const std::wstring& text)
 {
-    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, bytes));
-    if (!block)
-        return false;
-    {
-        GlobalLockGuard lock(block.Get());
-        if (!lock.Data())
-            return false;
-        std::memcpy(lock.Data(), text.c_str(), bytes);
-    }
-    if (!SetClipboardData(CF_UNICODETEXT, block.Get()))
-        return false;
-    block.Release();  // the clipboard owns it now
-    return true;
+    return FormatWriter::Place(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
 }
 
 bool PasteBack::PutBitmapOnClipboard(HBITMAP bitmap)

@@ -8,9 +8,13 @@
 
 // Puts the selected entries on the clipboard for the paste target and
 // synthesises Ctrl+V into it: the texts joined into one paste (each wrapped in
-// the before and after strings when compound paste is on), each bitmap on its own.
+// the before and after strings when compound paste is on), each bitmap on its
+// own. One entry alone goes back with the formats it kept, unless the user
+// asked for its text alone.
 class PasteBack {
 public:
+    enum class Content { AsCopied, TextOnly };
+
     struct State {
         HWND& pasteTarget;
         int& suppressCapture;
@@ -24,7 +28,7 @@ public:
 
     // Everything of a paste of these entries (top first) after the popup has
     // hidden. With no entries the user's clipboard is left as it is.
-    void Paste(const std::vector<HistoryEntry>& entries);
+    void Paste(const std::vector<HistoryEntry>& entries, Content content = Content::AsCopied);
     // The text one paste of these entries gives (compound wrapping included).
     static void AppendText(std::wstring& joined, const wchar_t* text, const ClipOptions& options);
 
@@ -35,6 +39,7 @@ public:
     void SetKeystrokeSender(KeystrokeSender sender) { m_sendKeys = std::move(sender); }
 
 private:
+    const EntryFormats* FormatsToPaste(const std::vector<HistoryEntry>& entries, Content content) const;
     bool PlaceText(const std::wstring& text);
 
     State m_state;

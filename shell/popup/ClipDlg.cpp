@@ -25,10 +25,11 @@ CClipDlg::CClipDlg()
       m_durable(m_history, *this),
       m_commands(PopupCommandHandlers{[this] { ShowOptions(); }, [this] { ShowHelp(); }, [this] { ShowAbout(); },
                                       [this] { ExitProgram(); }, [this] { SetSelectedToTop(); },
-                                      [this] { PasteSelectedEntries(); }, [this] { DeleteSelectedEntries(); },
+                                      [this] { PasteSelectedEntries(); }, [this] { PasteSelectedAsPlainText(); },
+                                      [this] { DeleteSelectedEntries(); },
                                       [this] { ClearHistory(); }, [this] { TogglePause(); }}),
-      m_keyboard({[this] { PasteSelectedEntries(); }, [this](int row) { PasteRow(row); }, [this] { HidePopup(); },
-                  [this] { ShowOptions(); }}),
+      m_keyboard({[this] { PasteSelectedEntries(); }, [this] { PasteSelectedAsPlainText(); },
+                  [this](int row) { PasteRow(row); }, [this] { HidePopup(); }, [this] { ShowOptions(); }}),
       m_preview([this](int row) { return row < m_listView.View().Count() ? &m_listView.View().At(row) : nullptr; })
 {
     m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));

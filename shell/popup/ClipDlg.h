@@ -43,6 +43,8 @@ public:
     void UnpinForegroundTop();
     void ExitProgram();
     void PasteSelectedEntries();
+    // Shift+Enter and "Paste as plain text": the selected entries' text alone.
+    void PasteSelectedAsPlainText();
     // Ctrl+1 to Ctrl+9: the row shown at `row` alone, as Enter would paste it.
     void PasteRow(int row);
 

@@ -57,6 +57,12 @@ void CClipDlg::PasteSelectedEntries()
     m_paste.Paste(m_listView.SelectedEntries());
 }
 
+void CClipDlg::PasteSelectedAsPlainText()
+{
+    ShowWindow(SW_HIDE);
+    m_paste.Paste(m_listView.SelectedEntries(), PasteBack::Content::TextOnly);
+}
+
 void CClipDlg::PasteRow(int row)
 {
     if (row < 0 || row >= m_listView.View().Count())

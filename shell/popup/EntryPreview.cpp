@@ -40,6 +40,23 @@ std::wstring EntryPreview::TextOf(const std::wstring& text)
     return text.substr(0, cut) + L"\u2026\r\n\r\n(" + std::to_wstring(text.size()) + L" characters)";
 }
 
+std::wstring EntryPreview::HeadingOf(const EntryFormats* formats)
+{
+    if (!formats)
+        return {};
+    std::wstring heading;
+    const std::wstring kept = formats->KeptSummary();
+    if (!kept.empty())
+        heading = L"Kept: " + kept;
+    if (formats->LeftOutForSize()) {
+        if (!heading.empty())
+            heading += L"; ";
+        heading += L"formatting not kept, over " + std::to_wstring(EntryFormats::kMaxFormatBytes >> 20) +
+                   L" MiB: " + formats->LeftOutSummary();
+    }
+    return heading;
+}
+
 SIZE EntryPreview::FitWithin(SIZE picture, int box)
 {
     if (picture.cx <= 0 || picture.cy <= 0)
@@ -86,6 +103,9 @@ void EntryPreview::Show(HWND popup, const HistoryEntry& entry, const RECT& row, 
         return;
     m_entry = entry;
     m_text = entry.IsPicture() || !entry.text ? std::wstring() : TextOf(*entry.text);
+    const std::wstring heading = HeadingOf(entry.formats.get());
+    if (!heading.empty())
+        m_text = heading + L"\r\n\r\n" + m_text;
     m_font = font;
     m_dpi = dpi;
     SIZE content;

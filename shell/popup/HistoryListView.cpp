@@ -27,10 +27,13 @@ void HistoryListView::ResumeDrawing()
 int HistoryListView::ImageOf(int visibleRow) const
 {
     const int row = m_view.ModelRow(visibleRow);
-    const bool picture = m_model.At(row).IsPicture();
-    if (row < m_model.TopCount())
-        return picture ? kImageBitmapTop : kImageTextTop;
-    return picture ? kImageBitmap : kImageText;
+    const HistoryEntry& entry = m_model.At(row);
+    const bool top = row < m_model.TopCount();
+    if (entry.IsPicture())
+        return top ? kImageBitmapTop : kImageBitmap;
+    if (entry.IsFiles())
+        return top ? kImageFilesTop : kImageFiles;
+    return top ? kImageTextTop : kImageText;
 }
 
 void HistoryListView::FillDisplayInfo(LVITEMW& item) const

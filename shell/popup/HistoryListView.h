@@ -12,7 +12,14 @@
 class HistoryListView {
 public:
     // Icons of the popup's image list.
-    enum Image { kImageText = 0, kImageBitmap = 1, kImageTextTop = 2, kImageBitmapTop = 3 };
+    enum Image {
+        kImageText = 0,
+        kImageBitmap = 1,
+        kImageTextTop = 2,
+        kImageBitmapTop = 3,
+        kImageFiles = 4,
+        kImageFilesTop = 5
+    };
 
     HistoryListView(CListCtrl& list, HistoryModel& model);
 

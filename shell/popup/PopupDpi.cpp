@@ -6,7 +6,8 @@
 namespace {
 
 // In the order of the image indices the entries use.
-const UINT kIconIds[] = {IDI_ENTRY_TEXT, IDI_ENTRY_BITMAP, IDI_ENTRY_TEXT_TOP, IDI_ENTRY_BITMAP_TOP};
+const UINT kIconIds[] = {IDI_ENTRY_TEXT,       IDI_ENTRY_BITMAP, IDI_ENTRY_TEXT_TOP,
+                         IDI_ENTRY_BITMAP_TOP, IDI_ENTRY_FILES,  IDI_ENTRY_FILES_TOP};
 
 int Height(HWND window)
 {

@@ -34,7 +34,10 @@ bool PopupKeyboard::OnKeyDown(const MSG& msg)
     switch (key) {
     case VK_RETURN:
         if (msg.hwnd == m_windows.list || msg.hwnd == m_windows.search) {
-            m_actions.paste();
+            if (IsDown(VK_SHIFT))
+                m_actions.pastePlainText();
+            else
+                m_actions.paste();
             return true;
         }
         if (msg.hwnd == m_windows.options) {

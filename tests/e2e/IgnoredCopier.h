@@ -1,5 +1,5 @@
 #pragma once
-#include "framework/Handles.h"
+#include "tests/e2e/CopierProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -16,23 +16,20 @@ public:
     // The executable's file name, as the list of programs to ignore names it.
     static constexpr const wchar_t* kFileName = L"ignoredcopier.exe";
 
-    IgnoredCopier() = default;
-    ~IgnoredCopier() { End(); }
-    IgnoredCopier(const IgnoredCopier&) = delete;
-    IgnoredCopier& operator=(const IgnoredCopier&) = delete;
-
     // Starts it with `text` and waits until its window owns the clipboard.
-    ::testing::AssertionResult Copy(const std::wstring& text);
-    DWORD ProcessId() const { return m_processId; }
+    ::testing::AssertionResult Copy(const std::wstring& text)
+    {
+        return m_process.Start(ExecutablePath(), L"\"" + text + L"\"");
+    }
+    DWORD ProcessId() const { return m_process.ProcessId(); }
     // Closes its window and waits for it; true when it ended by itself with exit code 0.
-    bool End();
+    bool End() { return m_process.End() == 0u; }
 
     // The built helper: a Windows path to ignoredcopier.exe.
     static std::wstring ExecutablePath();
 
 private:
-    UniqueFileHandle m_process;
-    DWORD m_processId = 0;
+    CopierProcess m_process{L"QuillaryIgnoredCopier"};
 };
 
 }  // namespace e2e

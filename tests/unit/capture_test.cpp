@@ -3,6 +3,7 @@
 
 #include "framework/CWnd.h"
 #include "history/clipboard/ClipboardCapture.h"
+#include "drop_files_support.h"
 
 #include <cstring>
 #include <new>
@@ -46,6 +47,25 @@ void SetClipboard(HWND owner, const std::wstring* text, std::vector<std::pair<UI
         SetClipboardData(CF_UNICODETEXT, GlobalCopy(text->c_str(), (text->size() + 1) * sizeof(wchar_t)));
     for (const auto& format : extra)
         SetClipboardData(format.first, GlobalCopy(&format.second, sizeof(DWORD)));
+    CloseClipboard();
+    Pump();
+}
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Utf16(const std::wstring& text)
+{
+    const auto* start = reinterpret_cast<const std::uint8_t*>(text.c_str());
+    return Bytes(start, start + (text.size() + 1) * sizeof(wchar_t));
+}
+
+// Another program's copy in several formats at once.
+void SetClipboardFormats(HWND owner, const std::vector<std::pair<UINT, Bytes>>& formats)
+{
+    ASSERT_TRUE(OpenClipboard(owner));
+    EmptyClipboard();
+    for (const auto& format : formats)
+        SetClipboardData(format.first, GlobalCopy(format.second.data(), format.second.size()));
     CloseClipboard();
     Pump();
 }
@@ -295,6 +315,77 @@ TEST_F(CaptureTest, TheUsersRulesDecideRepeatsPicturesAndIgnoredPrograms)
     host.ignored.SetList(L"");
     SetClipboard(other, &secret);
     EXPECT_EQ(secret, TextAt(1));
+}
+
+TEST_F(CaptureTest, ACopyKeepsItsHtmlRtfAndFilesByteForByteUpToTheLimitAndNothingElse)
+{
+    const UINT html = RegisterClipboardFormatW(EntryFormats::kHtmlName);
+    const UINT rtf = RegisterClipboardFormatW(EntryFormats::kRtfName);
+    const Bytes page = {'<', 'b', '>', 'x', '<', '/', 'b', '>', 0};
+    const Bytes rich = {'{', '\\', 'r', 't', 'f', '1', ' ', 'x', '}', 0};
+    // A picture and a private format beside the text are never taken.
+    SetClipboardFormats(other, {{CF_UNICODETEXT, Utf16(L"x")}, {html, page}, {rtf, rich}, {CF_DIB, Bytes(64, 1)},
+                                {RegisterClipboardFormatW(L"Quillary private"), Bytes(4, 2)}});
+    ASSERT_EQ(1, host.history.Count());
+    ASSERT_NE(nullptr, host.history.At(0).formats);
+    EXPECT_EQ(L"x", TextAt(0));
+    const EntryFormats& kept = *host.history.At(0).formats;
+    ASSERT_EQ(2u, kept.kept.size());
+    EXPECT_EQ(page, kept.Find({EntryFormats::kHtmlName, 0})->bytes);
+    EXPECT_EQ(rich, kept.Find({EntryFormats::kRtfName, 0})->bytes);
+    EXPECT_TRUE(kept.leftOut.empty());
+
+    // A format at the limit is kept; one byte more and it is left out, named.
+    const Bytes atLimit(EntryFormats::kMaxFormatBytes, 'h');
+    SetClipboardFormats(other, {{CF_UNICODETEXT, Utf16(L"large")}, {html, atLimit},
+                                {rtf, Bytes(EntryFormats::kMaxFormatBytes + 1, 'r')}});
+    ASSERT_EQ(2, host.history.Count());
+    const EntryFormats& large = *host.history.At(0).formats;
+    ASSERT_EQ(1u, large.kept.size());
+    EXPECT_EQ(atLimit, large.kept[0].bytes);
+    const std::vector<FormatName> leftOut = {{EntryFormats::kRtfName, 0}};
+    EXPECT_EQ(leftOut, large.leftOut);
+
+    // Files copied with no text become an entry of their paths.
+    SetClipboardFormats(other, {{CF_HDROP, drop_files::Block({L"C:\\docs\\a.txt", L"C:\\b.txt"})}});
+    ASSERT_EQ(3, host.history.Count());
+    EXPECT_EQ(L"C:\\docs\\a.txt\r\nC:\\b.txt", TextAt(0));
+    EXPECT_EQ(L"a.txt (+1 more)", host.history.At(0).Label());
+    EXPECT_TRUE(host.history.At(0).IsFiles());
+    // A file list that holds no path, with no text, is no entry.
+    SetClipboardFormats(other, {{CF_HDROP, drop_files::Block({})}});
+    EXPECT_EQ(3, host.history.Count());
+
+    // With no repeats, a copy of the same text takes the new copy's formats, none included.
+    host.rules.m_bNoRepeats = 1;
+    SetClipboardFormats(other, {{CF_UNICODETEXT, Utf16(L"x")}, {rtf, rich}});
+    ASSERT_EQ(3, host.history.Count());
+    EXPECT_EQ(L"x", TextAt(0));
+    ASSERT_NE(nullptr, host.history.At(0).formats);
+    EXPECT_EQ(nullptr, host.history.At(0).formats->Find({EntryFormats::kHtmlName, 0}));
+    EXPECT_NE(nullptr, host.history.At(0).formats->Find({EntryFormats::kRtfName, 0}));
+    SetClipboardFormats(other, {{CF_UNICODETEXT, Utf16(L"large")}});
+    EXPECT_EQ(L"large", TextAt(0));
+    EXPECT_EQ(nullptr, host.history.At(0).formats);
+}
+
+TEST(SlowRenderers, AProgramSlowToRenderAFormatIsNotAskedForThatFormatAgain)
+{
+    const FormatName html = {EntryFormats::kHtmlName, 0};
+    const FormatName files = {L"", EntryFormats::kFileListNumber};
+    SlowRenderers slow;
+    EXPECT_FALSE(slow.Note(L"Sheet.exe", html, SlowRenderers::kSlowMs));
+    EXPECT_TRUE(slow.MayAsk(L"Sheet.exe", html)) << "half a second is not slow";
+    EXPECT_TRUE(slow.Note(L"Sheet.exe", html, SlowRenderers::kSlowMs + 1));
+    EXPECT_FALSE(slow.MayAsk(L"SHEET.EXE", html)) << "the program's name in another case";
+    EXPECT_TRUE(slow.MayAsk(L"sheet.exe", files)) << "its other formats";
+    EXPECT_TRUE(slow.MayAsk(L"writer.exe", html)) << "other programs";
+    // A standard format's number does not meet a registered name that reads like it.
+    slow.Note(L"viewer.exe", files, 900);
+    EXPECT_TRUE(slow.MayAsk(L"viewer.exe", {L"#15", 0}));
+    // A copy whose program is unknown is always asked: nothing could name it later.
+    EXPECT_FALSE(slow.Note(L"", html, 5000));
+    EXPECT_TRUE(slow.MayAsk(L"", html));
 }
 
 TEST_F(CaptureTest, ChainChangesReachTheRightViewer)

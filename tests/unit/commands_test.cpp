@@ -20,6 +20,7 @@ protected:
               [this] { ran.push_back("ExitProgram"); },
               [this] { ran.push_back("SetSelectedToTop"); },
               [this] { ran.push_back("PasteSelectedEntries"); },
+              [this] { ran.push_back("PasteSelectedAsPlainText"); },
               [this] { ran.push_back("DeleteSelectedEntries"); },
               [this] { ran.push_back("ClearHistory"); },
               [this] { ran.push_back("TogglePause"); },
@@ -38,7 +39,7 @@ TEST_F(Commands, EveryMenuCommandReachesItsOwnHandler)
         {32780, "ShowAbout"},            {32773, "ExitProgram"},
         {32775, "SetSelectedToTop"},     {32778, "PasteSelectedEntries"},
         {32776, "DeleteSelectedEntries"}, {32777, "ClearHistory"},
-        {32784, "TogglePause"},
+        {32784, "TogglePause"},          {32785, "PasteSelectedAsPlainText"},
     };
     for (const auto& entry : expected) {
         ran.clear();
@@ -72,7 +73,7 @@ TEST_F(Commands, OnlyAClickOfTheOptionsButtonOpensTheOptions)
 
 TEST_F(Commands, OtherIdsAndControlNotificationsReachNoHandler)
 {
-    for (UINT id : {0u, 1u, 2u, 16u, 1005u, 32770u, 32772u, 32774u, 32779u, 32781u, 32783u})
+    for (UINT id : {0u, 1u, 2u, 16u, 1005u, 32770u, 32772u, 32774u, 32779u, 32781u, 32783u, 32786u})
         EXPECT_FALSE(table.Route(MAKEWPARAM(id, 0), 0)) << id;
     // A notification code other than a menu's or an accelerator's.
     EXPECT_FALSE(table.Route(MAKEWPARAM(ID_MENU_DELETE, 2), 0));

@@ -5,39 +5,16 @@
 
 #include "history/model/EntryFormats.h"
 #include "history/model/FileList.h"
-#include "history/model/HistoryEntry.h"
+#include "drop_files_support.h"
 
-#include <windows.h>
-#include <shlobj.h>
-
+#include <cstddef>
 #include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
-// A DROPFILES block as a copying program builds it: the header, then the
-// paths at `offset`, each ending in NUL, then an empty one.
-std::vector<std::uint8_t> DropFiles(const std::vector<std::wstring>& paths, bool wide,
-                                    DWORD offset = sizeof(DROPFILES))
-{
-    std::vector<std::uint8_t> block(offset, 0);
-    DROPFILES header = {};
-    header.pFiles = offset;
-    header.fWide = wide;
-    std::memcpy(block.data(), &header, sizeof(header));
-    const auto append = [&](const std::wstring& path) {
-        for (wchar_t ch : path + L'\0') {
-            block.push_back(static_cast<std::uint8_t>(ch & 0xFF));
-            if (wide)
-                block.push_back(static_cast<std::uint8_t>(ch >> 8));
-        }
-    };
-    for (const std::wstring& path : paths)
-        append(path);
-    append(L"");
-    return block;
-}
+using drop_files::Block;
 
 std::vector<std::uint8_t> WithOffset(std::vector<std::uint8_t> block, DWORD offset)
 {
@@ -49,19 +26,19 @@ const std::vector<std::wstring> kThree = {L"C:\\docs\\report.docx", L"C:\\docs\\
 
 TEST(FileList, ABlockGivesItsPathsWideOrAnsiAndAnythingElseNone)
 {
-    std::vector<std::uint8_t> unended = DropFiles({L"C:\\a.txt"}, true);
+    std::vector<std::uint8_t> unended = Block({L"C:\\a.txt"}, true);
     unended.resize(unended.size() - 2 * sizeof(wchar_t));
-    const std::vector<std::uint8_t> wide = DropFiles(kThree, true);
+    const std::vector<std::uint8_t> wide = Block(kThree, true);
     const struct {
         const char* what;
         std::vector<std::uint8_t> block;
         std::vector<std::wstring> paths;
     } cases[] = {
         {"wide", wide, kThree},
-        {"ANSI", DropFiles(kThree, false), kThree},
-        {"paths at an odd offset", DropFiles(kThree, true, sizeof(DROPFILES) + 1), kThree},
+        {"ANSI", Block(kThree, false), kThree},
+        {"paths at an odd offset", Block(kThree, true, sizeof(DROPFILES) + 1), kThree},
         {"no empty path at the end", unended, {L"C:\\a.txt"}},
-        {"no path", DropFiles({}, true), {}},
+        {"no path", Block({}, true), {}},
         {"shorter than the header", std::vector<std::uint8_t>(sizeof(DROPFILES) - 1, 0), {}},
         {"offset at the block's end", WithOffset(wide, static_cast<DWORD>(wide.size())), {}},
         {"offset inside the header", WithOffset(wide, 4), {}},
@@ -98,8 +75,8 @@ TEST(EntryFormats, ThePreviewNamesWhatIsKeptAndWhatWasLeftOut)
         const wchar_t* leftOut;
     } cases[] = {
         {{{html, rtf}, {}, L""}, L"HTML, RTF", L""},
-        {{{{fileList, DropFiles(kThree, true)}}, {}, L""}, L"3 files", L""},
-        {{{{fileList, DropFiles({kThree[0]}, true)}}, {}, L""}, L"1 file", L""},
+        {{{{fileList, Block(kThree, true)}}, {}, L""}, L"3 files", L""},
+        {{{{fileList, Block({kThree[0]}, true)}}, {}, L""}, L"1 file", L""},
         {{{html}, {{EntryFormats::kRtfName, 0}}, L""}, L"HTML", L"RTF"},
         {{{}, {{EntryFormats::kHtmlName, 0}, {EntryFormats::kRtfName, 0}}, L""}, L"", L"HTML, RTF"},
     };
@@ -108,24 +85,6 @@ TEST(EntryFormats, ThePreviewNamesWhatIsKeptAndWhatWasLeftOut)
         EXPECT_EQ(test.leftOut, test.formats.LeftOutSummary());
         EXPECT_EQ(*test.leftOut != L'\0', test.formats.LeftOutForSize()) << test.leftOut;
     }
-}
-
-TEST(EntryFormats, AnEntryOfCopiedFilesShowsItsLabelAndSaysItHoldsFiles)
-{
-    auto formats = std::make_shared<EntryFormats>();
-    formats->kept.push_back({{L"", EntryFormats::kFileListNumber}, DropFiles(kThree, true)});
-    formats->label = FileList::Label(kThree);
-    HistoryEntry entry;
-    entry.text = std::make_shared<const std::wstring>(FileList::Text(kThree));
-    entry.formats = formats;
-    EXPECT_TRUE(entry.IsFiles());
-    EXPECT_EQ(L"report.docx (+2 more)", entry.Label());
-
-    // Formatting beside a text leaves its label and kind as they were.
-    formats->kept = {{{EntryFormats::kHtmlName, 0}, {'x'}}};
-    formats->label.clear();
-    EXPECT_FALSE(entry.IsFiles());
-    EXPECT_EQ(*entry.text, entry.Label());
 }
 
 }  // namespace

@@ -38,10 +38,31 @@ std::wstring ClipboardText()
     return text;
 }
 
+// The clipboard's bytes in a format; empty when it holds none.
+std::string ClipboardBytes(UINT format)
+{
+    std::string bytes;
+    if (!OpenClipboard(nullptr))
+        return "<busy>";
+    if (HANDLE data = GetClipboardData(format)) {
+        bytes.assign(static_cast<const char*>(GlobalLock(data)), GlobalSize(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return bytes;
+}
+
+const UINT kHtml = RegisterClipboardFormatW(L"HTML Format");
+const UINT kDropEffect = RegisterClipboardFormatW(L"Preferred DropEffect");
+
 struct Keystroke {
     std::wstring text;
     bool bitmap;
     int suppress;
+    // Beside the text: what one entry kept.
+    std::string html;
+    std::string files;
+    std::string dropEffect;
 };
 
 class PasteHost : public CWnd {
@@ -51,7 +72,8 @@ public:
           paste({target, suppress, options}, [this](HWND window) { focusRestored.push_back(window); })
     {
         paste.SetKeystrokeSender([this] {
-            keystrokes.push_back({ClipboardText(), IsClipboardFormatAvailable(CF_BITMAP) != FALSE, suppress});
+            keystrokes.push_back({ClipboardText(), IsClipboardFormatAvailable(CF_BITMAP) != FALSE, suppress,
+                                  ClipboardBytes(kHtml), ClipboardBytes(CF_HDROP), ClipboardBytes(kDropEffect)});
         });
     }
     ClipOptions rules;
@@ -101,11 +123,12 @@ protected:
         DestroyWindow(targetFrame);
         CWnd::DeleteTempMap();
     }
-    void Append(const std::wstring& text)
+    void Append(const std::wstring& text, std::shared_ptr<const EntryFormats> formats = nullptr)
     {
         HistoryEntry entry;
         entry.id = host.history.NewId();
         entry.text = std::make_shared<const std::wstring>(text);
+        entry.formats = std::move(formats);
         host.history.Append(std::move(entry));
     }
     void AppendBitmap()
@@ -120,12 +143,12 @@ protected:
     }
     void Select(int row) { selected.insert(row); }
     // What the popup hands over: the selected entries, top first.
-    void PasteSelection()
+    void PasteSelection(PasteBack::Content content = PasteBack::Content::AsCopied)
     {
         std::vector<HistoryEntry> entries;
         for (int row : selected)
             entries.push_back(host.history.At(row));
-        host.paste.Paste(entries);
+        host.paste.Paste(entries, content);
     }
     std::vector<EntryId> Snapshot()
     {
@@ -190,6 +213,44 @@ TEST_F(PasteTest, SelectedTextsJoinInListOrderWithTheCompoundWrapping)
     ASSERT_EQ(2u, host.keystrokes.size());
     EXPECT_EQ(L"abc", host.keystrokes[1].text);
     EXPECT_EQ(4, host.history.Count());
+}
+
+TEST_F(PasteTest, OneEntryGoesBackWithItsFormatsAndFilesAsACopyOtherwiseTheTextAlone)
+{
+    auto formats = std::make_shared<EntryFormats>();
+    formats->kept.push_back({{EntryFormats::kHtmlName, 0}, {'<', 'i', '>', 0}});
+    formats->kept.push_back({{L"", EntryFormats::kFileListNumber}, {20, 0, 0, 0, 9, 9}});
+    Append(L"C:\\a.txt", formats);
+    Append(L"other");
+    const std::string copyEffect("\x01\0\0\0", sizeof(DWORD));
+    const struct {
+        const char* what;
+        std::set<int> rows;
+        PasteBack::Content content;
+        int compound;
+        std::wstring text;
+        bool withFormats;
+    } cases[] = {
+        {"one entry", {0}, PasteBack::Content::AsCopied, 0, L"C:\\a.txt", true},
+        {"as plain text", {0}, PasteBack::Content::TextOnly, 0, L"C:\\a.txt", false},
+        {"wrapped in compound strings", {0}, PasteBack::Content::AsCopied, 1, L"[C:\\a.txt]", false},
+        {"with another entry", {0, 1}, PasteBack::Content::AsCopied, 0, L"C:\\a.txtother", false},
+    };
+    host.options.m_strBefore = L"[";
+    host.options.m_strAfter = L"]";
+    for (const auto& test : cases) {
+        host.keystrokes.clear();
+        host.target = targetEdit;
+        host.options.m_bCompoundPaste = test.compound;
+        selected = test.rows;
+        PasteSelection(test.content);
+        ASSERT_EQ(1u, host.keystrokes.size()) << test.what;
+        const Keystroke& pasted = host.keystrokes[0];
+        EXPECT_EQ(test.text, pasted.text) << test.what;
+        EXPECT_EQ(test.withFormats ? std::string("<i>\0", 4) : "", pasted.html) << test.what;
+        EXPECT_EQ(test.withFormats ? std::string("\x14\0\0\0\x09\x09", 6) : "", pasted.files) << test.what;
+        EXPECT_EQ(test.withFormats ? copyEffect : "", pasted.dropEffect) << test.what;
+    }
 }
 
 TEST_F(PasteTest, NothingSelectedOrNoTargetPastesNothingAndKeepsTheClipboard)

@@ -30,6 +30,25 @@ TEST(EntryPreview, LongTextsShowTheirStartAndLengthAndPicturesShrinkToTheBox)
     EXPECT_EQ(0, EntryPreview::FitWithin({0, 10}, 256).cx);
 }
 
+TEST(EntryPreview, TheFirstLineSaysWhatIsKeptBesideTheTextAndWhatWasLeftOutForItsSize)
+{
+    const KeptFormat html = {{EntryFormats::kHtmlName, 0}, {'x'}};
+    const KeptFormat rtf = {{EntryFormats::kRtfName, 0}, {'x'}};
+    const FormatName bigRtf = {EntryFormats::kRtfName, 0};
+    const struct {
+        EntryFormats formats;
+        const wchar_t* heading;
+    } cases[] = {
+        {{{html, rtf}, {}, L""}, L"Kept: HTML, RTF"},
+        {{{html}, {bigRtf}, L""}, L"Kept: HTML; formatting not kept, over 4 MiB: RTF"},
+        {{{}, {bigRtf}, L""}, L"formatting not kept, over 4 MiB: RTF"},
+        {{}, L""},
+    };
+    for (const auto& test : cases)
+        EXPECT_EQ(test.heading, EntryPreview::HeadingOf(&test.formats));
+    EXPECT_EQ(L"", EntryPreview::HeadingOf(nullptr));
+}
+
 TEST(EntryPreview, APictureShowsScaledBesideThePopupAndGoesAgain)
 {
     HWND popup = CreateWindowExW(0, L"STATIC", L"popup", WS_POPUP | WS_VISIBLE, 100, 100, 190, 290, nullptr, nullptr,

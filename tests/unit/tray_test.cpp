@@ -118,7 +118,8 @@ private:
 };
 
 const std::vector<UINT> kTrayItems = {ID_MENU_OPTION, 0, ID_MENU_HELP, ID_MENU_ABOUT, 0, ID_MENU_PAUSE, 0, ID_MENU_EXIT};
-const std::vector<UINT> kListItems = {ID_MENU_SET_TOP, 0, ID_MENU_PASTE_TO, 0, ID_MENU_DELETE, ID_MENU_CLEAR_ALL};
+const std::vector<UINT> kListItems = {ID_MENU_SET_TOP, 0, ID_MENU_PASTE_TO, ID_MENU_PASTE_PLAIN, 0, ID_MENU_DELETE,
+                                     ID_MENU_CLEAR_ALL};
 
 // ---------------------------------------------------------------- the icon
 

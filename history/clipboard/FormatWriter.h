@@ -1,0 +1,18 @@
+#pragma once
+#include "history/model/EntryFormats.h"
+
+#include <windows.h>
+
+#include <cstddef>
+
+// Puts data on the clipboard that the caller has open and emptied, each block
+// in memory of its own that the clipboard then owns.
+class FormatWriter {
+public:
+    static bool Place(UINT format, const void* bytes, std::size_t size);
+    // Every format an entry kept: registered ones registered again by name (the
+    // number differs between sessions). A file list goes with the drop effect
+    // "copy", also when the files were cut: a paste from the history never
+    // moves files from where they are now.
+    static void PlaceAll(const EntryFormats& formats);
+};

@@ -1,0 +1,151 @@
+// Formats beyond text, as a user meets them: a copy with HTML and RTF (and
+// files copied in a file manager) pasted back into a window that reads every
+// format, Shift+Enter for the text alone, and a program that renders on
+// demand so slowly that it is not asked again. Each copying program is ended
+// before the paste, and with it what it put on the clipboard: what comes back
+// is what Quillary kept.
+#include "tests/e2e/FormatCopier.h"
+#include "tests/e2e/FormatTarget.h"
+#include "tests/e2e/Keyboard.h"
+#include "tests/e2e/ProcessUnderTest.h"
+#include "tests/e2e/ProductFacts.h"
+#include "tests/e2e/RemoteListView.h"
+#include "tests/e2e/TempFolder.h"
+#include "tests/e2e/WindowQueries.h"
+#include "tests/unit/drop_files_support.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+using namespace e2e;
+
+namespace {
+
+constexpr int kFilesImage = 4;
+
+std::string Utf16Bytes(const std::wstring& text)
+{
+    return std::string(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * sizeof(wchar_t));
+}
+
+std::string Dword(DWORD value)
+{
+    return std::string(reinterpret_cast<const char*>(&value), sizeof(value));
+}
+
+// A copy of formatted text as a browser makes it: the text, HTML and RTF, each ending in NUL.
+std::vector<FormatCopier::Format> FormattedCopy(const std::wstring& text)
+{
+    const std::string narrow(text.begin(), text.end());
+    return {{L"#13", Utf16Bytes(text)},
+            {L"HTML Format", "Version:0.9\r\n<html><body><!--StartFragment--><b>" + narrow +
+                                 "</b> <a href=\"https://example.org/\">link</a><!--EndFragment--></body></html>" +
+                                 std::string(1, '\0')},
+            {L"Rich Text Format", "{\\rtf1\\ansi{\\b " + narrow + "}\\par}" + std::string(1, '\0')}};
+}
+
+class Formats : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(NoWindowTitledLikeThePopup());
+        ASSERT_TRUE(m_quillary.Start());
+        m_popup = m_quillary.WaitForPopup();
+        ASSERT_NE(m_popup, nullptr);
+        m_list = GetDlgItem(m_popup, kHistoryListId);
+        PostMessageW(m_popup, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(m_popup); }));
+    }
+
+    std::vector<std::wstring> Labels() const
+    {
+        std::vector<std::wstring> labels;
+        for (const ListItem& row : RemoteListView(m_list).Rows())
+            labels.push_back(row.text);
+        return labels;
+    }
+
+    ::testing::AssertionResult LabelsBecome(const std::vector<std::wstring>& expected) const
+    {
+        if (WaitUntil([&] { return Labels() == expected; }))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "the list holds " << testing::PrintToString(Labels());
+    }
+
+    // Summons the popup over the target, selects the first row and presses the
+    // keys: what the target then reads from the clipboard.
+    FormatTarget::Formats PasteFirstRow(const std::string& keys)
+    {
+        EXPECT_TRUE(m_target.Activate()) << DescribeForeground();
+        EXPECT_TRUE(PressKeys("ctrl+shift+f"));
+        EXPECT_TRUE(WaitUntil([&] {
+            return IsWindowVisible(m_popup) && GetForegroundWindow() == m_popup && FocusInThreadOf(m_popup) == m_list;
+        })) << "no popup: " << DescribeForeground();
+        EXPECT_TRUE(PressKeys("Home"));
+        EXPECT_TRUE(WaitUntil([&] { return RemoteListView(m_list).Item(0).value_or(ListItem{}).state & LVIS_SELECTED; }));
+        EXPECT_TRUE(PressKeys(keys));
+        EXPECT_TRUE(WaitUntil([&] { return m_target.Pasted().has_value(); })) << keys << " pasted nothing";
+        return m_target.Pasted().value_or(FormatTarget::Formats{});
+    }
+
+    TempFolder m_folder;
+    ProcessUnderTest m_quillary{m_folder.Path()};
+    FormatTarget m_target;
+    HWND m_popup = nullptr;
+    HWND m_list = nullptr;
+};
+
+TEST_F(Formats, HtmlAndRtfComeBackByteForByteWithEnterAndShiftEnterPastesTheTextAlone)
+{
+    const std::vector<FormatCopier::Format> copied = FormattedCopy(L"bold words");
+    FormatCopier copier;
+    ASSERT_TRUE(copier.Copy(copied, {true, 0}));
+    ASSERT_TRUE(LabelsBecome({L"bold words"}));
+    EXPECT_EQ(copier.End(), 2u) << "HTML and RTF are each asked for once";
+
+    FormatTarget::Formats pasted = PasteFirstRow("Return");
+    for (const FormatCopier::Format& format : copied)
+        EXPECT_EQ(format.bytes, pasted[format.name]) << testing::PrintToString(format.name);
+
+    pasted = PasteFirstRow("shift+Return");
+    EXPECT_EQ(copied[0].bytes, pasted[L"#13"]);
+    EXPECT_EQ(0u, pasted.count(L"HTML Format"));
+    EXPECT_EQ(0u, pasted.count(L"Rich Text Format"));
+}
+
+TEST_F(Formats, AProgramSlowToRenderIsAskedOnceAndNeverAgainWhileItsTextsStillArrive)
+{
+    const FormatCopier::Rendering slow = {true, 800};
+    FormatCopier first;
+    ASSERT_TRUE(first.Copy(FormattedCopy(L"first"), slow));
+    ASSERT_TRUE(LabelsBecome({L"first"}));
+    EXPECT_EQ(first.End(), 2u);
+
+    FormatCopier second;
+    ASSERT_TRUE(second.Copy(FormattedCopy(L"second"), slow));
+    ASSERT_TRUE(LabelsBecome({L"second", L"first"}));
+    EXPECT_EQ(second.End(), 0u) << "a format the program was slow to render was asked for again";
+}
+
+TEST_F(Formats, FilesCutInAFileManagerBecomeAnEntryAndPasteBackAsACopyOfTheSamePaths)
+{
+    const std::vector<std::wstring> paths = {L"C:\\users\\public\\report.docx", L"C:\\users\\public\\data.xlsx"};
+    const std::vector<std::uint8_t> block = drop_files::Block(paths);
+    const std::string fileList(block.begin(), block.end());
+    FormatCopier copier;
+    ASSERT_TRUE(copier.Copy({{L"#15", fileList}, {L"Preferred DropEffect", Dword(DROPEFFECT_MOVE)}}));
+    ASSERT_TRUE(LabelsBecome({L"report.docx (+1 more)"}));
+    EXPECT_EQ(kFilesImage, RemoteListView(m_list).Item(0).value_or(ListItem{}).image);
+    ASSERT_TRUE(copier.End().has_value());
+
+    FormatTarget::Formats pasted = PasteFirstRow("Return");
+    EXPECT_EQ(fileList, pasted[L"#15"]);
+    EXPECT_EQ(Dword(DROPEFFECT_COPY), pasted[L"Preferred DropEffect"]);
+    EXPECT_EQ(Utf16Bytes(paths[0] + L"\r\n" + paths[1]), pasted[L"#13"]);
+}
+
+}  // namespace
