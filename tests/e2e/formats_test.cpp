@@ -18,6 +18,7 @@
 
 #include <commctrl.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,8 +54,15 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(NoWindowTitledLikeThePopup());
-        ASSERT_TRUE(m_quillary.Start());
-        m_popup = m_quillary.WaitForPopup();
+        ASSERT_NO_FATAL_FAILURE(Launch());
+    }
+
+    // Quillary over the folder's history, its popup hidden as after a start with Windows.
+    void Launch()
+    {
+        m_quillary.emplace(m_folder.Path());
+        ASSERT_TRUE(m_quillary->Start());
+        m_popup = m_quillary->WaitForPopup();
         ASSERT_NE(m_popup, nullptr);
         m_list = GetDlgItem(m_popup, kHistoryListId);
         PostMessageW(m_popup, WM_CLOSE, 0, 0);
@@ -93,7 +101,7 @@ protected:
     }
 
     TempFolder m_folder;
-    ProcessUnderTest m_quillary{m_folder.Path()};
+    std::optional<ProcessUnderTest> m_quillary;
     FormatTarget m_target;
     HWND m_popup = nullptr;
     HWND m_list = nullptr;
@@ -115,6 +123,17 @@ TEST_F(Formats, HtmlAndRtfComeBackByteForByteWithEnterAndShiftEnterPastesTheText
     EXPECT_EQ(copied[0].bytes, pasted[L"#13"]);
     EXPECT_EQ(0u, pasted.count(L"HTML Format"));
     EXPECT_EQ(0u, pasted.count(L"Rich Text Format"));
+
+    // Kept on disk: after a kill (the journal holds them) and after an exit (the extras file does).
+    Sleep(1000);
+    ASSERT_TRUE(m_quillary->Kill());
+    for (const char* after : {"a kill", "an exit"}) {
+        ASSERT_NO_FATAL_FAILURE(Launch());
+        pasted = PasteFirstRow("Return");
+        for (const FormatCopier::Format& format : copied)
+            EXPECT_EQ(format.bytes, pasted[format.name]) << testing::PrintToString(format.name) << " after " << after;
+        ASSERT_TRUE(m_quillary->End());
+    }
 }
 
 TEST_F(Formats, AProgramSlowToRenderIsAskedOnceAndNeverAgainWhileItsTextsStillArrive)
