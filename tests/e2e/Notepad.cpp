@@ -8,6 +8,32 @@
 
 namespace e2e {
 
+namespace {
+
+// The first child whose class name starts with `prefix` (any case).
+HWND ChildOfClass(HWND parent, const wchar_t* prefix)
+{
+    struct Search {
+        const wchar_t* prefix;
+        HWND found;
+    } search = {prefix, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM param) {
+            auto* s = reinterpret_cast<Search*>(param);
+            wchar_t name[64] = {};
+            GetClassNameW(child, name, 64);
+            if (_wcsnicmp(name, s->prefix, wcslen(s->prefix)) != 0)
+                return TRUE;
+            s->found = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+}  // namespace
+
 Notepad::~Notepad()
 {
     if (!m_process)
@@ -28,14 +54,17 @@ Notepad::~Notepad()
 {
     wchar_t system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);
-    std::wstring executable = std::wstring(system) + L"\\notepad.exe";
-    std::wstring commandLine = L"notepad.exe";
+    // A bare name is found in the system folder.
+    const std::wstring program = m_program;
+    std::wstring executable = program.find(L'\\') == std::wstring::npos ? std::wstring(system) + L"\\" + program : program;
+    std::wstring commandLine = L"\"" + executable + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started = {};
     if (!CreateProcessW(executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                         nullptr, &startup, &started))
-        return ::testing::AssertionFailure() << "cannot start notepad.exe, error " << GetLastError();
+        return ::testing::AssertionFailure() << "cannot start " << testing::PrintToString(std::wstring(m_program))
+                                             << ", error " << GetLastError();
     const bool inJob = AddToDriverJob(started.hProcess);
     const DWORD jobError = GetLastError();
     ResumeThread(started.hThread);
@@ -46,8 +75,8 @@ Notepad::~Notepad()
         return ::testing::AssertionFailure() << "cannot put the started process into the driver's job, error "
                                              << jobError;
     const bool found = WaitUntil([this] {
-        for (HWND window : FindTopLevelWindows(m_processId, L"Notepad", nullptr)) {
-            if (HWND edit = FindWindowExW(window, nullptr, L"Edit", nullptr)) {
+        for (HWND window : FindTopLevelWindows(m_processId, m_mainClass, nullptr)) {
+            if (HWND edit = ChildOfClass(window, m_editClass)) {
                 m_main = window;
                 m_edit = edit;
                 return IsWindowVisible(window) != FALSE;
@@ -56,9 +85,9 @@ Notepad::~Notepad()
         return false;
     });
     if (!found)
-        return ::testing::AssertionFailure() << "notepad's window with its edit control did not appear";
+        return ::testing::AssertionFailure() << "the window with its edit control did not appear";
     if (!WaitUntil([this] { return HasKeyboardFocus(); }))
-        return ::testing::AssertionFailure() << "notepad did not become the foreground window with its edit focused";
+        return ::testing::AssertionFailure() << "the window did not become the foreground window with its edit focused";
     return ::testing::AssertionSuccess();
 }
 

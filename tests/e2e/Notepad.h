@@ -9,9 +9,17 @@ namespace e2e {
 
 // Wine's own notepad: another program, written by no one here, whose edit control is the
 // window that the popup is summoned from and pastes into. Closed at the end without saving.
+// Another of Wine's accessories with an edit control of its own (WordPad and its rich edit)
+// is driven the same way.
 class Notepad {
 public:
-    Notepad() = default;
+    // `program` (a bare name is found in the system folder); its main window's class (null: any)
+    // and the class its edit control's name starts with. The strings must outlive the object.
+    explicit Notepad(const wchar_t* program = L"notepad.exe", const wchar_t* mainClass = L"Notepad",
+                     const wchar_t* editClass = L"Edit")
+        : m_program(program), m_mainClass(mainClass), m_editClass(editClass)
+    {
+    }
     ~Notepad();
     Notepad(const Notepad&) = delete;
     Notepad& operator=(const Notepad&) = delete;
@@ -30,6 +38,9 @@ public:
     bool HasKeyboardFocus() const;
 
 private:
+    const wchar_t* m_program;
+    const wchar_t* m_mainClass;
+    const wchar_t* m_editClass;
     UniqueFileHandle m_process;
     DWORD m_processId = 0;
     HWND m_main = nullptr;

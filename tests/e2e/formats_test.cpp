@@ -7,6 +7,7 @@
 #include "tests/e2e/FormatCopier.h"
 #include "tests/e2e/FormatTarget.h"
 #include "tests/e2e/Keyboard.h"
+#include "tests/e2e/Notepad.h"
 #include "tests/e2e/ProcessUnderTest.h"
 #include "tests/e2e/ProductFacts.h"
 #include "tests/e2e/RemoteListView.h"
@@ -165,6 +166,30 @@ TEST_F(Formats, FilesCutInAFileManagerBecomeAnEntryAndPasteBackAsACopyOfTheSameP
     EXPECT_EQ(fileList, pasted[L"#15"]);
     EXPECT_EQ(Dword(DROPEFFECT_COPY), pasted[L"Preferred DropEffect"]);
     EXPECT_EQ(Utf16Bytes(paths[0] + L"\r\n" + paths[1]), pasted[L"#13"]);
+}
+
+// A reader no one here wrote: WordPad takes the RTF (whose words differ from the plain text's).
+TEST_F(Formats, WordPadTakesThePastedRtf)
+{
+    wchar_t programs[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"ProgramFiles", programs, MAX_PATH);
+    const std::wstring path = std::wstring(programs) + L"\\Windows NT\\Accessories\\wordpad.exe";
+    Notepad wordpad(path.c_str(), nullptr, L"RichEdit");
+    ASSERT_TRUE(wordpad.Start());
+    FormatCopier copier;
+    ASSERT_TRUE(copier.Copy({{L"#13", Utf16Bytes(L"plain words")},
+                             {L"Rich Text Format", "{\\rtf1\\ansi{\\b rich words}\\par}" + std::string(1, '\0')}}));
+    ASSERT_TRUE(LabelsBecome({L"plain words"}));
+    ASSERT_TRUE(copier.End().has_value());
+
+    ASSERT_TRUE(wordpad.Activate()) << DescribeForeground();
+    ASSERT_TRUE(PressKeys("ctrl+shift+f"));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(m_popup) && FocusInThreadOf(m_popup) == m_list; }));
+    ASSERT_TRUE(PressKeys("Home"));
+    ASSERT_TRUE(PressKeys("Return"));
+    std::wstring text;
+    EXPECT_TRUE(WaitUntil([&] { return (text = wordpad.Text()).find(L"rich words") != std::wstring::npos; }))
+        << "WordPad holds " << testing::PrintToString(text);
 }
 
 }  // namespace
