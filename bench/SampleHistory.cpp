@@ -96,8 +96,12 @@ bool SampleHistory::WriteDataFolder(const std::wstring& dataFolder) const
     extras::File extras;
     extras.historySize = history.size();
     extras.historyCrc = Crc32::Of(history.data(), history.size());
-    for (int record = 0; record < m_entries; ++record)
-        extras.records[static_cast<std::uint32_t>(record)].captured = UtcNow();
+    for (int record = 0; record < m_entries; ++record) {
+        extras::Record& kept = extras.records[static_cast<std::uint32_t>(record)];
+        kept.captured = UtcNow();
+        if (m_htmlBytes > 0)
+            kept.formats.kept.push_back({u"HTML Format", 0, std::vector<std::uint8_t>(m_htmlBytes, 'h')});
+    }
     const std::vector<std::uint8_t> extrasBytes = extras::Encode(extras);
     if (!RawFile::Write(dataFolder + g_strOptionsFileName, SettingsFileBytes()) ||
         !RawFile::Write(dataFolder + g_strHistoryFileName, history) ||

@@ -7,8 +7,9 @@
 class SampleHistory {
 public:
     // `encrypted`: the files are written sealed, as "Encrypt the history" keeps them.
-    SampleHistory(int entries, size_t textChars, bool encrypted = false)
-        : m_entries(entries), m_textChars(textChars), m_encrypted(encrypted)
+    // `htmlBytes`: each entry keeps that much "HTML Format" beside its text.
+    SampleHistory(int entries, size_t textChars, bool encrypted = false, size_t htmlBytes = 0)
+        : m_entries(entries), m_textChars(textChars), m_encrypted(encrypted), m_htmlBytes(htmlBytes)
     {
     }
 
@@ -40,4 +41,5 @@ private:
     int m_entries;
     size_t m_textChars;
     bool m_encrypted;
+    size_t m_htmlBytes;
 };

@@ -99,7 +99,7 @@ RunResult RunOnce(const Case& c)
 // Every figure of this program, fed with one run's results of the four cases.
 class ProcessFigures {
 public:
-    static constexpr size_t kEmpty = 0, kJournal = 3, kSealed1k = 4, kSealed100k = 5;
+    static constexpr size_t kEmpty = 0, kJournal = 3, kSealed1k = 4, kSealed100k = 5, kHtml1k = 6;
 
     ProcessFigures()
         : startupJournal("Start-up", "start to popup shown and list filled, 1000 x 1 KB in data.journal alone",
@@ -112,7 +112,11 @@ public:
           startupSealed("Start-up", "start to popup shown and list filled, 1000 x 1 KB encrypted",
                         "start-up with the same history plain", FigureRow::Unit::Milliseconds, 1.3),
           filesSealed("Files", "size of the history file written at exit, 1000 x 100 KB encrypted",
-                      "size of the same history's file plain", FigureRow::Unit::Bytes, 1.05)
+                      "size of the same history's file plain", FigureRow::Unit::Bytes, 1.05),
+          startupHtml("Start-up", "start to popup shown and list filled, 1000 x 1 KB with 50 KB of HTML each",
+                      "start-up with the same texts without HTML", FigureRow::Unit::Milliseconds, 1.2),
+          memoryHtml("Memory", "private bytes with the list filled, 1000 x 1 KB with 50 KB of HTML each",
+                     "private bytes with the same texts without HTML", FigureRow::Unit::Bytes, 1.1)
     {
         const char* names[] = {"1000 x 1 KB", "1000 x 100 KB"};
         const double startupTargets[] = {1.5, 3.0};
@@ -157,6 +161,14 @@ public:
             filesSealed.AddRun(sealed100k.savedBytes, results[2].savedBytes);
         else
             filesSealed.SetFailure("a run did not finish");
+        const RunResult& html = results[kHtml1k];
+        if (html.ok && results[1].ok) {
+            startupHtml.AddRun(html.startupMs, results[1].startupMs);
+            memoryHtml.AddRun(html.privateBytes, results[1].privateBytes);
+        } else {
+            startupHtml.SetFailure("a run did not finish");
+            memoryHtml.SetFailure("a run did not finish");
+        }
         const RunResult& journal = results[kJournal];
         const RunResult& sameInFullSave = results[1];
         const bool folded = journal.ok && !journal.journalLeft &&
@@ -177,6 +189,7 @@ public:
             row.Print();
         startupJournal.Print();
         startupSealed.Print();
+        startupHtml.Print();
         for (const FigureRow& row : exitSave)
             row.Print();
         exitEmpty.Print();
@@ -185,6 +198,7 @@ public:
             for (const FigureRow& row : *rows)
                 row.Print();
         filesSealed.Print();
+        memoryHtml.Print();
         std::printf("NOTE\tMemory: %s\n", ProductProcess::PrivateBytesSource());
     }
 
@@ -192,7 +206,7 @@ private:
     static constexpr const char* kPlainSave = "WriteFile + FlushFileBuffers of the same bytes";
 
     std::vector<FigureRow> startup, exitSave, memory, files;
-    FigureRow startupJournal, exitEmpty, compaction, startupSealed, filesSealed;
+    FigureRow startupJournal, exitEmpty, compaction, startupSealed, filesSealed, startupHtml, memoryHtml;
 };
 
 }  // namespace
@@ -207,6 +221,8 @@ int wmain()
     cases.push_back(std::make_unique<Case>(L"journal", SampleHistory(1000, 1024), Case::Kept::JournalOnly));
     cases.push_back(std::make_unique<Case>(L"1k-sealed", SampleHistory(1000, 1024, true), Case::Kept::FullSave));
     cases.push_back(std::make_unique<Case>(L"100k-sealed", SampleHistory(1000, 100 * 1024, true), Case::Kept::FullSave));
+    cases.push_back(
+        std::make_unique<Case>(L"1k-html", SampleHistory(1000, 1024, false, 50 * 1024), Case::Kept::FullSave));
     for (const auto& c : cases) {
         if (!c->folder.Created()) {
             std::fprintf(stderr, "cannot create a temporary folder\n");
