@@ -147,10 +147,11 @@ void ClipboardCapture::CaptureOpenClipboard()
     m_lastCaptured = m_history.InsertPicture(UniqueBitmap(picture.Release()), picture.Label().Str());
 }
 
-void ClipboardCapture::CaptureText(const std::wstring* offered)
+void ClipboardCapture::CaptureText(std::wstring* offered)
 {
     EntryFormats formats = m_formats.Read();
-    std::wstring text = offered ? *offered : std::wstring();
+    // Moved, never copied: a text may be megabytes.
+    std::wstring text = offered ? std::move(*offered) : std::wstring();
     if (const KeptFormat* files = formats.Files()) {
         const std::vector<std::wstring> paths = FileList::Paths(files->bytes);
         formats.label = FileList::Label(paths);

@@ -52,7 +52,7 @@ public:
 private:
     void CaptureOpenClipboard();
     // The text and what it keeps; with no text but a file list, its paths.
-    void CaptureText(const std::wstring* offered);
+    void CaptureText(std::wstring* offered);
     void Keep(std::wstring text, std::shared_ptr<const EntryFormats> formats);
     // With "no repeats": an entry with this text takes the new copy's formats
     // and moves up below the top zone (or stays, inside it) and nothing is
