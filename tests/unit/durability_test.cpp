@@ -224,44 +224,6 @@ TEST_F(DurabilityTest, ASealedHistoryComesBackFromItsJournalAndItsFullSaveAndGoe
     EXPECT_EQ(shown, fourth.Shown());
 }
 
-// "bold" with its HTML, the RTF left out for its size; "plain" without formats.
-std::wstring FormatsShown(const HistoryModel& model)
-{
-    std::wstring shown;
-    for (int row = 0; row < model.Count(); ++row) {
-        const HistoryEntry& entry = model.At(row);
-        shown += *entry.text + L":";
-        if (entry.formats) {
-            for (const KeptFormat& kept : entry.formats->kept)
-                shown += kept.format.name + L"=" + std::wstring(kept.bytes.begin(), kept.bytes.end()) + L";";
-            shown += L"-" + entry.formats->LeftOutSummary();
-        }
-        shown += L" ";
-    }
-    return shown;
-}
-
-TEST_F(DurabilityTest, KeptFormatsComeBackFromTheJournalAndAFullSave)
-{
-    auto formats = std::make_shared<EntryFormats>();
-    formats->kept.push_back({{EntryFormats::kHtmlName, 0}, {'<', 'b', '>'}});
-    formats->leftOut.push_back({EntryFormats::kRtfName, 0});
-    const std::wstring expected = L"plain: bold:HTML Format=<b>;-RTF ";
-    {
-        Program first(folder);
-        first.model.InsertText(L"bold", formats);
-        first.model.InsertText(L"plain");
-        EXPECT_EQ(expected, FormatsShown(first.model));
-    }  // only the journal holds them
-    {
-        Program second(folder);
-        EXPECT_EQ(expected, FormatsShown(second.model));
-        ASSERT_TRUE(second.durable.SaveAtExit());
-    }
-    Program third(folder);
-    EXPECT_EQ(expected, FormatsShown(third.model));
-}
-
 TEST_F(DurabilityTest, ASaveStoppedAtAnyFileOperationLoadsTheOldOrTheNewHistory)
 {
     std::wstring oldShown;
