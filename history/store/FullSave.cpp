@@ -71,18 +71,24 @@ bool FullSave::WritePictures(const Between& between)
     return true;
 }
 
-void FullSave::RemoveStaleFiles() const
+bool FullSave::RemoveStaleFiles() const
 {
+    bool removed = true;
+    const auto remove = [&removed](const std::wstring& path) {
+        if (!DeleteFileW(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
+            removed = false;
+    };
     for (const std::wstring& name : picture_files::In(m_folder)) {
         const long long record = picture_files::RecordOf(name);
         const bool used = name == m_form.PictureName(static_cast<int>(record)) &&
                           record < static_cast<long long>(m_kept.size()) &&
                           m_snapshot.history.entries[m_kept[static_cast<size_t>(record)]].IsPicture();
         if (!used)
-            DeleteFileW((m_folder + name).c_str());
+            remove(m_folder + name);
     }
     for (const std::wstring& name : StoreForm::FixedNames(!m_form.Sealed()))
-        DeleteFileW((m_folder + name).c_str());
+        remove(m_folder + name);
+    return removed;
 }
 
 bool FullSave::WriteHistory(const Between& between)

@@ -42,7 +42,8 @@ public:
     int SkippedEntries() const { return m_skipped; }
     // Once the set stands: removes the picture files that no record of it uses
     // (a removed entry's picture must not stay on the disk) and the other form's files.
-    void RemoveStaleFiles() const;
+    // False when one that is there could not be removed (another program holds it).
+    bool RemoveStaleFiles() const;
 
 private:
     // Picks the entries to write and writes the pictures' files.

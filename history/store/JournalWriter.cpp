@@ -282,7 +282,9 @@ bool JournalWriter::DoSaveFull(const SaveSnapshot& snapshot, bool final)
     }
     // The moves are made: the journal is data.journal again, whether or not it could be opened at the switch.
     m_journal.Settled();
-    save.RemoveStaleFiles();
+    // A file held by another program stays until a later save removes it: one is asked for on the schedule.
+    if (!save.RemoveStaleFiles())
+        m_fullSaveNeeded = true;
     if (save.SkippedEntries() > 0)
         Failed({g_strHistoryFileName, ERROR_INVALID_DATA});
     else
