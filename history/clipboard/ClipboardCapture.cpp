@@ -3,6 +3,7 @@
 #include "framework/Handles.h"
 #include "history/clipboard/ClipboardPicture.h"
 #include "history/model/FileList.h"
+#include "history/model/FormatsShelf.h"
 
 namespace {
 
@@ -163,7 +164,7 @@ void ClipboardCapture::CaptureText(std::wstring* offered)
     }
     if (!offered && text.empty())
         return;
-    Keep(std::move(text), formats.Empty() ? nullptr : std::make_shared<const EntryFormats>(std::move(formats)));
+    Keep(std::move(text), formats.Empty() ? nullptr : Shelved(std::move(formats)));
 }
 
 void ClipboardCapture::Keep(std::wstring text, std::shared_ptr<const EntryFormats> formats)

@@ -2,6 +2,7 @@
 
 #include "framework/Handles.h"
 #include "history/clipboard/FormatWriter.h"
+#include "history/model/FormatsShelf.h"
 
 #include <string>
 #include <vector>
@@ -53,7 +54,7 @@ void PasteBack::Paste(const std::vector<HistoryEntry>& entries, Content content)
         }
     }
 
-    const EntryFormats* formats = FormatsToPaste(entries, content);
+    const std::shared_ptr<const EntryFormats> formats = FormatsToPaste(entries, content);
     // Texts gathered before a failed reopening are still pasted: the clipboard
     // is opened once more for them.
     if (!joined.empty() && clipboard.Open(target)) {
@@ -68,13 +69,14 @@ void PasteBack::Paste(const std::vector<HistoryEntry>& entries, Content content)
     }
 }
 
-const EntryFormats* PasteBack::FormatsToPaste(const std::vector<HistoryEntry>& entries, Content content) const
+std::shared_ptr<const EntryFormats> PasteBack::FormatsToPaste(const std::vector<HistoryEntry>& entries, Content content) const
 {
     // Formats belong to one copy: several entries, or one wrapped in the
     // compound strings, paste their text alone.
     if (content != Content::AsCopied || entries.size() != 1 || m_state.options.m_bCompoundPaste)
         return nullptr;
-    return entries.front().formats.get();
+    // Read from disk now, when the history keeps them there; unreadable ones cost the paste its formats alone.
+    return WholeFormats(entries.front().formats);
 }
 
 bool PasteBack::PlaceText(const std::wstring& text)

@@ -39,7 +39,7 @@ public:
     void SetKeystrokeSender(KeystrokeSender sender) { m_sendKeys = std::move(sender); }
 
 private:
-    const EntryFormats* FormatsToPaste(const std::vector<HistoryEntry>& entries, Content content) const;
+    std::shared_ptr<const EntryFormats> FormatsToPaste(const std::vector<HistoryEntry>& entries, Content content) const;
     bool PlaceText(const std::wstring& text);
 
     State m_state;

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@ struct FormatName {
 
     bool operator==(const FormatName& other) const { return name == other.name && number == other.number; }
 };
+
+class FormatsShelf;
 
 struct KeptFormat {
     FormatName format;
@@ -33,6 +36,9 @@ struct EntryFormats {
     std::vector<FormatName> leftOut;
     // What the list shows for copied files ("report.docx (+2 more)"); empty for other entries.
     std::wstring label;
+    // Where the bytes of `kept` are when the list holds names alone (Shelved);
+    // null when they are all here.
+    std::shared_ptr<FormatsShelf> shelf = nullptr;
 
     const KeptFormat* Find(const FormatName& format) const;
     // The file list, when the copy was of files.

@@ -174,8 +174,15 @@ void HistoryModel::Recopy(EntryId id, std::shared_ptr<const EntryFormats> format
     const int row = RowOf(id);
     if (row < 0)
         return;
-    m_entries[static_cast<size_t>(row)].formats = std::move(formats);
-    MoveBelowTop(id, captured);
+    HistoryEntry& entry = m_entries[static_cast<size_t>(row)];
+    entry.formats = std::move(formats);
+    if (row >= m_topCount) {
+        MoveBelowTop(id, captured);
+        return;
+    }
+    // A pinned entry stays where it is; its new formats and time are still a change to keep.
+    entry.captured = captured ? captured : UtcNow();
+    Announce({HistoryChange::Kind::MoveBelowTop, {id}, &entry});
 }
 
 void HistoryModel::Clear()

@@ -12,7 +12,7 @@ struct HistoryChange {
         Insert,        // ids[0] went in directly below the top zone
         Remove,        // ids were removed
         SetTop,        // ids moved, in this order, to the bottom of the top zone
-        MoveBelowTop,  // ids[0] moved to the first row below the top zone
+        MoveBelowTop,  // ids[0] copied again: moved to the first row below the top zone, or kept in it
         Clear,         // everything went; the top zone is empty
         Reset          // the whole history was replaced (a load): not an edit
     };
@@ -67,7 +67,7 @@ public:
     void MoveBelowTop(EntryId id, std::uint64_t captured = 0);
     // Its text copied again: the entry takes the new copy's formats (or none)
     // and moves as MoveBelowTop moves it, so that change carries them. In the
-    // top zone it takes them and stays, and no change is announced.
+    // top zone it takes them and stays, and the same change is announced.
     void Recopy(EntryId id, std::shared_ptr<const EntryFormats> formats, std::uint64_t captured = 0);
     void Clear();
 

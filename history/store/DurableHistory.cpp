@@ -122,7 +122,7 @@ void DurableHistory::Record(const HistoryChange& change)
     if (change.entry)
         record.time = change.entry->captured;
     if (change.entry && change.entry->formats)
-        record.formats = EncodeEntryFormats(*change.entry->formats);
+        record.formats = EncodeEntryFormats(change.entry->formats);
     if (record.op == journal::Op::InsertPicture) {
         // The writer gets the pixels as they are now, never the bitmap the popup goes on using.
         const std::wstring& label = change.entry->picture->Label();

@@ -9,6 +9,7 @@
 #include "framework/CArchive.h"
 #include "history/store/CBitmapFile.h"
 #include "history/store/ExtrasFormat.h"
+#include "history/store/ExtrasPlace.h"
 #include "history/store/FileNames.h"
 #include "history/store/FormatsRecord.h"
 #include "history/store/PictureFiles.h"
@@ -58,7 +59,8 @@ void Apply(HistoryModel& model, const journal::Record& record)
         model.SetTop(record.ids);
         break;
     case journal::Op::MoveBelowTop:
-        model.MoveBelowTop(first, record.time);
+        // A repeat that kept nothing beside its text: whatever the entry kept before goes.
+        model.Recopy(first, nullptr, record.time);
         break;
     case journal::Op::Clear:
         model.Clear();
@@ -246,23 +248,53 @@ void DurableHistory::LoadHistory()
 
 void DurableHistory::LoadCaptureTimes()
 {
-    // The extras belong to exactly the history file read: one an older version wrote over has other records.
-    extras::File file;
-    std::vector<BYTE> bytes;
-    if (!ReadWholeFile(Resolve(m_form.ExtrasName()).c_str(), bytes) || !m_form.Open(SealKind::Extras, 0, bytes) ||
-        !extras::Decode(bytes.data(), bytes.size(), file) || file.historySize != m_store.FileSize() ||
-        file.historyCrc != m_store.FileCrc())
-        return;
     std::unordered_map<EntryId, int> rows;
     for (int row = 0; row < m_model.Count(); ++row)
         rows.emplace(m_model.At(row).id, row);
     const std::vector<EntryId>& ids = m_store.RecordIds();
-    for (const auto& record : file.records) {
-        auto row = record.first < ids.size() ? rows.find(ids[record.first]) : rows.end();
-        if (row == rows.end())
+    const auto rowOf = [&](std::uint32_t position) {
+        auto row = position < ids.size() ? rows.find(ids[position]) : rows.end();
+        return row == rows.end() ? -1 : row->second;
+    };
+    // The extras belong to exactly the history file read: one an older version wrote over has other records.
+    const std::wstring path = Resolve(m_form.ExtrasName());
+    if (m_form.Sealed()) {
+        extras::File file;
+        std::vector<BYTE> bytes;
+        if (!ReadWholeFile(path.c_str(), bytes) || !m_form.Open(SealKind::Extras, 0, bytes) ||
+            !extras::Decode(bytes.data(), bytes.size(), file) || file.historySize != m_store.FileSize() ||
+            file.historyCrc != m_store.FileCrc())
+            return;
+        for (const auto& record : file.records) {
+            const int row = rowOf(record.first);
+            if (row >= 0) {
+                m_model.SetCaptureTime(row, record.second.captured);
+                m_model.SetLoadedFormats(row, FromStored(record.second.formats));
+            }
+        }
+        return;
+    }
+    // Plain, the formats' bytes stay in the file until an entry is pasted.
+    extras::Index index;
+    const auto keepFiles = [](const extras::Format& format) {
+        return format.name.empty() && format.number == EntryFormats::kFileListNumber;
+    };
+    if (!extras::IndexRecords(ExtrasFileSource(path), keepFiles, index) || index.historySize != m_store.FileSize() ||
+        index.historyCrc != m_store.FileCrc())
+        return;
+    auto paths = std::make_shared<std::vector<std::wstring>>(1, path);
+    if (path != m_folder.read + m_form.ExtrasName())
+        paths->push_back(m_folder.read + m_form.ExtrasName());
+    for (const auto& record : index.records) {
+        const int row = rowOf(record.first);
+        if (row < 0)
             continue;
-        m_model.SetCaptureTime(row->second, record.second.captured);
-        m_model.SetLoadedFormats(row->second, FromStored(record.second.formats));
+        m_model.SetCaptureTime(row, record.second.captured);
+        const extras::Formats& outline = record.second.outline;
+        std::shared_ptr<FormatsShelf> shelf;
+        if (!outline.kept.empty())
+            shelf = std::make_shared<FormatsShelf>(std::make_shared<ExtrasPlace>(paths, record.second.span));
+        m_model.SetLoadedFormats(row, OutlineOf(outline, std::move(shelf)));
     }
 }
 

@@ -8,12 +8,6 @@ namespace extras {
 
 namespace {
 
-constexpr std::uint8_t kMagic[4] = {'Q', 'X', 'T', 'R'};
-constexpr std::uint8_t kMarker[4] = {'Q', 'X', 'R', 'C'};
-constexpr std::size_t kHeaderSize = 4 + 4 + 8 + 4;
-constexpr std::size_t kRecordHead = 4 + 4 + 4;
-constexpr std::size_t kLeastPayload = 4 + 8;
-
 void Put(std::vector<std::uint8_t>& out, std::uint64_t value, int bytes)
 {
     for (int b = 0; b < bytes; ++b)
@@ -95,8 +89,7 @@ bool ReadRecord(const std::uint8_t* bytes, std::size_t size, std::size_t at, Fil
     Record record;
     record.captured = Get(payload + 4, 8);
     // Formats that do not read whole cost this entry its formats, never its time.
-    if (length > kLeastPayload &&
-        !DecodeFormats(payload + kLeastPayload, static_cast<std::size_t>(length) - kLeastPayload, record.formats))
+    if (!DecodePayloadFormats(payload, static_cast<std::size_t>(length), record.formats))
         record.formats = Formats();
     file.records[static_cast<std::uint32_t>(Get(payload, 4))] = std::move(record);
     next = at + kRecordHead + static_cast<std::size_t>(length);
@@ -107,33 +100,61 @@ bool ReadRecord(const std::uint8_t* bytes, std::size_t size, std::size_t at, Fil
 
 std::vector<std::uint8_t> Encode(const File& file)
 {
-    std::vector<std::uint8_t> out(std::begin(kMagic), std::end(kMagic));
-    Put(out, kVersion, 4);
-    Put(out, file.historySize, 8);
-    Put(out, file.historyCrc, 4);
-    for (const auto& record : file.records) {
-        std::vector<std::uint8_t> payload;
-        Put(payload, record.first, 4);
-        Put(payload, record.second.captured, 8);
-        if (!record.second.formats.Empty())
-            EncodeFormats(record.second.formats, payload);
-        out.insert(out.end(), std::begin(kMarker), std::end(kMarker));
-        Put(out, payload.size(), 4);
-        Put(out, Crc32::Of(payload.data(), payload.size()), 4);
-        out.insert(out.end(), payload.begin(), payload.end());
-    }
+    std::vector<std::uint8_t> out = EncodeHeader(file.historySize, file.historyCrc);
+    for (const auto& record : file.records)
+        EncodeRecord(record.first, record.second, out);
     return out;
 }
 
-void EncodeFormats(const Formats& formats, std::vector<std::uint8_t>& out)
+std::vector<std::uint8_t> EncodeHeader(std::uint64_t historySize, std::uint32_t historyCrc)
 {
+    std::vector<std::uint8_t> out(std::begin(kMagic), std::end(kMagic));
+    Put(out, kVersion, 4);
+    Put(out, historySize, 8);
+    Put(out, historyCrc, 4);
+    return out;
+}
+
+Span EncodeRecord(std::uint32_t position, const Record& record, std::vector<std::uint8_t>& out)
+{
+    const std::size_t head = out.size();
+    out.insert(out.end(), std::begin(kMarker), std::end(kMarker));
+    Put(out, 0, 8);
+    const std::size_t start = out.size();
+    Put(out, position, 4);
+    Put(out, record.captured, 8);
+    if (!record.formats.Empty()) {
+        Crc32 outline;
+        EncodeFormats(record.formats, out, &outline, start);
+        Put(out, outline.Value(), 4);
+    }
+    Span span;
+    span.offset = start;
+    span.length = static_cast<std::uint32_t>(out.size() - start);
+    span.crc = Crc32::Of(out.data() + start, span.length);
+    for (int b = 0; b < 4; ++b) {
+        out[head + 4 + b] = static_cast<std::uint8_t>(span.length >> (8 * b));
+        out[head + 8 + b] = static_cast<std::uint8_t>(span.crc >> (8 * b));
+    }
+    return span;
+}
+
+void EncodeFormats(const Formats& formats, std::vector<std::uint8_t>& out, Crc32* outline, std::size_t from)
+{
+    // The outline's CRC runs over everything from `from` on but the formats' bytes.
+    const auto outlineTo = [&](std::size_t end) {
+        if (outline)
+            outline->Update(out.data() + from, end - from);
+    };
     Put(out, formats.kept.size(), 4);
     for (const Format& format : formats.kept) {
         PutName(out, format.name);
         Put(out, format.number, 4);
         Put(out, format.bytes.size(), 4);
         Put(out, Crc32::Of(format.bytes.data(), format.bytes.size()), 4);
+        outlineTo(out.size());
         out.insert(out.end(), format.bytes.begin(), format.bytes.end());
+        from = out.size();
     }
     Put(out, formats.leftOut.size(), 4);
     for (const Format& format : formats.leftOut) {
@@ -141,6 +162,13 @@ void EncodeFormats(const Formats& formats, std::vector<std::uint8_t>& out)
         Put(out, format.number, 4);
     }
     PutName(out, formats.label);
+    outlineTo(out.size());
+}
+
+bool DecodePayloadFormats(const std::uint8_t* payload, std::size_t size, Formats& formats)
+{
+    formats = Formats();
+    return size <= kLeastPayload || DecodeFormats(payload + kLeastPayload, size - kLeastPayload, formats);
 }
 
 bool DecodeFormats(const std::uint8_t* bytes, std::size_t size, Formats& formats)

@@ -1,6 +1,6 @@
 #pragma once
 // The extras file "data.extras": what the history file's records cannot hold
-// (for now an entry's capture time), one record per history record that has
+// (an entry's capture time and kept formats), one record per history record that has
 // any, keyed by its position in the history file. Plain C++ over bytes, so
 // that it builds and is tested and fuzzed natively.
 //
@@ -8,7 +8,9 @@
 // history file it belongs to; then records. A record is the marker "QXRC",
 // a 32-bit payload length, the CRC-32 of the payload and the payload: the
 // 32-bit position, the 64-bit capture time (a FILETIME, UTC), then, for an
-// entry that keeps formats beside its text, its formats (see EncodeFormats),
+// entry that keeps formats beside its text, its formats (see EncodeFormats)
+// and the CRC-32 of the payload without the formats' bytes (so that a start
+// can check what the formats are without reading them: see ExtrasIndex),
 // then whatever a later version adds, which this one skips. All integers are
 // little-endian.
 // A damaged record costs its own entry its extras: reading goes on at the
@@ -19,9 +21,18 @@
 #include <string>
 #include <vector>
 
+#include "history/store/Crc32.h"
+
 namespace extras {
 
 constexpr std::uint32_t kVersion = 1;
+constexpr std::uint8_t kMagic[4] = {'Q', 'X', 'T', 'R'};
+constexpr std::uint8_t kMarker[4] = {'Q', 'X', 'R', 'C'};
+constexpr std::size_t kHeaderSize = 4 + 4 + 8 + 4;
+// The marker, the payload's length and its CRC-32.
+constexpr std::size_t kRecordHead = 4 + 4 + 4;
+// The position and the capture time.
+constexpr std::size_t kLeastPayload = 4 + 8;
 
 // A clipboard format kept beside an entry's text: registered ones by name,
 // standard ones by number (the name empty).
@@ -49,12 +60,28 @@ struct File {
     std::map<std::uint32_t, Record> records;  // by position in the history file
 };
 
+// Where a record's payload lies in its file, and the CRC-32 that it has.
+struct Span {
+    std::uint64_t offset = 0;
+    std::uint32_t length = 0;
+    std::uint32_t crc = 0;
+};
+
 std::vector<std::uint8_t> Encode(const File& file);
+// The file a record at a time, for one who writes it as it goes.
+std::vector<std::uint8_t> EncodeHeader(std::uint64_t historySize, std::uint32_t historyCrc);
+// Appends one record to `out`; its span is where its payload lands in `out`.
+Span EncodeRecord(std::uint32_t position, const Record& record, std::vector<std::uint8_t>& out);
+// The formats of a record's payload (once its CRC-32 is checked).
+bool DecodePayloadFormats(const std::uint8_t* payload, std::size_t size, Formats& formats);
 // The formats as a record and a journal insert carry them: a 32-bit count of
 // kept formats, each its name (16-bit length in units, UTF-16), number,
 // 32-bit length, CRC-32 and bytes; a 32-bit count of formats left out, each
 // its name and number; the label (16-bit length, UTF-16).
-void EncodeFormats(const Formats& formats, std::vector<std::uint8_t>& out);
+// With `outline`, also sums into it the bytes of `out` from `from` on, the
+// formats' bytes left out.
+void EncodeFormats(const Formats& formats, std::vector<std::uint8_t>& out, Crc32* outline = nullptr,
+                   std::size_t from = 0);
 // False when the bytes are not whole formats (a format whose CRC fails among them).
 bool DecodeFormats(const std::uint8_t* bytes, std::size_t size, Formats& formats);
 // False when the bytes are not an extras file; damaged records are left out.

@@ -13,6 +13,16 @@ std::wstring FromU16(const std::u16string& text)
     return std::wstring(text.begin(), text.end());
 }
 
+// The names, the label and what was left out, without a kept format.
+EntryFormats Named(const extras::Formats& stored)
+{
+    EntryFormats formats;
+    for (const extras::Format& name : stored.leftOut)
+        formats.leftOut.push_back({FromU16(name.name), name.number});
+    formats.label = FromU16(stored.label);
+    return formats;
+}
+
 }  // namespace
 
 extras::Formats ToStored(const EntryFormats& formats)
@@ -26,23 +36,48 @@ extras::Formats ToStored(const EntryFormats& formats)
     return stored;
 }
 
+extras::Formats StoredOf(const std::shared_ptr<const EntryFormats>& formats)
+{
+    if (!formats)
+        return extras::Formats();
+    if (const std::shared_ptr<const EntryFormats> whole = WholeFormats(formats))
+        return ToStored(*whole);
+    EntryFormats known = *formats;
+    known.kept.clear();
+    return ToStored(known);
+}
+
+std::vector<KeptFormat> KeptOf(const extras::Formats& stored)
+{
+    std::vector<KeptFormat> kept;
+    for (const extras::Format& format : stored.kept)
+        kept.push_back({{FromU16(format.name), format.number}, format.bytes});
+    return kept;
+}
+
 std::shared_ptr<const EntryFormats> FromStored(const extras::Formats& stored)
 {
     if (stored.Empty())
         return nullptr;
-    auto formats = std::make_shared<EntryFormats>();
-    for (const extras::Format& kept : stored.kept)
-        formats->kept.push_back({{FromU16(kept.name), kept.number}, kept.bytes});
-    for (const extras::Format& name : stored.leftOut)
-        formats->leftOut.push_back({FromU16(name.name), name.number});
-    formats->label = FromU16(stored.label);
+    EntryFormats formats = Named(stored);
+    formats.kept = KeptOf(stored);
+    return Shelved(std::move(formats));
+}
+
+std::shared_ptr<const EntryFormats> OutlineOf(const extras::Formats& outline, std::shared_ptr<FormatsShelf> shelf)
+{
+    if (outline.Empty())
+        return nullptr;
+    auto formats = std::make_shared<EntryFormats>(Named(outline));
+    formats->kept = KeptOf(outline);
+    formats->shelf = std::move(shelf);
     return formats;
 }
 
-std::vector<std::uint8_t> EncodeEntryFormats(const EntryFormats& formats)
+std::vector<std::uint8_t> EncodeEntryFormats(const std::shared_ptr<const EntryFormats>& formats)
 {
     std::vector<std::uint8_t> bytes;
-    extras::EncodeFormats(ToStored(formats), bytes);
+    extras::EncodeFormats(StoredOf(formats), bytes);
     return bytes;
 }
 

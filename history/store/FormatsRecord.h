@@ -3,13 +3,21 @@
 #include <vector>
 
 #include "history/model/EntryFormats.h"
+#include "history/model/FormatsShelf.h"
 #include "history/store/ExtrasFormat.h"
 
 // An entry's kept formats as the extras file and the journal hold them, and back.
+// `formats` whole (see WholeFormats).
 extras::Formats ToStored(const EntryFormats& formats);
-// Null when nothing was kept.
+// What a save writes of an entry's formats: all of them, or, when their bytes
+// cannot be read any more, what is known without them (the label, what was left out).
+extras::Formats StoredOf(const std::shared_ptr<const EntryFormats>& formats);
+// Shelved in memory; null when nothing was kept.
 std::shared_ptr<const EntryFormats> FromStored(const extras::Formats& stored);
+std::vector<KeptFormat> KeptOf(const extras::Formats& stored);
+// The formats as the list holds them, their bytes (but the file list's) on `shelf`.
+std::shared_ptr<const EntryFormats> OutlineOf(const extras::Formats& outline, std::shared_ptr<FormatsShelf> shelf);
 
 // The journal's form: the encoded formats, and back (null when they do not read whole).
-std::vector<std::uint8_t> EncodeEntryFormats(const EntryFormats& formats);
+std::vector<std::uint8_t> EncodeEntryFormats(const std::shared_ptr<const EntryFormats>& formats);
 std::shared_ptr<const EntryFormats> DecodeEntryFormats(const std::vector<std::uint8_t>& bytes);

@@ -7,6 +7,7 @@
 #include "framework/CMemFile.h"
 #include "history/store/Crc32.h"
 #include "history/store/ExtrasFormat.h"
+#include "history/store/ExtrasPlace.h"
 #include "history/store/FileNames.h"
 #include "history/store/FormatsRecord.h"
 #include "history/store/HistoryFormat.h"
@@ -19,6 +20,8 @@ namespace {
 constexpr size_t kRecordsPerStep = 64;
 // Beyond this a text's 8-bit form could pass the 32-bit length prefix.
 constexpr size_t kLongestText = 0x7FFFFFFF;
+// The extras go to the file in pieces of about this.
+constexpr size_t kExtrasPiece = size_t{1} << 20;
 
 }  // namespace
 
@@ -125,19 +128,63 @@ bool FullSave::WriteHistory(const Between& between)
 
 bool FullSave::WriteExtras()
 {
-    extras::File file;
-    file.historySize = m_base.historySize;
-    file.historyCrc = m_base.historyCrc;
-    for (size_t i = 0; i < m_kept.size(); ++i) {
+    const auto recordOf = [this](size_t i) {
         const HistoryEntry& entry = m_snapshot.history.entries[m_kept[i]];
-        extras::Record& record = file.records[static_cast<std::uint32_t>(i)];
+        extras::Record record;
         record.captured = entry.captured;
-        if (entry.formats)
-            record.formats = ToStored(*entry.formats);
+        record.formats = StoredOf(entry.formats);
+        return record;
+    };
+    const std::wstring name = m_form.ExtrasName();
+    if (m_form.Sealed()) {
+        // Sealed whole: its records cannot be read one at a time, so formats read from disk are held again.
+        extras::File file;
+        file.historySize = m_base.historySize;
+        file.historyCrc = m_base.historyCrc;
+        for (size_t i = 0; i < m_kept.size(); ++i) {
+            file.records[static_cast<std::uint32_t>(i)] = recordOf(i);
+            const std::shared_ptr<const EntryFormats>& formats = m_snapshot.history.entries[m_kept[i]].formats;
+            if (formats && formats->shelf && !formats->shelf->InMemory())
+                m_held.emplace_back(formats->shelf, KeptOf(file.records[static_cast<std::uint32_t>(i)].formats));
+        }
+        const std::vector<std::uint8_t> bytes = extras::Encode(file);
+        return AddStored(name, SealKind::Extras, 0,
+                         [&bytes](CFile& out) { out.Write(bytes.data(), static_cast<UINT>(bytes.size())); });
     }
-    const std::vector<std::uint8_t> bytes = extras::Encode(file);
-    return AddStored(m_form.ExtrasName(), SealKind::Extras, 0,
-                     [&bytes](CFile& out) { out.Write(bytes.data(), static_cast<UINT>(bytes.size())); });
+    // A record at a time: formats read from disk are never all in memory at once.
+    auto paths = std::make_shared<std::vector<std::wstring>>();
+    paths->push_back(m_folder + name);
+    paths->push_back(m_set.TemporaryPath(name));
+    return m_set.AddFile(name, [&](CFile& out) {
+        std::vector<std::uint8_t> bytes = extras::EncodeHeader(m_base.historySize, m_base.historyCrc);
+        std::uint64_t offset = 0;
+        for (size_t i = 0; i <= m_kept.size(); ++i) {
+            if (i < m_kept.size()) {
+                const extras::Record record = recordOf(i);
+                extras::Span span = extras::EncodeRecord(static_cast<std::uint32_t>(i), record, bytes);
+                span.offset += offset;
+                const std::shared_ptr<const EntryFormats>& formats = m_snapshot.history.entries[m_kept[i]].formats;
+                if (formats && formats->shelf && !record.formats.kept.empty())
+                    m_places.emplace_back(formats->shelf, std::make_shared<ExtrasPlace>(paths, span));
+            }
+            // Written in pieces, so that a long history's formats pass through a small buffer.
+            if (bytes.size() >= kExtrasPiece || i == m_kept.size()) {
+                out.Write(bytes.data(), static_cast<UINT>(bytes.size()));
+                offset += bytes.size();
+                bytes.clear();
+            }
+        }
+    });
+}
+
+void FullSave::ShelveFormats()
+{
+    for (auto& place : m_places)
+        place.first->MoveTo(std::move(place.second));
+    for (auto& held : m_held)
+        held.first->Hold(std::move(held.second));
+    m_places.clear();
+    m_held.clear();
 }
 
 bool FullSave::WriteOptions()
@@ -190,5 +237,17 @@ bool FullSave::Run(const Between& between, const Committing& committing, MoveWai
     if (!WriteJournal(m_tail))
         return false;
     const std::wstring newJournal = m_set.TemporaryPath(m_form.JournalName());
-    return m_set.Commit([&] { committing(newJournal); }, wait);
+    // No read of formats meets the extras file between its replacement and the shelves' move into it.
+    std::lock_guard<std::mutex> lock(ExtrasPlace::FilesLock());
+    bool bound = false;
+    const bool done = m_set.Commit(
+        [&] {
+            bound = true;
+            committing(newJournal);
+        },
+        wait);
+    // Once bound the set stands (or will, when a blocked move goes through): the formats are read from it.
+    if (bound)
+        ShelveFormats();
+    return done;
 }

@@ -1,17 +1,19 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "history/model/FormatsShelf.h"
 #include "history/store/FileNames.h"
 #include "history/store/JournalFormat.h"
 #include "history/store/SaveSet.h"
 #include "history/store/SaveSnapshot.h"
 
 // Writes the whole history as the files of the data folder, as one set: one
-// BMP file per picture ("N.dat"), "data.data", "data.extras" (the capture
-// times), "imgOption.data" and a new
+// BMP file per picture ("N.dat"), "data.data", "data.extras" (capture times
+// and kept formats), "imgOption.data" and a new
 // journal that starts from them. An entry the
 // files cannot hold is left out (and counted) rather than written wrong: a
 // picture whose pixels cannot be read (its record would get an older save's
@@ -49,7 +51,9 @@ private:
     // Picks the entries to write and writes the pictures' files.
     bool WritePictures(const Between& between);
     bool WriteHistory(const Between& between);
+    // Plain, each record's formats get a place in the new file, taken once the set is bound.
     bool WriteExtras();
+    void ShelveFormats();
     bool WriteOptions();
     bool WriteJournal(const std::vector<std::vector<std::uint8_t>>& tail);
     // A file of the set in the snapshot's form; `written` sums up its plain bytes.
@@ -62,6 +66,8 @@ private:
     SaveSet m_set;
     std::vector<size_t> m_kept;  // entries written, in order
     std::vector<std::vector<std::uint8_t>> m_tail;
+    std::vector<std::pair<std::shared_ptr<FormatsShelf>, std::shared_ptr<const FormatsPlace>>> m_places;
+    std::vector<std::pair<std::shared_ptr<FormatsShelf>, std::vector<KeptFormat>>> m_held;
     journal::Header m_base;
     std::uint64_t m_journalBytes = 0;
     int m_topCount = 0;

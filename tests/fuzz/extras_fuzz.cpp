@@ -1,10 +1,37 @@
-// Fuzz target: the extras reader over arbitrary bytes. What it reads must
-// survive a write and a second read unchanged.
+// Fuzz target: the extras reader and the start's index over arbitrary bytes.
+// What the reader reads must survive a write and a second read unchanged, and
+// the index of what was written must agree with it.
 #include <cstdlib>
+#include <cstring>
 
 #include "history/store/ExtrasFormat.h"
+#include "history/store/ExtrasIndex.h"
+
+namespace {
+
+class Bytes : public extras::Source {
+public:
+    Bytes(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
+    std::uint64_t Size() const override { return m_size; }
+    bool ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override
+    {
+        if (offset > m_size || m_size - offset < count) return false;
+        std::memcpy(out, m_data + offset, count);
+        return true;
+    }
+
+private:
+    const std::uint8_t* m_data;
+    std::size_t m_size;
+};
+
+bool NoBytes(const extras::Format&) { return false; }
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    extras::Index index;
+    extras::IndexRecords(Bytes(data, size), NoBytes, index);
     extras::File file;
     if (!extras::Decode(data, size, file)) return 0;
     const std::vector<std::uint8_t> bytes = extras::Encode(file);
@@ -23,6 +50,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 other.formats.kept[i].name != record.second.formats.kept[i].name)
                 std::abort();
         }
+    }
+    if (!extras::IndexRecords(Bytes(bytes.data(), bytes.size()), NoBytes, index) ||
+        index.records.size() != file.records.size())
+        std::abort();
+    for (const auto& record : index.records) {
+        const extras::Record& read = file.records[record.first];
+        const extras::Span& span = record.second.span;
+        if (record.second.captured != read.captured || record.second.outline.kept.size() != read.formats.kept.size() ||
+            record.second.outline.label != read.formats.label || span.offset + span.length > bytes.size())
+            std::abort();
     }
     return 0;
 }

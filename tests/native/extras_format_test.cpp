@@ -1,7 +1,8 @@
-// The extras file: its bytes, and a damaged record that costs only its own entry.
+// The extras file: its bytes, a damaged record that costs only its own entry, and the index a start reads.
 #include <gtest/gtest.h>
 
 #include "history/store/ExtrasFormat.h"
+#include "history/store/ExtrasIndex.h"
 
 namespace {
 
@@ -79,6 +80,82 @@ TEST(ExtrasFormat, FormatsComeBackWholeAndOnesThatDoNotReadCostOnlyTheFormats) {
     EXPECT_FALSE(extras::DecodeFormats(formatsOnly.data(), formatsOnly.size() - 30, cut));
     formatsOnly[41] ^= 1;  // inside the HTML bytes
     EXPECT_FALSE(extras::DecodeFormats(formatsOnly.data(), formatsOnly.size(), cut));
+}
+
+// A start reads what each entry's formats are without their bytes; the bytes
+// are checked by the record's CRC-32 when they are read.
+class CountingSource : public extras::Source {
+public:
+    explicit CountingSource(const Bytes& bytes) : m_bytes(bytes) {}
+    std::uint64_t Size() const override { return m_bytes.size(); }
+    bool ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override {
+        if (offset > m_bytes.size() || m_bytes.size() - offset < count) return false;
+        std::copy(m_bytes.begin() + static_cast<std::ptrdiff_t>(offset),
+                  m_bytes.begin() + static_cast<std::ptrdiff_t>(offset + count), out);
+        read += count;
+        return true;
+    }
+    mutable std::size_t read = 0;
+
+private:
+    const Bytes& m_bytes;
+};
+
+TEST(ExtrasIndex, ReadsOutlinesWithoutTheBytesAndFallsBackToWholeRecords) {
+    extras::File file;
+    for (std::uint32_t position = 0; position < 20; ++position) {
+        extras::Record& record = file.records[position];
+        record.captured = 1000 + position;
+        record.formats.kept = {{u"HTML Format", 0, Bytes(200000, static_cast<std::uint8_t>(position))},
+                               {u"", 15, {1, 2, 3, 4}}};
+        record.formats.label = u"a.txt";
+    }
+    const Bytes whole = extras::Encode(file);
+    const auto keepFiles = [](const extras::Format& format) { return format.number == 15; };
+    const std::size_t record = (whole.size() - 20) / 20, second = 20 + record;
+    struct Case {
+        const char* what;
+        std::size_t at;           // the byte flipped, 0: none
+        bool secondIndexed;       // its time and outline still read
+        bool secondBytesCheckOut;  // its payload still matches its CRC-32
+    } cases[] = {{"whole", 0, true, true},
+                 {"HTML bytes", second + 12 + 16 + 36 + 100, true, false},
+                 {"format name", second + 12 + 16 + 5, false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes bytes = whole;
+        if (c.at) bytes[c.at] ^= 0x20;
+        CountingSource source(bytes);
+        extras::Index index;
+        ASSERT_TRUE(extras::IndexRecords(source, keepFiles, index));
+        EXPECT_EQ(index.records.size(), c.secondIndexed ? 20u : 19u);
+        EXPECT_LT(source.read, bytes.size() / 4) << "the formats' bytes are not read at start";
+        const extras::IndexedRecord& last = index.records.at(19);
+        EXPECT_EQ(last.captured, 1019u);
+        ASSERT_EQ(last.outline.kept.size(), 2u);
+        EXPECT_TRUE(last.outline.kept[0].bytes.empty());
+        EXPECT_EQ(last.outline.kept[1].bytes, (Bytes{1, 2, 3, 4}));
+        EXPECT_EQ(last.outline.label, u"a.txt");
+        if (!c.secondIndexed) continue;
+        const extras::Span& span = index.records.at(1).span;
+        EXPECT_EQ(Crc32::Of(bytes.data() + span.offset, span.length) == span.crc, c.secondBytesCheckOut);
+    }
+
+    // An earlier layout without the outline's CRC-32 is read whole and checked.
+    Bytes earlier = extras::EncodeHeader(0, 0);
+    Bytes payload = {5, 0, 0, 0, 9, 0, 0, 0, 0, 0, 0, 0};
+    extras::EncodeFormats(file.records[0].formats, payload);
+    const Bytes head = {'Q', 'X', 'R', 'C'};
+    earlier.insert(earlier.end(), head.begin(), head.end());
+    const std::uint32_t length = static_cast<std::uint32_t>(payload.size()), crc = Crc32::Of(payload.data(), length);
+    for (int b = 0; b < 4; ++b) earlier.push_back(static_cast<std::uint8_t>(length >> (8 * b)));
+    for (int b = 0; b < 4; ++b) earlier.push_back(static_cast<std::uint8_t>(crc >> (8 * b)));
+    earlier.insert(earlier.end(), payload.begin(), payload.end());
+    extras::Index index;
+    ASSERT_TRUE(extras::IndexRecords(CountingSource(earlier), keepFiles, index));
+    ASSERT_EQ(index.records.count(5), 1u);
+    EXPECT_EQ(index.records[5].captured, 9u);
+    EXPECT_EQ(index.records[5].outline.kept.size(), 2u);
 }
 
 }  // namespace

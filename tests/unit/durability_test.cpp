@@ -11,6 +11,7 @@
 #include "history/store/DurableHistory.h"
 #include "history/store/FileNames.h"
 #include "history/store/FullSave.h"
+#include "history/model/FormatsShelf.h"
 #include "file_test_support.h"
 
 #include <atomic>
@@ -121,12 +122,19 @@ TEST_F(DurabilityTest, EveryKindOfChangeSurvivesAnEndWithoutTheExitSave)
         first.model.Remove({first.model.At(first.model.Count() - 1).id});
         first.model.InsertText(L"grüße 日本");
         first.model.MoveBelowTop(first.model.At(3).id);
+        // Copied again with formatting: the pinned entry stays and takes it.
+        EntryFormats bold;
+        bold.kept = {{{EntryFormats::kHtmlName, 0}, {'<', 'b', '>'}}};
+        first.model.Recopy(b, Shelved(bold));
         before = first.Shown();
     }  // gone without the exit save, as a killed program is
     EXPECT_EQ(L" b|c grüße 日本 #255", before);
 
     Program second(folder);
     EXPECT_EQ(before, second.Shown());
+    const std::shared_ptr<const EntryFormats> bold = WholeFormats(second.model.At(0).formats);
+    ASSERT_TRUE(bold && bold->kept.size() == 1);
+    EXPECT_EQ(bold->kept[0].bytes, (std::vector<std::uint8_t>{'<', 'b', '>'}));
     second.model.Clear();
     second.model.InsertText(L"after clear");
     const std::wstring cleared = second.Shown();
@@ -222,6 +230,46 @@ TEST_F(DurabilityTest, ASealedHistoryComesBackFromItsJournalAndItsFullSaveAndGoe
     EXPECT_EQ(L"1.dat data.data data.extras imgOption.data ", Joined(Names()));
     Program fourth(folder);
     EXPECT_EQ(shown, fourth.Shown());
+}
+
+// A long history of formatted copies keeps their bytes on disk, never in memory, and each save moves
+// the entries to where it wrote them; a sealed save holds them in memory again, as it cannot read one record.
+TEST_F(DurabilityTest, FormatsWaitOnDiskWhereTheLastSaveWroteThemAndAreHeldAgainWhenSealed)
+{
+    const std::vector<std::uint8_t> html(300000, 'h');
+    EntryFormats copied;
+    copied.kept = {{{EntryFormats::kHtmlName, 0}, html}};
+    const auto state = [&html](const HistoryModel& model, int row = 0) {
+        const std::shared_ptr<const EntryFormats> whole = WholeFormats(model.At(row).formats);
+        const bool read = whole && whole->kept.size() == 1 && whole->kept[0].bytes == html;
+        return std::wstring(read ? L"read " : L"lost ") +
+               (model.At(row).formats->shelf->InMemory() ? L"in memory" : L"on disk");
+    };
+    // The writer works beside the test: a shelf that changes place tells that its save is bound.
+    const auto until = [](const HistoryModel& model, int row, bool inMemory) {
+        for (int wait = 0; wait < 500 && model.At(row).formats->shelf->InMemory() != inMemory; ++wait)
+            Sleep(10);
+    };
+    Program program(folder);
+    program.model.InsertText(L"styled", Shelved(copied));
+    EXPECT_EQ(L"read in memory", state(program.model));
+    program.durable.SaveFull();
+    until(program.model, 0, false);
+    EXPECT_EQ(L"read on disk", state(program.model));
+    // A later save moves it into its own file.
+    program.model.InsertText(L"later", Shelved(copied));
+    program.durable.SaveFull();
+    until(program.model, 0, false);
+    EXPECT_EQ(L"read on disk", state(program.model, 1));
+    program.model.Remove({program.model.At(0).id});
+    ASSERT_TRUE(program.durable.SetEncrypted(true));
+    until(program.model, 0, true);
+    EXPECT_EQ(L"read in memory", state(program.model));
+    ASSERT_TRUE(program.durable.SetEncrypted(false));
+    ASSERT_TRUE(program.durable.SaveAtExit());
+    EXPECT_EQ(L"read on disk", state(program.model));
+    Program next(folder);
+    EXPECT_EQ(L"read on disk", state(next.model));
 }
 
 TEST_F(DurabilityTest, ASaveStoppedAtAnyFileOperationLoadsTheOldOrTheNewHistory)

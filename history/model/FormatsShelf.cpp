@@ -1,0 +1,73 @@
+#include "history/model/FormatsShelf.h"
+
+bool FormatsShelf::Take(std::vector<KeptFormat>& kept) const
+{
+    std::shared_ptr<const FormatsPlace> place;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_place) {
+            kept = m_kept;
+            return true;
+        }
+        place = m_place;
+    }
+    if (place->Read(kept))
+        return true;
+    // A save may have moved them while this read the file it replaced.
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_place == place)
+        return false;
+    if (!m_place) {
+        kept = m_kept;
+        return true;
+    }
+    return m_place->Read(kept);
+}
+
+void FormatsShelf::MoveTo(std::shared_ptr<const FormatsPlace> place)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_place = std::move(place);
+    std::vector<KeptFormat>().swap(m_kept);
+}
+
+void FormatsShelf::Hold(std::vector<KeptFormat> kept)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_kept = std::move(kept);
+    m_place.reset();
+}
+
+bool FormatsShelf::InMemory() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return !m_place;
+}
+
+std::shared_ptr<const EntryFormats> Shelved(EntryFormats whole)
+{
+    // The file list stays: it is small, and the preview and the icon go by it.
+    const KeptFormat* files = whole.Files();
+    std::vector<KeptFormat> bytes;
+    for (KeptFormat& kept : whole.kept) {
+        bytes.push_back({kept.format, {}});
+        if (&kept == files)
+            bytes.back().bytes = kept.bytes;
+        else
+            bytes.back().bytes.swap(kept.bytes);
+    }
+    whole.shelf = std::make_shared<FormatsShelf>(std::move(bytes));
+    return std::make_shared<const EntryFormats>(std::move(whole));
+}
+
+std::shared_ptr<const EntryFormats> WholeFormats(const std::shared_ptr<const EntryFormats>& formats)
+{
+    if (!formats || !formats->shelf)
+        return formats;
+    auto whole = std::make_shared<EntryFormats>();
+    if (!formats->shelf->Take(whole->kept))
+        return nullptr;
+    whole->leftOut = formats->leftOut;
+    whole->label = formats->label;
+    return whole;
+}

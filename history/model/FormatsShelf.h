@@ -1,0 +1,45 @@
+#pragma once
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "history/model/EntryFormats.h"
+
+// Where a save wrote an entry's formats: reads them back when they are pasted.
+class FormatsPlace {
+public:
+    virtual ~FormatsPlace() = default;
+    // The kept formats with their bytes; false when they cannot be read whole.
+    virtual bool Read(std::vector<KeptFormat>& kept) const = 0;
+};
+
+// The bytes of an entry's kept formats: in memory from the copy until a save
+// has written them, then only on disk, so that a long history of formatted
+// copies costs no more memory than its texts. Shared by the popup and the
+// saving thread, so every call is safe from either.
+class FormatsShelf {
+public:
+    explicit FormatsShelf(std::vector<KeptFormat> kept) : m_kept(std::move(kept)) {}
+    explicit FormatsShelf(std::shared_ptr<const FormatsPlace> place) : m_place(std::move(place)) {}
+    FormatsShelf(const FormatsShelf&) = delete;
+    FormatsShelf& operator=(const FormatsShelf&) = delete;
+
+    bool Take(std::vector<KeptFormat>& kept) const;
+    // A save wrote them there: the bytes in memory go.
+    void MoveTo(std::shared_ptr<const FormatsPlace> place);
+    // The form on disk cannot be read a record at a time: they are held here again.
+    void Hold(std::vector<KeptFormat> kept);
+    bool InMemory() const;
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<KeptFormat> m_kept;
+    std::shared_ptr<const FormatsPlace> m_place;
+};
+
+// The formats as the list holds them: the names, the label and the file list,
+// with the other bytes on a shelf.
+std::shared_ptr<const EntryFormats> Shelved(EntryFormats whole);
+// `formats` with every kept format's bytes, from memory or from disk; null when
+// they cannot be read.
+std::shared_ptr<const EntryFormats> WholeFormats(const std::shared_ptr<const EntryFormats>& formats);

@@ -1,0 +1,44 @@
+#pragma once
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "framework/CFile.h"
+#include "history/model/FormatsShelf.h"
+#include "history/store/ExtrasIndex.h"
+
+// An extras file open for reading its records where they lie.
+class ExtrasFileSource : public extras::Source {
+public:
+    // Opened so that a save may still replace or remove the file meanwhile.
+    explicit ExtrasFileSource(const std::wstring& path);
+    bool IsOpen() const { return m_file.IsOpen(); }
+    std::uint64_t Size() const override { return m_size; }
+    bool ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override;
+
+private:
+    mutable CFile m_file;
+    std::uint64_t m_size = 0;
+};
+
+// Where a save wrote an entry's formats: its record's payload in the extras
+// file, read and checked against the record's CRC-32 when they are pasted.
+class ExtrasPlace : public FormatsPlace {
+public:
+    // The paths the file may be found under, in order: a set whose moves wait
+    // keeps it under its temporary name for a while.
+    using Paths = std::shared_ptr<const std::vector<std::wstring>>;
+
+    ExtrasPlace(Paths paths, const extras::Span& span) : m_paths(std::move(paths)), m_span(span) {}
+    bool Read(std::vector<KeptFormat>& kept) const override;
+
+    // Held by a save from replacing the extras file until every shelf points
+    // into the new one, and by every read: no read meets a file that another
+    // record now lies in.
+    static std::mutex& FilesLock();
+
+private:
+    Paths m_paths;
+    extras::Span m_span;
+};
