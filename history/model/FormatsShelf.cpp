@@ -31,13 +31,6 @@ void FormatsShelf::MoveTo(std::shared_ptr<const FormatsPlace> place)
     std::vector<KeptFormat>().swap(m_kept);
 }
 
-void FormatsShelf::Hold(std::vector<KeptFormat> kept)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_kept = std::move(kept);
-    m_place.reset();
-}
-
 bool FormatsShelf::InMemory() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -27,8 +27,6 @@ public:
     bool Take(std::vector<KeptFormat>& kept) const;
     // A save wrote them there: the bytes in memory go.
     void MoveTo(std::shared_ptr<const FormatsPlace> place);
-    // The form on disk cannot be read a record at a time: they are held here again.
-    void Hold(std::vector<KeptFormat> kept);
     bool InMemory() const;
 
 private:

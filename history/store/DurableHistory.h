@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -73,8 +74,9 @@ private:
     bool WaitUntilReadable(const std::wstring& path, const std::wstring& name);
     void NoteUnread(const std::wstring& name, DWORD error);
     void TakeStoreFailure();
-    // The capture times of the loaded history file.
+    // The capture times and kept formats of the loaded history file.
     void LoadCaptureTimes();
+    void LoadWholeSealedExtras(const std::wstring& path, const std::function<int(std::uint32_t)>& rowOf);
     // Entries whose time no file keeps count as captured now; false when there were any.
     bool StampUnknownTimes();
     // The folder's key: the form its history is read in, a key that cannot be opened set aside.

@@ -13,6 +13,7 @@
 #include "history/store/FileNames.h"
 #include "history/store/FormatsRecord.h"
 #include "history/store/PictureFiles.h"
+#include "history/store/SealedExtras.h"
 #include "history/store/SealedFolder.h"
 
 namespace {
@@ -252,36 +253,22 @@ void DurableHistory::LoadCaptureTimes()
     for (int row = 0; row < m_model.Count(); ++row)
         rows.emplace(m_model.At(row).id, row);
     const std::vector<EntryId>& ids = m_store.RecordIds();
-    const auto rowOf = [&](std::uint32_t position) {
+    const std::function<int(std::uint32_t)> rowOf = [&](std::uint32_t position) {
         auto row = position < ids.size() ? rows.find(ids[position]) : rows.end();
         return row == rows.end() ? -1 : row->second;
     };
     // The extras belong to exactly the history file read: one an older version wrote over has other records.
     const std::wstring path = Resolve(m_form.ExtrasName());
-    if (m_form.Sealed()) {
-        extras::File file;
-        std::vector<BYTE> bytes;
-        if (!ReadWholeFile(path.c_str(), bytes) || !m_form.Open(SealKind::Extras, 0, bytes) ||
-            !extras::Decode(bytes.data(), bytes.size(), file) || file.historySize != m_store.FileSize() ||
-            file.historyCrc != m_store.FileCrc())
-            return;
-        for (const auto& record : file.records) {
-            const int row = rowOf(record.first);
-            if (row >= 0) {
-                m_model.SetCaptureTime(row, record.second.captured);
-                m_model.SetLoadedFormats(row, FromStored(record.second.formats));
-            }
-        }
+    extras::Index index;
+    const bool indexed = m_form.Sealed() ? sealed_extras::IndexRecords(ExtrasFileSource(path), m_form, index)
+                                         : extras::IndexRecords(ExtrasFileSource(path), KeptInOutline, index);
+    if (!indexed && m_form.Sealed()) {
+        LoadWholeSealedExtras(path, rowOf);
         return;
     }
-    // Plain, the formats' bytes stay in the file until an entry is pasted.
-    extras::Index index;
-    const auto keepFiles = [](const extras::Format& format) {
-        return format.name.empty() && format.number == EntryFormats::kFileListNumber;
-    };
-    if (!extras::IndexRecords(ExtrasFileSource(path), keepFiles, index) || index.historySize != m_store.FileSize() ||
-        index.historyCrc != m_store.FileCrc())
+    if (!indexed || index.historySize != m_store.FileSize() || index.historyCrc != m_store.FileCrc())
         return;
+    // The formats' bytes stay in the file until an entry is pasted.
     auto paths = std::make_shared<std::vector<std::wstring>>(1, path);
     if (path != m_folder.read + m_form.ExtrasName())
         paths->push_back(m_folder.read + m_form.ExtrasName());
@@ -292,9 +279,33 @@ void DurableHistory::LoadCaptureTimes()
         m_model.SetCaptureTime(row, record.second.captured);
         const extras::Formats& outline = record.second.outline;
         std::shared_ptr<FormatsShelf> shelf;
-        if (!outline.kept.empty())
-            shelf = std::make_shared<FormatsShelf>(std::make_shared<ExtrasPlace>(paths, record.second.span));
+        if (!outline.kept.empty()) {
+            const extras::Span& span = record.second.span;
+            shelf = std::make_shared<FormatsShelf>(
+                m_form.Sealed()
+                    ? std::make_shared<ExtrasPlace>(paths, span, m_form,
+                                                    sealed_extras::SealId(index.historyCrc, record.first))
+                    : std::make_shared<ExtrasPlace>(paths, span));
+        }
         m_model.SetLoadedFormats(row, OutlineOf(outline, std::move(shelf)));
+    }
+}
+
+void DurableHistory::LoadWholeSealedExtras(const std::wstring& path, const std::function<int(std::uint32_t)>& rowOf)
+{
+    // The first sealed form sealed the file whole: its formats are held in memory until the next save.
+    extras::File file;
+    std::vector<BYTE> bytes;
+    if (!ReadWholeFile(path.c_str(), bytes) || !m_form.Open(SealKind::Extras, 0, bytes) ||
+        !extras::Decode(bytes.data(), bytes.size(), file) || file.historySize != m_store.FileSize() ||
+        file.historyCrc != m_store.FileCrc())
+        return;
+    for (const auto& record : file.records) {
+        const int row = rowOf(record.first);
+        if (row >= 0) {
+            m_model.SetCaptureTime(row, record.second.captured);
+            m_model.SetLoadedFormats(row, FromStored(record.second.formats));
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 #include "history/store/ExtrasPlace.h"
 
 #include "history/store/FormatsRecord.h"
+#include "history/store/SealedExtras.h"
 
 ExtrasFileSource::ExtrasFileSource(const std::wstring& path)
 {
@@ -31,20 +32,26 @@ std::mutex& ExtrasPlace::FilesLock()
     return lock;
 }
 
+bool ExtrasPlace::Opens(const std::vector<std::uint8_t>& part, extras::Formats& formats) const
+{
+    if (m_form.Sealed())
+        return sealed_extras::OpenFormats(m_form, m_sealId, part, formats);
+    return Crc32::Of(part.data(), part.size()) == m_span.crc &&
+           extras::DecodePayloadFormats(part.data(), part.size(), formats);
+}
+
 bool ExtrasPlace::Read(std::vector<KeptFormat>& kept) const
 {
-    std::vector<std::uint8_t> payload(m_span.length);
+    std::vector<std::uint8_t> part(m_span.length);
     std::lock_guard<std::mutex> lock(FilesLock());
+    // The first path whose bytes there check out: the other may hold the file this one replaces.
     for (const std::wstring& path : *m_paths) {
         ExtrasFileSource file(path);
-        if (!file.ReadAt(m_span.offset, payload.data(), payload.size()) ||
-            Crc32::Of(payload.data(), payload.size()) != m_span.crc)
-            continue;
         extras::Formats formats;
-        if (!extras::DecodePayloadFormats(payload.data(), payload.size(), formats))
-            return false;
-        kept = KeptOf(formats);
-        return true;
+        if (file.ReadAt(m_span.offset, part.data(), part.size()) && Opens(part, formats)) {
+            kept = KeptOf(formats);
+            return true;
+        }
     }
     return false;
 }

@@ -7,6 +7,7 @@
 #include "framework/CFile.h"
 #include "history/model/FormatsShelf.h"
 #include "history/store/ExtrasIndex.h"
+#include "history/store/StoreForm.h"
 
 // An extras file open for reading its records where they lie.
 class ExtrasFileSource : public extras::Source {
@@ -23,7 +24,8 @@ private:
 };
 
 // Where a save wrote an entry's formats: its record's payload in the extras
-// file, read and checked against the record's CRC-32 when they are pasted.
+// file, read and checked against the record's CRC-32 when they are pasted;
+// sealed, the record's formats part, opened with the folder's key.
 class ExtrasPlace : public FormatsPlace {
 public:
     // The paths the file may be found under, in order: a set whose moves wait
@@ -31,6 +33,10 @@ public:
     using Paths = std::shared_ptr<const std::vector<std::wstring>>;
 
     ExtrasPlace(Paths paths, const extras::Span& span) : m_paths(std::move(paths)), m_span(span) {}
+    ExtrasPlace(Paths paths, const extras::Span& span, StoreForm form, std::uint64_t sealId)
+        : m_paths(std::move(paths)), m_span(span), m_form(std::move(form)), m_sealId(sealId)
+    {
+    }
     bool Read(std::vector<KeptFormat>& kept) const override;
 
     // Held by a save from replacing the extras file until every shelf points
@@ -39,6 +45,10 @@ public:
     static std::mutex& FilesLock();
 
 private:
+    bool Opens(const std::vector<std::uint8_t>& part, extras::Formats& formats) const;
+
     Paths m_paths;
     extras::Span m_span;
+    StoreForm m_form;
+    std::uint64_t m_sealId = 0;
 };

@@ -74,6 +74,11 @@ std::shared_ptr<const EntryFormats> OutlineOf(const extras::Formats& outline, st
     return formats;
 }
 
+bool KeptInOutline(const extras::Format& format)
+{
+    return format.name.empty() && format.number == EntryFormats::kFileListNumber;
+}
+
 std::vector<std::uint8_t> EncodeEntryFormats(const std::shared_ptr<const EntryFormats>& formats)
 {
     std::vector<std::uint8_t> bytes;

@@ -18,6 +18,10 @@ std::vector<KeptFormat> KeptOf(const extras::Formats& stored);
 // The formats as the list holds them, their bytes (but the file list's) on `shelf`.
 std::shared_ptr<const EntryFormats> OutlineOf(const extras::Formats& outline, std::shared_ptr<FormatsShelf> shelf);
 
+// Whether a format's bytes stay with the list rather than on disk: the file
+// list alone, which the preview and the icon go by.
+bool KeptInOutline(const extras::Format& format);
+
 // The journal's form: the encoded formats, and back (null when they do not read whole).
 std::vector<std::uint8_t> EncodeEntryFormats(const std::shared_ptr<const EntryFormats>& formats);
 std::shared_ptr<const EntryFormats> DecodeEntryFormats(const std::vector<std::uint8_t>& bytes);

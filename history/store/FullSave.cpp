@@ -13,6 +13,7 @@
 #include "history/store/HistoryFormat.h"
 #include "history/store/OptionsRecord.h"
 #include "history/store/PictureFiles.h"
+#include "history/store/SealedExtras.h"
 
 namespace {
 
@@ -128,44 +129,38 @@ bool FullSave::WriteHistory(const Between& between)
 
 bool FullSave::WriteExtras()
 {
-    const auto recordOf = [this](size_t i) {
-        const HistoryEntry& entry = m_snapshot.history.entries[m_kept[i]];
-        extras::Record record;
-        record.captured = entry.captured;
-        record.formats = StoredOf(entry.formats);
-        return record;
-    };
+    const std::uint32_t historyCrc = m_base.historyCrc;
     const std::wstring name = m_form.ExtrasName();
-    if (m_form.Sealed()) {
-        // Sealed whole: its records cannot be read one at a time, so formats read from disk are held again.
-        extras::File file;
-        file.historySize = m_base.historySize;
-        file.historyCrc = m_base.historyCrc;
-        for (size_t i = 0; i < m_kept.size(); ++i) {
-            file.records[static_cast<std::uint32_t>(i)] = recordOf(i);
-            const std::shared_ptr<const EntryFormats>& formats = m_snapshot.history.entries[m_kept[i]].formats;
-            if (formats && formats->shelf && !formats->shelf->InMemory())
-                m_held.emplace_back(formats->shelf, KeptOf(file.records[static_cast<std::uint32_t>(i)].formats));
-        }
-        const std::vector<std::uint8_t> bytes = extras::Encode(file);
-        return AddStored(name, SealKind::Extras, 0,
-                         [&bytes](CFile& out) { out.Write(bytes.data(), static_cast<UINT>(bytes.size())); });
-    }
-    // A record at a time: formats read from disk are never all in memory at once.
     auto paths = std::make_shared<std::vector<std::wstring>>();
     paths->push_back(m_folder + name);
     paths->push_back(m_set.TemporaryPath(name));
+    // A record at a time: formats read from disk are never all in memory at once.
     return m_set.AddFile(name, [&](CFile& out) {
-        std::vector<std::uint8_t> bytes = extras::EncodeHeader(m_base.historySize, m_base.historyCrc);
+        std::vector<std::uint8_t> bytes = m_form.Sealed()
+                                              ? sealed_extras::EncodeHeader(m_form, m_base.historySize, historyCrc)
+                                              : extras::EncodeHeader(m_base.historySize, historyCrc);
+        if (bytes.empty())
+            throw CFileWriteError(ERROR_ENCRYPTION_FAILED);
         std::uint64_t offset = 0;
         for (size_t i = 0; i <= m_kept.size(); ++i) {
             if (i < m_kept.size()) {
-                const extras::Record record = recordOf(i);
-                extras::Span span = extras::EncodeRecord(static_cast<std::uint32_t>(i), record, bytes);
+                const HistoryEntry& entry = m_snapshot.history.entries[m_kept[i]];
+                extras::Record record;
+                record.captured = entry.captured;
+                record.formats = StoredOf(entry.formats);
+                const auto position = static_cast<std::uint32_t>(i);
+                extras::Span span;
+                if (!m_form.Sealed())
+                    span = extras::EncodeRecord(position, record, bytes);
+                else if (!sealed_extras::EncodeRecord(m_form, historyCrc, position, record, KeptInOutline, bytes, span))
+                    throw CFileWriteError(ERROR_ENCRYPTION_FAILED);
                 span.offset += offset;
-                const std::shared_ptr<const EntryFormats>& formats = m_snapshot.history.entries[m_kept[i]].formats;
-                if (formats && formats->shelf && !record.formats.kept.empty())
-                    m_places.emplace_back(formats->shelf, std::make_shared<ExtrasPlace>(paths, span));
+                if (entry.formats && entry.formats->shelf && !record.formats.kept.empty())
+                    m_places.emplace_back(entry.formats->shelf,
+                                          m_form.Sealed() ? std::make_shared<ExtrasPlace>(
+                                                                paths, span, m_form,
+                                                                sealed_extras::SealId(historyCrc, position))
+                                                          : std::make_shared<ExtrasPlace>(paths, span));
             }
             // Written in pieces, so that a long history's formats pass through a small buffer.
             if (bytes.size() >= kExtrasPiece || i == m_kept.size()) {
@@ -181,10 +176,7 @@ void FullSave::ShelveFormats()
 {
     for (auto& place : m_places)
         place.first->MoveTo(std::move(place.second));
-    for (auto& held : m_held)
-        held.first->Hold(std::move(held.second));
     m_places.clear();
-    m_held.clear();
 }
 
 bool FullSave::WriteOptions()

@@ -51,7 +51,7 @@ private:
     // Picks the entries to write and writes the pictures' files.
     bool WritePictures(const Between& between);
     bool WriteHistory(const Between& between);
-    // Plain, each record's formats get a place in the new file, taken once the set is bound.
+    // Each record's formats get a place in the new file, taken once the set is bound.
     bool WriteExtras();
     void ShelveFormats();
     bool WriteOptions();
@@ -67,7 +67,6 @@ private:
     std::vector<size_t> m_kept;  // entries written, in order
     std::vector<std::vector<std::uint8_t>> m_tail;
     std::vector<std::pair<std::shared_ptr<FormatsShelf>, std::shared_ptr<const FormatsPlace>>> m_places;
-    std::vector<std::pair<std::shared_ptr<FormatsShelf>, std::vector<KeptFormat>>> m_held;
     journal::Header m_base;
     std::uint64_t m_journalBytes = 0;
     int m_topCount = 0;

@@ -21,6 +21,8 @@ enum class SealKind : std::uint32_t {
     Picture = 3,
     JournalStart = 4,
     JournalFrame = 5,
+    ExtrasRecord = 6,   // a sealed extras record's outline
+    ExtrasFormats = 7,  // its formats' bytes
 };
 
 class HistoryKey {

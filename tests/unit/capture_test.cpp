@@ -1,6 +1,8 @@
 // Capture with the real clipboard and the real viewer chain.
 #include <gtest/gtest.h>
 
+#include "history/model/FormatsShelf.h"
+
 #include "framework/CWnd.h"
 #include "history/clipboard/ClipboardCapture.h"
 #include "drop_files_support.h"
@@ -329,7 +331,8 @@ TEST_F(CaptureTest, ACopyKeepsItsHtmlRtfAndFilesByteForByteUpToTheLimitAndNothin
     ASSERT_EQ(1, host.history.Count());
     ASSERT_NE(nullptr, host.history.At(0).formats);
     EXPECT_EQ(L"x", TextAt(0));
-    const EntryFormats& kept = *host.history.At(0).formats;
+    const std::shared_ptr<const EntryFormats> whole = WholeFormats(host.history.At(0).formats);
+    const EntryFormats& kept = *whole;
     ASSERT_EQ(2u, kept.kept.size());
     EXPECT_EQ(page, kept.Find({EntryFormats::kHtmlName, 0})->bytes);
     EXPECT_EQ(rich, kept.Find({EntryFormats::kRtfName, 0})->bytes);
@@ -340,7 +343,8 @@ TEST_F(CaptureTest, ACopyKeepsItsHtmlRtfAndFilesByteForByteUpToTheLimitAndNothin
     SetClipboardFormats(other, {{CF_UNICODETEXT, Utf16(L"large")}, {html, atLimit},
                                 {rtf, Bytes(EntryFormats::kMaxFormatBytes + 1, 'r')}});
     ASSERT_EQ(2, host.history.Count());
-    const EntryFormats& large = *host.history.At(0).formats;
+    const std::shared_ptr<const EntryFormats> wholeLarge = WholeFormats(host.history.At(0).formats);
+    const EntryFormats& large = *wholeLarge;
     ASSERT_EQ(1u, large.kept.size());
     EXPECT_EQ(atLimit, large.kept[0].bytes);
     const std::vector<FormatName> leftOut = {{EntryFormats::kRtfName, 0}};

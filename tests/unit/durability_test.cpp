@@ -233,8 +233,8 @@ TEST_F(DurabilityTest, ASealedHistoryComesBackFromItsJournalAndItsFullSaveAndGoe
 }
 
 // A long history of formatted copies keeps their bytes on disk, never in memory, and each save moves
-// the entries to where it wrote them; a sealed save holds them in memory again, as it cannot read one record.
-TEST_F(DurabilityTest, FormatsWaitOnDiskWhereTheLastSaveWroteThemAndAreHeldAgainWhenSealed)
+// the entries to where it wrote them, plain or sealed.
+TEST_F(DurabilityTest, FormatsWaitOnDiskWhereTheLastSaveWroteThemPlainOrSealed)
 {
     const std::vector<std::uint8_t> html(300000, 'h');
     EntryFormats copied;
@@ -262,13 +262,19 @@ TEST_F(DurabilityTest, FormatsWaitOnDiskWhereTheLastSaveWroteThemAndAreHeldAgain
     until(program.model, 0, false);
     EXPECT_EQ(L"read on disk", state(program.model, 1));
     program.model.Remove({program.model.At(0).id});
+    // Sealed, then plain again: the file each form leaves behind is gone, and the formats still read.
+    for (const bool sealed : {true, false}) {
+        const std::wstring gone = sealed ? g_strExtrasFileName : g_strSealedExtrasFileName;
+        ASSERT_TRUE(program.durable.SetEncrypted(sealed));
+        for (int wait = 0; wait < 500 && (Exists(folder + gone) || Exists(folder + g_strIntentFileName)); ++wait)
+            Sleep(10);
+        EXPECT_FALSE(Exists(folder + gone));
+        EXPECT_EQ(L"read on disk", state(program.model)) << sealed;
+    }
     ASSERT_TRUE(program.durable.SetEncrypted(true));
-    until(program.model, 0, true);
-    EXPECT_EQ(L"read in memory", state(program.model));
-    ASSERT_TRUE(program.durable.SetEncrypted(false));
     ASSERT_TRUE(program.durable.SaveAtExit());
-    EXPECT_EQ(L"read on disk", state(program.model));
     Program next(folder);
+    EXPECT_TRUE(next.durable.Encrypted());
     EXPECT_EQ(L"read on disk", state(next.model));
 }
 
