@@ -3,7 +3,7 @@
 // Quillary's list, against a bare viewer process that only reads the same
 // formats, and with a full history of long texts against an empty one. Every
 // receiver is asked the same way: a message sent from here, answered by its
-// user-interface thread.
+// user-interface thread. Paste: see PasteFigure.cpp.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -18,6 +18,7 @@
 #include "bench/ClipboardCopy.h"
 #include "bench/CopyTimer.h"
 #include "bench/FigureRow.h"
+#include "bench/PasteFigure.h"
 #include "bench/ProductProcess.h"
 #include "bench/RawFile.h"
 #include "bench/SampleHistory.h"
@@ -248,7 +249,7 @@ void BenchCaptureWithHistory(HWND owner, const BenchFolder& folder)
 
 }  // namespace
 
-// With names (text, formats, history, encrypted) only those figures run.
+// With names (text, formats, history, encrypted, paste) only those figures run.
 int wmain(int argc, wchar_t** argv)
 {
     BenchFolder folder(L"capture");
@@ -272,6 +273,8 @@ int wmain(int argc, wchar_t** argv)
         BenchCaptureWithHistory(owner, folder);
     if (chosen(L"encrypted"))
         BenchCaptureEncrypted(owner, folder);
+    if (chosen(L"paste"))
+        BenchPaste(owner, folder, kRounds);
     DestroyWindow(owner);
     return 0;
 }
