@@ -175,6 +175,7 @@ TEST_F(Formats, FilesCutInAFileManagerBecomeAnEntryAndPasteBackAsACopyOfTheSameP
 // A record of the formats file damaged on disk: its entry keeps its text, the next ones keep their formats.
 TEST_F(Formats, ADamagedFormatsRecordCostsOnlyItsEntryItsFormats)
 {
+    // The files an earlier run left, laid while Quillary is not running.
     ASSERT_TRUE(m_quillary->End());
     const std::vector<std::string> texts = {"Damaged-Entry-4471", "Whole-Entry-9012"};
     ASSERT_TRUE(PrepareTextHistory(m_folder.Path(), StoredSettings(), texts));
