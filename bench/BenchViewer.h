@@ -1,8 +1,9 @@
 #pragma once
-// The capture baseline: a bare clipboard viewer in a process of its own. It
-// joins the viewer chain, and on every change passes the notice on and reads
-// the text, nothing more. The driver finds it by its window class and asks it
-// with kQueryReads how many texts it has read.
+// The baseline of the capture and paste figures: a bare clipboard viewer in a
+// process of its own. It joins the viewer chain, and on every change passes
+// the notice on and reads the text, and the registered formats named on its
+// command line, nothing more. The driver finds it by its window class and asks
+// it with kQueryReads how many changes it has read with all those formats.
 #include <windows.h>
 
 inline constexpr const wchar_t* kBenchViewerClass = L"QuillaryBenchViewer";

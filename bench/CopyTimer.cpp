@@ -1,10 +1,7 @@
 #include "bench/CopyTimer.h"
 
-#include <cstring>
-
 #include "bench/ProductProcess.h"
 #include "bench/Stopwatch.h"
-#include "framework/Handles.h"
 #include "resource.h"
 
 namespace {
@@ -24,31 +21,17 @@ bool CopyTimer::Ask(const Receiver& receiver, LRESULT& answer)
     return true;
 }
 
-double CopyTimer::TimeOneCopy(const std::wstring& text, const Receiver& receiver) const
+double CopyTimer::TimeOneCopy(const ClipboardCopy& copy, const Receiver& receiver) const
 {
     LRESULT before = 0;
     if (!Ask(receiver, before))
         return -2;
-    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    if (!block)
+    ClipboardCopy::Blocks blocks = copy.MakeBlocks();
+    if (blocks.empty())
         return -2;
-    {
-        GlobalLockGuard lock(block);
-        std::memcpy(lock.Data(), text.c_str(), bytes);
-    }
     Stopwatch watch;
-    while (!OpenClipboard(m_owner)) {
-        if (watch.ElapsedMs() > kLostAfterMs) {
-            GlobalFree(block);
-            return -1;
-        }
-        Sleep(0);
-    }
-    EmptyClipboard();
-    if (!SetClipboardData(CF_UNICODETEXT, block))
-        GlobalFree(block);
-    CloseClipboard();
+    if (!ClipboardCopy::Place(m_owner, blocks, kLostAfterMs))
+        return -1;
     LRESULT now = before;
     do {
         if (!Ask(receiver, now))
@@ -58,23 +41,23 @@ double CopyTimer::TimeOneCopy(const std::wstring& text, const Receiver& receiver
     return now == before ? -1 : elapsed;
 }
 
-bool CopyTimer::RunRound(const std::wstring& text, const Receiver& receiver, int clearEvery, Samples& medians,
+bool CopyTimer::RunRound(const ClipboardCopy& copy, const Receiver& receiver, int clearEvery, Samples& medians,
                          Samples& all, const std::function<bool()>& beforeCopy) const
 {
     Samples round;
-    for (int copy = 0; copy < kWarmupCopies + kCopiesPerRound; ++copy) {
-        if (receiver.product && clearEvery > 0 && copy % clearEvery == 0) {
+    for (int made = 0; made < kWarmupCopies + kCopiesPerRound; ++made) {
+        if (receiver.product && clearEvery > 0 && made % clearEvery == 0) {
             receiver.product->PostCommand(ID_MENU_CLEAR_ALL);
             receiver.product->Sync();
         }
         if (beforeCopy && !beforeCopy())
             return false;
-        const double elapsed = TimeOneCopy(text, receiver);
+        const double elapsed = TimeOneCopy(copy, receiver);
         if (elapsed == -2)
             return false;
         if (elapsed < 0)
             ++m_lost;
-        else if (copy >= kWarmupCopies) {
+        else if (made >= kWarmupCopies) {
             round.Add(elapsed);
             all.Add(elapsed);
         }

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "bench/ClipboardCopy.h"
 #include "bench/Samples.h"
 
 class ProductProcess;
@@ -21,7 +22,7 @@ struct Receiver {
     const ProductProcess* product = nullptr;
 };
 
-// Puts texts on the clipboard as another program would and times each until
+// Puts copies on the clipboard as another program would and times each until
 // the receiver's number moves.
 class CopyTimer {
 public:
@@ -33,11 +34,11 @@ public:
 
     // One copy: milliseconds until the number moved; -1 when the change was
     // lost (never seen), -2 when the receiver stopped answering.
-    double TimeOneCopy(const std::wstring& text, const Receiver& receiver) const;
+    double TimeOneCopy(const ClipboardCopy& copy, const Receiver& receiver) const;
     // One round of copies (Clear All every `clearEvery` copies when above 0,
     // `beforeCopy` before each when given); the round's median goes into
     // `medians`, every copy into `all`.
-    bool RunRound(const std::wstring& text, const Receiver& receiver, int clearEvery, Samples& medians, Samples& all,
+    bool RunRound(const ClipboardCopy& copy, const Receiver& receiver, int clearEvery, Samples& medians, Samples& all,
                   const std::function<bool()>& beforeCopy = nullptr) const;
     int Lost() const { return m_lost; }
 

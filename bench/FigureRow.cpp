@@ -29,6 +29,19 @@ void FigureRow::AddRun(double work, double baseline)
     m_ratios.Add(work / baseline);
 }
 
+void FigureRow::AddRoundsInTurn(int rounds, const std::function<bool(Samples&)>& work,
+                                const std::function<bool(Samples&)>& baseline)
+{
+    for (int round = 0; round < rounds; ++round) {
+        Samples workMedians, baselineMedians;
+        if (!work(workMedians) || !baseline(baselineMedians)) {
+            SetFailure("a round did not finish");
+            continue;
+        }
+        AddRun(workMedians.Median(), baselineMedians.Median());
+    }
+}
+
 std::string FigureRow::Format(double value) const
 {
     if (m_unit == Unit::Bytes)

@@ -1,6 +1,7 @@
 #pragma once
 #include "bench/Samples.h"
 
+#include <functional>
 #include <string>
 
 // One line of the benchmark table: a figure measured against a baseline of the
@@ -12,6 +13,10 @@ public:
     FigureRow(std::string figure, std::string work, std::string baseline, Unit unit, double target);
 
     void AddRun(double work, double baseline);
+    // Rounds of the work and of its baseline in turn, each giving the medians
+    // of its samples; every round adds the ratio of the two.
+    void AddRoundsInTurn(int rounds, const std::function<bool(Samples&)>& work,
+                         const std::function<bool(Samples&)>& baseline);
     // Why the figure has no (or too few) runs; shown instead of the numbers.
     void SetFailure(std::string why) { m_failure = std::move(why); }
 

@@ -1,8 +1,9 @@
-// Capture figures: another process (this one) puts a text on the clipboard and
-// times until the entry is in Quillary's list, against a bare viewer process
-// that only reads the text, and with a full history of long texts against an
-// empty one. Every receiver is asked the same way: a message sent from here,
-// answered by its user-interface thread.
+// Clipboard figures. Capture: another process (this one) puts a text, or a text
+// with HTML and RTF, on the clipboard and times until the entry is in
+// Quillary's list, against a bare viewer process that only reads the same
+// formats, and with a full history of long texts against an empty one. Every
+// receiver is asked the same way: a message sent from here, answered by its
+// user-interface thread. Paste: see PasteFigure.cpp.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -11,17 +12,19 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "bench/BenchFolder.h"
-#include "bench/BenchViewer.h"
+#include "bench/ClipboardCopy.h"
 #include "bench/CopyTimer.h"
 #include "bench/FigureRow.h"
+#include "bench/PasteFigure.h"
 #include "bench/ProductProcess.h"
 #include "bench/RawFile.h"
 #include "bench/SampleHistory.h"
 #include "bench/Samples.h"
 #include "bench/Stopwatch.h"
-#include "framework/Handles.h"
+#include "bench/ViewerProcess.h"
 #include "history/store/FileNames.h"
 #include "resource.h"
 
@@ -40,6 +43,13 @@ std::wstring SampleText(size_t chars)
 {
     const std::u16string text = SampleHistory(1, chars).Text(0);
     return std::wstring(text.begin(), text.end());
+}
+
+// `bytes` of markup: the head, words, the tail and a NUL, as HTML and RTF come.
+std::string SampleMarkup(const std::string& head, const std::string& tail, size_t bytes)
+{
+    const std::wstring words = SampleText(bytes - head.size() - tail.size() - 1);
+    return head + std::string(words.begin(), words.end()) + tail + std::string(1, '\0');
 }
 
 // Quillary over `history`, its popup closed (which only hides it): the state in
@@ -86,20 +96,6 @@ bool FocusFirstRow(const ProductProcess& product)
     return false;
 }
 
-// Rounds of the work and of its baseline in turn; each round adds the ratio of their medians.
-void RunRoundsInTurn(FigureRow& row, const std::function<bool(Samples&)>& work,
-                     const std::function<bool(Samples&)>& baseline)
-{
-    for (int round = 0; round < kRounds; ++round) {
-        Samples workMedians, baselineMedians;
-        if (!work(workMedians) || !baseline(baselineMedians)) {
-            row.SetFailure("a round did not finish");
-            continue;
-        }
-        row.AddRun(workMedians.Median(), baselineMedians.Median());
-    }
-}
-
 void ReportLost(FigureRow& row, const char* workName, const CopyTimer& work, const char* baselineName,
                 const CopyTimer& baseline)
 {
@@ -108,80 +104,71 @@ void ReportLost(FigureRow& row, const char* workName, const CopyTimer& work, con
                        baselineName + " " + std::to_string(baseline.Lost()));
 }
 
-bool RunQuillaryRound(const BenchFolder& folder, const CopyTimer& timer, const std::wstring& text, int clearEvery,
+bool RunQuillaryRound(const BenchFolder& folder, const CopyTimer& timer, const ClipboardCopy& copy, int clearEvery,
                       Samples& medians, Samples& all)
 {
     ProductProcess product(folder.Path());
     if (!StartHidden(product, folder, SampleHistory(0, 0)))
         return false;
-    const bool ok = timer.RunRound(text, ItemCount(product), clearEvery, medians, all);
+    const bool ok = timer.RunRound(copy, ItemCount(product), clearEvery, medians, all);
     ClearAll(product);
     return ok;
 }
 
-std::wstring ViewerPath()
+bool RunViewerRound(const CopyTimer& timer, const ClipboardCopy& copy, const std::vector<std::wstring>& formats,
+                    Samples& medians, Samples& all)
 {
-    wchar_t self[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path(self, length);
-    return path.substr(0, path.find_last_of(L"\\/") + 1) + L"bench_viewer.exe";
+    ViewerProcess viewer;
+    const bool ok = viewer.Start(formats) && timer.RunRound(copy, viewer.Reads(), 0, medians, all);
+    return viewer.Close() && ok;
 }
 
-bool RunViewerRound(const CopyTimer& timer, const std::wstring& text, Samples& medians, Samples& all)
+// One capture figure against the bare viewer, which reads the copy's `formats` beside its text.
+void BenchCapture(HWND owner, const BenchFolder& folder, const ClipboardCopy& copy,
+                  const std::vector<std::wstring>& formats, const char* what, int clearEvery, double target)
 {
-    std::wstring commandLine = L"\"" + ViewerPath() + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION started = {};
-    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
-        return false;
-    CloseHandle(started.hThread);
-    UniqueFileHandle process(started.hProcess);
-    Receiver receiver = {nullptr, kQueryReads, 0, 0, nullptr};
-    const Stopwatch wait;
-    while (!receiver.window && wait.ElapsedMs() < 30000 && WaitForSingleObject(process.Get(), 1) == WAIT_TIMEOUT) {
-        HWND found = FindWindowW(kBenchViewerClass, nullptr);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(found, &owner);
-        if (found && owner == started.dwProcessId)
-            receiver.window = found;
-    }
-    LRESULT ignored = 0;
-    bool ok = receiver.window && CopyTimer::Ask(receiver, ignored) && timer.RunRound(text, receiver, 0, medians, all);
-    if (receiver.window)
-        PostMessageW(receiver.window, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(process.Get(), 10000) != WAIT_OBJECT_0) {
-        TerminateProcess(process.Get(), 1);
-        ok = false;
-    }
-    return ok;
-}
-
-void BenchCapture(HWND owner, const BenchFolder& folder, size_t chars, const char* size, int clearEvery,
-                  double target)
-{
-    const std::wstring text = SampleText(chars);
-    FigureRow row("Capture", std::string("copy to entry in the list, text of ") + size + ", popup hidden",
-                  "bare clipboard viewer process reading the text", FigureRow::Unit::Milliseconds, target);
+    FigureRow row("Capture", std::string("copy to entry in the list, ") + what + ", popup hidden",
+                  formats.empty() ? "bare clipboard viewer process reading the text"
+                                  : "bare clipboard viewer process reading the same three formats",
+                  FigureRow::Unit::Milliseconds, target);
     const CopyTimer quillaryTimer(owner), viewerTimer(owner);
     Samples quillaryAll, viewerAll;
-    RunRoundsInTurn(
-        row,
+    row.AddRoundsInTurn(
+        kRounds,
         [&](Samples& medians) {
-            return RunQuillaryRound(folder, quillaryTimer, text, clearEvery, medians, quillaryAll);
+            return RunQuillaryRound(folder, quillaryTimer, copy, clearEvery, medians, quillaryAll);
         },
-        [&](Samples& medians) { return RunViewerRound(viewerTimer, text, medians, viewerAll); });
+        [&](Samples& medians) { return RunViewerRound(viewerTimer, copy, formats, medians, viewerAll); });
     ReportLost(row, "Quillary", quillaryTimer, "viewer", viewerTimer);
     row.Print();
     std::printf("NOTE\tCapture, %s, popup hidden: median of all copies %.3f ms (Quillary, %zu copies) vs %.3f ms "
                 "(viewer, %zu copies)\n",
-                size, quillaryAll.Median(), quillaryAll.Count(), viewerAll.Median(), viewerAll.Count());
+                what, quillaryAll.Median(), quillaryAll.Count(), viewerAll.Median(), viewerAll.Count());
     std::fflush(stdout);
+}
+
+void BenchCaptureText(HWND owner, const BenchFolder& folder, size_t chars, const char* size, int clearEvery,
+                      double target)
+{
+    BenchCapture(owner, folder, ClipboardCopy::OfText(SampleText(chars)), {}, (std::string("text of ") + size).c_str(),
+                 clearEvery, target);
+}
+
+// A copy from a browser or a word processor: the text with its HTML and RTF.
+void BenchCaptureFormats(HWND owner, const BenchFolder& folder)
+{
+    constexpr size_t kFormatBytes = 1 << 20;
+    ClipboardCopy copy = ClipboardCopy::OfText(SampleText(1024));
+    copy.Add(L"HTML Format", SampleMarkup("Version:0.9\r\n<html><body><!--StartFragment--><p>",
+                                          "</p><!--EndFragment--></body></html>", kFormatBytes))
+        .Add(L"Rich Text Format", SampleMarkup("{\\rtf1\\ansi ", "\\par}", kFormatBytes));
+    BenchCapture(owner, folder, copy, {L"HTML Format", L"Rich Text Format"},
+                 "text of 1 KB with 1 MB of HTML and 1 MB of RTF", 5, 1.3);
 }
 
 // One round of copies into Quillary over `history`, timed by the focused
 // entry's row; also what each copy added to the journal.
-bool RunHistoryRound(const BenchFolder& folder, const CopyTimer& timer, const std::wstring& text,
+bool RunHistoryRound(const BenchFolder& folder, const CopyTimer& timer, const ClipboardCopy& copy,
                      const SampleHistory& history, Samples& medians, Samples& all, Samples& journalBytesPerCopy)
 {
     ProductProcess product(folder.Path());
@@ -191,7 +178,7 @@ bool RunHistoryRound(const BenchFolder& folder, const CopyTimer& timer, const st
         return false;
     const bool empty = history.Entries() == 0;
     if ((!empty && !FocusFirstRow(product)) ||
-        timer.TimeOneCopy(text, empty ? ItemCount(product) : FocusedRow(product)) < 0)
+        timer.TimeOneCopy(copy, empty ? ItemCount(product) : FocusedRow(product)) < 0)
         return false;
     const std::wstring journal = SampleHistory::DataFolderOf(folder.Path()) + g_strJournalFileName;
     // The writer thread appends a moment after the change.
@@ -201,7 +188,7 @@ bool RunHistoryRound(const BenchFolder& folder, const CopyTimer& timer, const st
     // pushed below the visible ones makes the hidden list scroll after it,
     // which costs the same with any history.
     const bool ok =
-        timer.RunRound(text, FocusedRow(product), 0, medians, all, [&product] { return FocusFirstRow(product); });
+        timer.RunRound(copy, FocusedRow(product), 0, medians, all, [&product] { return FocusFirstRow(product); });
     Sleep(200);
     const LONGLONG after = RawFile::Size(journal);
     if (ok && after > before)
@@ -220,15 +207,15 @@ void CompareHistories(HWND owner, const BenchFolder& folder, FigureRow& row, con
                       const SampleHistory& baseline, HistoryRounds& workRounds, HistoryRounds& baseRounds,
                       const char* workName, const char* baselineName)
 {
-    const std::wstring text = SampleText(100);
+    const ClipboardCopy copy = ClipboardCopy::OfText(SampleText(100));
     const CopyTimer workTimer(owner), baseTimer(owner);
-    RunRoundsInTurn(
-        row,
+    row.AddRoundsInTurn(
+        kRounds,
         [&](Samples& medians) {
-            return RunHistoryRound(folder, workTimer, text, work, medians, workRounds.all, workRounds.journal);
+            return RunHistoryRound(folder, workTimer, copy, work, medians, workRounds.all, workRounds.journal);
         },
         [&](Samples& medians) {
-            return RunHistoryRound(folder, baseTimer, text, baseline, medians, baseRounds.all, baseRounds.journal);
+            return RunHistoryRound(folder, baseTimer, copy, baseline, medians, baseRounds.all, baseRounds.journal);
         });
     ReportLost(row, workName, workTimer, baselineName, baseTimer);
     row.Print();
@@ -262,7 +249,8 @@ void BenchCaptureWithHistory(HWND owner, const BenchFolder& folder)
 
 }  // namespace
 
-int wmain()
+// With names (text, formats, history, encrypted, paste) only those figures run.
+int wmain(int argc, wchar_t** argv)
 {
     BenchFolder folder(L"capture");
     HWND owner = CreateOwnerWindow();
@@ -270,10 +258,23 @@ int wmain()
         std::fprintf(stderr, "cannot prepare the capture benchmark\n");
         return 1;
     }
-    BenchCapture(owner, folder, 100, "100 B", 0, 1.5);
-    BenchCapture(owner, folder, 1 << 20, "1 MB", 5, 1.2);
-    BenchCaptureWithHistory(owner, folder);
-    BenchCaptureEncrypted(owner, folder);
+    const auto chosen = [argc, argv](const wchar_t* name) {
+        return argc < 2 || std::find_if(argv + 1, argv + argc, [name](const wchar_t* argument) {
+                               return std::wstring(argument) == name;
+                           }) != argv + argc;
+    };
+    if (chosen(L"text")) {
+        BenchCaptureText(owner, folder, 100, "100 B", 0, 1.5);
+        BenchCaptureText(owner, folder, 1 << 20, "1 MB", 5, 1.2);
+    }
+    if (chosen(L"formats"))
+        BenchCaptureFormats(owner, folder);
+    if (chosen(L"history"))
+        BenchCaptureWithHistory(owner, folder);
+    if (chosen(L"encrypted"))
+        BenchCaptureEncrypted(owner, folder);
+    if (chosen(L"paste"))
+        BenchPaste(owner, folder, kRounds);
     DestroyWindow(owner);
     return 0;
 }

@@ -1,26 +1,50 @@
 // The bare clipboard viewer of the capture figure (see BenchViewer.h).
 #include "bench/BenchViewer.h"
 
+#include <cstring>
 #include <cwchar>
+#include <vector>
 
 namespace {
 
 HWND g_nextViewer = nullptr;
 LRESULT g_reads = 0;
+std::vector<UINT> g_formats;  // read beside the text
 volatile size_t g_lastLength = 0;
 
-void ReadText(HWND window)
+bool ReadText()
+{
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const auto* text = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+    if (!text)
+        return false;
+    g_lastLength = wcsnlen(text, GlobalSize(data) / sizeof(wchar_t));
+    GlobalUnlock(data);
+    return true;
+}
+
+// Reads the bytes up to the first NUL, as a reader of HTML or RTF would.
+bool ReadFormat(UINT format)
+{
+    HANDLE data = GetClipboardData(format);
+    const auto* bytes = data ? static_cast<const char*>(GlobalLock(data)) : nullptr;
+    if (!bytes)
+        return false;
+    g_lastLength = strnlen(bytes, GlobalSize(data));
+    GlobalUnlock(data);
+    return true;
+}
+
+void Read(HWND window)
 {
     if (!OpenClipboard(window))
         return;
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
-            g_lastLength = wcsnlen(text, GlobalSize(data) / sizeof(wchar_t));
-            GlobalUnlock(data);
-            ++g_reads;
-        }
-    }
+    bool whole = ReadText();
+    for (UINT format : g_formats)
+        whole = ReadFormat(format) && whole;
     CloseClipboard();
+    if (whole)
+        ++g_reads;
 }
 
 LRESULT CALLBACK ViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -30,7 +54,7 @@ LRESULT CALLBACK ViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (g_nextViewer)
             SendMessageW(g_nextViewer, message, wParam, lParam);
         if (reinterpret_cast<HWND>(wParam) != window)
-            ReadText(window);
+            Read(window);
         return 0;
     case WM_CHANGECBCHAIN:
         if (reinterpret_cast<HWND>(wParam) == g_nextViewer)
@@ -54,8 +78,10 @@ LRESULT CALLBACK ViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 }  // namespace
 
-int wmain()
+int wmain(int argc, wchar_t** argv)
 {
+    for (int i = 1; i < argc; ++i)
+        g_formats.push_back(RegisterClipboardFormatW(argv[i]));
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = ViewerProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);

@@ -1,6 +1,9 @@
 // Capture of texts copied in other programs: an X program's copy through Wine, and
-// the 1000-entry cap with a top zone, prepared as files before the start.
+// the cap with a top zone, prepared as files before the start: a full history loses
+// its last row to a new entry, and nothing to a copy that yields none.
 #include "tests/e2e/Clipboard.h"
+#include "tests/e2e/FileBytes.h"
+#include "tests/e2e/IgnoredCopier.h"
 #include "tests/e2e/PreparedHistory.h"
 #include "tests/e2e/ProcessUnderTest.h"
 #include "tests/e2e/ProductFacts.h"
@@ -10,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -127,6 +131,47 @@ TEST_F(Capture, WithAThousandEntriesACopyDropsTheLastRowAndPutsTheTextDirectlyBe
         // Text entries show image 0, or 2 inside the top zone.
         EXPECT_EQ(item->image, row < kTopCount ? 2 : 0);
     }
+}
+
+TEST_F(Capture, WithAFullHistoryACopyThatYieldsNoEntryDropsNone)
+{
+    constexpr int kCap = 10;  // the smallest history size
+    StoredSettings settings;
+    settings.historySize = kCap;
+    settings.recordPictures = 0;
+    settings.ignoredPrograms = "ignoredcopier.exe";
+    std::vector<std::string> texts;
+    for (int i = 0; i < kCap; ++i)
+        texts.push_back("entry " + std::to_string(i));
+    ASSERT_TRUE(PrepareTextHistory(m_folder.Path(), settings, texts));
+    const std::wstring historyFile = m_folder.Child(kDataFolderName) + L"\\" + kHistoryFileName;
+    const std::string history = ReadFileBytes(historyFile);
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_TRUE(CountBecomesAndStays(kCap));
+
+    IgnoredCopier ignored;
+    const std::vector<std::pair<const char*, std::function<::testing::AssertionResult()>>> copies = {
+        {"a picture with pictures off", [] { return PutPictureOnClipboard({2, 2, {0x102030, 0x405060, 0, 0}}); }},
+        {"an emptied clipboard",
+         [] {
+             if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }))
+                 return ::testing::AssertionFailure() << "the clipboard stays open";
+             const bool emptied = EmptyClipboard() != FALSE;
+             CloseClipboard();
+             return ::testing::AssertionResult(emptied);
+         }},
+        {"a copy in an ignored program", [&] { return ignored.Copy(L"Ignored-Text-2291"); }},
+    };
+    for (const auto& copy : copies) {
+        ASSERT_TRUE(copy.second()) << copy.first;
+        EXPECT_TRUE(CountBecomesAndStays(kCap)) << "after " << copy.first;
+    }
+    EXPECT_TRUE(ignored.End());
+    for (int row = 0; row < kCap; ++row)
+        EXPECT_EQ(Label(row), L"entry " + std::to_wstring(row));
+
+    ASSERT_TRUE(m_quillary.End());
+    EXPECT_EQ(ReadFileBytes(historyFile), history) << "the history file lost or changed entries";
 }
 
 }  // namespace

@@ -1,13 +1,16 @@
 // Formats beyond text, as a user meets them: a copy with HTML and RTF (and
 // files copied in a file manager) pasted back into a window that reads every
 // format, Shift+Enter for the text alone, and a program that renders on
-// demand so slowly that it is not asked again. Each copying program is ended
-// before the paste, and with it what it put on the clipboard: what comes back
-// is what Quillary kept.
+// demand so slowly that it is not asked again, and a formats file damaged on
+// disk. Each copying program is ended before the paste, and with it what it
+// put on the clipboard: what comes back is what Quillary kept.
+#include "tests/e2e/ExtrasBytes.h"
+#include "tests/e2e/FileBytes.h"
 #include "tests/e2e/FormatCopier.h"
 #include "tests/e2e/FormatTarget.h"
 #include "tests/e2e/Keyboard.h"
 #include "tests/e2e/Notepad.h"
+#include "tests/e2e/PreparedHistory.h"
 #include "tests/e2e/ProcessUnderTest.h"
 #include "tests/e2e/ProductFacts.h"
 #include "tests/e2e/RemoteListView.h"
@@ -28,6 +31,7 @@ using namespace e2e;
 namespace {
 
 constexpr int kFilesImage = 4;
+constexpr std::uint64_t kSomeDay = 133800000000000000ull;  // a FILETIME in 2025
 
 std::string Utf16Bytes(const std::wstring& text)
 {
@@ -166,6 +170,34 @@ TEST_F(Formats, FilesCutInAFileManagerBecomeAnEntryAndPasteBackAsACopyOfTheSameP
     EXPECT_EQ(fileList, pasted[L"#15"]);
     EXPECT_EQ(Dword(DROPEFFECT_COPY), pasted[L"Preferred DropEffect"]);
     EXPECT_EQ(Utf16Bytes(paths[0] + L"\r\n" + paths[1]), pasted[L"#13"]);
+}
+
+// A record of the formats file damaged on disk: its entry keeps its text, the next ones keep their formats.
+TEST_F(Formats, ADamagedFormatsRecordCostsOnlyItsEntryItsFormats)
+{
+    // The files an earlier run left, laid while Quillary is not running.
+    ASSERT_TRUE(m_quillary->End());
+    const std::vector<std::string> texts = {"Damaged-Entry-4471", "Whole-Entry-9012"};
+    ASSERT_TRUE(PrepareTextHistory(m_folder.Path(), StoredSettings(), texts));
+    const std::wstring data = m_folder.Child(kDataFolderName) + L"\\";
+    const std::vector<FormatCopier::Format> damaged = FormattedCopy(L"Damaged-Entry-4471");
+    const std::vector<FormatCopier::Format> whole = FormattedCopy(L"Whole-Entry-9012");
+    const std::vector<StoredExtras> records = {
+        {kSomeDay, {{damaged[1].name, damaged[1].bytes}}},
+        {kSomeDay, {{whole[1].name, whole[1].bytes}, {whole[2].name, whole[2].bytes}}}};
+    std::string extras = ExtrasFileBytes(ReadFileBytes(data + kHistoryFileName), records);
+    // One bit of the first record's HTML flipped, as a bad sector would.
+    extras[extras.find("<b>Damaged")] ^= 0x01;
+    ASSERT_TRUE(WriteFileBytes(data + L"data.extras", extras));
+    ASSERT_NO_FATAL_FAILURE(Launch());
+    ASSERT_TRUE(LabelsBecome({L"Damaged-Entry-4471", L"Whole-Entry-9012"}));
+
+    FormatTarget::Formats pasted = PasteFirstRow("Return");
+    EXPECT_EQ(damaged[0].bytes, pasted[L"#13"]);
+    EXPECT_EQ(0u, pasted.count(L"HTML Format")) << "damaged HTML was pasted";
+    pasted = PasteFirstRow("ctrl+2");  // the second row
+    for (const FormatCopier::Format& format : whole)
+        EXPECT_EQ(format.bytes, pasted[format.name]) << testing::PrintToString(format.name);
 }
 
 // A reader no one here wrote: WordPad takes the RTF (whose words differ from the plain text's).

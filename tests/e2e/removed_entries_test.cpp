@@ -5,6 +5,7 @@
 #include "tests/e2e/Clipboard.h"
 #include "tests/e2e/DialogControls.h"
 #include "tests/e2e/DiskSearch.h"
+#include "tests/e2e/ExtrasBytes.h"
 #include "tests/e2e/FileBytes.h"
 #include "tests/e2e/ListSelection.h"
 #include "tests/e2e/Picture.h"
@@ -27,31 +28,6 @@ namespace {
 
 constexpr WORD kDeleteCommand = 32776;
 constexpr std::uint32_t kSecretColour = 0x123456;
-
-std::string LittleEndian(std::uint64_t value, int bytes)
-{
-    std::string out;
-    for (int b = 0; b < bytes; ++b)
-        out += static_cast<char>((value >> (8 * b)) & 0xFF);
-    return out;
-}
-
-// The extras file an earlier run would have left beside `history`: a capture time per record.
-std::string ExtrasBytes(const std::string& history, const std::vector<std::uint64_t>& captured)
-{
-    using Crc = DWORD(WINAPI*)(DWORD, const BYTE*, INT);
-    const auto crc = reinterpret_cast<Crc>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlComputeCrc32")));
-    const auto crcOf = [crc](const std::string& bytes) {
-        return crc(0, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<INT>(bytes.size()));
-    };
-    std::string file = "QXTR" + LittleEndian(1, 4) + LittleEndian(history.size(), 8) + LittleEndian(crcOf(history), 4);
-    for (size_t record = 0; record < captured.size(); ++record) {
-        const std::string payload = LittleEndian(record, 4) + LittleEndian(captured[record], 8);
-        file += "QXRC" + LittleEndian(payload.size(), 4) + LittleEndian(crcOf(payload), 4) + payload;
-    }
-    return file;
-}
 
 std::uint64_t DaysAgo(int days)
 {
@@ -180,7 +156,8 @@ TEST_F(RemovedEntries, EntriesOlderThanTheChosenDaysAreForgottenAtStartButNotThe
     ASSERT_TRUE(PrepareTextHistory(m_folder.Path(), settings, texts));
     const std::wstring data = m_folder.Child(kDataFolderName) + L"\\";
     const std::string history = ReadFileBytes(data + kHistoryFileName);
-    ASSERT_TRUE(WriteFileBytes(data + L"data.extras", ExtrasBytes(history, {DaysAgo(40), DaysAgo(11), DaysAgo(7)})));
+    ASSERT_TRUE(WriteFileBytes(data + L"data.extras",
+                               ExtrasFileBytes(history, {{DaysAgo(40), {}}, {DaysAgo(11), {}}, {DaysAgo(7), {}}})));
     ASSERT_NO_FATAL_FAILURE(Start());
 
     EXPECT_TRUE(WaitUntil([&] {

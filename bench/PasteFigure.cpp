@@ -1,0 +1,197 @@
+#include "bench/PasteFigure.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "bench/BenchFolder.h"
+#include "bench/ClipboardCopy.h"
+#include "bench/CopyTimer.h"
+#include "bench/FigureRow.h"
+#include "bench/ProductProcess.h"
+#include "bench/SampleHistory.h"
+#include "bench/Stopwatch.h"
+#include "bench/TargetWindow.h"
+#include "bench/ViewerProcess.h"
+
+namespace {
+
+constexpr size_t kHtmlBytes = 1 << 20;
+constexpr double kLostAfterMs = 3000;
+constexpr DWORD kStartTimeoutMs = 120000;
+const std::vector<std::wstring> kViewerFormats = {L"HTML Format"};
+
+// The keys pressed in turn and let go in reverse order, as the keyboard gives them.
+bool PressKeys(std::initializer_list<WORD> keys)
+{
+    std::vector<INPUT> inputs(keys.size() * 2);
+    size_t index = 0;
+    for (WORD key : keys) {
+        INPUT& down = inputs[index];
+        INPUT& up = inputs[inputs.size() - 1 - index];
+        down.type = up.type = INPUT_KEYBOARD;
+        down.ki.wVk = up.ki.wVk = key;
+        up.ki.dwFlags = KEYEVENTF_KEYUP;
+        ++index;
+    }
+    return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
+bool WaitFor(double timeoutMs, const std::function<bool()>& condition)
+{
+    const Stopwatch wait;
+    while (!condition()) {
+        if (wait.ElapsedMs() > timeoutMs)
+            return false;
+        Sleep(1);
+    }
+    return true;
+}
+
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+// The viewer's count once it has stayed put for a moment: a notice of an
+// earlier change must not pass for the one timed next.
+bool SettledReads(const ViewerProcess& viewer, LRESULT& reads)
+{
+    LRESULT again = -1;
+    reads = -2;
+    while (again != reads) {
+        reads = again;
+        Sleep(30);
+        if (!CopyTimer::Ask(viewer.Reads(), again))
+            return false;
+    }
+    return true;
+}
+
+// Milliseconds on `watch` until the viewer has read a change more than `before`; -1 when it never did.
+double UntilRead(const ViewerProcess& viewer, LRESULT before, const Stopwatch& watch)
+{
+    LRESULT now = before;
+    do {
+        if (!CopyTimer::Ask(viewer.Reads(), now))
+            return -1;
+    } while (now == before && watch.ElapsedMs() < kLostAfterMs);
+    const double elapsed = watch.ElapsedMs();
+    return now == before ? -1 : elapsed;
+}
+
+// The summon key over the target, then Home: the popup in front with its first
+// row selected. Wine's desktop may hand the foreground on a moment after the
+// popup hid, so that a summons finds no target: then the user presses again.
+bool SummonWithFirstRow(const ProductProcess& product, const TargetWindow& target)
+{
+    const HWND popup = product.Popup(), list = product.List();
+    bool summoned = false;
+    for (int attempt = 0; attempt < 3 && !summoned; ++attempt) {
+        summoned = target.Activate() && PressKeys({VK_CONTROL, VK_SHIFT, 'F'}) && WaitFor(3000, [&] {
+                       return IsWindowVisible(popup) && GetForegroundWindow() == popup && FocusOf(popup) == list;
+                   });
+    }
+    return summoned && PressKeys({VK_HOME}) && WaitFor(10000, [&] {
+               return SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) == 0;
+           }) && product.Sync();
+}
+
+// Each paste's milliseconds after the warm-up into `all`, the round's median into `medians`.
+bool RunRound(const std::function<double()>& paste, Samples& medians, Samples& all, int& lost)
+{
+    Samples round;
+    for (int made = 0; made < CopyTimer::kWarmupCopies + CopyTimer::kCopiesPerRound; ++made) {
+        const double elapsed = paste();
+        if (elapsed == -2)
+            return false;
+        if (elapsed < 0)
+            ++lost;
+        else if (made >= CopyTimer::kWarmupCopies) {
+            round.Add(elapsed);
+            all.Add(elapsed);
+        }
+    }
+    if (round.Empty())
+        return false;
+    medians.Add(round.Median());
+    return true;
+}
+
+bool RunQuillaryRound(const BenchFolder& folder, const SampleHistory& history, Samples& medians, Samples& all,
+                      int& lost)
+{
+    ProductProcess product(folder.Path());
+    ViewerProcess viewer;
+    TargetWindow target;
+    if (!history.WriteDataFolder(SampleHistory::DataFolderOf(folder.Path())) || !product.Start() ||
+        !product.WaitUntilReady(history.Entries(), kStartTimeoutMs) || !viewer.Start(kViewerFormats))
+        return false;
+    // Hidden first, as the user leaves it: each paste starts from the summon key over the target.
+    PostMessageW(product.Popup(), WM_CLOSE, 0, 0);
+    if (!product.Sync())
+        return false;
+    LRESULT before = 0;
+    const bool ok = RunRound(
+        [&] {
+            if (!SummonWithFirstRow(product, target) || !SettledReads(viewer, before))
+                return -2.0;
+            const Stopwatch watch;
+            return PressKeys({VK_RETURN}) ? UntilRead(viewer, before, watch) : -2.0;
+        },
+        medians, all, lost);
+    return viewer.Close() && ok;
+}
+
+bool RunBareRound(HWND owner, const ClipboardCopy& copy, Samples& medians, Samples& all, int& lost)
+{
+    ViewerProcess viewer;
+    if (!viewer.Start(kViewerFormats))
+        return false;
+    LRESULT before = 0;
+    const bool ok = RunRound(
+        [&] {
+            if (!SettledReads(viewer, before))
+                return -2.0;
+            // The blocks are made inside the time: a paste makes them too.
+            const Stopwatch watch;
+            ClipboardCopy::Blocks blocks = copy.MakeBlocks();
+            return ClipboardCopy::Place(owner, blocks, kLostAfterMs) ? UntilRead(viewer, before, watch) : -1.0;
+        },
+        medians, all, lost);
+    return viewer.Close() && ok;
+}
+
+}  // namespace
+
+void BenchPaste(HWND owner, const BenchFolder& folder, int rounds)
+{
+    const SampleHistory history(1, 1024, false, kHtmlBytes);
+    const std::u16string text = history.Text(0);
+    ClipboardCopy copy = ClipboardCopy::OfText(std::wstring(text.begin(), text.end()));
+    // The bytes that the sample history keeps as the entry's HTML.
+    copy.Add(L"HTML Format", std::string(kHtmlBytes, 'h'));
+    FigureRow row("Paste", "Enter in the popup to the text and HTML read from the clipboard, entry of 1 KB with 1 MB "
+                  "of HTML",
+                  "the same bytes put on the clipboard by a bare process, read by the same viewer",
+                  FigureRow::Unit::Milliseconds, 1.5);
+    Samples quillaryAll, bareAll;
+    int quillaryLost = 0, bareLost = 0;
+    row.AddRoundsInTurn(
+        rounds, [&](Samples& medians) { return RunQuillaryRound(folder, history, medians, quillaryAll, quillaryLost); },
+        [&](Samples& medians) { return RunBareRound(owner, copy, medians, bareAll, bareLost); });
+    if (quillaryLost || bareLost)
+        row.SetFailure("pastes not seen: Quillary " + std::to_string(quillaryLost) + ", bare " +
+                       std::to_string(bareLost));
+    row.Print();
+    std::printf("NOTE\tPaste, 1 MB of HTML: median of all pastes %.3f ms (Quillary, %zu pastes) vs %.3f ms (bare "
+                "process, %zu copies); both read back by a bare viewer process (text and HTML)\n",
+                quillaryAll.Median(), quillaryAll.Count(), bareAll.Median(), bareAll.Count());
+    std::fflush(stdout);
+}
