@@ -34,6 +34,8 @@ void PasteBack::Paste(const std::vector<HistoryEntry>& entries, Content content)
     // Nothing chosen: the clipboard keeps what the user had copied.
     if (entries.empty())
         return;
+    // Read before the clipboard is opened: they may come from disk.
+    const std::shared_ptr<const EntryFormats> formats = FormatsToPaste(entries, content);
     ClipboardSession clipboard(target);
     if (!clipboard.IsOpen())
         return;
@@ -54,7 +56,6 @@ void PasteBack::Paste(const std::vector<HistoryEntry>& entries, Content content)
         }
     }
 
-    const std::shared_ptr<const EntryFormats> formats = FormatsToPaste(entries, content);
     // Texts gathered before a failed reopening are still pasted: the clipboard
     // is opened once more for them.
     if (!joined.empty() && clipboard.Open(target)) {

@@ -2,7 +2,6 @@
 
 #include "history/store/BitmapFileWriter.h"
 #include "history/store/FileNames.h"
-#include "history/store/FormatsRecord.h"
 #include "history/store/SealedFolder.h"
 
 namespace {
@@ -118,11 +117,10 @@ void DurableHistory::Record(const HistoryChange& change)
     journal::Record record;
     record.op = OpOf(change.kind, change.entry);
     record.ids = change.ids;
-    // An insert or a repeat carries the entry's capture time and formats, which a replay gives back.
+    // An insert or a repeat carries the entry's capture time and formats, which a replay gives back:
+    // the writer encodes the formats (megabytes, maybe) on its own thread.
     if (change.entry)
         record.time = change.entry->captured;
-    if (change.entry && change.entry->formats)
-        record.formats = EncodeEntryFormats(change.entry->formats);
     if (record.op == journal::Op::InsertPicture) {
         // The writer gets the pixels as they are now, never the bitmap the popup goes on using.
         const std::wstring& label = change.entry->picture->Label();
@@ -133,8 +131,7 @@ void DurableHistory::Record(const HistoryChange& change)
         m_writer->Append(std::move(record));
         return;
     }
-    const bool insert = change.kind == HistoryChange::Kind::Insert && change.entry;
-    m_writer->Append(std::move(record), insert ? *change.entry : HistoryEntry());
+    m_writer->Append(std::move(record), change.entry ? *change.entry : HistoryEntry());
 }
 
 void DurableHistory::SaveOptions()

@@ -4,6 +4,7 @@
 
 #include "framework/CArchive.h"
 #include "history/store/FileNames.h"
+#include "history/store/FormatsRecord.h"
 #include "history/store/FullSave.h"
 #include "history/store/OptionsRecord.h"
 
@@ -183,7 +184,7 @@ void JournalWriter::Retry()
 
 void JournalWriter::DoAppend(Job& job, std::vector<std::vector<std::uint8_t>>* tail)
 {
-    const journal::Record& change = job.change;
+    journal::Record& change = job.change;
     if (job.entry.text && job.entry.text->size() > 0x7FFFFFFF) {
         // Beyond the journal's length field: the next full save will tell it was left out.
         Failed({g_strJournalFileName, ERROR_FILE_TOO_LARGE});
@@ -193,6 +194,8 @@ void JournalWriter::DoAppend(Job& job, std::vector<std::vector<std::uint8_t>>* t
         Failed({g_strJournalFileName, ERROR_INVALID_DATA});
         return;
     }
+    if (change.op == journal::Op::InsertTextWithFormats || change.op == journal::Op::MoveBelowTopWithFormats)
+        change.formats = EncodeEntryFormats(job.entry.formats);
     const bool textInsert =
         (change.op == journal::Op::InsertText || change.op == journal::Op::InsertTextWithFormats) && job.entry.text;
     std::vector<std::uint8_t> frame =

@@ -51,7 +51,8 @@ public:
     void Start(journal::Header base, int baseTopCount, const std::wstring& journal, std::uint64_t journalLength,
                bool saveWaiting, StoreForm form = StoreForm());
 
-    // A change of the history; for a text insert, `entry` is the new entry. A
+    // A change of the history; for a text insert, `entry` is the new entry, and
+    // for an insert or a repeat with formats, the entry whose formats it records. A
     // picture insert comes with its label and BMP file in `change`, taken on
     // the popup's thread (an empty file: its pixels could not be read).
     void Append(journal::Record change, HistoryEntry entry = HistoryEntry());
