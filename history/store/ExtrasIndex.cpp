@@ -100,7 +100,7 @@ bool TakeName(Reader& in, std::u16string& name)
     return true;
 }
 
-bool TakeFormat(Reader& in, const KeepBytes& keepBytes, Format& format)
+bool TakeFormat(Reader& in, const KeepBytes& keepBytes, Format& format, bool summed = false)
 {
     std::uint64_t number = 0, length = 0, crc = 0;
     if (!TakeName(in, format.name) || !in.Value(4, number) || !in.Value(4, length) || !in.Value(4, crc))
@@ -111,7 +111,7 @@ bool TakeFormat(Reader& in, const KeepBytes& keepBytes, Format& format)
     if (length > in.Size())
         return false;
     format.bytes.resize(static_cast<std::size_t>(length));
-    return in.Take(format.bytes.data(), format.bytes.size(), false) &&
+    return in.Take(format.bytes.data(), format.bytes.size(), summed) &&
            Crc32::Of(format.bytes.data(), format.bytes.size()) == crc;
 }
 
@@ -189,6 +189,44 @@ bool IndexRecord(Reader& in, std::uint64_t at, const KeepBytes& keepBytes, Index
 }
 
 }  // namespace
+
+bool ReadRecordFormats(const Source& source, const Span& span, Formats& formats)
+{
+    formats = Formats();
+    Reader in(source);
+    Crc32 whole;
+    in.Start(span.offset, span.offset + span.length, &whole);
+    std::uint64_t position = 0, captured = 0, count = 0;
+    if (!in.Value(4, position) || !in.Value(8, captured))
+        return false;
+    // Each format's bytes go straight into their own block, summed on the way.
+    const KeepBytes all = [](const Format&) { return true; };
+    if (span.length > kLeastPayload) {
+        if (!in.Value(4, count))
+            return false;
+        for (std::uint64_t i = 0; i < count; ++i) {
+            Format format;
+            if (!TakeFormat(in, all, format, true))
+                return false;
+            formats.kept.push_back(std::move(format));
+        }
+        if (!in.Value(4, count))
+            return false;
+        for (std::uint64_t i = 0; i < count; ++i) {
+            Format format;
+            std::uint64_t number = 0;
+            if (!TakeName(in, format.name) || !in.Value(4, number))
+                return false;
+            format.number = static_cast<std::uint32_t>(number);
+            formats.leftOut.push_back(std::move(format));
+        }
+        if (!TakeName(in, formats.label))
+            return false;
+    }
+    // What follows (the outline's CRC, a later version's fields) is part of the record's sum.
+    std::vector<std::uint8_t> rest(static_cast<std::size_t>(span.offset + span.length - in.At()));
+    return in.Take(rest.data(), rest.size()) && whole.Value() == span.crc;
+}
 
 bool IndexRecords(const Source& source, const KeepBytes& keepBytes, Index& index)
 {

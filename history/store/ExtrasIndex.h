@@ -38,6 +38,10 @@ struct Index {
 };
 
 using KeepBytes = std::function<bool(const Format& format)>;
+// A plain record's formats read from its payload where it lies, each format's
+// bytes read once, straight into its own block; false when the payload does
+// not match its CRC-32.
+bool ReadRecordFormats(const Source& source, const Span& span, Formats& formats);
 // False when the source is not an extras file; damaged records are left out.
 bool IndexRecords(const Source& source, const KeepBytes& keepBytes, Index& index);
 

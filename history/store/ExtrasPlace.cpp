@@ -32,26 +32,23 @@ std::mutex& ExtrasPlace::FilesLock()
     return lock;
 }
 
-bool ExtrasPlace::Opens(const std::vector<std::uint8_t>& part, extras::Formats& formats) const
-{
-    if (m_form.Sealed())
-        return sealed_extras::OpenFormats(m_form, m_sealId, part, formats);
-    return Crc32::Of(part.data(), part.size()) == m_span.crc &&
-           extras::DecodePayloadFormats(part.data(), part.size(), formats);
-}
-
 bool ExtrasPlace::Read(std::vector<KeptFormat>& kept) const
 {
-    std::vector<std::uint8_t> part(m_span.length);
     std::lock_guard<std::mutex> lock(FilesLock());
     // The first path whose bytes there check out: the other may hold the file this one replaces.
     for (const std::wstring& path : *m_paths) {
         ExtrasFileSource file(path);
         extras::Formats formats;
-        if (file.ReadAt(m_span.offset, part.data(), part.size()) && Opens(part, formats)) {
-            kept = KeptOf(formats);
-            return true;
+        if (m_form.Sealed()) {
+            std::vector<std::uint8_t> part(m_span.length);
+            if (!file.ReadAt(m_span.offset, part.data(), part.size()) ||
+                !sealed_extras::OpenFormats(m_form, m_sealId, std::move(part), formats))
+                continue;
+        } else if (!extras::ReadRecordFormats(file, m_span, formats)) {
+            continue;
         }
+        kept = KeptOf(std::move(formats));
+        return true;
     }
     return false;
 }

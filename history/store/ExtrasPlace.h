@@ -45,8 +45,6 @@ public:
     static std::mutex& FilesLock();
 
 private:
-    bool Opens(const std::vector<std::uint8_t>& part, extras::Formats& formats) const;
-
     Paths m_paths;
     extras::Span m_span;
     StoreForm m_form;

@@ -47,11 +47,11 @@ extras::Formats StoredOf(const std::shared_ptr<const EntryFormats>& formats)
     return ToStored(known);
 }
 
-std::vector<KeptFormat> KeptOf(const extras::Formats& stored)
+std::vector<KeptFormat> KeptOf(extras::Formats stored)
 {
     std::vector<KeptFormat> kept;
-    for (const extras::Format& format : stored.kept)
-        kept.push_back({{FromU16(format.name), format.number}, format.bytes});
+    for (extras::Format& format : stored.kept)
+        kept.push_back({{FromU16(format.name), format.number}, std::move(format.bytes)});
     return kept;
 }
 
