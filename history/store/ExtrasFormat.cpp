@@ -8,20 +8,6 @@ namespace extras {
 
 namespace {
 
-void Put(std::vector<std::uint8_t>& out, std::uint64_t value, int bytes)
-{
-    for (int b = 0; b < bytes; ++b)
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * b)));
-}
-
-std::uint64_t Get(const std::uint8_t* bytes, int count)
-{
-    std::uint64_t value = 0;
-    for (int b = 0; b < count; ++b)
-        value |= static_cast<std::uint64_t>(bytes[b]) << (8 * b);
-    return value;
-}
-
 // Reads little-endian values and names from a payload, and says whether all were there.
 class Cursor {
 public:
@@ -97,6 +83,20 @@ bool ReadRecord(const std::uint8_t* bytes, std::size_t size, std::size_t at, Fil
 }
 
 }  // namespace
+
+void Put(std::vector<std::uint8_t>& out, std::uint64_t value, int count)
+{
+    for (int b = 0; b < count; ++b)
+        out.push_back(static_cast<std::uint8_t>(value >> (8 * b)));
+}
+
+std::uint64_t Get(const std::uint8_t* bytes, int count)
+{
+    std::uint64_t value = 0;
+    for (int b = 0; b < count; ++b)
+        value |= static_cast<std::uint64_t>(bytes[b]) << (8 * b);
+    return value;
+}
 
 std::vector<std::uint8_t> Encode(const File& file)
 {

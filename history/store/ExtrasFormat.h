@@ -60,6 +60,10 @@ struct File {
     std::map<std::uint32_t, Record> records;  // by position in the history file
 };
 
+// Little-endian integers of `count` bytes, as every field of the file is.
+std::uint64_t Get(const std::uint8_t* bytes, int count);
+void Put(std::vector<std::uint8_t>& out, std::uint64_t value, int count);
+
 // Where a record's payload lies in its file, and the CRC-32 that it has.
 struct Span {
     std::uint64_t offset = 0;

@@ -13,14 +13,6 @@ constexpr std::uint32_t kWholeReadLimit = 4096;
 // One page: the outline of a record with large formats is all a start reads of it.
 constexpr std::size_t kWindow = 4096;
 
-std::uint64_t Get(const std::uint8_t* bytes, int count)
-{
-    std::uint64_t value = 0;
-    for (int b = 0; b < count; ++b)
-        value |= static_cast<std::uint64_t>(bytes[b]) << (8 * b);
-    return value;
-}
-
 // Reads the source forward through a window, up to a limit, summing what it
 // takes into an outline CRC when asked.
 class Reader {
@@ -115,19 +107,18 @@ bool TakeFormat(Reader& in, const KeepBytes& keepBytes, Format& format, bool sum
            Crc32::Of(format.bytes.data(), format.bytes.size()) == crc;
 }
 
-// The payload at the reader read without the bytes of its formats, when its outline CRC holds.
-bool TakeOutline(Reader& in, const KeepBytes& keepBytes, IndexedRecord& record, std::uint64_t& position)
+// The formats at the reader, each kept format's bytes read when `keepBytes` names
+// it (and summed when `summed`), else skipped.
+bool TakeFormats(Reader& in, const KeepBytes& keepBytes, bool summed, Formats& formats)
 {
-    Crc32 outline;
-    in.Start(record.span.offset, record.span.offset + record.span.length, &outline);
     std::uint64_t count = 0;
-    if (!in.Value(4, position) || !in.Value(8, record.captured) || !in.Value(4, count))
+    if (!in.Value(4, count))
         return false;
     for (std::uint64_t i = 0; i < count; ++i) {
         Format format;
-        if (!TakeFormat(in, keepBytes, format))
+        if (!TakeFormat(in, keepBytes, format, summed))
             return false;
-        record.outline.kept.push_back(std::move(format));
+        formats.kept.push_back(std::move(format));
     }
     if (!in.Value(4, count))
         return false;
@@ -137,10 +128,20 @@ bool TakeOutline(Reader& in, const KeepBytes& keepBytes, IndexedRecord& record, 
         if (!TakeName(in, format.name) || !in.Value(4, number))
             return false;
         format.number = static_cast<std::uint32_t>(number);
-        record.outline.leftOut.push_back(std::move(format));
+        formats.leftOut.push_back(std::move(format));
     }
+    return TakeName(in, formats.label);
+}
+
+// The payload at the reader read without the bytes of its formats, when its outline CRC holds.
+bool TakeOutline(Reader& in, const KeepBytes& keepBytes, IndexedRecord& record, std::uint64_t& position)
+{
+    Crc32 outline;
+    in.Start(record.span.offset, record.span.offset + record.span.length, &outline);
     std::uint64_t stored = 0;
-    return TakeName(in, record.outline.label) && in.Value(4, stored, false) && stored == outline.Value();
+    return in.Value(4, position) && in.Value(8, record.captured) &&
+           TakeFormats(in, keepBytes, false, record.outline) && in.Value(4, stored, false) &&
+           stored == outline.Value();
 }
 
 // The payload at the reader read whole and checked by the record's CRC-32.
@@ -196,33 +197,13 @@ bool ReadRecordFormats(const Source& source, const Span& span, Formats& formats)
     Reader in(source);
     Crc32 whole;
     in.Start(span.offset, span.offset + span.length, &whole);
-    std::uint64_t position = 0, captured = 0, count = 0;
+    std::uint64_t position = 0, captured = 0;
     if (!in.Value(4, position) || !in.Value(8, captured))
         return false;
     // Each format's bytes go straight into their own block, summed on the way.
     const KeepBytes all = [](const Format&) { return true; };
-    if (span.length > kLeastPayload) {
-        if (!in.Value(4, count))
-            return false;
-        for (std::uint64_t i = 0; i < count; ++i) {
-            Format format;
-            if (!TakeFormat(in, all, format, true))
-                return false;
-            formats.kept.push_back(std::move(format));
-        }
-        if (!in.Value(4, count))
-            return false;
-        for (std::uint64_t i = 0; i < count; ++i) {
-            Format format;
-            std::uint64_t number = 0;
-            if (!TakeName(in, format.name) || !in.Value(4, number))
-                return false;
-            format.number = static_cast<std::uint32_t>(number);
-            formats.leftOut.push_back(std::move(format));
-        }
-        if (!TakeName(in, formats.label))
-            return false;
-    }
+    if (span.length > kLeastPayload && !TakeFormats(in, all, true, formats))
+        return false;
     // What follows (the outline's CRC, a later version's fields) is part of the record's sum.
     std::vector<std::uint8_t> rest(static_cast<std::size_t>(span.offset + span.length - in.At()));
     return in.Take(rest.data(), rest.size()) && whole.Value() == span.crc;

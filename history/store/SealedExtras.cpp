@@ -13,20 +13,6 @@ constexpr std::size_t kHead = 4 + 4 + 4 + 4;
 // Beyond any outline: a longer one is a damaged length.
 constexpr std::uint32_t kLongestOutline = 1u << 24;
 
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t value)
-{
-    for (int b = 0; b < 4; ++b)
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * b)));
-}
-
-std::uint64_t Get(const std::uint8_t* bytes, int count)
-{
-    std::uint64_t value = 0;
-    for (int b = 0; b < count; ++b)
-        value |= static_cast<std::uint64_t>(bytes[b]) << (8 * b);
-    return value;
-}
-
 bool ReadPart(const extras::Source& source, std::uint64_t at, std::size_t length, std::vector<std::uint8_t>& part)
 {
     part.resize(length);
@@ -42,8 +28,8 @@ bool IndexRecord(const extras::Source& source, const StoreForm& form, std::uint6
     if (source.Size() - at < kHead || !source.ReadAt(at, head, kHead) ||
         std::memcmp(head, extras::kMarker, sizeof extras::kMarker) != 0)
         return false;
-    const auto position = static_cast<std::uint32_t>(Get(head + 4, 4));
-    const std::uint64_t outlineLength = Get(head + 8, 4), formatsLength = Get(head + 12, 4);
+    const auto position = static_cast<std::uint32_t>(extras::Get(head + 4, 4));
+    const std::uint64_t outlineLength = extras::Get(head + 8, 4), formatsLength = extras::Get(head + 12, 4);
     const std::uint64_t room = source.Size() - at - kHead;
     std::vector<std::uint8_t> outline;
     if (outlineLength > kLongestOutline || outlineLength + formatsLength > room ||
@@ -51,10 +37,10 @@ bool IndexRecord(const extras::Source& source, const StoreForm& form, std::uint6
         return false;
     const std::uint64_t id = SealId(index.historyCrc, position);
     if (!form.Open(SealKind::ExtrasRecord, id, outline) || outline.size() < extras::kLeastPayload ||
-        Get(outline.data(), 4) != position)
+        extras::Get(outline.data(), 4) != position)
         return false;
     extras::IndexedRecord& record = index.records[position];
-    record.captured = Get(outline.data() + 4, 8);
+    record.captured = extras::Get(outline.data() + 4, 8);
     if (!extras::DecodePayloadFormats(outline.data(), outline.size(), record.outline))
         record.outline = extras::Formats();
     record.span = {at + kHead + outlineLength, static_cast<std::uint32_t>(formatsLength), 0};
@@ -76,8 +62,8 @@ std::vector<std::uint8_t> EncodeHeader(const StoreForm& form, std::uint64_t hist
     if (header.empty())
         return {};
     std::vector<std::uint8_t> out(std::begin(kSealedMagic), std::end(kSealedMagic));
-    Put32(out, kSealedVersion);
-    Put32(out, static_cast<std::uint32_t>(header.size()));
+    extras::Put(out, kSealedVersion, 4);
+    extras::Put(out, static_cast<std::uint32_t>(header.size()), 4);
     out.insert(out.end(), header.begin(), header.end());
     return out;
 }
@@ -106,9 +92,9 @@ bool EncodeRecord(const StoreForm& form, std::uint32_t historyCrc, std::uint32_t
     if (sealedOutline.empty())
         return false;
     out.insert(out.end(), std::begin(extras::kMarker), std::end(extras::kMarker));
-    Put32(out, position);
-    Put32(out, static_cast<std::uint32_t>(sealedOutline.size()));
-    Put32(out, static_cast<std::uint32_t>(sealedFormats.size()));
+    extras::Put(out, position, 4);
+    extras::Put(out, static_cast<std::uint32_t>(sealedOutline.size()), 4);
+    extras::Put(out, static_cast<std::uint32_t>(sealedFormats.size()), 4);
     out.insert(out.end(), sealedOutline.begin(), sealedOutline.end());
     span = {out.size(), static_cast<std::uint32_t>(sealedFormats.size()), 0};
     out.insert(out.end(), sealedFormats.begin(), sealedFormats.end());
@@ -121,14 +107,14 @@ bool IndexRecords(const extras::Source& source, const StoreForm& form, extras::I
     std::uint8_t start[12];
     std::vector<std::uint8_t> header;
     if (source.Size() < sizeof start || !source.ReadAt(0, start, sizeof start) ||
-        std::memcmp(start, kSealedMagic, sizeof kSealedMagic) != 0 || Get(start + 4, 4) != kSealedVersion ||
-        Get(start + 8, 4) > source.Size() - sizeof start ||
-        !ReadPart(source, sizeof start, static_cast<std::size_t>(Get(start + 8, 4)), header) ||
+        std::memcmp(start, kSealedMagic, sizeof kSealedMagic) != 0 || extras::Get(start + 4, 4) != kSealedVersion ||
+        extras::Get(start + 8, 4) > source.Size() - sizeof start ||
+        !ReadPart(source, sizeof start, static_cast<std::size_t>(extras::Get(start + 8, 4)), header) ||
         !form.Open(SealKind::Extras, 0, header) || header.size() != extras::kHeaderSize)
         return false;
-    index.historySize = Get(header.data() + 8, 8);
-    index.historyCrc = static_cast<std::uint32_t>(Get(header.data() + 16, 4));
-    std::uint64_t at = sizeof start + Get(start + 8, 4);
+    index.historySize = extras::Get(header.data() + 8, 8);
+    index.historyCrc = static_cast<std::uint32_t>(extras::Get(header.data() + 16, 4));
+    std::uint64_t at = sizeof start + extras::Get(start + 8, 4);
     while (at < source.Size()) {
         std::uint64_t next = at;
         IndexRecord(source, form, at, index, next);
