@@ -2,26 +2,26 @@
 
 bool FormatsShelf::Take(std::vector<KeptFormat>& kept) const
 {
-    std::shared_ptr<const FormatsPlace> place;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (!m_place) {
-            kept = m_kept;
-            return true;
+    // The place is read with the shelf unlocked: a save moving it holds the file's lock first.
+    std::shared_ptr<const FormatsPlace> tried;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        std::shared_ptr<const FormatsPlace> place;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (!m_place) {
+                kept = m_kept;
+                return true;
+            }
+            place = m_place;
         }
-        place = m_place;
+        // A save may have moved them while this read the file it replaced: read once more where they are now.
+        if (place == tried)
+            return false;
+        if (place->Read(kept))
+            return true;
+        tried = std::move(place);
     }
-    if (place->Read(kept))
-        return true;
-    // A save may have moved them while this read the file it replaced.
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_place == place)
-        return false;
-    if (!m_place) {
-        kept = m_kept;
-        return true;
-    }
-    return m_place->Read(kept);
+    return false;
 }
 
 void FormatsShelf::MoveTo(std::shared_ptr<const FormatsPlace> place)

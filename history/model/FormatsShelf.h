@@ -24,6 +24,7 @@ public:
     FormatsShelf(const FormatsShelf&) = delete;
     FormatsShelf& operator=(const FormatsShelf&) = delete;
 
+    // Safe beside a save moving them: the shelf is never locked while its place is read.
     bool Take(std::vector<KeptFormat>& kept) const;
     // A save wrote them there: the bytes in memory go.
     void MoveTo(std::shared_ptr<const FormatsPlace> place);
