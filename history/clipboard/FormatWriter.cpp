@@ -25,14 +25,16 @@ bool FormatWriter::Place(UINT format, const void* bytes, std::size_t size)
     return true;
 }
 
-void FormatWriter::PlaceAll(const EntryFormats& formats)
+void FormatWriter::PlaceAll(const std::vector<KeptFormat>& kept)
 {
-    for (const KeptFormat& kept : formats.kept) {
-        const UINT id = kept.format.name.empty() ? kept.format.number
-                                                 : RegisterClipboardFormatW(kept.format.name.c_str());
-        Place(id, kept.bytes.data(), kept.bytes.size());
+    bool files = false;
+    for (const KeptFormat& format : kept) {
+        const UINT id = format.format.name.empty() ? format.format.number
+                                                   : RegisterClipboardFormatW(format.format.name.c_str());
+        Place(id, format.bytes.data(), format.bytes.size());
+        files = files || (format.format.name.empty() && format.format.number == EntryFormats::kFileListNumber);
     }
-    if (formats.Files()) {
+    if (files) {
         const DWORD effect = DROPEFFECT_COPY;
         Place(RegisterClipboardFormatW(CFSTR_PREFERREDDROPEFFECT), &effect, sizeof(effect));
     }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <vector>
 
 // Puts data on the clipboard that the caller has open and emptied, each block
 // in memory of its own that the clipboard then owns.
@@ -14,5 +15,5 @@ public:
     // number differs between sessions). A file list goes with the drop effect
     // "copy", also when the files were cut: a paste from the history never
     // moves files from where they are now.
-    static void PlaceAll(const EntryFormats& formats);
+    static void PlaceAll(const std::vector<KeptFormat>& kept);
 };

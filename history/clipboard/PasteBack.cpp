@@ -35,7 +35,7 @@ void PasteBack::Paste(const std::vector<HistoryEntry>& entries, Content content)
     if (entries.empty())
         return;
     // Read before the clipboard is opened: they may come from disk.
-    const std::shared_ptr<const EntryFormats> formats = FormatsToPaste(entries, content);
+    const FormatsShelf::Kept formats = FormatsToPaste(entries, content);
     ClipboardSession clipboard(target);
     if (!clipboard.IsOpen())
         return;
@@ -70,14 +70,14 @@ void PasteBack::Paste(const std::vector<HistoryEntry>& entries, Content content)
     }
 }
 
-std::shared_ptr<const EntryFormats> PasteBack::FormatsToPaste(const std::vector<HistoryEntry>& entries, Content content) const
+FormatsShelf::Kept PasteBack::FormatsToPaste(const std::vector<HistoryEntry>& entries, Content content) const
 {
     // Formats belong to one copy: several entries, or one wrapped in the
     // compound strings, paste their text alone.
     if (content != Content::AsCopied || entries.size() != 1 || m_state.options.m_bCompoundPaste)
         return nullptr;
     // Read from disk now, when the history keeps them there; unreadable ones cost the paste its formats alone.
-    return WholeFormats(entries.front().formats);
+    return KeptBytes(entries.front().formats);
 }
 
 bool PasteBack::PlaceText(const std::wstring& text)

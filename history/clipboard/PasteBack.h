@@ -1,5 +1,6 @@
 #pragma once
 #include "history/model/ClipOptions.h"
+#include "history/model/FormatsShelf.h"
 #include "history/model/HistoryEntry.h"
 
 #include <functional>
@@ -39,7 +40,7 @@ public:
     void SetKeystrokeSender(KeystrokeSender sender) { m_sendKeys = std::move(sender); }
 
 private:
-    std::shared_ptr<const EntryFormats> FormatsToPaste(const std::vector<HistoryEntry>& entries, Content content) const;
+    FormatsShelf::Kept FormatsToPaste(const std::vector<HistoryEntry>& entries, Content content) const;
     bool PlaceText(const std::wstring& text);
 
     State m_state;

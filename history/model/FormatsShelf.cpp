@@ -1,34 +1,32 @@
 #include "history/model/FormatsShelf.h"
 
-bool FormatsShelf::Take(std::vector<KeptFormat>& kept) const
+FormatsShelf::Kept FormatsShelf::Take() const
 {
-    // The place is read with the shelf unlocked: a save moving it holds the file's lock first.
     std::shared_ptr<const FormatsPlace> tried;
     for (int attempt = 0; attempt < 2; ++attempt) {
         std::shared_ptr<const FormatsPlace> place;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            if (!m_place) {
-                kept = m_kept;
-                return true;
-            }
+            if (!m_place)
+                return m_kept;
             place = m_place;
         }
         // A save may have moved them while this read the file it replaced: read once more where they are now.
         if (place == tried)
-            return false;
+            return nullptr;
+        std::vector<KeptFormat> kept;
         if (place->Read(kept))
-            return true;
+            return std::make_shared<const std::vector<KeptFormat>>(std::move(kept));
         tried = std::move(place);
     }
-    return false;
+    return nullptr;
 }
 
 void FormatsShelf::MoveTo(std::shared_ptr<const FormatsPlace> place)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_place = std::move(place);
-    std::vector<KeptFormat>().swap(m_kept);
+    m_kept.reset();
 }
 
 bool FormatsShelf::InMemory() const
@@ -57,10 +55,21 @@ std::shared_ptr<const EntryFormats> WholeFormats(const std::shared_ptr<const Ent
 {
     if (!formats || !formats->shelf)
         return formats;
-    auto whole = std::make_shared<EntryFormats>();
-    if (!formats->shelf->Take(whole->kept))
+    const FormatsShelf::Kept kept = formats->shelf->Take();
+    if (!kept)
         return nullptr;
+    auto whole = std::make_shared<EntryFormats>();
+    whole->kept = *kept;
     whole->leftOut = formats->leftOut;
     whole->label = formats->label;
     return whole;
+}
+
+FormatsShelf::Kept KeptBytes(const std::shared_ptr<const EntryFormats>& formats)
+{
+    if (!formats)
+        return nullptr;
+    if (!formats->shelf)
+        return FormatsShelf::Kept(formats, &formats->kept);
+    return formats->shelf->Take();
 }

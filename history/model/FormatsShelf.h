@@ -19,20 +19,27 @@ public:
 // saving thread, so every call is safe from either.
 class FormatsShelf {
 public:
-    explicit FormatsShelf(std::vector<KeptFormat> kept) : m_kept(std::move(kept)) {}
+    // Shared, never copied: a paste or a save reads them while a copy may drop them.
+    using Kept = std::shared_ptr<const std::vector<KeptFormat>>;
+
+    explicit FormatsShelf(std::vector<KeptFormat> kept)
+        : m_kept(std::make_shared<const std::vector<KeptFormat>>(std::move(kept)))
+    {
+    }
     explicit FormatsShelf(std::shared_ptr<const FormatsPlace> place) : m_place(std::move(place)) {}
     FormatsShelf(const FormatsShelf&) = delete;
     FormatsShelf& operator=(const FormatsShelf&) = delete;
 
-    // Safe beside a save moving them: the shelf is never locked while its place is read.
-    bool Take(std::vector<KeptFormat>& kept) const;
+    // Null when they cannot be read. Safe beside a save moving them: the shelf
+    // is never locked while its place is read.
+    Kept Take() const;
     // A save wrote them there: the bytes in memory go.
     void MoveTo(std::shared_ptr<const FormatsPlace> place);
     bool InMemory() const;
 
 private:
     mutable std::mutex m_mutex;
-    std::vector<KeptFormat> m_kept;
+    Kept m_kept;
     std::shared_ptr<const FormatsPlace> m_place;
 };
 
@@ -42,3 +49,5 @@ std::shared_ptr<const EntryFormats> Shelved(EntryFormats whole);
 // `formats` with every kept format's bytes, from memory or from disk; null when
 // they cannot be read.
 std::shared_ptr<const EntryFormats> WholeFormats(const std::shared_ptr<const EntryFormats>& formats);
+// The same bytes without a copy of them.
+FormatsShelf::Kept KeptBytes(const std::shared_ptr<const EntryFormats>& formats);

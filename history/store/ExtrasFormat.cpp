@@ -141,27 +141,43 @@ Span EncodeRecord(std::uint32_t position, const Record& record, std::vector<std:
 
 void EncodeFormats(const Formats& formats, std::vector<std::uint8_t>& out, Crc32* outline, std::size_t from)
 {
+    std::vector<FormatView> kept;
+    for (const Format& format : formats.kept)
+        kept.push_back({format.name, format.number, format.bytes.data(), format.bytes.size()});
+    EncodeFormatViews(kept, formats.leftOut, formats.label, out, outline, from);
+}
+
+void EncodeFormatViews(const std::vector<FormatView>& kept, const std::vector<Format>& leftOut,
+                       const std::u16string& label, std::vector<std::uint8_t>& out, Crc32* outline, std::size_t from)
+{
+    // Room for it all at once: the bytes may be megabytes, copied once.
+    std::size_t size = 4 + 4 + 2 + 2 * label.size();
+    for (const FormatView& format : kept)
+        size += 2 + 2 * format.name.size() + 12 + format.size;
+    for (const Format& format : leftOut)
+        size += 2 + 2 * format.name.size() + 4;
+    out.reserve(out.size() + size);
     // The outline's CRC runs over everything from `from` on but the formats' bytes.
     const auto outlineTo = [&](std::size_t end) {
         if (outline)
             outline->Update(out.data() + from, end - from);
     };
-    Put(out, formats.kept.size(), 4);
-    for (const Format& format : formats.kept) {
+    Put(out, kept.size(), 4);
+    for (const FormatView& format : kept) {
         PutName(out, format.name);
         Put(out, format.number, 4);
-        Put(out, format.bytes.size(), 4);
-        Put(out, Crc32::Of(format.bytes.data(), format.bytes.size()), 4);
+        Put(out, format.size, 4);
+        Put(out, Crc32::Of(format.bytes, format.size), 4);
         outlineTo(out.size());
-        out.insert(out.end(), format.bytes.begin(), format.bytes.end());
+        out.insert(out.end(), format.bytes, format.bytes + format.size);
         from = out.size();
     }
-    Put(out, formats.leftOut.size(), 4);
-    for (const Format& format : formats.leftOut) {
+    Put(out, leftOut.size(), 4);
+    for (const Format& format : leftOut) {
         PutName(out, format.name);
         Put(out, format.number, 4);
     }
-    PutName(out, formats.label);
+    PutName(out, label);
     outlineTo(out.size());
 }
 

@@ -86,6 +86,16 @@ bool DecodePayloadFormats(const std::uint8_t* payload, std::size_t size, Formats
 // formats' bytes left out.
 void EncodeFormats(const Formats& formats, std::vector<std::uint8_t>& out, Crc32* outline = nullptr,
                    std::size_t from = 0);
+// A kept format whose bytes lie elsewhere, encoded without a copy of them first.
+struct FormatView {
+    std::u16string name;
+    std::uint32_t number = 0;
+    const std::uint8_t* bytes = nullptr;
+    std::size_t size = 0;
+};
+void EncodeFormatViews(const std::vector<FormatView>& kept, const std::vector<Format>& leftOut,
+                       const std::u16string& label, std::vector<std::uint8_t>& out, Crc32* outline = nullptr,
+                       std::size_t from = 0);
 // False when the bytes are not whole formats (a format whose CRC fails among them).
 bool DecodeFormats(const std::uint8_t* bytes, std::size_t size, Formats& formats);
 // False when the bytes are not an extras file; damaged records are left out.

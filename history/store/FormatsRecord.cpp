@@ -23,28 +23,28 @@ EntryFormats Named(const extras::Formats& stored)
     return formats;
 }
 
-}  // namespace
-
-extras::Formats ToStored(const EntryFormats& formats)
+// What was left out and the label, as they are stored.
+extras::Formats KnownOf(const EntryFormats& formats)
 {
     extras::Formats stored;
-    for (const KeptFormat& kept : formats.kept)
-        stored.kept.push_back({ToU16(kept.format.name), kept.format.number, kept.bytes});
     for (const FormatName& name : formats.leftOut)
         stored.leftOut.push_back({ToU16(name.name), name.number, {}});
     stored.label = ToU16(formats.label);
     return stored;
 }
 
+}  // namespace
+
 extras::Formats StoredOf(const std::shared_ptr<const EntryFormats>& formats)
 {
     if (!formats)
         return extras::Formats();
-    if (const std::shared_ptr<const EntryFormats> whole = WholeFormats(formats))
-        return ToStored(*whole);
-    EntryFormats known = *formats;
-    known.kept.clear();
-    return ToStored(known);
+    extras::Formats stored = KnownOf(*formats);
+    if (const FormatsShelf::Kept kept = KeptBytes(formats)) {
+        for (const KeptFormat& format : *kept)
+            stored.kept.push_back({ToU16(format.format.name), format.format.number, format.bytes});
+    }
+    return stored;
 }
 
 std::vector<KeptFormat> KeptOf(extras::Formats stored)
@@ -82,7 +82,17 @@ bool KeptInOutline(const extras::Format& format)
 std::vector<std::uint8_t> EncodeEntryFormats(const std::shared_ptr<const EntryFormats>& formats)
 {
     std::vector<std::uint8_t> bytes;
-    extras::EncodeFormats(StoredOf(formats), bytes);
+    if (!formats)
+        return bytes;
+    // The bytes are encoded where they lie; unreadable ones leave what is known without them.
+    const FormatsShelf::Kept kept = KeptBytes(formats);
+    std::vector<extras::FormatView> views;
+    if (kept) {
+        for (const KeptFormat& format : *kept)
+            views.push_back({ToU16(format.format.name), format.format.number, format.bytes.data(), format.bytes.size()});
+    }
+    const extras::Formats known = KnownOf(*formats);
+    extras::EncodeFormatViews(views, known.leftOut, known.label, bytes);
     return bytes;
 }
 

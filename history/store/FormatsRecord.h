@@ -7,8 +7,6 @@
 #include "history/store/ExtrasFormat.h"
 
 // An entry's kept formats as the extras file and the journal hold them, and back.
-// `formats` whole (see WholeFormats).
-extras::Formats ToStored(const EntryFormats& formats);
 // What a save writes of an entry's formats: all of them, or, when their bytes
 // cannot be read any more, what is known without them (the label, what was left out).
 extras::Formats StoredOf(const std::shared_ptr<const EntryFormats>& formats);
