@@ -44,19 +44,29 @@ double CopyTimer::TimeOneCopy(const ClipboardCopy& copy, const Receiver& receive
 bool CopyTimer::RunRound(const ClipboardCopy& copy, const Receiver& receiver, int clearEvery, Samples& medians,
                          Samples& all, const std::function<bool()>& beforeCopy) const
 {
+    return RunTimedRound(
+        [&](int made) {
+            if (receiver.product && clearEvery > 0 && made % clearEvery == 0) {
+                receiver.product->PostCommand(ID_MENU_CLEAR_ALL);
+                receiver.product->Sync();
+            }
+            if (beforeCopy && !beforeCopy())
+                return -2.0;
+            return TimeOneCopy(copy, receiver);
+        },
+        medians, all, m_lost);
+}
+
+bool CopyTimer::RunTimedRound(const std::function<double(int made)>& timeOne, Samples& medians, Samples& all,
+                              int& lost)
+{
     Samples round;
     for (int made = 0; made < kWarmupCopies + kCopiesPerRound; ++made) {
-        if (receiver.product && clearEvery > 0 && made % clearEvery == 0) {
-            receiver.product->PostCommand(ID_MENU_CLEAR_ALL);
-            receiver.product->Sync();
-        }
-        if (beforeCopy && !beforeCopy())
-            return false;
-        const double elapsed = TimeOneCopy(copy, receiver);
+        const double elapsed = timeOne(made);
         if (elapsed == -2)
             return false;
         if (elapsed < 0)
-            ++m_lost;
+            ++lost;
         else if (made >= kWarmupCopies) {
             round.Add(elapsed);
             all.Add(elapsed);

@@ -41,6 +41,10 @@ public:
     bool RunRound(const ClipboardCopy& copy, const Receiver& receiver, int clearEvery, Samples& medians, Samples& all,
                   const std::function<bool()>& beforeCopy = nullptr) const;
     int Lost() const { return m_lost; }
+    // Warm-up and timed runs of `timeOne` (milliseconds; -1 lost, -2 given up):
+    // the round's median into `medians`, each timed run into `all`.
+    static bool RunTimedRound(const std::function<double(int made)>& timeOne, Samples& medians, Samples& all,
+                              int& lost);
 
     static bool Ask(const Receiver& receiver, LRESULT& answer);
 

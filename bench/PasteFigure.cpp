@@ -103,26 +103,6 @@ bool SummonWithFirstRow(const ProductProcess& product, const TargetWindow& targe
            }) && product.Sync();
 }
 
-// Each paste's milliseconds after the warm-up into `all`, the round's median into `medians`.
-bool RunRound(const std::function<double()>& paste, Samples& medians, Samples& all, int& lost)
-{
-    Samples round;
-    for (int made = 0; made < CopyTimer::kWarmupCopies + CopyTimer::kCopiesPerRound; ++made) {
-        const double elapsed = paste();
-        if (elapsed == -2)
-            return false;
-        if (elapsed < 0)
-            ++lost;
-        else if (made >= CopyTimer::kWarmupCopies) {
-            round.Add(elapsed);
-            all.Add(elapsed);
-        }
-    }
-    if (round.Empty())
-        return false;
-    medians.Add(round.Median());
-    return true;
-}
 
 bool RunQuillaryRound(const BenchFolder& folder, const SampleHistory& history, Samples& medians, Samples& all,
                       int& lost)
@@ -138,8 +118,8 @@ bool RunQuillaryRound(const BenchFolder& folder, const SampleHistory& history, S
     if (!product.Sync())
         return false;
     LRESULT before = 0;
-    const bool ok = RunRound(
-        [&] {
+    const bool ok = CopyTimer::RunTimedRound(
+        [&](int) {
             if (!SummonWithFirstRow(product, target) || !SettledReads(viewer, before))
                 return -2.0;
             const Stopwatch watch;
@@ -155,8 +135,8 @@ bool RunBareRound(HWND owner, const ClipboardCopy& copy, Samples& medians, Sampl
     if (!viewer.Start(kViewerFormats))
         return false;
     LRESULT before = 0;
-    const bool ok = RunRound(
-        [&] {
+    const bool ok = CopyTimer::RunTimedRound(
+        [&](int) {
             if (!SettledReads(viewer, before))
                 return -2.0;
             // The blocks are made inside the time: a paste makes them too.
