@@ -136,9 +136,13 @@ TEST_F(SaveRetryTest, ChangesWhileAMoveIsBlockedDoNotEachTryTheMovesAgain)
     ASSERT_TRUE(Within(2000, [&] { return Exists(temp / g_strHistoryFileName); }));
     std::atomic<int> recoveries{0};
     {
-        UniqueFileHandle held(CreateFileW((temp / g_strHistoryFileName).c_str(), GENERIC_READ, 0, nullptr,
-                                          OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(static_cast<bool>(held));
+        // The first save's move may still hold the file for a moment after its name appears.
+        UniqueFileHandle held;
+        ASSERT_TRUE(Within(2000, [&] {
+            held.Reset(CreateFileW((temp / g_strHistoryFileName).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                                   nullptr));
+            return static_cast<bool>(held);
+        }));
         writer->SaveFull(Texts({L"second", L"first"}));
         ASSERT_TRUE(Within(3000, [&] { return !ReportedErrors().empty(); }));
         SaveSet::SetInterruptionForTesting([&](int operation) {
