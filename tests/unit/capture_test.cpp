@@ -5,7 +5,6 @@
 
 #include "framework/CWnd.h"
 #include "history/clipboard/ClipboardCapture.h"
-#include "drop_files_support.h"
 
 #include <cstring>
 #include <new>
@@ -319,7 +318,7 @@ TEST_F(CaptureTest, TheUsersRulesDecideRepeatsPicturesAndIgnoredPrograms)
     EXPECT_EQ(secret, TextAt(1));
 }
 
-TEST_F(CaptureTest, ACopyKeepsItsHtmlRtfAndFilesByteForByteUpToTheLimitAndNothingElse)
+TEST_F(CaptureTest, ACopyKeepsItsHtmlAndRtfByteForByteUpToTheLimitAndNothingElse)
 {
     const UINT html = RegisterClipboardFormatW(EntryFormats::kHtmlName);
     const UINT rtf = RegisterClipboardFormatW(EntryFormats::kRtfName);
@@ -350,20 +349,10 @@ TEST_F(CaptureTest, ACopyKeepsItsHtmlRtfAndFilesByteForByteUpToTheLimitAndNothin
     const std::vector<FormatName> leftOut = {{EntryFormats::kRtfName, 0}};
     EXPECT_EQ(leftOut, large.leftOut);
 
-    // Files copied with no text become an entry of their paths.
-    SetClipboardFormats(other, {{CF_HDROP, drop_files::Block({L"C:\\docs\\a.txt", L"C:\\b.txt"})}});
-    ASSERT_EQ(3, host.history.Count());
-    EXPECT_EQ(L"C:\\docs\\a.txt\r\nC:\\b.txt", TextAt(0));
-    EXPECT_EQ(L"a.txt (+1 more)", host.history.At(0).Label());
-    EXPECT_TRUE(host.history.At(0).IsFiles());
-    // A file list that holds no path, with no text, is no entry.
-    SetClipboardFormats(other, {{CF_HDROP, drop_files::Block({})}});
-    EXPECT_EQ(3, host.history.Count());
-
     // With no repeats, a copy of the same text takes the new copy's formats, none included.
     host.rules.m_bNoRepeats = 1;
     SetClipboardFormats(other, {{CF_UNICODETEXT, Utf16(L"x")}, {rtf, rich}});
-    ASSERT_EQ(3, host.history.Count());
+    ASSERT_EQ(2, host.history.Count());
     EXPECT_EQ(L"x", TextAt(0));
     ASSERT_NE(nullptr, host.history.At(0).formats);
     EXPECT_EQ(nullptr, host.history.At(0).formats->Find({EntryFormats::kHtmlName, 0}));
@@ -371,25 +360,6 @@ TEST_F(CaptureTest, ACopyKeepsItsHtmlRtfAndFilesByteForByteUpToTheLimitAndNothin
     SetClipboardFormats(other, {{CF_UNICODETEXT, Utf16(L"large")}});
     EXPECT_EQ(L"large", TextAt(0));
     EXPECT_EQ(nullptr, host.history.At(0).formats);
-}
-
-TEST(SlowRenderers, AProgramSlowToRenderAFormatIsNotAskedForThatFormatAgain)
-{
-    const FormatName html = {EntryFormats::kHtmlName, 0};
-    const FormatName files = {L"", EntryFormats::kFileListNumber};
-    SlowRenderers slow;
-    EXPECT_FALSE(slow.Note(L"Sheet.exe", html, SlowRenderers::kSlowMs));
-    EXPECT_TRUE(slow.MayAsk(L"Sheet.exe", html)) << "half a second is not slow";
-    EXPECT_TRUE(slow.Note(L"Sheet.exe", html, SlowRenderers::kSlowMs + 1));
-    EXPECT_FALSE(slow.MayAsk(L"SHEET.EXE", html)) << "the program's name in another case";
-    EXPECT_TRUE(slow.MayAsk(L"sheet.exe", files)) << "its other formats";
-    EXPECT_TRUE(slow.MayAsk(L"writer.exe", html)) << "other programs";
-    // A standard format's number does not meet a registered name that reads like it.
-    slow.Note(L"viewer.exe", files, 900);
-    EXPECT_TRUE(slow.MayAsk(L"viewer.exe", {L"#15", 0}));
-    // A copy whose program is unknown is always asked: nothing could name it later.
-    EXPECT_FALSE(slow.Note(L"", html, 5000));
-    EXPECT_TRUE(slow.MayAsk(L"", html));
 }
 
 TEST_F(CaptureTest, ChainChangesReachTheRightViewer)
