@@ -8,50 +8,6 @@ namespace extras {
 
 namespace {
 
-// Reads little-endian values and names from a payload, and says whether all were there.
-class Cursor {
-public:
-    Cursor(const std::uint8_t* bytes, std::size_t size) : m_bytes(bytes), m_size(size) {}
-    std::uint64_t Take(int count)
-    {
-        if (!Has(static_cast<std::size_t>(count)))
-            return 0;
-        const std::uint64_t value = Get(m_bytes + m_at, count);
-        m_at += static_cast<std::size_t>(count);
-        return value;
-    }
-    std::u16string Name()
-    {
-        const std::size_t units = static_cast<std::size_t>(Take(2));
-        std::u16string name;
-        for (std::size_t i = 0; i < units && Has(2); ++i)
-            name.push_back(static_cast<char16_t>(Take(2)));
-        return name;
-    }
-    bool Bytes(std::size_t count, std::vector<std::uint8_t>& out)
-    {
-        if (!Has(count))
-            return false;
-        out.assign(m_bytes + m_at, m_bytes + m_at + count);
-        m_at += count;
-        return true;
-    }
-    bool Ok() const { return m_ok; }
-    bool AtEnd() const { return m_at == m_size; }
-
-private:
-    bool Has(std::size_t count)
-    {
-        m_ok = m_ok && m_size - m_at >= count;
-        return m_ok;
-    }
-
-    const std::uint8_t* m_bytes;
-    std::size_t m_size;
-    std::size_t m_at = 0;
-    bool m_ok = true;
-};
-
 void PutName(std::vector<std::uint8_t>& out, const std::u16string& name)
 {
     const std::size_t units = name.size() < 0xFFFF ? name.size() : 0xFFFF;
@@ -185,32 +141,6 @@ bool DecodePayloadFormats(const std::uint8_t* payload, std::size_t size, Formats
 {
     formats = Formats();
     return size <= kLeastPayload || DecodeFormats(payload + kLeastPayload, size - kLeastPayload, formats);
-}
-
-bool DecodeFormats(const std::uint8_t* bytes, std::size_t size, Formats& formats)
-{
-    formats = Formats();
-    Cursor in(bytes, size);
-    const std::uint64_t kept = in.Take(4);
-    for (std::uint64_t i = 0; in.Ok() && i < kept; ++i) {
-        Format format;
-        format.name = in.Name();
-        format.number = static_cast<std::uint32_t>(in.Take(4));
-        const std::size_t length = static_cast<std::size_t>(in.Take(4));
-        const std::uint64_t crc = in.Take(4);
-        if (!in.Bytes(length, format.bytes) || Crc32::Of(format.bytes.data(), format.bytes.size()) != crc)
-            return false;
-        formats.kept.push_back(std::move(format));
-    }
-    const std::uint64_t leftOut = in.Take(4);
-    for (std::uint64_t i = 0; in.Ok() && i < leftOut; ++i) {
-        Format format;
-        format.name = in.Name();
-        format.number = static_cast<std::uint32_t>(in.Take(4));
-        formats.leftOut.push_back(std::move(format));
-    }
-    formats.label = in.Name();
-    return in.Ok();
 }
 
 bool Decode(const std::uint8_t* bytes, std::size_t size, File& file)

@@ -97,6 +97,7 @@ void EncodeFormatViews(const std::vector<FormatView>& kept, const std::vector<Fo
                        const std::u16string& label, std::vector<std::uint8_t>& out, Crc32* outline = nullptr,
                        std::size_t from = 0);
 // False when the bytes are not whole formats (a format whose CRC fails among them).
+// Read by the same parser as the index reads a file with (ExtrasIndex.cpp).
 bool DecodeFormats(const std::uint8_t* bytes, std::size_t size, Formats& formats);
 // False when the bytes are not an extras file; damaged records are left out.
 bool Decode(const std::uint8_t* bytes, std::size_t size, File& file);

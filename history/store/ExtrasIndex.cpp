@@ -29,6 +29,9 @@ public:
     }
     bool Take(std::uint8_t* out, std::size_t count, bool summed = true)
     {
+        // Nothing to take (an empty name): `out` may be null.
+        if (count == 0)
+            return true;
         if (m_limit - m_at < count || !Copy(m_at, out, count))
             return false;
         if (summed && m_outline)
@@ -189,7 +192,33 @@ bool IndexRecord(Reader& in, std::uint64_t at, const KeepBytes& keepBytes, Index
     return true;
 }
 
+// Bytes in memory as a source, for the formats a journal or a whole record holds.
+class MemorySource : public Source {
+public:
+    MemorySource(const std::uint8_t* bytes, std::size_t size) : m_bytes(bytes), m_size(size) {}
+    std::uint64_t Size() const override { return m_size; }
+    bool ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override
+    {
+        if (offset > m_size || m_size - offset < count)
+            return false;
+        std::memcpy(out, m_bytes + offset, count);
+        return true;
+    }
+
+private:
+    const std::uint8_t* m_bytes;
+    std::size_t m_size;
+};
+
 }  // namespace
+
+bool DecodeFormats(const std::uint8_t* bytes, std::size_t size, Formats& formats)
+{
+    formats = Formats();
+    const MemorySource source(bytes, size);
+    Reader in(source);
+    return TakeFormats(in, [](const Format&) { return true; }, false, formats);
+}
 
 bool ReadRecordFormats(const Source& source, const Span& span, Formats& formats)
 {
