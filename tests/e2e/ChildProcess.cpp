@@ -5,14 +5,27 @@
 
 namespace e2e {
 
+bool StartSuspended(const wchar_t* executable, std::wstring commandLine, const wchar_t* folder,
+                    PROCESS_INFORMATION& started)
+{
+    constexpr int kTries = 4;
+    for (int attempt = 1;; ++attempt) {
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        std::wstring writable = commandLine;
+        if (CreateProcessW(executable, writable.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, folder,
+                           &startup, &started))
+            return true;
+        if (GetLastError() != ERROR_INTERNAL_ERROR || attempt == kTries)
+            return false;
+        Sleep(200);
+    }
+}
+
 std::optional<DWORD> RunToEnd(const std::wstring& commandLine, std::chrono::milliseconds timeout)
 {
-    std::wstring writable = commandLine;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
     PROCESS_INFORMATION started = {};
-    if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
-                        &startup, &started))
+    if (!StartSuspended(nullptr, commandLine, nullptr, started))
         return std::nullopt;
     UniqueFileHandle process(started.hProcess);
     AddToDriverJob(process.Get());

@@ -21,6 +21,20 @@ namespace e2e {
     return ::testing::AssertionFailure() << Describe(command, result);
 }
 
+::testing::AssertionResult PressKeysUntil(const std::string& keys, const std::function<bool()>& done,
+                                          const std::function<bool()>& untouched)
+{
+    if (auto pressed = PressKeys(keys); !pressed)
+        return pressed;
+    if (!WaitUntil(done, std::chrono::milliseconds(1500)) && untouched()) {
+        if (auto again = PressKeys(keys); !again)
+            return again;
+    }
+    if (!WaitUntil(done))
+        return ::testing::AssertionFailure() << keys << " did not take effect";
+    return ::testing::AssertionSuccess();
+}
+
 ::testing::AssertionResult PressKeysAndWaitDelivered(const std::string& keys)
 {
     constexpr int kFenceId = 0x7E2E;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,12 @@ namespace e2e {
 // combinations separated by blanks are pressed one after the other.
 // Succeeds once xdotool has sent them; their effect arrives asynchronously.
 ::testing::AssertionResult PressKeys(const std::string& keys);
+
+// Presses the keys and waits until `done` holds. Wine now and then drops keys typed just
+// after a window came to the front: when `done` does not hold within 1.5 s and `untouched`
+// still does (not one key arrived), the keys are pressed once more.
+::testing::AssertionResult PressKeysUntil(const std::string& keys, const std::function<bool()>& done,
+                                          const std::function<bool()>& untouched);
 
 // Presses the keys, then a combination that the driver holds as its own hotkey, and waits
 // until that one arrives: the system has then handed out every key before it as well

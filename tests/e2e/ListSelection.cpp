@@ -1,5 +1,7 @@
 #include "tests/e2e/ListSelection.h"
 
+#include "tests/e2e/Keyboard.h"
+#include "tests/e2e/RemoteListView.h"
 #include "tests/e2e/RemoteMemory.h"
 
 #include <commctrl.h>
@@ -38,6 +40,15 @@ bool SelectOnlyRows(HWND list, const std::vector<int>& rows)
         first = false;
     }
     return true;
+}
+
+::testing::AssertionResult SelectFirstRowByKey(HWND list)
+{
+    const auto firstSelected = [list] {
+        return (RemoteListView(list).Item(0).value_or(ListItem{}).state & LVIS_SELECTED) != 0;
+    };
+    // Home again is harmless, so it is pressed again whenever the first one went missing.
+    return PressKeysUntil("Home", firstSelected, [] { return true; });
 }
 
 }  // namespace e2e

@@ -1,5 +1,6 @@
 #include "tests/e2e/Notepad.h"
 
+#include "tests/e2e/ChildProcess.h"
 #include "tests/e2e/DriverJob.h"
 #include "tests/e2e/Wait.h"
 #include "tests/e2e/WindowQueries.h"
@@ -57,12 +58,8 @@ Notepad::~Notepad()
     // A bare name is found in the system folder.
     const std::wstring program = m_program;
     std::wstring executable = program.find(L'\\') == std::wstring::npos ? std::wstring(system) + L"\\" + program : program;
-    std::wstring commandLine = L"\"" + executable + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
     PROCESS_INFORMATION started = {};
-    if (!CreateProcessW(executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                        nullptr, &startup, &started))
+    if (!StartSuspended(executable.c_str(), L"\"" + executable + L"\"", nullptr, started))
         return ::testing::AssertionFailure() << "cannot start " << testing::PrintToString(std::wstring(m_program))
                                              << ", error " << GetLastError();
     const bool inJob = AddToDriverJob(started.hProcess);

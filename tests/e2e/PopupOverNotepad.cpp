@@ -85,31 +85,25 @@ std::vector<int> PopupOverNotepad::SelectedRows() const
 
 ::testing::AssertionResult PopupOverNotepad::Select(const std::string& keys, const std::vector<int>& rows)
 {
-    if (auto pressed = PressKeys(keys); !pressed)
+    const std::vector<int> before = SelectedRows();
+    const auto pressed =
+        PressKeysUntil(keys, [&] { return SelectedRows() == rows; }, [&] { return SelectedRows() == before; });
+    if (pressed)
         return pressed;
-    if (!WaitUntil([&] { return SelectedRows() == rows; }))
-        return ::testing::AssertionFailure() << keys << " selected rows " << testing::PrintToString(SelectedRows())
-                                             << ", not " << testing::PrintToString(rows);
-    return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << pressed.message() << ": " << keys << " selected rows " << testing::PrintToString(SelectedRows())
+                                         << ", not " << testing::PrintToString(rows);
 }
 
 ::testing::AssertionResult PopupOverNotepad::Shows(const std::string& keys, const std::vector<std::wstring>& labels)
 {
     HWND search = GetDlgItem(m_popup, kSearchFieldId);
     const std::wstring before = ControlText(search);
-    if (auto pressed = PressKeys(keys); !pressed)
+    const auto pressed =
+        PressKeysUntil(keys, [&] { return Labels() == labels; }, [&] { return ControlText(search) == before; });
+    if (pressed)
         return pressed;
-    // Wine now and then drops keys typed just after a window came to the front; when not
-    // one of them reached the search field, they are typed once more.
-    if (!WaitUntil([&] { return Labels() == labels; }, std::chrono::milliseconds(1500)) &&
-        ControlText(search) == before) {
-        if (auto again = PressKeys(keys); !again)
-            return again;
-    }
-    if (!WaitUntil([&] { return Labels() == labels; }))
-        return ::testing::AssertionFailure() << keys << " shows " << testing::PrintToString(Labels()) << ", not "
-                                             << testing::PrintToString(labels);
-    return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << pressed.message() << ": " << keys << " shows " << testing::PrintToString(Labels()) << ", not "
+                                         << testing::PrintToString(labels);
 }
 
 void PopupOverNotepad::ExpectKeysPaste(const std::string& keys, const std::wstring& expected)

@@ -1,5 +1,6 @@
 #include "tests/e2e/ProcessUnderTest.h"
 
+#include "tests/e2e/ChildProcess.h"
 #include "tests/e2e/DriverJob.h"
 #include "tests/e2e/ProductFacts.h"
 #include "tests/e2e/TempFolder.h"
@@ -56,12 +57,8 @@ ProcessUnderTest::~ProcessUnderTest()
     if (!PathExists(m_executable) && !CopyFileW(ProductPath().c_str(), m_executable.c_str(), TRUE))
         return ::testing::AssertionFailure() << "cannot copy " << Narrow(ProductPath()) << " to "
                                              << Narrow(m_executable) << ", error " << GetLastError();
-    std::wstring commandLine = L"\"" + m_executable + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
     PROCESS_INFORMATION started = {};
-    if (!CreateProcessW(m_executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                        m_folder.c_str(), &startup, &started))
+    if (!StartSuspended(m_executable.c_str(), L"\"" + m_executable + L"\"", m_folder.c_str(), started))
         return ::testing::AssertionFailure() << "cannot start " << Narrow(m_executable) << ", error "
                                              << GetLastError();
     const bool inJob = AddToDriverJob(started.hProcess);

@@ -9,6 +9,7 @@
 #include "tests/e2e/FormatCopier.h"
 #include "tests/e2e/FormatTarget.h"
 #include "tests/e2e/Keyboard.h"
+#include "tests/e2e/ListSelection.h"
 #include "tests/e2e/Notepad.h"
 #include "tests/e2e/PreparedHistory.h"
 #include "tests/e2e/ProcessUnderTest.h"
@@ -98,8 +99,7 @@ protected:
         EXPECT_TRUE(WaitUntil([&] {
             return IsWindowVisible(m_popup) && GetForegroundWindow() == m_popup && FocusInThreadOf(m_popup) == m_list;
         })) << "no popup: " << DescribeForeground();
-        EXPECT_TRUE(PressKeys("Home"));
-        EXPECT_TRUE(WaitUntil([&] { return RemoteListView(m_list).Item(0).value_or(ListItem{}).state & LVIS_SELECTED; }));
+        EXPECT_TRUE(SelectFirstRowByKey(m_list));
         EXPECT_TRUE(PressKeys(keys));
         EXPECT_TRUE(WaitUntil([&] { return m_target.Pasted().has_value(); })) << keys << " pasted nothing";
         return m_target.Pasted().value_or(FormatTarget::Formats{});
@@ -217,7 +217,7 @@ TEST_F(Formats, WordPadTakesThePastedRtf)
     ASSERT_TRUE(wordpad.Activate()) << DescribeForeground();
     ASSERT_TRUE(PressKeys("ctrl+shift+f"));
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(m_popup) && FocusInThreadOf(m_popup) == m_list; }));
-    ASSERT_TRUE(PressKeys("Home"));
+    ASSERT_TRUE(SelectFirstRowByKey(m_list));
     ASSERT_TRUE(PressKeys("Return"));
     std::wstring text;
     EXPECT_TRUE(WaitUntil([&] { return (text = wordpad.Text()).find(L"rich words") != std::wstring::npos; }))

@@ -54,11 +54,7 @@ TEST_F(Hotkeys, EscHidesThePopupAndGivesTheFocusBackToNotepadWithNothingPasted)
     DriverWindow between(L"Another program", true);
     ASSERT_TRUE(m_notepad.HasKeyboardFocus());
     ASSERT_TRUE(Summon());
-    ASSERT_TRUE(PressKeys("Home"));
-    ASSERT_TRUE(WaitUntil([&] {
-        const std::optional<ListItem> item = list.Item(0);
-        return item && (item->state & LVIS_SELECTED);
-    }));
+    ASSERT_TRUE(Select("Home", {0}));
 
     ASSERT_TRUE(PressKeys("Escape"));
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(m_popup); })) << "Esc did not hide the popup";
@@ -96,11 +92,7 @@ TEST_F(Hotkeys, SummonsWhileThePopupIsInFrontKeepsThePasteTarget)
     ASSERT_TRUE(Summon());
     ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == m_popup; }));
     ASSERT_TRUE(PressKeysAndWaitDelivered("ctrl+shift+f"));
-    ASSERT_TRUE(PressKeys("Home"));
-    ASSERT_TRUE(WaitUntil([&] {
-        const std::optional<ListItem> item = list.Item(0);
-        return item && (item->state & LVIS_SELECTED);
-    }));
+    ASSERT_TRUE(Select("Home", {0}));
 
     // Enter still pastes into the window the popup was first summoned from.
     ASSERT_TRUE(PressKeys("Return"));

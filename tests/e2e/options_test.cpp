@@ -8,6 +8,7 @@
 #include "tests/e2e/FileBytes.h"
 #include "tests/e2e/IgnoredCopier.h"
 #include "tests/e2e/Keyboard.h"
+#include "tests/e2e/ListSelection.h"
 #include "tests/e2e/Notepad.h"
 #include "tests/e2e/PictureTarget.h"
 #include "tests/e2e/PreparedHistory.h"
@@ -333,8 +334,7 @@ TEST_F(OptionsInUse, ACopiedPictureBecomesAnEntryThatSurvivesARestartAndPastesIt
     PictureTarget target;
     ASSERT_TRUE(target.Activate()) << DescribeForeground();
     ASSERT_TRUE(Summon("ctrl+shift+f"));
-    ASSERT_TRUE(PressKeys("Home"));
-    ASSERT_TRUE(WaitUntil([&] { return RemoteListView(m_list).Item(0).value_or(ListItem{}).state & LVIS_SELECTED; }));
+    ASSERT_TRUE(SelectFirstRowByKey(m_list));
     ASSERT_TRUE(PressKeys("Return"));
     ASSERT_TRUE(WaitUntil([&] { return target.Pasted().has_value(); })) << "no Ctrl+V reached the picture target";
     EXPECT_EQ(*target.Pasted(), picture) << "the pasted picture differs from the copied one";
