@@ -6,12 +6,30 @@
 #include <windows.h>
 
 #include <sstream>
+#include <string>
 
 namespace e2e {
 
+namespace {
+
+// The X window that Wine made for a top-level window, or 0.
+ULONG_PTR XWindowOf(HWND window)
+{
+    return window ? reinterpret_cast<ULONG_PTR>(GetPropW(window, L"__wine_x11_whole_window")) : 0;
+}
+
+}  // namespace
+
 ::testing::AssertionResult PressKeys(const std::string& keys)
 {
-    std::vector<std::string> command = {"xdotool", "key"};
+    std::vector<std::string> command = {"xdotool"};
+    // Without a window manager Wine moves the X keyboard focus itself when a window comes to
+    // the front, stamped with a time of its own that the X server may find older than the last
+    // focus change and ignore; the keys would then reach the window that had the focus before.
+    // So the X focus is first put where the system's foreground is, as a window manager would.
+    if (const ULONG_PTR xWindow = XWindowOf(GetForegroundWindow()))
+        command.insert(command.end(), {"windowfocus", std::to_string(xWindow)});
+    command.push_back("key");
     std::istringstream combinations(keys);
     for (std::string combination; combinations >> combination;)
         command.push_back(combination);
