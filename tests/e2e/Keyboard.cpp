@@ -24,9 +24,9 @@ ULONG_PTR XWindowOf(HWND window)
 {
     std::vector<std::string> command = {"xdotool"};
     // Without a window manager Wine moves the X keyboard focus itself when a window comes to
-    // the front, stamped with a time of its own that the X server may find older than the last
-    // focus change and ignore; the keys would then reach the window that had the focus before.
-    // So the X focus is first put where the system's foreground is, as a window manager would.
+    // the front, and now and then the move does not happen (seen: the popup in front, the X
+    // focus still on notepad), so the keys reach the window that had the focus before. The X
+    // focus is first put where the system's foreground is, as a window manager would.
     if (const ULONG_PTR xWindow = XWindowOf(GetForegroundWindow()))
         command.insert(command.end(), {"windowfocus", std::to_string(xWindow)});
     command.push_back("key");
