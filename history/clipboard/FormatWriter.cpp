@@ -32,7 +32,7 @@ void FormatWriter::PlaceAll(const std::vector<KeptFormat>& kept)
         const UINT id = format.format.name.empty() ? format.format.number
                                                    : RegisterClipboardFormatW(format.format.name.c_str());
         Place(id, format.bytes.data(), format.bytes.size());
-        files = files || (format.format.name.empty() && format.format.number == EntryFormats::kFileListNumber);
+        files = files || EntryFormats::IsFileList(format.format);
     }
     if (files) {
         const DWORD effect = DROPEFFECT_COPY;

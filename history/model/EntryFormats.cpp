@@ -14,7 +14,7 @@ std::wstring ShortName(const FormatName& format)
         return L"HTML";
     if (format.name == EntryFormats::kRtfName)
         return L"RTF";
-    if (format.name.empty() && format.number == EntryFormats::kFileListNumber)
+    if (EntryFormats::IsFileList(format))
         return L"files";
     return format.name.empty() ? L"format " + std::to_wstring(format.number) : format.name;
 }

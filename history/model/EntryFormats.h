@@ -41,6 +41,7 @@ struct EntryFormats {
     std::shared_ptr<FormatsShelf> shelf = nullptr;
 
     const KeptFormat* Find(const FormatName& format) const;
+    static bool IsFileList(const FormatName& format) { return format.name.empty() && format.number == kFileListNumber; }
     // The file list, when the copy was of files.
     const KeptFormat* Files() const { return Find({L"", kFileListNumber}); }
     bool Empty() const { return kept.empty() && leftOut.empty(); }

@@ -71,11 +71,14 @@ std::vector<std::uint8_t> EncodeHeader(const StoreForm& form, std::uint64_t hist
 bool EncodeRecord(const StoreForm& form, std::uint32_t historyCrc, std::uint32_t position, const extras::Record& record,
                   const extras::KeepBytes& keepBytes, std::vector<std::uint8_t>& out, extras::Span& span)
 {
-    extras::Record outline = record;
-    for (extras::Format& format : outline.formats.kept) {
-        if (!keepBytes(format))
-            std::vector<std::uint8_t>().swap(format.bytes);
-    }
+    // The outline without a copy of the bytes it leaves out.
+    extras::Record outline;
+    outline.captured = record.captured;
+    outline.formats.leftOut = record.formats.leftOut;
+    outline.formats.label = record.formats.label;
+    for (const extras::Format& format : record.formats.kept)
+        outline.formats.kept.push_back(
+            {format.name, format.number, keepBytes(format) ? format.bytes : std::vector<std::uint8_t>()});
     std::vector<std::uint8_t> plain;
     const extras::Span payload = extras::EncodeRecord(position, outline, plain);
     const std::uint64_t id = SealId(historyCrc, position);
