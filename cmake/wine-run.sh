@@ -42,9 +42,34 @@ run_program() {
     local wine=$WINE
     # A 32-bit program goes to the 32-bit loader when there is one.
     [[ "$(pe_magic "$1")" != 010b || ! -x /usr/lib/wine/wine ]] || wine=/usr/lib/wine/wine
+    # stderr goes out as it comes and into $errors, for run_with_display.
+    exec 4> >(strip_cr | tee "$errors" >&2)
+    local copier=$!
     # The lock descriptor stays here: a program left running must not hold it.
-    setpriv --pdeathsig KILL "$wine" "$@" 9>&- 2> >(strip_cr >&2) | strip_cr
-    return "${PIPESTATUS[0]}"
+    setpriv --pdeathsig KILL "$wine" "$@" 9>&- 2>&4 4>&- | strip_cr
+    local status=${PIPESTATUS[0]}
+    exec 4>&-
+    # The copy ends when the program does, unless a program it started holds stderr.
+    for ((i = 0; i < 20; i++)); do
+        kill -0 "$copier" 2>/dev/null || break
+        sleep 0.05
+    done
+    return "$status"
+}
+
+# A program that Wine left without a display driver could create no window: it never ran
+# as meant, so it runs once more. Wine says so on stderr (err+winediag in the session).
+run_with_display() {
+    errors=$(mktemp)
+    run_program "$@"
+    local status=$?
+    if ((status != 0)) && grep -q "no driver could be loaded" "$errors"; then
+        echo "wine-run: Wine gave $1 no display driver; running it once more" >&2
+        run_program "$@"
+        status=$?
+    fi
+    rm -f "$errors"
+    return "$status"
 }
 
 # A session that someone started for many programs is shared; one that another
@@ -54,7 +79,7 @@ shared_session() {
 }
 
 if shared_session; then
-    run_program "$@"
+    run_with_display "$@"
     exit
 fi
 
@@ -64,9 +89,9 @@ exec 9>"$build/wine-run.lock"
 flock 9
 if shared_session; then
     exec 9>&-
-    run_program "$@"
+    run_with_display "$@"
     exit
 fi
 QUILLARY_SESSION_OWNER=wine-run "$session" start >/dev/null 9>&- || exit 1
 trap '"$session" stop >/dev/null 9>&-' EXIT
-run_program "$@"
+run_with_display "$@"

@@ -127,6 +127,22 @@ stop_wineserver() {
     end_process "$wineserver_pid" wineserver 30
 }
 
+# Wine closes its virtual desktop a moment after the last program on it ends, and the next
+# program opens a new one. A program that starts while the old one closes can be left
+# without a display driver, and every window it creates fails. One idle program (cmd
+# reading a pipe that never ends) keeps the desktop for the whole session;
+# "wineserver -k" ends it with the rest. The desktop is opened here too (rundll32 makes
+# a window), since its process takes the standard handles of the program that opens it:
+# opened by a test, it would hold that test's output open for the whole session.
+hold_desktop() {
+    local pipe="$build/wine-desktop.pipe"
+    rm -f "$pipe"
+    mkfifo "$pipe"
+    setsid "$WINE" cmd.exe <>"$pipe" >>"$log_file" 2>&1 8>&- 9>&- &
+    "$WINE" rundll32.exe user32.dll,GetDesktopWindow </dev/null >>"$log_file" 2>&1 8>&- 9>&- \
+        || die "Wine's desktop did not open; see $log_file"
+}
+
 boot() {
     "$WINE" wineboot </dev/null >>"$log_file" 2>&1 8>&- 9>&- \
         || die "wineboot failed; see $log_file"
@@ -211,7 +227,8 @@ cmd_start() {
         start_xvfb
     fi
 
-    export DISPLAY=$display WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
+    # Wine's diagnostics stay on: they name what failed when a program gets no display.
+    export DISPLAY=$display WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all,err+winediag
     # winemenubuilder would turn the installer's Start-menu shortcut into a launcher of the host.
     export WINEDLLOVERRIDES='mscoree,mshtml,winemenubuilder.exe='
     WINE=$(find_wine)
@@ -240,6 +257,7 @@ cmd_start() {
         start_wineserver
         boot
     fi
+    hold_desktop
     write_env
     echo "Wine session started: DISPLAY=$display WINEPREFIX=$prefix"
 }
