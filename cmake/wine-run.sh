@@ -50,6 +50,7 @@ run_program() {
     local status=${PIPESTATUS[0]}
     exec 4>&-
     # The copy ends when the program does, unless a program it started holds stderr.
+    local i
     for ((i = 0; i < 20; i++)); do
         kill -0 "$copier" 2>/dev/null || break
         sleep 0.05

@@ -51,20 +51,6 @@ std::shared_ptr<const EntryFormats> Shelved(EntryFormats whole)
     return std::make_shared<const EntryFormats>(std::move(whole));
 }
 
-std::shared_ptr<const EntryFormats> WholeFormats(const std::shared_ptr<const EntryFormats>& formats)
-{
-    if (!formats || !formats->shelf)
-        return formats;
-    const FormatsShelf::Kept kept = formats->shelf->Take();
-    if (!kept)
-        return nullptr;
-    auto whole = std::make_shared<EntryFormats>();
-    whole->kept = *kept;
-    whole->leftOut = formats->leftOut;
-    whole->label = formats->label;
-    return whole;
-}
-
 FormatsShelf::Kept KeptBytes(const std::shared_ptr<const EntryFormats>& formats)
 {
     if (!formats)

@@ -46,8 +46,6 @@ private:
 // The formats as the list holds them: the names, the label and the file list,
 // with the other bytes on a shelf.
 std::shared_ptr<const EntryFormats> Shelved(EntryFormats whole);
-// `formats` with every kept format's bytes, from memory or from disk; null when
-// they cannot be read.
-std::shared_ptr<const EntryFormats> WholeFormats(const std::shared_ptr<const EntryFormats>& formats);
-// The same bytes without a copy of them.
+// Every kept format's bytes of `formats`, from memory or from disk, without a
+// copy of them; null when they cannot be read.
 FormatsShelf::Kept KeptBytes(const std::shared_ptr<const EntryFormats>& formats);

@@ -330,24 +330,29 @@ TEST_F(CaptureTest, ACopyKeepsItsHtmlAndRtfByteForByteUpToTheLimitAndNothingElse
     ASSERT_EQ(1, host.history.Count());
     ASSERT_NE(nullptr, host.history.At(0).formats);
     EXPECT_EQ(L"x", TextAt(0));
-    const std::shared_ptr<const EntryFormats> whole = WholeFormats(host.history.At(0).formats);
-    const EntryFormats& kept = *whole;
-    ASSERT_EQ(2u, kept.kept.size());
-    EXPECT_EQ(page, kept.Find({EntryFormats::kHtmlName, 0})->bytes);
-    EXPECT_EQ(rich, kept.Find({EntryFormats::kRtfName, 0})->bytes);
-    EXPECT_TRUE(kept.leftOut.empty());
+    const FormatsShelf::Kept kept = KeptBytes(host.history.At(0).formats);
+    ASSERT_TRUE(kept && kept->size() == 2u);
+    const auto bytesOf = [&kept](const wchar_t* name) {
+        for (const KeptFormat& format : *kept) {
+            if (format.format.name == name)
+                return format.bytes;
+        }
+        return Bytes();
+    };
+    EXPECT_EQ(page, bytesOf(EntryFormats::kHtmlName));
+    EXPECT_EQ(rich, bytesOf(EntryFormats::kRtfName));
+    EXPECT_TRUE(host.history.At(0).formats->leftOut.empty());
 
     // A format at the limit is kept; one byte more and it is left out, named.
     const Bytes atLimit(EntryFormats::kMaxFormatBytes, 'h');
     SetClipboardFormats(other, {{CF_UNICODETEXT, Utf16(L"large")}, {html, atLimit},
                                 {rtf, Bytes(EntryFormats::kMaxFormatBytes + 1, 'r')}});
     ASSERT_EQ(2, host.history.Count());
-    const std::shared_ptr<const EntryFormats> wholeLarge = WholeFormats(host.history.At(0).formats);
-    const EntryFormats& large = *wholeLarge;
-    ASSERT_EQ(1u, large.kept.size());
-    EXPECT_EQ(atLimit, large.kept[0].bytes);
+    const FormatsShelf::Kept large = KeptBytes(host.history.At(0).formats);
+    ASSERT_TRUE(large && large->size() == 1u);
+    EXPECT_EQ(atLimit, large->front().bytes);
     const std::vector<FormatName> leftOut = {{EntryFormats::kRtfName, 0}};
-    EXPECT_EQ(leftOut, large.leftOut);
+    EXPECT_EQ(leftOut, host.history.At(0).formats->leftOut);
 
     // With no repeats, a copy of the same text takes the new copy's formats, none included.
     host.rules.m_bNoRepeats = 1;

@@ -132,9 +132,9 @@ TEST_F(DurabilityTest, EveryKindOfChangeSurvivesAnEndWithoutTheExitSave)
 
     Program second(folder);
     EXPECT_EQ(before, second.Shown());
-    const std::shared_ptr<const EntryFormats> bold = WholeFormats(second.model.At(0).formats);
-    ASSERT_TRUE(bold && bold->kept.size() == 1);
-    EXPECT_EQ(bold->kept[0].bytes, (std::vector<std::uint8_t>{'<', 'b', '>'}));
+    const FormatsShelf::Kept bold = KeptBytes(second.model.At(0).formats);
+    ASSERT_TRUE(bold && bold->size() == 1);
+    EXPECT_EQ(bold->front().bytes, (std::vector<std::uint8_t>{'<', 'b', '>'}));
     second.model.Clear();
     second.model.InsertText(L"after clear");
     const std::wstring cleared = second.Shown();
@@ -240,8 +240,8 @@ TEST_F(DurabilityTest, FormatsWaitOnDiskWhereTheLastSaveWroteThemPlainOrSealed)
     EntryFormats copied;
     copied.kept = {{{EntryFormats::kHtmlName, 0}, html}};
     const auto state = [&html](const HistoryModel& model, int row = 0) {
-        const std::shared_ptr<const EntryFormats> whole = WholeFormats(model.At(row).formats);
-        const bool read = whole && whole->kept.size() == 1 && whole->kept[0].bytes == html;
+        const FormatsShelf::Kept kept = KeptBytes(model.At(row).formats);
+        const bool read = kept && kept->size() == 1 && kept->front().bytes == html;
         return std::wstring(read ? L"read " : L"lost ") +
                (model.At(row).formats->shelf->InMemory() ? L"in memory" : L"on disk");
     };
