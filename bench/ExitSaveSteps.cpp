@@ -9,7 +9,7 @@
 #include "bench/KeptHistory.h"
 #include "bench/RawFile.h"
 #include "bench/Samples.h"
-#include "history/store/FileNames.h"
+#include "history/store/formats/FileNames.h"
 
 namespace {
 

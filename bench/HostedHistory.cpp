@@ -4,7 +4,7 @@
 
 #include "bench/Stopwatch.h"
 #include "history/model/ClipOptions.h"
-#include "history/store/FileNames.h"
+#include "history/store/formats/FileNames.h"
 #include "history/store/HistoryStore.h"
 
 HostedHistory::HostedHistory()

@@ -14,9 +14,9 @@
 #include "bench/KeptHistory.h"
 #include "bench/RawFile.h"
 #include "bench/Samples.h"
-#include "history/store/Crc32.h"
-#include "history/store/FileNames.h"
-#include "history/store/JournalFormat.h"
+#include "history/store/formats/Crc32.h"
+#include "history/store/formats/FileNames.h"
+#include "history/store/journal/JournalFormat.h"
 
 namespace {
 

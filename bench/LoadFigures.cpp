@@ -17,9 +17,9 @@
 #include "framework/CArchive.h"
 #include "framework/CFile.h"
 #include "framework/Handles.h"
-#include "history/store/FileNames.h"
+#include "history/store/formats/FileNames.h"
 #include "history/model/ClipOptions.h"
-#include "history/store/HistoryFormat.h"
+#include "history/store/formats/HistoryFormat.h"
 #include "history/store/HistoryStore.h"
 
 namespace {

@@ -4,14 +4,14 @@
 
 #include "bench/RawFile.h"
 #include "framework/AnsiCodePage.h"
-#include "history/store/BitmapFileWriter.h"
-#include "history/store/Crc32.h"
+#include "history/store/formats/BitmapFileWriter.h"
+#include "history/store/formats/Crc32.h"
 #include "history/store/DurableHistory.h"
-#include "history/store/ExtrasFormat.h"
-#include "history/store/FileNames.h"
-#include "history/store/HistoryFormat.h"
-#include "history/store/JournalFormat.h"
-#include "history/store/SettingsFormat.h"
+#include "history/store/extras/ExtrasFormat.h"
+#include "history/store/formats/FileNames.h"
+#include "history/store/formats/HistoryFormat.h"
+#include "history/store/journal/JournalFormat.h"
+#include "history/store/formats/SettingsFormat.h"
 
 namespace {
 

@@ -25,7 +25,7 @@
 #include "bench/Samples.h"
 #include "bench/Stopwatch.h"
 #include "bench/ViewerProcess.h"
-#include "history/store/FileNames.h"
+#include "history/store/formats/FileNames.h"
 #include "resource.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "bench/SampleHistory.h"
 #include "bench/Stopwatch.h"
 #include "framework/Handles.h"
-#include "history/store/FileNames.h"
+#include "history/store/formats/FileNames.h"
 #include "resource.h"
 
 namespace {

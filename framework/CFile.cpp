@@ -23,7 +23,7 @@ BOOL CFile::Open(const wchar_t* path, UINT flags)
     DWORD disposition = OPEN_EXISTING;
     if (flags & modeCreate)
         disposition = (flags & modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;
-    m_writeError = 0;
+    ResetWriteError();
     m_file.Reset(CreateFileW(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
     return IsOpen() ? TRUE : FALSE;
 }
@@ -106,22 +106,4 @@ BOOL CFile::SetLength(ULONGLONG length)
         return FALSE;
     Seek(static_cast<LONGLONG>(std::min(position, length)), begin);
     return TRUE;
-}
-
-bool ReadWholeFile(const wchar_t* path, std::vector<BYTE>& bytes)
-{
-    CFile file;
-    if (!file.Open(path, CFile::modeRead | CFile::shareDenyNone))
-        return false;
-    const ULONGLONG length = file.GetLength();
-    if (length > 0x7FFFFFFF) {
-        SetLastError(ERROR_FILE_TOO_LARGE);
-        return false;
-    }
-    bytes.resize(static_cast<size_t>(length));
-    if (file.Read(bytes.data(), static_cast<UINT>(length)) != length) {
-        SetLastError(ERROR_READ_FAULT);
-        return false;
-    }
-    return true;
 }

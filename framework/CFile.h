@@ -14,6 +14,8 @@ struct CFileWriteError : std::runtime_error {
 
 // A file handle. Open failures are reported by the result, write failures by
 // CFileWriteError; reads return what they got (0 at the end or on an error).
+// Every operation on an open file is virtual: a file in memory, or one reached
+// through another file layer, stands in for it.
 // A failed write also marks the file until it is opened again, so content that
 // lost bytes is never taken for whole even when someone caught the error.
 class CFile {
@@ -42,8 +44,8 @@ public:
     // modeCreate truncates or creates; without it the file must exist.
     // Without a share flag other programs may read but not write.
     BOOL Open(const wchar_t* path, UINT flags);
-    void Close() { m_file.Reset(); }
-    bool IsOpen() const { return static_cast<bool>(m_file); }
+    virtual void Close() { m_file.Reset(); }
+    virtual bool IsOpen() const { return static_cast<bool>(m_file); }
     HANDLE GetHandle() const { return m_file.Get(); }
 
     virtual UINT Read(void* buffer, UINT count);
@@ -54,14 +56,16 @@ public:
     void MarkWriteFailed(DWORD error);
     // The reason the content is incomplete, or 0.
     DWORD GetWriteError() const { return m_writeError; }
-    ULONGLONG Seek(LONGLONG offset, UINT from);
+    virtual ULONGLONG Seek(LONGLONG offset, UINT from);
     ULONGLONG SeekToBegin() { return Seek(0, begin); }
-    ULONGLONG GetPosition() const;
-    ULONGLONG GetLength() const;
+    virtual ULONGLONG GetPosition() const;
+    virtual ULONGLONG GetLength() const;
     // Cuts or extends the file to `length` bytes; FALSE when the system refuses.
-    BOOL SetLength(ULONGLONG length);
+    virtual BOOL SetLength(ULONGLONG length);
 
 protected:
+    // A newly opened file starts whole.
+    void ResetWriteError() { m_writeError = 0; }
     // Marks the file, then throws CFileWriteError.
     [[noreturn]] void FailWrite(DWORD error);
 
@@ -69,7 +73,3 @@ private:
     UniqueFileHandle m_file;
     DWORD m_writeError = 0;
 };
-
-// The whole of a small file, shared with writers. False when it cannot be
-// opened or read to its end (GetLastError says why).
-bool ReadWholeFile(const wchar_t* path, std::vector<BYTE>& bytes);

@@ -5,43 +5,36 @@
 #include <shlobj.h>
 
 #include "framework/CArchive.h"
-#include "framework/Handles.h"
-#include "history/store/FileNames.h"
-#include "history/store/SettingsFormat.h"
+#include "history/store/disk/DiskFile.h"
+#include "history/store/disk/FileSteps.h"
+#include "history/store/formats/FileNames.h"
+#include "history/store/formats/SettingsFormat.h"
 
 namespace {
 
-bool Exists(const std::wstring& path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 // When the folder's history was last written; 0 when it holds none.
-ULONGLONG LastWritten(const std::wstring& folder)
+ULONGLONG LastWritten(disk::FileSystem& files, const std::wstring& folder)
 {
     ULONGLONG latest = 0;
     for (const wchar_t* name : {g_strOptionsFileName, g_strHistoryFileName, g_strJournalFileName, g_strSealedHistoryFileName,
                                 g_strSealedJournalFileName}) {
-        WIN32_FILE_ATTRIBUTE_DATA data;
-        if (GetFileAttributesExW((folder + name).c_str(), GetFileExInfoStandard, &data)) {
-            const ULONGLONG written =
-                (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
-            latest = written > latest ? written : latest;
-        }
+        disk::Attributes attributes;
+        if (files.GetAttributes(folder + name, attributes) == ERROR_SUCCESS)
+            latest = attributes.written > latest ? attributes.written : latest;
     }
     return latest;
 }
 
 // The folder holds a history of its own: its settings, and its history file
 // whenever they count entries (or cannot say how many).
-bool HoldsHistory(const std::wstring& folder)
+bool HoldsHistory(disk::FileSystem& files, const std::wstring& folder)
 {
     const std::wstring settings = folder + g_strOptionsFileName;
-    if (!Exists(settings))
+    if (!disk::Exists(files, settings))
         return false;
-    CFile file;
+    DiskFile file(files);
     // One that cannot be opened now is still the history: loading tells it.
-    if (!file.Open(settings.c_str(), CFile::modeRead | CFile::shareDenyNone))
+    if (!file.Open(settings, CFile::modeRead | CFile::shareDenyNone))
         return true;
     SettingsRecord record;
     bool whole = false;
@@ -50,29 +43,36 @@ bool HoldsHistory(const std::wstring& folder)
         whole = ReadSettings(archive, record, archive.Codec());
     } catch (...) {
     }
-    return (whole && record.entryCount <= 0) || Exists(folder + g_strHistoryFileName) ||
-           Exists(folder + g_strSealedHistoryFileName);
+    return (whole && record.entryCount <= 0) || disk::Exists(files, folder + g_strHistoryFileName) ||
+           disk::Exists(files, folder + g_strSealedHistoryFileName);
 }
 
 // Creates each missing folder of a path that ends with a backslash.
-void CreateFolders(const std::wstring& folder)
+void CreateFolders(disk::FileSystem& files, const std::wstring& folder)
 {
     for (size_t slash = folder.find(L'\\', 3); slash != std::wstring::npos; slash = folder.find(L'\\', slash + 1))
-        CreateDirectoryW(folder.substr(0, slash).c_str(), nullptr);
+        files.CreateFolder(folder.substr(0, slash));
 }
 
 }  // namespace
 
-bool DataFolder::IsWritable(const std::wstring& folder)
+bool DataFolder::IsWritable(const std::wstring& folder, disk::FileSystem& files)
 {
     const std::wstring probe = folder + L"quillary-probe.qtmp";
-    UniqueFileHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-    if (!file)
-        return false;
-    const char byte = 0;
-    DWORD written = 0;
-    return WriteFile(file.Get(), &byte, 1, &written, nullptr) && written == 1;
+    bool written = false;
+    {
+        DiskFile file(files);
+        if (!file.Open(probe, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive))
+            return false;
+        const char byte = 0;
+        try {
+            file.Write(&byte, 1);
+            written = true;
+        } catch (const CFileWriteError&) {
+        }
+    }
+    files.Delete(probe);
+    return written;
 }
 
 std::wstring DataFolder::PerUserFolder()
@@ -95,30 +95,30 @@ std::wstring DataFolder::PerUserFolder()
     return base + L"Quillary\\" + g_strDataFolderName + L"\\";
 }
 
-DataFolder DataFolder::Choose(const std::wstring& executableFolder)
+DataFolder DataFolder::Choose(const std::wstring& executableFolder, disk::FileSystem& files)
 {
     const std::wstring beside = executableFolder + g_strDataFolderName + L"\\";
-    if (!Exists(beside))
-        CreateDirectoryW(beside.substr(0, beside.size() - 1).c_str(), nullptr);
+    if (!disk::Exists(files, beside))
+        files.CreateFolder(beside.substr(0, beside.size() - 1));
     // A copy whose folder can be written keeps its own history (portable use).
-    if (IsWritable(beside))
+    if (IsWritable(beside, files))
         return {beside, beside, false};
     const std::wstring perUser = PerUserFolder();
     if (perUser.empty())
         return {beside, beside, false};
-    CreateFolders(perUser);
-    if (!IsWritable(perUser))
+    CreateFolders(files, perUser);
+    if (!IsWritable(perUser, files))
         return {beside, beside, false};
-    return {FolderToRead(beside, perUser), perUser, true};
+    return {FolderToRead(beside, perUser, files), perUser, true};
 }
 
-std::wstring DataFolder::FolderToRead(const std::wstring& beside, const std::wstring& perUser)
+std::wstring DataFolder::FolderToRead(const std::wstring& beside, const std::wstring& perUser, disk::FileSystem& files)
 {
     // A journal alone is no history: a start that read beside the program and was
     // ended before its first save leaves one per user.
-    const bool besideHolds = HoldsHistory(beside);
-    const bool perUserHolds = HoldsHistory(perUser);
+    const bool besideHolds = HoldsHistory(files, beside);
+    const bool perUserHolds = HoldsHistory(files, perUser);
     if (besideHolds != perUserHolds)
         return besideHolds ? beside : perUser;
-    return LastWritten(beside) > LastWritten(perUser) ? beside : perUser;
+    return LastWritten(files, beside) > LastWritten(files, perUser) ? beside : perUser;
 }

@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "history/store/disk/FileSystem.h"
+
 // Where the history is kept: the folder "data" beside the executable whenever
 // it can be written (portable use), else "%LOCALAPPDATA%\Quillary\data". A
 // history found beside the executable that cannot be written there, when newer
@@ -11,11 +13,12 @@ struct DataFolder {
     std::wstring write;      // where it is kept from now on
     bool perUser = false;    // write is the per-user folder
 
-    static DataFolder Choose(const std::wstring& executableFolder);
+    static DataFolder Choose(const std::wstring& executableFolder, disk::FileSystem& files = disk::SystemFiles());
     // Tried by writing (and removing) a file: attributes and rights say too little.
-    static bool IsWritable(const std::wstring& folder);
+    static bool IsWritable(const std::wstring& folder, disk::FileSystem& files = disk::SystemFiles());
     static std::wstring PerUserFolder();
     // Which of the two folders a start that writes per user reads: the one that
     // holds a whole history, or the newer when both or neither do.
-    static std::wstring FolderToRead(const std::wstring& beside, const std::wstring& perUser);
+    static std::wstring FolderToRead(const std::wstring& beside, const std::wstring& perUser,
+                                     disk::FileSystem& files = disk::SystemFiles());
 };

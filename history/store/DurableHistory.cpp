@@ -1,8 +1,8 @@
 #include "history/store/DurableHistory.h"
 
-#include "history/store/BitmapFileWriter.h"
-#include "history/store/FileNames.h"
-#include "history/store/SealedFolder.h"
+#include "history/store/formats/BitmapFileWriter.h"
+#include "history/store/formats/FileNames.h"
+#include "history/store/sealed/SealedFolder.h"
 
 namespace {
 
@@ -27,8 +27,8 @@ journal::Op OpOf(HistoryChange::Kind kind, const HistoryEntry* entry)
 // The picture files of the folder ("N.dat"), with those a waiting save brings.
 }  // namespace
 
-DurableHistory::DurableHistory(HistoryModel& model, ClipOptions& options)
-    : m_model(model), m_options(options), m_store(model, options)
+DurableHistory::DurableHistory(HistoryModel& model, ClipOptions& options, disk::FileSystem& files)
+    : m_model(model), m_options(options), m_files(files), m_store(model, options, files)
 {
     m_model.AddListener([this](const HistoryChange& change) { Record(change); });
 }
@@ -45,7 +45,8 @@ void DurableHistory::SetFolder(DataFolder folder)
     m_waiting.clear();
     // A save whose moves are still blocked is read as it will stand.
     SaveSet::Failure failure;
-    if (!SaveSet::Recover(m_folder.write, &failure, &m_waiting) && m_folder.read != m_folder.write)
+    if (!SaveSet::Recover(m_folder.write, &failure, &m_waiting, disk::MoveWait::AboutASecond, m_files) &&
+        m_folder.read != m_folder.write)
         m_waiting.clear();
     m_store.SetPicturePath([this](int record) { return Resolve(m_form.PictureName(record)); });
     OpenKey();
@@ -80,7 +81,7 @@ void DurableHistory::Start(HWND window, int screenDepth)
     JournalWriter::Callbacks callbacks;
     callbacks.report = [this](const JournalWriter::Report& report) { Report(report); };
     callbacks.fullSaveWanted = [this] { PostMessageW(m_window, kFullSaveMessage, 0, 0); };
-    m_writer = std::make_unique<JournalWriter>(m_folder.write, screenDepth, std::move(callbacks));
+    m_writer = std::make_unique<JournalWriter>(m_folder.write, screenDepth, std::move(callbacks), m_files);
     // A journal replayed from where the history goes is gone on with, never emptied.
     const bool journalKept = m_journalPath.compare(0, m_folder.write.size(), m_folder.write) == 0;
     m_writer->Start(m_base, m_options.m_nTopCount, m_journalPath, journalKept ? m_journalLength : 0,

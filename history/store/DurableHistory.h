@@ -12,8 +12,8 @@
 #include "history/model/HistoryModel.h"
 #include "history/model/HistorySnapshot.h"
 #include "history/store/HistoryStore.h"
-#include "history/store/JournalWriter.h"
-#include "history/store/StoreForm.h"
+#include "history/store/journal/JournalWriter.h"
+#include "history/store/sealed/StoreForm.h"
 
 // The history on disk: loads the data folder at start (finishing or dropping
 // an interrupted save, replaying the journal over the last full save) and from
@@ -26,7 +26,7 @@ public:
     static constexpr UINT kReportsMessage = WM_APP + 40;
     static constexpr UINT kFullSaveMessage = WM_APP + 41;
 
-    DurableHistory(HistoryModel& model, ClipOptions& options);
+    DurableHistory(HistoryModel& model, ClipOptions& options, disk::FileSystem& files = disk::SystemFiles());
     ~DurableHistory();
     DurableHistory(const DurableHistory&) = delete;
     DurableHistory& operator=(const DurableHistory&) = delete;
@@ -88,6 +88,7 @@ private:
 
     HistoryModel& m_model;
     ClipOptions& m_options;
+    disk::FileSystem& m_files;
     HistoryStore m_store;
     DataFolder m_folder;
     StoreForm m_form;

@@ -7,14 +7,16 @@
 #include <unordered_set>
 
 #include "framework/CArchive.h"
-#include "history/store/CBitmapFile.h"
-#include "history/store/ExtrasFormat.h"
-#include "history/store/ExtrasPlace.h"
-#include "history/store/FileNames.h"
-#include "history/store/FormatsRecord.h"
-#include "history/store/PictureFiles.h"
-#include "history/store/SealedExtras.h"
-#include "history/store/SealedFolder.h"
+#include "history/store/disk/DiskFile.h"
+#include "history/store/disk/FileSteps.h"
+#include "history/store/formats/CBitmapFile.h"
+#include "history/store/extras/ExtrasFormat.h"
+#include "history/store/extras/ExtrasPlace.h"
+#include "history/store/formats/FileNames.h"
+#include "history/store/extras/FormatsRecord.h"
+#include "history/store/formats/PictureFiles.h"
+#include "history/store/sealed/SealedExtras.h"
+#include "history/store/sealed/SealedFolder.h"
 
 namespace {
 
@@ -70,19 +72,15 @@ void Apply(HistoryModel& model, const journal::Record& record)
 }
 
 
-std::set<std::wstring> PictureNames(const std::wstring& folder, const std::map<std::wstring, std::wstring>& waiting)
+std::set<std::wstring> PictureNames(disk::FileSystem& files, const std::wstring& folder,
+                                    const std::map<std::wstring, std::wstring>& waiting)
 {
-    std::set<std::wstring> names = picture_files::In(folder);
+    std::set<std::wstring> names = picture_files::In(files, folder);
     for (const auto& move : waiting) {
         if (picture_files::RecordOf(move.first) >= 0)
             names.insert(move.first);
     }
     return names;
-}
-
-bool IsMissing(DWORD error)
-{
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 }  // namespace
@@ -91,7 +89,7 @@ void DurableHistory::OpenKey()
 {
     m_form = StoreForm();
     m_setAside.clear();
-    const SealedFolder::Opened opened = SealedFolder::OpenKey(Resolve(g_strKeyFileName));
+    const SealedFolder::Opened opened = SealedFolder::OpenKey(m_files, Resolve(g_strKeyFileName));
     if (opened.error != ERROR_SUCCESS) {
         NoteUnread(g_strKeyFileName, opened.error);
         return;
@@ -99,10 +97,11 @@ void DurableHistory::OpenKey()
     // A key of another account or machine, or one from another folder that opens but not this
     // history: the history is kept whole, out of the way of a new one, and never saved over.
     if (opened.unopenable ||
-        (opened.form.Sealed() && !SealedFolder::Opens(opened.form, Resolve(opened.form.HistoryName())))) {
-        m_setAside = SealedFolder::SetAside(m_folder.read);
+        (opened.form.Sealed() && !SealedFolder::Opens(m_files, opened.form, Resolve(opened.form.HistoryName())))) {
+        DWORD error = ERROR_SUCCESS;
+        m_setAside = SealedFolder::SetAside(m_files, m_folder.read, error);
         if (m_setAside.empty())
-            NoteUnread(g_strKeyFileName, GetLastError());
+            NoteUnread(g_strKeyFileName, error);
         return;
     }
     m_form = opened.form;
@@ -116,7 +115,7 @@ void DurableHistory::CheckReadable()
     std::vector<std::wstring> names = {g_strOptionsFileName, m_form.HistoryName(), m_form.ExtrasName()};
     if (m_form.Sealed())
         names.push_back(g_strHistoryFileName);
-    for (const std::wstring& picture : PictureNames(m_folder.read, m_waiting))
+    for (const std::wstring& picture : PictureNames(m_files, m_folder.read, m_waiting))
         names.push_back(picture);
     for (const std::wstring& name : names) {
         if (!WaitUntilReadable(Resolve(name), name))
@@ -127,15 +126,15 @@ void DurableHistory::CheckReadable()
 
 bool DurableHistory::WaitUntilReadable(const std::wstring& path, const std::wstring& name)
 {
-    for (int attempt = 0; GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; ++attempt) {
-        CFile file;
-        if (file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone))
+    for (int attempt = 0; disk::Exists(m_files, path); ++attempt) {
+        DiskFile file(m_files);
+        if (file.Open(path, CFile::modeRead | CFile::shareDenyNone))
             return true;
         if (attempt == kReadAttempts) {
-            NoteUnread(name, GetLastError());
+            NoteUnread(name, file.Error());
             return false;
         }
-        Sleep(kReadPauseMs);
+        m_files.Pause(kReadPauseMs);
     }
     return true;
 }
@@ -163,7 +162,7 @@ std::wstring DurableHistory::JournalPath() const
 {
     // A start that read elsewhere and was ended before its first save left its changes where the history goes.
     const std::wstring kept = m_folder.write + m_form.JournalName();
-    if (m_folder.read != m_folder.write && GetFileAttributesW(kept.c_str()) != INVALID_FILE_ATTRIBUTES)
+    if (m_folder.read != m_folder.write && disk::Exists(m_files, kept))
         return kept;
     return Resolve(m_form.JournalName());
 }
@@ -171,9 +170,9 @@ std::wstring DurableHistory::JournalPath() const
 BOOL DurableHistory::LoadOptions()
 {
     const std::wstring path = Resolve(g_strOptionsFileName);
-    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (!disk::Exists(m_files, path)) {
         // Without its settings a history file still holds its entries: they are counted, not dropped.
-        if (GetFileAttributesW(Resolve(g_strHistoryFileName).c_str()) != INVALID_FILE_ATTRIBUTES)
+        if (disk::Exists(m_files, Resolve(g_strHistoryFileName)))
             m_store.ForgetCount();
         return FALSE;
     }
@@ -196,10 +195,10 @@ void DurableHistory::LoadHistory()
     m_journalLength = 0;
     m_journalPath = JournalPath();
     const int storedTop = m_options.m_nTopCount;
-    CFile journalFile;
-    if (!journalFile.Open(m_journalPath.c_str(), CFile::modeRead | CFile::shareDenyNone)) {
-        const DWORD error = GetLastError();
-        if (!IsMissing(error))
+    DiskFile journalFile(m_files);
+    if (!journalFile.Open(m_journalPath, CFile::modeRead | CFile::shareDenyNone)) {
+        const DWORD error = journalFile.Error();
+        if (!disk::IsMissing(error))
             NoteUnread(m_form.JournalName(), error);
     }
     CArchive journalArchive(&journalFile, CArchive::load, 1 << 16);
@@ -231,8 +230,8 @@ void DurableHistory::LoadHistory()
         m_journalLength = reader.GoodLength();
     }
     m_mergedOlder = false;
-    if (m_form.Sealed() && (GetFileAttributesW(Resolve(g_strHistoryFileName).c_str()) != INVALID_FILE_ATTRIBUTES ||
-                            GetFileAttributesW(Resolve(g_strJournalFileName).c_str()) != INVALID_FILE_ATTRIBUTES))
+    if (m_form.Sealed() && (disk::Exists(m_files, Resolve(g_strHistoryFileName)) ||
+                            disk::Exists(m_files, Resolve(g_strJournalFileName))))
         MergeOlderFiles(plainCount);
     const bool timesKnown = StampUnknownTimes();
 
@@ -260,8 +259,8 @@ void DurableHistory::LoadCaptureTimes()
     // The extras belong to exactly the history file read: one an older version wrote over has other records.
     const std::wstring path = Resolve(m_form.ExtrasName());
     extras::Index index;
-    const bool indexed = m_form.Sealed() ? sealed_extras::IndexRecords(ExtrasFileSource(path), m_form, index)
-                                         : extras::IndexRecords(ExtrasFileSource(path), KeptInOutline, index);
+    const bool indexed = m_form.Sealed() ? sealed_extras::IndexRecords(ExtrasFileSource(m_files, path), m_form, index)
+                                         : extras::IndexRecords(ExtrasFileSource(m_files, path), KeptInOutline, index);
     if (!indexed && m_form.Sealed()) {
         LoadWholeSealedExtras(path, rowOf);
         return;
@@ -283,9 +282,9 @@ void DurableHistory::LoadCaptureTimes()
             const extras::Span& span = record.second.span;
             shelf = std::make_shared<FormatsShelf>(
                 m_form.Sealed()
-                    ? std::make_shared<ExtrasPlace>(paths, span, m_form,
+                    ? std::make_shared<ExtrasPlace>(m_files, paths, span, m_form,
                                                     sealed_extras::SealId(index.historyCrc, record.first))
-                    : std::make_shared<ExtrasPlace>(paths, span));
+                    : std::make_shared<ExtrasPlace>(m_files, paths, span));
         }
         m_model.SetLoadedFormats(row, OutlineOf(outline, std::move(shelf)));
     }
@@ -296,7 +295,7 @@ void DurableHistory::LoadWholeSealedExtras(const std::wstring& path, const std::
     // The first sealed form sealed the file whole: its formats are held in memory until the next save.
     extras::File file;
     std::vector<BYTE> bytes;
-    if (!ReadWholeFile(path.c_str(), bytes) || !m_form.Open(SealKind::Extras, 0, bytes) ||
+    if (disk::ReadWhole(m_files, path, bytes) != ERROR_SUCCESS || !m_form.Open(SealKind::Extras, 0, bytes) ||
         !extras::Decode(bytes.data(), bytes.size(), file) || file.historySize != m_store.FileSize() ||
         file.historyCrc != m_store.FileCrc())
         return;
@@ -330,7 +329,7 @@ void DurableHistory::MergeOlderFiles(int plainCount)
     ClipOptions options = m_options;
     options.m_nEntryCount = plainCount;
     HistoryModel plain;
-    DurableHistory older(plain, options);
+    DurableHistory older(plain, options, m_files);
     older.m_folder = m_folder;
     older.m_waiting = m_waiting;
     older.LoadHistory();

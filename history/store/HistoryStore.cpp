@@ -3,22 +3,15 @@
 #include "framework/AnsiCodePage.h"
 #include "framework/CArchive.h"
 #include "framework/CMemFile.h"
-#include "history/store/CBitmapFile.h"
-#include "history/store/Crc32.h"
-#include "history/store/HistoryFormat.h"
-#include "history/store/OptionsRecord.h"
+#include "history/store/disk/DiskFile.h"
+#include "history/store/disk/FileSteps.h"
+#include "history/store/formats/CBitmapFile.h"
+#include "history/store/formats/Crc32.h"
+#include "history/store/formats/HistoryFormat.h"
+#include "history/store/formats/OptionsRecord.h"
 
 #include <algorithm>
 #include <cstring>
-
-namespace {
-
-bool IsMissing(DWORD error)
-{
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
-}  // namespace
 
 void HistoryStore::NoteUnread(const std::wstring& path, DWORD error)
 {
@@ -30,11 +23,11 @@ void HistoryStore::NoteUnread(const std::wstring& path, DWORD error)
 
 BOOL HistoryStore::LoadOptions(const wchar_t* path)
 {
-    CFile file;
+    DiskFile file(m_files);
     // Others may hold the file for writing (a sync program): reading it still works.
     if (!file.Open(path, CFile::modeRead | CFile::shareDenyNone)) {
-        const DWORD error = GetLastError();
-        if (!IsMissing(error)) {
+        const DWORD error = file.Error();
+        if (!disk::IsMissing(error)) {
             m_countKnown = false;
             NoteUnread(path, error);
         }
@@ -76,9 +69,9 @@ void HistoryStore::AppendLoadedText(EntryId id, const archive::RawString& raw, c
 
 bool HistoryStore::ReadSealed(const std::wstring& path, SealKind kind, std::uint64_t id, std::vector<BYTE>& bytes)
 {
-    if (!ReadWholeFile(path.c_str(), bytes)) {
-        const DWORD error = GetLastError();
-        if (!IsMissing(error))
+    const DWORD error = disk::ReadWhole(m_files, path, bytes);
+    if (error != ERROR_SUCCESS) {
+        if (!disk::IsMissing(error))
             NoteUnread(path, error);
         return false;
     }
@@ -99,7 +92,7 @@ void HistoryStore::AppendLoadedBitmap(EntryId id, int record, const std::wstring
         if (ReadSealed(path, SealKind::Picture, static_cast<std::uint64_t>(record), bytes))
             bitmap.Reset(CBitmapFile::LoadFromMemory(bytes.data(), bytes.size()));
     } else {
-        bitmap.Reset(CBitmapFile().LoadFromFile(path.c_str(), &readError));
+        bitmap.Reset(CBitmapFile().LoadFromFile(path.c_str(), &readError, m_files));
     }
     if (!bitmap) {
         // A missing or damaged file costs its entry; one that could not be read for now does not.
@@ -154,7 +147,7 @@ BOOL HistoryStore::LoadHistory(const wchar_t* path, const std::vector<EntryId>* 
     m_loadedEntries = 0;
     m_fileSize = 0;
     m_fileCrc = Crc32::Of(nullptr, 0);
-    CFile disk;
+    DiskFile disk(m_files);
     std::unique_ptr<CMemFile> opened;
     ULONGLONG length = 0;
     if (m_form.Sealed()) {
@@ -164,8 +157,8 @@ BOOL HistoryStore::LoadHistory(const wchar_t* path, const std::vector<EntryId>* 
         length = bytes.size();
         opened = std::make_unique<CMemFile>(std::move(bytes));
     } else if (!disk.Open(path, CFile::modeRead | CFile::shareDenyNone)) {
-        const DWORD error = GetLastError();
-        if (!IsMissing(error))
+        const DWORD error = disk.Error();
+        if (!disk::IsMissing(error))
             NoteUnread(path, error);
         return FALSE;
     } else {
@@ -204,8 +197,7 @@ BOOL HistoryStore::LoadHistory(const wchar_t* path, const std::vector<EntryId>* 
     m_fileSize = file.Size();
     m_fileCrc = file.Crc();
     // Bytes that could not be read are not the end of the history.
-    const DWORD error = GetLastError();
     if (m_fileSize != length)
-        NoteUnread(path, error);
+        NoteUnread(path, disk.Error());
     return TRUE;
 }

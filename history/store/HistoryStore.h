@@ -2,7 +2,8 @@
 #include "framework/ArchiveCore.h"
 #include "history/model/ClipOptions.h"
 #include "history/model/HistoryModel.h"
-#include "history/store/StoreForm.h"
+#include "history/store/disk/FileSystem.h"
+#include "history/store/sealed/StoreForm.h"
 
 #include <cstdint>
 #include <functional>
@@ -14,7 +15,10 @@
 // what can be read of it and never takes the rest of the start-up with it.
 class HistoryStore {
 public:
-    HistoryStore(HistoryModel& history, ClipOptions& options) : m_history(history), m_options(options) {}
+    HistoryStore(HistoryModel& history, ClipOptions& options, disk::FileSystem& files = disk::SystemFiles())
+        : m_history(history), m_options(options), m_files(files)
+    {
+    }
 
     // Where a picture file of the history file being read is found; by default
     // beside the history file.
@@ -55,6 +59,7 @@ private:
 
     HistoryModel& m_history;
     ClipOptions& m_options;
+    disk::FileSystem& m_files;
     PicturePath m_picturePath;
     StoreForm m_form;
     std::vector<EntryId> m_recordIds;

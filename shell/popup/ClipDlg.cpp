@@ -3,7 +3,7 @@
 #include "framework/CDataExchange.h"
 #include "framework/Dpi.h"
 #include "framework/Handles.h"
-#include "history/store/BitmapFileWriter.h"
+#include "history/store/formats/BitmapFileWriter.h"
 #include "history/store/DataFolder.h"
 #include "shell/AppTitle.h"
 #include "shell/ModulePath.h"

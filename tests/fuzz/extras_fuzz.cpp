@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "history/store/ExtrasFormat.h"
-#include "history/store/ExtrasIndex.h"
+#include "history/store/extras/ExtrasFormat.h"
+#include "history/store/extras/ExtrasIndex.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "MemoryStreams.h"
-#include "history/store/HistoryFormat.h"
+#include "history/store/formats/HistoryFormat.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const Latin1Codec codec;

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "MemoryStreams.h"
-#include "history/store/JournalFormat.h"
+#include "history/store/journal/JournalFormat.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     MemorySource source(data, size);

@@ -1,8 +1,8 @@
 // The extras file: its bytes, a damaged record that costs only its own entry, and the index a start reads.
 #include <gtest/gtest.h>
 
-#include "history/store/ExtrasFormat.h"
-#include "history/store/ExtrasIndex.h"
+#include "history/store/extras/ExtrasFormat.h"
+#include "history/store/extras/ExtrasIndex.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "MemoryStreams.h"
-#include "history/store/HistoryFormat.h"
+#include "history/store/formats/HistoryFormat.h"
 
 namespace {
 

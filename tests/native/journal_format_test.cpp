@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "MemoryStreams.h"
-#include "history/store/Crc32.h"
-#include "history/store/JournalFormat.h"
+#include "history/store/formats/Crc32.h"
+#include "history/store/journal/JournalFormat.h"
 
 namespace {
 

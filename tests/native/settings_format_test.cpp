@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "MemoryStreams.h"
-#include "history/store/SettingsFormat.h"
+#include "history/store/formats/SettingsFormat.h"
 
 namespace {
 

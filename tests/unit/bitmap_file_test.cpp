@@ -17,9 +17,9 @@
 
 #include "framework/CFile.h"
 #include "framework/Handles.h"
-#include "history/store/BitmapFileWriter.h"
+#include "history/store/formats/BitmapFileWriter.h"
 #include "history/model/BmpFormat.h"
-#include "history/store/CBitmapFile.h"
+#include "history/store/formats/CBitmapFile.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 // a user meets them in the end-to-end tests.
 #include <gtest/gtest.h>
 
-#include "history/store/BitmapFileWriter.h"
+#include "history/store/formats/BitmapFileWriter.h"
 #include "history/store/DataFolder.h"
 #include "history/store/DurableHistory.h"
-#include "history/store/FileNames.h"
-#include "history/store/FullSave.h"
+#include "history/store/formats/FileNames.h"
+#include "history/store/saveset/FullSave.h"
 #include "history/model/FormatsShelf.h"
 #include "file_test_support.h"
 

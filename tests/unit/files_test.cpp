@@ -10,9 +10,9 @@
 #include "framework/AnsiCodePage.h"
 #include "framework/CArchive.h"
 #include "framework/CFile.h"
-#include "history/store/SaveSet.h"
-#include "history/store/HistoryFormat.h"
-#include "history/store/SettingsFormat.h"
+#include "history/store/saveset/SaveSet.h"
+#include "history/store/formats/HistoryFormat.h"
+#include "history/store/formats/SettingsFormat.h"
 #include "file_test_support.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // passes its own check record.
 #include <gtest/gtest.h>
 
-#include "history/store/HistoryKey.h"
+#include "history/store/sealed/HistoryKey.h"
 
 #include <cstdint>
 #include <memory>

@@ -4,8 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "history/store/BitmapFileWriter.h"
-#include "history/store/FullSave.h"
+#include "history/store/formats/BitmapFileWriter.h"
+#include "history/store/saveset/FullSave.h"
 #include "history/store/HistoryStore.h"
 #include "file_test_support.h"
 

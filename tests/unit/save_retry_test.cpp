@@ -4,9 +4,9 @@
 // cannot be written are kept in memory only up to a bound, which is told.
 #include <gtest/gtest.h>
 
-#include "history/store/FileNames.h"
-#include "history/store/JournalWriter.h"
-#include "history/store/RetrySchedule.h"
+#include "history/store/formats/FileNames.h"
+#include "history/store/journal/JournalWriter.h"
+#include "history/store/journal/RetrySchedule.h"
 #include "file_test_support.h"
 
 #include <atomic>

@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "framework/Handles.h"
-#include "history/store/FileNames.h"
-#include "history/store/JournalFormat.h"
-#include "history/store/SaveSet.h"
+#include "history/store/formats/FileNames.h"
+#include "history/store/journal/JournalFormat.h"
+#include "history/store/saveset/SaveSet.h"
 #include "file_test_support.h"
 
 #include <string>

@@ -1,0 +1,35 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "history/store/disk/FileSystem.h"
+
+// Steps the store makes of the seam's operations.
+namespace disk {
+
+bool Exists(FileSystem& files, const std::wstring& path);
+
+// The whole of a file, shared with writers. ERROR_SUCCESS, or why it could not
+// be opened or read to its end; files beyond `limit` bytes are not read.
+DWORD ReadWhole(FileSystem& files, const std::wstring& path, std::vector<BYTE>& bytes,
+                std::uint64_t limit = 0x7FFFFFFF);
+
+// How long a move waits for a file that another program holds: not at all
+// (the caller tries again on its own schedule), or about a second.
+enum class MoveWait { Once, AboutASecond };
+
+// Moves a file over another in one step. Backup, sync and virus-scanning tools
+// hold files open for moments: with MoveWait::AboutASecond a move they block
+// is tried again for about a second before it fails. A target that is
+// read-only would refuse every move over it: the attribute goes first.
+DWORD MoveReplacing(FileSystem& files, const std::wstring& from, const std::wstring& to,
+                    MoveWait wait = MoveWait::AboutASecond);
+
+// Takes the read-only attribute off a file of ours (a missing one is fine).
+DWORD ClearReadOnly(FileSystem& files, const std::wstring& path);
+
+bool IsMissing(DWORD error);
+
+}  // namespace disk

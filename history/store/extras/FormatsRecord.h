@@ -1,0 +1,25 @@
+#pragma once
+#include <memory>
+#include <vector>
+
+#include "history/model/EntryFormats.h"
+#include "history/model/FormatsShelf.h"
+#include "history/store/extras/ExtrasFormat.h"
+
+// An entry's kept formats as the extras file and the journal hold them, and back.
+// What a save writes of an entry's formats: all of them, or, when their bytes
+// cannot be read any more, what is known without them (the label, what was left out).
+extras::Formats StoredOf(const std::shared_ptr<const EntryFormats>& formats);
+// Shelved in memory; null when nothing was kept.
+std::shared_ptr<const EntryFormats> FromStored(const extras::Formats& stored);
+std::vector<KeptFormat> KeptOf(extras::Formats stored);
+// The formats as the list holds them, their bytes (but the file list's) on `shelf`.
+std::shared_ptr<const EntryFormats> OutlineOf(const extras::Formats& outline, std::shared_ptr<FormatsShelf> shelf);
+
+// Whether a format's bytes stay with the list rather than on disk: the file
+// list alone, which the preview and the icon go by.
+bool KeptInOutline(const extras::Format& format);
+
+// The journal's form: the encoded formats, and back (null when they do not read whole).
+std::vector<std::uint8_t> EncodeEntryFormats(const std::shared_ptr<const EntryFormats>& formats);
+std::shared_ptr<const EntryFormats> DecodeEntryFormats(const std::vector<std::uint8_t>& bytes);

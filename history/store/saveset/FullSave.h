@@ -1,0 +1,75 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "history/model/FormatsShelf.h"
+#include "history/store/formats/FileNames.h"
+#include "history/store/journal/JournalFormat.h"
+#include "history/store/saveset/SaveSet.h"
+#include "history/store/saveset/SaveSnapshot.h"
+
+// Writes the whole history as the files of the data folder, as one set: one
+// BMP file per picture ("N.dat"), "data.data", "data.extras" (capture times
+// and kept formats), "imgOption.data" and a new
+// journal that starts from them. An entry the
+// files cannot hold is left out (and counted) rather than written wrong: a
+// picture whose pixels cannot be read (its record would get an older save's
+// picture), a text beyond the format's length prefix.
+// Sealed, the same files go under the sealed form's names, with the key file;
+// either way, the other form's files go once the set stands.
+class FullSave {
+public:
+    FullSave(std::wstring folder, const SaveSnapshot& snapshot, disk::FileSystem& files = disk::SystemFiles());
+
+    // Called between steps with the frames that reached the current journal
+    // meanwhile appended to `tail`: they go on into the new journal.
+    using Between = std::function<void(std::vector<std::vector<std::uint8_t>>& tail)>;
+    // Called once the set is bound to complete, with the new journal's file,
+    // before any file is moved.
+    using Committing = std::function<void(const std::wstring& newJournal)>;
+
+    // `wait`: how long a move waits for a file another program holds.
+    bool Run(const Between& between, const Committing& committing, disk::MoveWait wait = disk::MoveWait::AboutASecond);
+
+    // After a successful run: what the new journal applies to.
+    const journal::Header& Base() const { return m_base; }
+    int TopCount() const { return m_topCount; }
+    std::uint64_t JournalBytes() const { return m_journalBytes; }
+    // Whether changes made during the save went into the new journal.
+    bool JournalHoldsChanges() const { return !m_tail.empty(); }
+    const SaveSet::Failure& LastFailure() const { return m_set.LastFailure(); }
+    int SkippedEntries() const { return m_skipped; }
+    // Once the set stands: removes the picture files that no record of it uses
+    // (a removed entry's picture must not stay on the disk) and the other form's files.
+    // False when one that is there could not be removed (another program holds it).
+    bool RemoveStaleFiles() const;
+
+private:
+    // Picks the entries to write and writes the pictures' files.
+    bool WritePictures(const Between& between);
+    bool WriteHistory(const Between& between);
+    // Each record's formats get a place in the new file, taken once the set is bound.
+    bool WriteExtras();
+    void ShelveFormats();
+    bool WriteOptions();
+    bool WriteJournal(const std::vector<std::vector<std::uint8_t>>& tail);
+    // A file of the set in the snapshot's form; `written` sums up its plain bytes.
+    bool AddStored(const std::wstring& name, SealKind kind, std::uint64_t id,
+                   const std::function<void(CFile&)>& body, SaveSet::Written* written = nullptr);
+
+    std::wstring m_folder;
+    disk::FileSystem& m_files;
+    const SaveSnapshot& m_snapshot;
+    const StoreForm& m_form;
+    SaveSet m_set;
+    std::vector<size_t> m_kept;  // entries written, in order
+    std::vector<std::vector<std::uint8_t>> m_tail;
+    std::vector<std::pair<std::shared_ptr<FormatsShelf>, std::shared_ptr<const FormatsPlace>>> m_places;
+    journal::Header m_base;
+    std::uint64_t m_journalBytes = 0;
+    int m_topCount = 0;
+    int m_skipped = 0;
+};
