@@ -1,6 +1,7 @@
 #!/bin/sh
 # Checks the include arrows between the rooms: app -> shell -> history, controls -> framework.
-# Inside history/, model/ is included by store/ and clipboard/, which never include each other.
+# Inside history/, model/ is included by store/, clipboard/ and share/; store/ and clipboard/ never include
+# each other, nor share/.
 # Inside store/, the file seam (disk/) stands alone, so that any room may build on it; the
 # file formats and the sealed form know nothing of the journal's writer or of the save sets.
 # Prints each include that crosses a rule and exits non-zero when there is one.
@@ -23,9 +24,12 @@ check() {
 check framework app/ shell/ history/ controls/
 check controls app/ shell/ history/
 check history app/ shell/ controls/
-check history/model history/store/ history/clipboard/
-check history/store history/clipboard/
-check history/clipboard history/store/
+check history/model history/store/ history/clipboard/ history/share/
+check history/store history/clipboard/ history/share/
+check history/clipboard history/store/ history/share/
+# Sharing builds on the model and the file seam alone.
+check history/share history/clipboard/ history/store/formats/ history/store/journal/ history/store/saveset/ \
+    history/store/sealed/ history/store/extras/ history/store/Durable history/store/DataFolder history/store/HistoryStore
 check history/store/disk history/store/formats/ history/store/journal/ history/store/saveset/ \
     history/store/sealed/ history/store/extras/ history/store/Durable history/store/DataFolder history/model/
 check history/store/formats history/store/journal/ history/store/saveset/ history/store/sealed/ \

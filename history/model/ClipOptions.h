@@ -27,4 +27,7 @@ struct ClipOptions {
     int m_nForgetDays = 0;
     // The history is written encrypted for this Windows account.
     int m_bEncrypt = 0;
+    // The history is shared with the user's other PCs through this folder.
+    int m_bShare = 0;
+    CString m_strShareFolder;
 };

@@ -38,6 +38,8 @@ struct HistoryEntry {
     std::uint64_t captured = 0;
     // Kept beside the text; null when the copy offered nothing to keep.
     std::shared_ptr<const EntryFormats> formats = nullptr;
+    // The copying program marked it as not for cloud clipboards: it never leaves this PC.
+    bool keepHere = false;
 
     bool IsPicture() const { return picture != nullptr; }
     bool IsFiles() const { return formats && formats->Files(); }

@@ -1,6 +1,7 @@
 #include "history/model/HistoryModel.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 
 #include <bcrypt.h>
@@ -52,10 +53,11 @@ void HistoryModel::Announce(HistoryChange change)
         listener(change);
 }
 
-EntryId HistoryModel::InsertText(std::wstring text, std::shared_ptr<const EntryFormats> formats)
+EntryId HistoryModel::InsertText(std::wstring text, std::shared_ptr<const EntryFormats> formats, bool keepHere)
 {
     HistoryEntry entry;
     entry.id = NewId();
+    entry.keepHere = keepHere;
     entry.text = std::make_shared<const std::wstring>(std::move(text));
     entry.formats = std::move(formats);
     const EntryId id = entry.id;
@@ -190,6 +192,36 @@ void HistoryModel::Clear()
     m_entries.clear();
     m_topCount = 0;
     Announce({HistoryChange::Kind::Clear, {}});
+}
+
+bool HistoryModel::Arrange(const std::vector<EntryId>& order, int topCount)
+{
+    std::vector<HistoryEntry> arranged;
+    arranged.reserve(m_entries.size());
+    std::vector<bool> taken(m_entries.size(), false);
+    std::unordered_map<EntryId, size_t> rows;
+    for (size_t row = 0; row < m_entries.size(); ++row)
+        rows.emplace(m_entries[row].id, row);
+    for (EntryId id : order) {
+        const auto row = rows.find(id);
+        if (row != rows.end() && !taken[row->second]) {
+            taken[row->second] = true;
+            arranged.push_back(m_entries[row->second]);
+        }
+    }
+    for (size_t row = 0; row < m_entries.size(); ++row)
+        if (!taken[row])
+            arranged.push_back(m_entries[row]);
+    topCount = std::clamp(topCount, 0, static_cast<int>(arranged.size()));
+    bool same = topCount == m_topCount;
+    for (size_t row = 0; same && row < arranged.size(); ++row)
+        same = arranged[row].id == m_entries[row].id;
+    if (same)
+        return false;
+    m_entries.swap(arranged);
+    m_topCount = topCount;
+    Announce({HistoryChange::Kind::Reset, {}});
+    return true;
 }
 
 void HistoryModel::Loaded()

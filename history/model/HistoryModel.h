@@ -48,7 +48,8 @@ public:
     void AddListener(Listener listener) { m_listeners.push_back(std::move(listener)); }
 
     // A new entry directly below the top zone; its id.
-    EntryId InsertText(std::wstring text, std::shared_ptr<const EntryFormats> formats = nullptr);
+    EntryId InsertText(std::wstring text, std::shared_ptr<const EntryFormats> formats = nullptr,
+                       bool keepHere = false);
     EntryId InsertPicture(UniqueBitmap bitmap, std::wstring label);
     // An entry that already has its id (a replayed change); false when the id is
     // taken. Without a capture time it is captured now.
@@ -70,6 +71,10 @@ public:
     // top zone it takes them and stays, and the same change is announced.
     void Recopy(EntryId id, std::shared_ptr<const EntryFormats> formats, std::uint64_t captured = 0);
     void Clear();
+    // Puts the entries in the given order with a top zone of `topCount` rows, as
+    // another PC's changes have it; entries not named follow in their order.
+    // Announced as a Reset: nothing was added or removed. False when the order was so already.
+    bool Arrange(const std::vector<EntryId>& order, int topCount);
 
     // Loading: from BeginLoad to Loaded nothing is announced; entries go in at
     // the end (or through the operations, replaying a journal), then the stored

@@ -1,0 +1,75 @@
+#pragma once
+// The shared history as operations have made it, whatever order they came
+// in: the same operations give the same book on every PC.
+//
+// The rules: a copy is stamped; a later copy of the same entry moves it (the
+// latest copy counts). A removal is a tombstone: the entry never comes back,
+// whatever arrives after. A pin puts the entry in the top zone, ordered by
+// the pin's stamp. Clear All removes every entry whose latest copy is older
+// and empties the top zone of pins older than itself; a copy or a pin older
+// than the clear that arrives later is not taken.
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "history/model/HistoryEntry.h"
+#include "history/share/ShareOp.h"
+
+using TextHash = std::array<std::uint8_t, 16>;
+TextHash HashOfText(const std::wstring& text);
+
+struct BookEntry {
+    ShareId id;
+    Stamp copied;  // the latest copy; zero while only a pin of it has arrived
+    std::uint64_t captured = 0;
+    std::shared_ptr<const std::wstring> text;  // null for a picture
+    TextHash hash = {};
+    Stamp pinned;  // zero: not in the top zone
+    // False for what stays on this PC: never written to the shared folder.
+    bool shared = true;
+    EntryId local = 0;  // the entry in this PC's history, 0 when not there
+
+    bool Visible() const { return !copied.IsZero() && (text || local); }
+};
+
+class ShareBook {
+public:
+    // True when the book changed.
+    bool Apply(const ShareOp& op);
+    // An entry of this PC's history that is never shared (it has its own stamp and no operation).
+    void AddLocalOnly(const ShareId& id, const Stamp& copied, std::uint64_t captured,
+                      std::shared_ptr<const std::wstring> text, EntryId local);
+    // Forgets an entry without a tombstone: it fell off the end of this PC's history.
+    void Drop(const ShareId& id);
+
+    // The visible entries in history order: the top zone by pin, then the rest,
+    // latest copy first; under "No repeats" one entry per text (the first in that order).
+    std::vector<const BookEntry*> View(bool noRepeats) const;
+    // The shared part of the book as operations, which rebuild it anywhere.
+    std::vector<ShareOp> SharedOps() const;
+    // The entries that stay on this PC and have a text, as copies.
+    std::vector<ShareOp> LocalOnlyCopies() const;
+
+    BookEntry* Find(const ShareId& id);
+    const BookEntry* FindLocal(EntryId local) const;
+    void Link(const ShareId& id, EntryId local);
+    // Other visible entries with this entry's text.
+    std::vector<ShareId> SameText(const BookEntry& entry) const;
+    bool Removed(const ShareId& id) const { return m_tombstones.count(id) != 0; }
+    const Stamp& ClearedBefore() const { return m_clearedBefore; }
+    // The latest stamp in the book (the clock goes on after it).
+    Stamp Latest() const;
+    std::size_t Size() const { return m_entries.size(); }
+
+private:
+    void Erase(std::map<ShareId, BookEntry>::iterator at);
+
+    std::map<ShareId, BookEntry> m_entries;
+    std::map<ShareId, Stamp> m_tombstones;
+    std::unordered_map<EntryId, ShareId> m_byLocal;
+    Stamp m_clearedBefore;
+};

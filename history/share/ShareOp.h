@@ -1,0 +1,54 @@
+#pragma once
+// What PCs that share a history tell each other: operations on entries, each
+// stamped with a hybrid logical clock and the PC that made it.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// A random 128-bit name: of an entry across every PC, or of a PC.
+struct ShareId {
+    std::array<std::uint8_t, 16> bytes = {};
+
+    static ShareId Random();
+    bool IsZero() const;
+    // 32 lowercase hex digits, the name of a PC's folder.
+    std::wstring Hex() const;
+    static bool FromHex(const std::wstring& hex, ShareId& id);
+
+    bool operator==(const ShareId& other) const { return bytes == other.bytes; }
+    bool operator!=(const ShareId& other) const { return bytes != other.bytes; }
+    bool operator<(const ShareId& other) const { return bytes < other.bytes; }
+};
+
+// When a change was made: wall-clock milliseconds (UTC, since 1601) kept from
+// going back by a counter, then the PC, so that no two changes tie.
+struct Stamp {
+    std::uint64_t time = 0;
+    std::uint32_t count = 0;
+    ShareId pc;
+
+    bool IsZero() const { return time == 0 && count == 0 && pc.IsZero(); }
+    bool operator<(const Stamp& other) const;
+    bool operator==(const Stamp& other) const
+    {
+        return time == other.time && count == other.count && pc == other.pc;
+    }
+    bool operator!=(const Stamp& other) const { return !(*this == other); }
+};
+
+enum class OpKind : std::uint8_t {
+    Copy = 1,         // the entry was copied (first or again): its text and capture time
+    Remove = 2,       // a tombstone: the entry never comes back
+    Pin = 3,          // Set top: the entry goes to the bottom of the top zone
+    ClearBefore = 4,  // Clear All: every copy stamped before it is gone
+};
+
+struct ShareOp {
+    OpKind kind = OpKind::Copy;
+    Stamp stamp;
+    ShareId entry;  // zero for ClearBefore
+    // Copy only.
+    std::uint64_t captured = 0;  // a FILETIME
+    std::shared_ptr<const std::wstring> text;
+};
