@@ -207,3 +207,11 @@ private:
     DWORD m_self;
     bool m_attached;
 };
+
+// A change notification from FindFirstChangeNotification.
+struct ChangeNotificationTraits {
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(HANDLE h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+    static void Close(HANDLE h) { ::FindCloseChangeNotification(h); }
+};
+using UniqueChangeNotification = UniqueHandle<HANDLE, ChangeNotificationTraits>;

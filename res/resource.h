@@ -51,6 +51,11 @@
 #define IDC_CHECK_FORGET_OLD        1026
 #define IDC_EDIT_FORGET_DAYS        1027
 #define IDC_CHECK_ENCRYPT           1028
+#define IDC_CHECK_SHARE             1600
+#define IDC_EDIT_SHARE_FOLDER       1601
+#define IDC_BUTTON_SHARE_BROWSE     1602
+#define IDC_EDIT_SHARE_PASSPHRASE   1603
+#define IDC_STATIC_SHARE_KEY        1604
 
 #define ID_SYSMENU_ABOUT        16
 

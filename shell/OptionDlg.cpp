@@ -3,9 +3,11 @@
 #include "framework/CDataExchange.h"
 #include "history/clipboard/IgnoredPrograms.h"
 #include "resource.h"
+#include "shell/ShareNotices.h"
 #include "shell/SummonHotkey.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 #include <cstdlib>
 
 namespace {
@@ -49,6 +51,8 @@ void COptionDlg::SetOptions(ClipOptions options)
     m_bForgetOld = options.m_nForgetDays > 0;
     m_nForgetDays = options.m_nForgetDays > 0 ? options.m_nForgetDays : kDefaultForgetDays;
     m_strIgnoredPrograms = options.m_strIgnoredPrograms;
+    m_bShare = options.m_bShare;
+    m_strShareFolder = options.m_strShareFolder;
 }
 
 void COptionDlg::GetOptions(ClipOptions* options) const
@@ -65,6 +69,8 @@ void COptionDlg::GetOptions(ClipOptions* options) const
     options->m_nForgetDays = m_bForgetOld ? m_nForgetDays : 0;
     options->m_bEncrypt = m_bEncrypt;
     options->m_strIgnoredPrograms = IgnoredPrograms::JoinList(IgnoredPrograms::ParseList(m_strIgnoredPrograms));
+    options->m_bShare = m_bShare;
+    options->m_strShareFolder = m_strShareFolder;
 }
 
 void COptionDlg::DoDataExchange(CDataExchange* dx)
@@ -89,6 +95,8 @@ void COptionDlg::DoDataExchange(CDataExchange* dx)
     if (!dx->m_bSaveAndValidate || m_bForgetOld)
         DDX_Text(dx, IDC_EDIT_FORGET_DAYS, m_nForgetDays);
     DDX_Text(dx, IDC_EDIT_IGNORED_PROGRAMS, m_strIgnoredPrograms);
+    DDX_Check(dx, IDC_CHECK_SHARE, m_bShare);
+    DDX_Text(dx, IDC_EDIT_SHARE_FOLDER, m_strShareFolder);
 }
 
 BOOL COptionDlg::OnInitDialog()
@@ -98,6 +106,8 @@ BOOL COptionDlg::OnInitDialog()
     ::SendDlgItemMessageW(m_hWnd, IDC_EDIT_FORGET_DAYS, EM_LIMITTEXT, kMaxForgetDaysDigits, 0);
     UpdateCompoundControls();
     UpdateForgetControls();
+    UpdateShareControls();
+    ShowShareKey();
     m_theme.Attach(m_hWnd);
     return TRUE;
 }
@@ -110,7 +120,7 @@ bool COptionDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
 void COptionDlg::OnOK()
 {
     // The summon key goes last: once it is registered, nothing may keep the dialog open.
-    if (!CheckHistorySize() || !CheckForgetDays() || !ConfirmTrim() || !ApplySummonHotkey())
+    if (!CheckHistorySize() || !CheckForgetDays() || !ConfirmTrim() || !PrepareSharing() || !ApplySummonHotkey())
         return;
     CDialog::OnOK();
 }
@@ -167,10 +177,61 @@ bool COptionDlg::ApplySummonHotkey()
     return false;
 }
 
-void COptionDlg::Refuse(const CString& message, int control)
+bool COptionDlg::PrepareSharing()
+{
+    if (::SendDlgItemMessageW(m_hWnd, IDC_CHECK_SHARE, BM_GETCHECK, 0, 0) != BST_CHECKED || !m_sharePreparer)
+        return true;
+    std::wstring folder = GetDlgItem(IDC_EDIT_SHARE_FOLDER)->GetWindowText().Str();
+    folder.erase(0, folder.find_first_not_of(L" \t"));
+    folder.erase(folder.find_last_not_of(L" \t") + 1);
+    std::wstring passphrase = GetDlgItem(IDC_EDIT_SHARE_PASSPHRASE)->GetWindowText().Str();
+    // Already shared there, and nothing new typed: the folder may be away for now, which is fine.
+    if (m_bShare && folder == m_strShareFolder.Str() && passphrase.empty() && !m_strShareKey.empty())
+        return true;
+    std::wstring fingerprint;
+    HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    const HistorySharing::Setup setup = m_sharePreparer(folder, passphrase, fingerprint);
+    ::SetCursor(previous);
+    SecureZeroMemory(&passphrase[0], passphrase.size() * sizeof(wchar_t));
+    if (setup == HistorySharing::Setup::Ready) {
+        m_strShareKey = fingerprint;
+        ShowShareKey();
+        ::SetDlgItemTextW(m_hWnd, IDC_EDIT_SHARE_FOLDER, folder.c_str());
+        ::SetDlgItemTextW(m_hWnd, IDC_EDIT_SHARE_PASSPHRASE, L"");
+        return true;
+    }
+    const bool aboutPassphrase =
+        setup == HistorySharing::Setup::NeedPassphrase || setup == HistorySharing::Setup::WrongPassphrase;
+    Refuse(notices::ShareSetupRefused(setup).c_str(), aboutPassphrase ? IDC_EDIT_SHARE_PASSPHRASE : IDC_EDIT_SHARE_FOLDER,
+           setup == HistorySharing::Setup::WrongPassphrase ? MB_ICONERROR : MB_ICONEXCLAMATION);
+    return false;
+}
+
+void COptionDlg::ShowShareKey()
+{
+    const std::wstring text = m_strShareKey.empty() ? std::wstring() : L"Key: " + m_strShareKey;
+    ::SetDlgItemTextW(m_hWnd, IDC_STATIC_SHARE_KEY, text.c_str());
+}
+
+void COptionDlg::BrowseShareFolder()
+{
+    BROWSEINFOW browse = {};
+    browse.hwndOwner = m_hWnd;
+    browse.lpszTitle = L"The folder your sync service keeps (OneDrive, Dropbox, Syncthing) or a network share:";
+    browse.ulFlags = BIF_RETURNONLYFSDIRS;
+    PIDLIST_ABSOLUTE chosen = ::SHBrowseForFolderW(&browse);
+    if (!chosen)
+        return;
+    wchar_t path[MAX_PATH] = {};
+    if (::SHGetPathFromIDListW(chosen, path))
+        ::SetDlgItemTextW(m_hWnd, IDC_EDIT_SHARE_FOLDER, path);
+    ::CoTaskMemFree(chosen);
+}
+
+void COptionDlg::Refuse(const CString& message, int control, UINT icon)
 {
     CString caption = GetWindowText();
-    ::MessageBoxW(m_hWnd, message, caption, MB_OK | MB_ICONEXCLAMATION);
+    ::MessageBoxW(m_hWnd, message, caption, MB_OK | icon);
     FocusControl(control);
 }
 
@@ -190,6 +251,14 @@ bool COptionDlg::OnCommand(WPARAM wParam, LPARAM lParam)
     }
     if (LOWORD(wParam) == IDC_CHECK_FORGET_OLD && HIWORD(wParam) == BN_CLICKED) {
         UpdateForgetControls();
+        return true;
+    }
+    if (LOWORD(wParam) == IDC_CHECK_SHARE && HIWORD(wParam) == BN_CLICKED) {
+        UpdateShareControls();
+        return true;
+    }
+    if (LOWORD(wParam) == IDC_BUTTON_SHARE_BROWSE && HIWORD(wParam) == BN_CLICKED) {
+        BrowseShareFolder();
         return true;
     }
     return CDialog::OnCommand(wParam, lParam);
@@ -214,4 +283,11 @@ void COptionDlg::UpdateForgetControls()
 {
     const bool forget = ::SendDlgItemMessageW(m_hWnd, IDC_CHECK_FORGET_OLD, BM_GETCHECK, 0, 0) == BST_CHECKED;
     ::EnableWindow(::GetDlgItem(m_hWnd, IDC_EDIT_FORGET_DAYS), forget);
+}
+
+void COptionDlg::UpdateShareControls()
+{
+    const bool share = ::SendDlgItemMessageW(m_hWnd, IDC_CHECK_SHARE, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    for (int control : {IDC_EDIT_SHARE_FOLDER, IDC_BUTTON_SHARE_BROWSE, IDC_EDIT_SHARE_PASSPHRASE})
+        ::EnableWindow(::GetDlgItem(m_hWnd, control), share);
 }

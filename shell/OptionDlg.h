@@ -2,15 +2,18 @@
 #include "framework/CButton.h"
 #include "framework/CDialog.h"
 #include "history/model/ClipOptions.h"
+#include "history/share/HistorySharing.h"
 #include "shell/DialogTheme.h"
 
 #include <functional>
+#include <string>
 
 class SummonHotkey;
 
 // The options dialog: the before and after strings, compound paste, start
 // with Windows, the summon key, the history size, no repeats, record pictures,
-// the programs to ignore, clearing at a lock, forgetting old entries and encryption. It works on a copy of the settings record.
+// the programs to ignore, clearing at a lock, forgetting old entries, encryption and sharing through a folder.
+// It works on a copy of the settings record.
 class COptionDlg : public CDialog {
 public:
     explicit COptionDlg(CWnd* parent = nullptr);
@@ -26,10 +29,22 @@ public:
     // How many entries the history holds at the moment (copies go on while the
     // dialog is open): OK asks before a smaller size removes some.
     void SetEntryCounter(std::function<int()> counter) { m_entryCounter = std::move(counter); }
+    // Makes or joins the share when OK is pressed with sharing on and its folder
+    // or passphrase new; the dialog stays open, saying why, unless it is ready.
+    using SharePreparer = std::function<HistorySharing::Setup(const std::wstring& folder,
+                                                              const std::wstring& passphrase, std::wstring& fingerprint)>;
+    void SetSharePreparer(SharePreparer preparer, std::wstring fingerprint)
+    {
+        m_sharePreparer = std::move(preparer);
+        m_strShareKey = std::move(fingerprint);
+    }
+    // The fingerprint of the key this PC holds after the dialog.
+    const std::wstring& ShareKey() const { return m_strShareKey; }
     // The before and after edits are usable only while compound paste is ticked,
     // the days only while forgetting is.
     void UpdateCompoundControls();
     void UpdateForgetControls();
+    void UpdateShareControls();
 
     CButton m_btnOk;
     CButton m_btnCancel;
@@ -46,6 +61,9 @@ public:
     int m_nForgetDays = kDefaultForgetDays;  // shown, and kept while forgetting is off
     int m_bEncrypt = 0;
     CString m_strIgnoredPrograms;
+    int m_bShare = 0;
+    CString m_strShareFolder;
+    std::wstring m_strShareKey;  // the fingerprint of the key this PC holds
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
@@ -62,10 +80,15 @@ private:
     bool ConfirmTrim();
     // False, after telling the user, when a changed summon key cannot be registered.
     bool ApplySummonHotkey();
-    void Refuse(const CString& message, int control);
+    // False, after telling the user, when sharing is on and its folder cannot be made or joined.
+    bool PrepareSharing();
+    void BrowseShareFolder();
+    void ShowShareKey();
+    void Refuse(const CString& message, int control, UINT icon = MB_ICONEXCLAMATION);
     void FocusControl(int control);
 
     SummonHotkey* m_pSummonHotkey = nullptr;
     std::function<int()> m_entryCounter;
+    SharePreparer m_sharePreparer;
     DialogTheme m_theme;
 };

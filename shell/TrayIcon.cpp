@@ -14,6 +14,17 @@ NOTIFYICONDATAW TrayIcon::MakeRemoveRecord(HWND popup)
     return record;
 }
 
+namespace {
+
+// The tip's second line, kept for the records made after it was set.
+std::wstring& TipLine()
+{
+    static std::wstring line;
+    return line;
+}
+
+}  // namespace
+
 NOTIFYICONDATAW TrayIcon::MakeAddRecord(HWND popup, bool paused)
 {
     NOTIFYICONDATAW record = MakeRemoveRecord(popup);
@@ -21,7 +32,10 @@ NOTIFYICONDATAW TrayIcon::MakeAddRecord(HWND popup, bool paused)
     record.uCallbackMessage = WM_TRAYNOTIFY;
     CString tip;
     tip.LoadString(paused ? IDS_TRAY_TIP_PAUSED : IDS_TRAY_TIP);
-    lstrcpynW(record.szTip, tip, static_cast<int>(sizeof(record.szTip) / sizeof(record.szTip[0])));
+    std::wstring text(tip.GetString(), static_cast<size_t>(tip.GetLength()));
+    if (!TipLine().empty())
+        text += L"\n" + TipLine();
+    lstrcpynW(record.szTip, text.c_str(), static_cast<int>(sizeof(record.szTip) / sizeof(record.szTip[0])));
     return record;
 }
 
@@ -51,6 +65,14 @@ BOOL TrayIcon::ShowPaused(HWND popup, bool paused)
 {
     NOTIFYICONDATAW record = MakeAddRecord(popup, paused);
     return Notify(NIM_MODIFY, record, paused);
+}
+
+BOOL TrayIcon::SetTipLine(HWND popup, bool paused, const std::wstring& line)
+{
+    TipLine() = line;
+    NOTIFYICONDATAW record = MakeAddRecord(popup, paused);
+    record.uFlags = NIF_TIP;
+    return ::Shell_NotifyIconW(NIM_MODIFY, &record);
 }
 
 BOOL TrayIcon::Remove(HWND popup)

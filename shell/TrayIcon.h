@@ -21,6 +21,8 @@ public:
     static BOOL Remove(HWND popup);
     // Changes the shown icon and tip to say whether recording is paused.
     static BOOL ShowPaused(HWND popup, bool paused);
+    // A second line under the tip (how the history is shared); it stays through pauses.
+    static BOOL SetTipLine(HWND popup, bool paused, const std::wstring& line);
 
     // A WM_TRAYNOTIFY: a left button press on our icon runs `summon`; a right
     // button release opens the tray menu at the pointer, owned by the popup.

@@ -13,6 +13,7 @@ struct ExclusionFormats {
     UINT exclude = RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
     UINT viewerIgnore = RegisterClipboardFormatW(L"Clipboard Viewer Ignore");
     UINT history = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
+    UINT cloud = RegisterClipboardFormatW(L"CanUploadToCloudClipboard");
 };
 
 const ExclusionFormats& Formats()
@@ -97,6 +98,15 @@ bool ClipboardCapture::IsExcludedContent()
     return lock.Data() && lock.Size() >= sizeof(DWORD) && *static_cast<const DWORD*>(lock.Data()) == 0;
 }
 
+bool ClipboardCapture::IsNotForCloud()
+{
+    const UINT cloud = Formats().cloud;
+    if (!IsClipboardFormatAvailable(cloud))
+        return false;
+    GlobalLockGuard lock(GetClipboardData(cloud));
+    return lock.Data() && lock.Size() >= sizeof(DWORD) && *static_cast<const DWORD*>(lock.Data()) == 0;
+}
+
 void ClipboardCapture::CaptureClipboardText()
 {
     // Reading delay-rendered data can make the system announce the same change
@@ -121,8 +131,10 @@ void ClipboardCapture::CaptureClipboardText()
         m_lastSequence = GetClipboardSequenceNumber();
         m_haveSequence = true;
         // A program the user listed counts as one that marked its content private.
-        if (!IsExcludedContent() && !m_rules.ignored.IsClipboardOwnerIgnored())
+        if (!IsExcludedContent() && !m_rules.ignored.IsClipboardOwnerIgnored()) {
+            m_notForCloud = IsNotForCloud();
             CaptureOpenClipboard();
+        }
     }
 }
 
@@ -173,7 +185,7 @@ void ClipboardCapture::Keep(std::wstring text, std::shared_ptr<const EntryFormat
     if (m_rules.options.m_bNoRepeats && TakeRepeat(text, formats))
         return;
     m_history.TrimForInsert();
-    m_lastCaptured = m_history.InsertText(std::move(text), std::move(formats));
+    m_lastCaptured = m_history.InsertText(std::move(text), std::move(formats), m_notForCloud);
 }
 
 bool ClipboardCapture::TakeRepeat(const std::wstring& text, std::shared_ptr<const EntryFormats> formats)

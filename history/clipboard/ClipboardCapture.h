@@ -43,6 +43,8 @@ public:
 
     // True when the clipboard's owner asked monitors not to record this content.
     static bool IsExcludedContent();
+    // The copying program marked it as not for cloud clipboards: it is kept, but never shared.
+    static bool IsNotForCloud();
     // Whether the clipboard still holds what became `id` at the last capture.
     bool ClipboardHoldsCaptureOf(EntryId id) const
     {
@@ -65,6 +67,7 @@ private:
     FormatReader m_formats;
     HWND m_window = nullptr;
     bool m_capturing = false;
+    bool m_notForCloud = false;  // of the copy being captured
     bool m_paused = false;
     EntryId m_lastCaptured = 0;
     DWORD m_lastSequence = 0;

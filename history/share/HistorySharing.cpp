@@ -22,6 +22,11 @@ HistorySharing::HistorySharing(HistoryModel& model, const ClipOptions& options, 
     m_model.AddListener([this](const HistoryChange& change) { OnChange(change); });
 }
 
+std::wstring HistorySharing::Folder() const
+{
+    return FolderOf(m_options);
+}
+
 std::wstring HistorySharing::PcName() const
 {
     if (!m_pcName.empty())
@@ -390,7 +395,7 @@ bool HistorySharing::Tick(bool readOthers)
                 m_lastShared = UtcNow();
             for (const auto& peer : m_folder->Peers())
                 if (peer.second.wrongKey)
-                    Raise(Problem::WrongKeyOnPc, peer.second.name);
+                    Raise(Problem::WrongKey, peer.second.name);
         }
         if (!readOthers && m_problem == Problem::None)
             m_problem = before;

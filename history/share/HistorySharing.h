@@ -29,7 +29,7 @@ public:
         FolderUnreachable,
         Failed,              // the system refused (random source, wrapping, writing)
     };
-    enum class Problem { None, FolderUnreachable, WrongKeyOnPc, KeyChanged, NoKey };
+    enum class Problem { None, FolderUnreachable, WrongKey, KeyChanged, NoKey };
 
     // `pcName` names this PC in the other PCs' messages (empty: the computer's name).
     HistorySharing(HistoryModel& model, const ClipOptions& options, disk::FileSystem& files = disk::SystemFiles(),
@@ -52,6 +52,8 @@ public:
     bool Start();
     void Stop();
     bool Running() const { return m_running; }
+    // The shared folder the options name.
+    std::wstring Folder() const;
 
     // Writes this PC's changes and, with `readOthers`, takes in the other PCs'.
     // True when the history changed so that it wants a full save.

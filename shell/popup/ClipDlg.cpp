@@ -23,6 +23,7 @@ CClipDlg::CClipDlg()
       m_capture(m_history, {m_hNextViewer, m_bReady, m_bSuppressCapture}, {*this, m_ignored}),
       m_paste({m_hPasteTarget, m_bSuppressCapture, *this}, [this](HWND window) { RestoreTargetFocus(window); }),
       m_durable(m_history, *this),
+      m_share(m_history, *this, m_durable, [this] { return m_capture.Paused(); }),
       m_commands(PopupCommandHandlers{[this] { ShowOptions(); }, [this] { ShowHelp(); }, [this] { ShowAbout(); },
                                       [this] { ExitProgram(); }, [this] { SetSelectedToTop(); },
                                       [this] { PasteSelectedEntries(); }, [this] { PasteSelectedAsPlainText(); },
@@ -110,6 +111,7 @@ BOOL CClipDlg::OnInitDialog()
         ShowTrayBalloon(m_hWnd, notices::kTitle, notices::OlderFilesMerged(), false);
     ForgetOldEntries();
     ::SetTimer(m_hWnd, kForgetTimer, AgeLimit::kCheckIntervalMs, nullptr);
+    m_share.Start(m_hWnd, m_durable.Folder().write);
     return TRUE;
 }
 

@@ -12,6 +12,7 @@
 #include "history/clipboard/PasteBack.h"
 #include "history/clipboard/IgnoredPrograms.h"
 #include "shell/CommandTable.h"
+#include "shell/ShareCoordinator.h"
 #include "shell/popup/PopupDpi.h"
 #include "shell/popup/PopupKeyboard.h"
 #include "shell/popup/PopupTheme.h"
@@ -126,6 +127,7 @@ private:
     ClipboardCapture m_capture;
     PasteBack m_paste;
     DurableHistory m_durable;
+    ShareCoordinator m_share;
     CommandTable m_commands;
     PopupKeyboard m_keyboard;
     PreviewController m_preview;

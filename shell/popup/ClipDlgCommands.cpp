@@ -127,6 +127,8 @@ void CClipDlg::ExitProgram()
 
 void CClipDlg::SaveAll()
 {
+    // What is waiting goes to the shared folder first: the full save then holds the last merge.
+    m_share.Finish();
     // One last full save; should it fail, the journal still holds every change
     // for the next start, and the user is told before the program ends.
     const bool saved = m_durable.SaveAtExit();
@@ -183,8 +185,15 @@ void CClipDlg::ShowOptions()
     dialog.SetOptions(static_cast<const ClipOptions&>(*this));
     dialog.SetSummonHotkey(&m_hotkeys.Summon());
     dialog.SetEntryCounter([this] { return m_history.Count(); });
+    HistorySharing& sharing = m_share.Sharing();
+    const std::wstring key = sharing.Fingerprint();
+    dialog.SetSharePreparer([&sharing](const std::wstring& folder, const std::wstring& passphrase,
+                                       std::wstring& fingerprint) { return sharing.Prepare(folder, passphrase, fingerprint); },
+                            key);
     if (dialog.DoModal() != IDOK)
         return;
+    const bool wasShared = m_bShare != 0;
+    const CString sharedFolder = m_strShareFolder;
     dialog.GetOptions(this);
     {
         // The user agreed to lose the entries beyond a smaller size.
@@ -195,6 +204,11 @@ void CClipDlg::ShowOptions()
     m_durable.SaveOptions();
     SetAutoRun();
     ForgetOldEntries();
+    // Turned on, off, or to another folder (or a new key for it): sharing begins again.
+    if (wasShared != (m_bShare != 0) || sharedFolder.Str() != m_strShareFolder.Str() || dialog.ShareKey() != key) {
+        HistoryListView::RedrawHold hold(m_listView);
+        m_share.Restart();
+    }
     // Turned on or off: the history is written anew in the chosen form, the old form's files removed.
     if (!m_durable.SetEncrypted(m_bEncrypt != 0)) {
         m_bEncrypt = 0;

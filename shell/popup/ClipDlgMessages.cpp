@@ -33,6 +33,11 @@ LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             ForgetOldEntries();
             return 0;
         }
+        if (wParam == ShareCoordinator::kTimer) {
+            HistoryListView::RedrawHold hold(m_listView);
+            m_share.OnTimer();
+            return 0;
+        }
         break;
     case WM_HOTKEY:
         switch (m_hotkeys.Dispatch(wParam, lParam)) {

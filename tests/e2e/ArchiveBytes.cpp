@@ -33,10 +33,11 @@ std::string SettingsFileBytes(const StoredSettings& settings)
     return ArchiveString(settings.before) + ArchiveString(settings.after) + ArchiveInt(settings.entryCount)
            + ArchiveInt(settings.autoRun) + ArchiveInt(settings.compoundPaste) + ArchiveInt(settings.topCount)
            + ArchiveInt(settings.window.left) + ArchiveInt(settings.window.top) + ArchiveInt(settings.window.right)
-           + ArchiveInt(settings.window.bottom) + ArchiveInt(8) + ArchiveInt(settings.summonHotkey)
+           + ArchiveInt(settings.window.bottom) + ArchiveInt(10) + ArchiveInt(settings.summonHotkey)
            + ArchiveInt(settings.historySize) + ArchiveInt(settings.noRepeats) + ArchiveInt(settings.recordPictures)
            + ArchiveString(settings.ignoredPrograms) + ArchiveInt(settings.clearOnLock)
-           + ArchiveInt(settings.forgetDays) + ArchiveInt(settings.encrypt);
+           + ArchiveInt(settings.forgetDays) + ArchiveInt(settings.encrypt) + ArchiveInt(settings.share)
+           + ArchiveString(settings.shareFolder);
 }
 
 std::string TextRecordBytes(const std::string& text)

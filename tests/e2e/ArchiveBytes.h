@@ -24,7 +24,7 @@ struct StoredSettings {
     int32_t compoundPaste = 0;
     int32_t topCount = 0;
     RECT window = {10, 10, 200, 300};
-    // Appended after the rectangle, preceded by their count (8).
+    // Appended after the rectangle, preceded by their count (10).
     int32_t summonHotkey = 0x0346;  // Ctrl+Shift+F as a hot-key control gives it
     int32_t historySize = 1000;
     int32_t noRepeats = 0;
@@ -33,6 +33,8 @@ struct StoredSettings {
     int32_t clearOnLock = 0;
     int32_t forgetDays = 0;
     int32_t encrypt = 0;
+    int32_t share = 0;
+    std::string shareFolder;
 };
 
 std::string SettingsFileBytes(const StoredSettings& settings);

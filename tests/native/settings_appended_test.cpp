@@ -62,12 +62,15 @@ TEST(SettingsAppended, ANewFileIsTheOldLayoutThatOldReadersStopAtThenTheAppended
     record.clearOnLock = 1;
     record.forgetDays = 30;
     record.encrypt = 1;
+    record.share = 1;
+    record.shareFolder = u"S:";
     MemorySink sink;
     WriteSettings(sink, record, kCodec);
-    // Eight appended fields now: clear on lock, forget days and encryption follow the program list.
+    // Ten appended fields now: clear on lock, forget days and encryption follow the program list,
+    // then sharing (on, and the folder).
     Bytes expected = kNewFile;
-    expected[kRectangleEnd] = 8;
-    expected.insert(expected.end(), {1, 0, 0, 0, 30, 0, 0, 0, 1, 0, 0, 0});
+    expected[kRectangleEnd] = 10;
+    expected.insert(expected.end(), {1, 0, 0, 0, 30, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 2, 'S', ':'});
     EXPECT_EQ(sink.Bytes(), expected);
     SettingsRecord loaded;
     MemorySource again(sink.Bytes().data(), sink.Bytes().size());
@@ -75,12 +78,15 @@ TEST(SettingsAppended, ANewFileIsTheOldLayoutThatOldReadersStopAtThenTheAppended
     EXPECT_EQ(loaded.clearOnLock, 1);
     EXPECT_EQ(loaded.forgetDays, 30);
     EXPECT_EQ(loaded.encrypt, 1);
+    EXPECT_EQ(loaded.share, 1);
+    EXPECT_EQ(loaded.shareFolder, u"S:");
     SettingsRecord older;
     MemorySource previous(kNewFile.data(), kNewFile.size());
     EXPECT_TRUE(ReadSettings(previous, older, kCodec));
     EXPECT_EQ(older.clearOnLock, 0) << "a file without the field keeps the default";
     EXPECT_EQ(older.forgetDays, 0);
     EXPECT_EQ(older.encrypt, 0);
+    EXPECT_EQ(older.share, 0);
 
     // The older readers' field order, written out here: two strings, four ints, 16 rectangle bytes.
     MemorySource source(kNewFile);

@@ -92,7 +92,7 @@ TEST_F(OptionFields, EveryTextFitsItsControlInTheDialogsFont)
     }
     SelectObject(dc, previous);
     ReleaseDC(dialog.m_hWnd, dc);
-    EXPECT_EQ(measured, 16) << "Ok, Cancel, seven check boxes and seven labels";
+    EXPECT_EQ(measured, 20) << "Ok, Cancel, the folder button, eight check boxes and nine labels";
 }
 
 TEST_F(OptionFields, ShowTheRecordAndGiveBackTheEditsWithACleanProgramList)

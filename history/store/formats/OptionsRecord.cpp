@@ -43,6 +43,8 @@ SettingsRecord ToRecord(const ClipOptions& options)
     record.clearOnLock = options.m_bClearOnLock;
     record.forgetDays = options.m_nForgetDays;
     record.encrypt = options.m_bEncrypt;
+    record.share = options.m_bShare;
+    record.shareFolder = ToU16(options.m_strShareFolder);
     return record;
 }
 
@@ -63,4 +65,6 @@ void FromRecord(const SettingsRecord& record, ClipOptions& options)
     options.m_bClearOnLock = record.clearOnLock;
     options.m_nForgetDays = record.forgetDays;
     options.m_bEncrypt = record.encrypt;
+    options.m_bShare = record.share;
+    options.m_strShareFolder = FromU16(record.shareFolder);
 }

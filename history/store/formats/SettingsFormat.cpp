@@ -10,7 +10,10 @@ constexpr std::size_t kRectBytes = 16;
 // program list, then the ints added after it.
 constexpr std::int32_t kAppendedInts = 4;
 constexpr std::int32_t kIntsAfterPrograms = 3;
-constexpr std::int32_t kAppendedFields = kAppendedInts + 1 + kIntsAfterPrograms;
+// Sharing through a folder: on or off, then the folder. Always the last block.
+constexpr std::int32_t kFieldsBeforeSharing = kAppendedInts + 1 + kIntsAfterPrograms;
+constexpr std::int32_t kSharingFields = 2;
+constexpr std::int32_t kAppendedFields = kFieldsBeforeSharing + kSharingFields;
 
 std::int32_t FromLittleEndian(const std::uint8_t* bytes) {
     std::uint32_t value = 0;
@@ -47,6 +50,7 @@ void NormalizeAppended(SettingsRecord& record) {
     // Out of range means off, never a shorter keep than the user chose.
     if (record.forgetDays < kMinForgetDays || record.forgetDays > kMaxForgetDays) record.forgetDays = 0;
     record.encrypt = record.encrypt != 0 ? 1 : 0;
+    record.share = record.share != 0 ? 1 : 0;
 }
 
 // The appended fields, as many as the file announces, up to those known here.
@@ -66,6 +70,8 @@ bool ReadAppended(ByteSource& source, SettingsRecord& record, const AnsiCodec& c
                                                            &record.encrypt};
         for (std::int32_t i = 0; i < kIntsAfterPrograms && kAppendedInts + 1 + i < count; ++i)
             *later[i] = archive::ReadInt32(source);
+        if (count > kFieldsBeforeSharing) record.share = archive::ReadInt32(source);
+        if (count > kFieldsBeforeSharing + 1) record.shareFolder = archive::ReadString(source, codec);
     } catch (const ArchiveError&) {
         return false;
     }
@@ -93,6 +99,8 @@ void WriteSettings(ByteSink& sink, const SettingsRecord& record, const AnsiCodec
     archive::WriteInt32(sink, record.clearOnLock);
     archive::WriteInt32(sink, record.forgetDays);
     archive::WriteInt32(sink, record.encrypt);
+    archive::WriteInt32(sink, record.share);
+    archive::WriteString(sink, record.shareFolder, codec);
 }
 
 bool ReadSettings(ByteSource& source, SettingsRecord& record, const AnsiCodec& codec) {

@@ -25,6 +25,8 @@ struct SettingsRecord {
     std::int32_t clearOnLock = 0;
     std::int32_t forgetDays = 0;  // 0: off, else kMinForgetDays..kMaxForgetDays
     std::int32_t encrypt = 0;
+    std::int32_t share = 0;
+    std::u16string shareFolder;
 };
 
 // Writes the fields in file order: the compound flag comes before the top
