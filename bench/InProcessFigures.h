@@ -29,5 +29,8 @@ void BenchJournalAppend(int runs);
 void BenchCaptureSteps(int runs);
 // The full save at exit without the process around it (notes only).
 void BenchSaveAtExit(int runs);
+// Sharing through a folder: a capture with it on against off, and a merge of
+// 10,000 entries from another PC against reading their bytes.
+void BenchSharing(int runs);
 // Single list-view calls that the figures above are made of (notes only).
 void BenchListViewCosts(int runs);

@@ -14,6 +14,7 @@ int wmain(int argc, wchar_t** argv)
     BenchQuery(SampleHistory(1000, 100 * 1024), "1000 x 100 KB", 7);
     BenchJournalAppend(11);
     BenchCaptureSteps(41);
+    BenchSharing(7);
     BenchSaveAtExit(5);
     BenchListViewCosts(11);
     return 0;

@@ -194,29 +194,44 @@ void HistoryModel::Clear()
     Announce({HistoryChange::Kind::Clear, {}});
 }
 
-bool HistoryModel::Arrange(const std::vector<EntryId>& order, int topCount)
+bool HistoryModel::Arrange(const std::vector<EntryId>& order, int topCount, std::vector<HistoryEntry> added)
 {
-    std::vector<HistoryEntry> arranged;
-    arranged.reserve(m_entries.size());
-    std::vector<bool> taken(m_entries.size(), false);
     std::unordered_map<EntryId, size_t> rows;
     for (size_t row = 0; row < m_entries.size(); ++row)
         rows.emplace(m_entries[row].id, row);
+    std::unordered_map<EntryId, size_t> joining;
+    for (size_t index = 0; index < added.size(); ++index)
+        if (added[index].id != 0 && !rows.count(added[index].id))
+            joining.emplace(added[index].id, index);
+    std::vector<HistoryEntry> arranged;
+    arranged.reserve(m_entries.size() + joining.size());
+    std::vector<bool> taken(m_entries.size(), false);
+    bool same = joining.empty();
     for (EntryId id : order) {
         const auto row = rows.find(id);
         if (row != rows.end() && !taken[row->second]) {
             taken[row->second] = true;
+            same = same && row->second == arranged.size();
             arranged.push_back(m_entries[row->second]);
+            continue;
+        }
+        const auto join = joining.find(id);
+        if (join != joining.end()) {
+            HistoryEntry& entry = added[join->second];
+            if (entry.captured == 0)
+                entry.captured = UtcNow();
+            arranged.push_back(std::move(entry));
+            joining.erase(join);
         }
     }
-    for (size_t row = 0; row < m_entries.size(); ++row)
-        if (!taken[row])
+    for (size_t row = 0; row < m_entries.size(); ++row) {
+        if (!taken[row]) {
+            same = same && row == arranged.size();
             arranged.push_back(m_entries[row]);
+        }
+    }
     topCount = std::clamp(topCount, 0, static_cast<int>(arranged.size()));
-    bool same = topCount == m_topCount;
-    for (size_t row = 0; same && row < arranged.size(); ++row)
-        same = arranged[row].id == m_entries[row].id;
-    if (same)
+    if (same && topCount == m_topCount)
         return false;
     m_entries.swap(arranged);
     m_topCount = topCount;

@@ -72,9 +72,11 @@ public:
     void Recopy(EntryId id, std::shared_ptr<const EntryFormats> formats, std::uint64_t captured = 0);
     void Clear();
     // Puts the entries in the given order with a top zone of `topCount` rows, as
-    // another PC's changes have it; entries not named follow in their order.
-    // Announced as a Reset: nothing was added or removed. False when the order was so already.
-    bool Arrange(const std::vector<EntryId>& order, int topCount);
+    // another PC's changes have it, with `added` (another PC's copies, ids from
+    // NewId) joining them where the order names them; entries not named follow in
+    // their order. Announced as one Reset, for a merge of thousands: the caller
+    // saves the history in full. False when nothing changed.
+    bool Arrange(const std::vector<EntryId>& order, int topCount, std::vector<HistoryEntry> added = {});
 
     // Loading: from BeginLoad to Loaded nothing is announced; entries go in at
     // the end (or through the operations, replaying a journal), then the stored

@@ -138,6 +138,7 @@ void HistorySharing::Stop()
     m_book = ShareBook();
     m_known.clear();
     m_pending.clear();
+    m_queued.clear();
     m_problem = m_told = Problem::None;
 }
 
@@ -162,7 +163,7 @@ void HistorySharing::Reconcile()
     std::map<TextHash, std::vector<ShareId>> unlinked;
     for (const BookEntry* entry : m_book.View(false))
         if (entry->text && !entry->local)
-            unlinked[entry->hash].push_back(entry->id);
+            unlinked[entry->Hash()].push_back(entry->id);
     m_applying = true;
     std::uint64_t previous = 0;
     for (int row = m_model.Count() - 1; row >= 0; --row) {
@@ -206,7 +207,7 @@ bool HistorySharing::Reflect()
     std::vector<const BookEntry*> view = m_book.View(m_options.m_bNoRepeats != 0);
     if (view.size() > static_cast<size_t>(std::max(m_model.MaxEntries(), 0)))
         view.resize(static_cast<size_t>(std::max(m_model.MaxEntries(), 0)));
-    std::set<EntryId> shown;
+    std::unordered_set<EntryId> shown;
     for (const BookEntry* entry : view)
         if (entry->local)
             shown.insert(entry->local);
@@ -229,19 +230,17 @@ bool HistorySharing::Reflect()
         changed = true;
     }
     std::vector<EntryId> order;
+    std::vector<HistoryEntry> added;
     int pinned = 0;
     for (const BookEntry* entry : view) {
         if (!entry->local && entry->text) {
-            HistoryEntry added;
-            added.id = m_model.NewId();
-            added.text = entry->text;
-            added.captured = entry->captured;
-            const EntryId id = added.id;
-            if (m_model.Insert(std::move(added))) {
-                m_book.Link(entry->id, id);
-                m_known.insert(id);
-                changed = true;
-            }
+            HistoryEntry joining;
+            joining.id = m_model.NewId();
+            joining.text = entry->text;
+            joining.captured = entry->captured;
+            m_book.Link(entry->id, joining.id);
+            m_known.insert(joining.id);
+            added.push_back(std::move(joining));
         }
         if (!entry->local)
             continue;
@@ -249,7 +248,7 @@ bool HistorySharing::Reflect()
         if (!entry->pinned.IsZero())
             ++pinned;
     }
-    changed = m_model.Arrange(order, pinned) || changed;
+    changed = m_model.Arrange(order, pinned, std::move(added)) || changed;
     m_applying = false;
     return changed;
 }
@@ -270,11 +269,27 @@ void HistorySharing::Emit(const ShareOp& op, bool shared)
 
 void HistorySharing::OnChange(const HistoryChange& change)
 {
-    if (!m_running || m_applying)
+    if (!m_running || m_applying || change.kind == HistoryChange::Kind::Reset)
         return;
+    Queued queued{change.kind, change.ids, change.capped, change.entry ? *change.entry : HistoryEntry()};
+    m_queued.push_back(std::move(queued));
+}
+
+void HistorySharing::Drain()
+{
+    if (!m_running)
+        return;
+    std::vector<Queued> queued;
+    queued.swap(m_queued);
+    for (const Queued& change : queued)
+        Record(change);
+}
+
+void HistorySharing::Record(const Queued& change)
+{
     switch (change.kind) {
     case HistoryChange::Kind::Insert: {
-        const HistoryEntry& entry = *change.entry;
+        const HistoryEntry& entry = change.entry;
         const ShareId id = ShareId::Random();
         const Stamp stamp = m_clock->Next();
         if (entry.IsPicture() || entry.keepHere || !entry.text) {
@@ -319,7 +334,7 @@ void HistorySharing::OnChange(const HistoryChange& change)
         break;
     case HistoryChange::Kind::MoveBelowTop:
         if (const BookEntry* entry = m_book.FindLocal(change.ids.front()))
-            Emit({OpKind::Copy, m_clock->Next(), entry->id, change.entry->captured, entry->text}, entry->shared);
+            Emit({OpKind::Copy, m_clock->Next(), entry->id, change.entry.captured, entry->text}, entry->shared);
         break;
     case HistoryChange::Kind::Clear:
         Emit({OpKind::ClearBefore, m_clock->Next(), ShareId(), 0, nullptr}, true);
@@ -366,6 +381,7 @@ bool HistorySharing::Tick(bool readOthers)
 {
     if (!m_running)
         return false;
+    Drain();
     bool changed = false;
     if (!m_folder->IsOpen() && m_folder->Open() != ERROR_SUCCESS) {
         Raise(Problem::FolderUnreachable);
@@ -411,6 +427,7 @@ void HistorySharing::Finish()
 {
     if (!m_running)
         return;
+    Drain();
     if (!m_keyChanged && (m_folder->IsOpen() || m_folder->Open() == ERROR_SUCCESS))
         WriteOut();
     SaveState();

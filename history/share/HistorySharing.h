@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include <memory>
-#include <set>
+#include <unordered_set>
 #include <string>
 #include <vector>
 
@@ -60,6 +60,9 @@ public:
     bool Tick(bool readOthers);
     // The end of the program: what is waiting goes out and the state is kept.
     void Finish();
+    // Takes the history's changes made since the last tick into the book (a
+    // capture only queues its change, so that it costs the capture nearly nothing).
+    void Drain();
 
     // When the history last went out or came in (a FILETIME, 0: never), and how many PCs share it.
     std::uint64_t LastShared() const { return m_lastShared; }
@@ -74,7 +77,16 @@ private:
     static constexpr std::size_t kMaxPending = 20000;
     static constexpr std::uint32_t kSegmentsPerSnapshot = 8;
 
+    // A change of the history, queued until the next tick.
+    struct Queued {
+        HistoryChange::Kind kind;
+        std::vector<EntryId> ids;
+        bool capped = false;
+        HistoryEntry entry;  // Insert and MoveBelowTop
+    };
+
     void OnChange(const HistoryChange& change);
+    void Record(const Queued& change);
     void Emit(const ShareOp& op, bool shared);
     void LoadBook();
     // Links this PC's history to the book; entries the book does not know join it.
@@ -100,7 +112,8 @@ private:
     std::unique_ptr<ShareFolder> m_folder;
     ShareBook m_book;
     // Entries of the history that the book has known: one it no longer holds was removed.
-    std::set<EntryId> m_known;
+    std::unordered_set<EntryId> m_known;
+    std::vector<Queued> m_queued;
     std::vector<ShareOp> m_pending;
     bool m_needSnapshot = false;
     bool m_stateDirty = false;

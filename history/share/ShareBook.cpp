@@ -19,6 +19,15 @@ TextHash HashOfText(const std::wstring& text)
     return hash;
 }
 
+const TextHash& BookEntry::Hash() const
+{
+    if (!m_hashed && text) {
+        m_hash = HashOfText(*text);
+        m_hashed = true;
+    }
+    return m_hash;
+}
+
 bool ShareBook::Apply(const ShareOp& op)
 {
     switch (op.kind) {
@@ -30,7 +39,6 @@ bool ShareBook::Apply(const ShareOp& op)
         bool changed = false;
         if (!entry.text && op.text) {
             entry.text = op.text;
-            entry.hash = HashOfText(*op.text);
             changed = true;
         }
         if (entry.copied < op.stamp) {
@@ -79,7 +87,11 @@ bool ShareBook::Apply(const ShareOp& op)
                 } else {
                     if (entry.local)
                         m_byLocal.erase(entry.local);
-                    entry = BookEntry{entry.id, Stamp(), 0, nullptr, {}, entry.pinned, entry.shared, 0};
+                    BookEntry ghost;
+                    ghost.id = entry.id;
+                    ghost.pinned = entry.pinned;
+                    ghost.shared = entry.shared;
+                    entry = ghost;
                 }
             } else if (entry.copied.IsZero() && entry.pinned.IsZero()) {
                 Erase(at);
@@ -99,8 +111,6 @@ void ShareBook::AddLocalOnly(const ShareId& id, const Stamp& copied, std::uint64
     entry.id = id;
     entry.copied = copied;
     entry.captured = captured;
-    if (text)
-        entry.hash = HashOfText(*text);
     entry.text = std::move(text);
     entry.shared = false;
     Link(id, local);
@@ -137,7 +147,7 @@ std::vector<const BookEntry*> ShareBook::View(bool noRepeats) const
     std::vector<const BookEntry*> view;
     std::set<TextHash> seen;
     for (const BookEntry* entry : pinned)
-        if (!entry->text || seen.insert(entry->hash).second)
+        if (!entry->text || seen.insert(entry->Hash()).second)
             view.push_back(entry);
     return view;
 }
@@ -203,7 +213,7 @@ std::vector<ShareId> ShareBook::SameText(const BookEntry& entry) const
     if (!entry.text)
         return same;
     for (const auto& item : m_entries)
-        if (item.first != entry.id && item.second.text && item.second.hash == entry.hash)
+        if (item.first != entry.id && item.second.text && item.second.Hash() == entry.Hash())
             same.push_back(item.first);
     return same;
 }

@@ -27,13 +27,18 @@ struct BookEntry {
     Stamp copied;  // the latest copy; zero while only a pin of it has arrived
     std::uint64_t captured = 0;
     std::shared_ptr<const std::wstring> text;  // null for a picture
-    TextHash hash = {};
     Stamp pinned;  // zero: not in the top zone
     // False for what stays on this PC: never written to the shared folder.
     bool shared = true;
     EntryId local = 0;  // the entry in this PC's history, 0 when not there
 
     bool Visible() const { return !copied.IsZero() && (text || local); }
+    // The text's hash, made when first asked for: most entries are never compared.
+    const TextHash& Hash() const;
+
+private:
+    mutable TextHash m_hash = {};
+    mutable bool m_hashed = false;
 };
 
 class ShareBook {

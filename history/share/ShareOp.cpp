@@ -2,15 +2,36 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <tuple>
 
 #include "framework/AesGcm.h"
+
+namespace {
+
+// Random bytes drawn a batch at a time: one call to the system per 256 ids.
+bool TakeRandom(ShareId& id)
+{
+    thread_local std::array<std::uint8_t, 16 * 256> batch;
+    thread_local size_t used = batch.size();
+    if (used == batch.size()) {
+        if (!RandomBytes(batch.data(), batch.size()))
+            return false;
+        used = 0;
+    }
+    std::copy_n(batch.begin() + static_cast<std::ptrdiff_t>(used), 16, id.bytes.begin());
+    SecureZeroMemory(batch.data() + used, 16);
+    used += 16;
+    return true;
+}
+
+}  // namespace
 
 ShareId ShareId::Random()
 {
     ShareId id;
     // A failed random source must not hand out the same id twice: the clock's bits stand in.
-    while (!RandomBytes(id.bytes.data(), id.bytes.size()) || id.IsZero()) {
+    while (!TakeRandom(id) || id.IsZero()) {
         const auto tick = static_cast<std::uint64_t>(GetTickCount64()) ^ reinterpret_cast<std::uintptr_t>(&id);
         for (int i = 0; i < 8; ++i)
             id.bytes[static_cast<size_t>(i)] ^= static_cast<std::uint8_t>(tick >> (8 * i));

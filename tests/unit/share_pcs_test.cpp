@@ -282,6 +282,7 @@ void Act(Pc& pc, std::mt19937& random, Record& record, int& copies, int index, b
     if (roll < 45 || count == 0) {
         const std::wstring text = L"copied on pc" + std::to_wstring(index) + L" #" + std::to_wstring(++copies);
         const EntryId id = pc.model->InsertText(text);
+        pc.sharing->Drain();
         record.lastCopy[text] = pc.sharing->Book().FindLocal(id)->copied;
         return;
     }
@@ -290,6 +291,7 @@ void Act(Pc& pc, std::mt19937& random, Record& record, int& copies, int index, b
     const std::wstring text = *entry.text;
     if (roll < 60) {
         pc.model->Recopy(id, nullptr);
+        pc.sharing->Drain();
         record.lastCopy[text] = std::max(record.lastCopy[text], pc.sharing->Book().FindLocal(id)->copied);
     } else if (roll < 80) {
         pc.model->Remove({id});
@@ -298,6 +300,7 @@ void Act(Pc& pc, std::mt19937& random, Record& record, int& copies, int index, b
         pc.model->SetTop({id});
     } else {
         pc.model->Clear();
+        pc.sharing->Drain();
         record.lastClear = std::max(record.lastClear, pc.sharing->Book().ClearedBefore());
     }
 }
@@ -323,6 +326,7 @@ TEST_F(SharedHistory, PcsThatCopyDeletePinAndClearThroughAnUnreliableSyncEndWith
     }
 
     Record record;
+    ASSERT_EQ(m_pcs[0]->sharing->Book().View(false).size(), 1u);
     record.lastCopy[L"copied before sharing was on"] = m_pcs[0]->sharing->Book().View(false).front()->copied;
     int copies = 0;
     for (int step = 0; step < 600; ++step) {
