@@ -77,9 +77,6 @@ void BenchCaptureShared(BenchFolder& root, int runs)
         BenchFolder plainFolder(L"capture-off");
         BenchFolder sharedFolder(L"capture-on");
         KeptHistory plain(plainFolder.Path() + L"\\");
-        const double off = TimeInserts(plain.model, 0);
-        plain.durable.SaveAtExit();
-
         KeptHistory kept(sharedFolder.Path() + L"\\");
         ShareOptions(kept.options, share);
         DeleteFileW((key + L"share.state").c_str());
@@ -87,7 +84,14 @@ void BenchCaptureShared(BenchFolder& root, int runs)
         sharing.SetDataFolder(key);
         sharing.Start();
         sharing.Tick(false);
+        // In turn, so that neither side always runs first.
+        double off = 0;
+        if (run % 2)
+            off = TimeInserts(plain.model, 0);
         const double on = TimeInserts(kept.model, run * kCaptures);
+        if (run % 2 == 0)
+            off = TimeInserts(plain.model, 0);
+        plain.durable.SaveAtExit();
         Stopwatch out;
         sharing.Tick(false);
         written.Add(out.ElapsedMs());

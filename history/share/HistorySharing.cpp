@@ -418,7 +418,8 @@ bool HistorySharing::Tick(bool readOthers)
         if (m_problem == Problem::None)
             m_told = Problem::None;
     }
-    if (m_stateDirty)
+    // A tick that merged leaves keeping the state to the next one: the merge is what the user waits for.
+    if (m_stateDirty && !changed)
         SaveState();
     return changed;
 }

@@ -1,5 +1,7 @@
 #include "history/share/OpCodec.h"
 
+#include <cstring>
+
 #include "history/share/LeBytes.h"
 
 namespace opcodec {
@@ -29,9 +31,11 @@ bool DecodeOne(lebytes::Reader& in, ShareOp& op)
     if (!in.Take(op.captured, 8) || !in.Take32(units) || units > kMaxTextUnits || in.Left() / 2 < units)
         return false;
     const std::uint8_t* at = in.Skip(std::size_t(units) * 2);
+    // UTF-16LE is wchar_t's own form on Windows.
+    static_assert(sizeof(wchar_t) == 2, "UTF-16 wchar_t");
     std::wstring text(units, L'\0');
-    for (std::uint32_t i = 0; i < units; ++i)
-        text[i] = static_cast<wchar_t>(at[2 * i] | (at[2 * i + 1] << 8));
+    if (units)
+        std::memcpy(&text[0], at, std::size_t(units) * 2);
     op.text = std::make_shared<const std::wstring>(std::move(text));
     return true;
 }
@@ -55,10 +59,8 @@ void Encode(const std::vector<ShareOp>& ops, std::vector<std::uint8_t>& out)
         lebytes::Put(out, text.size(), 4);
         const size_t at = out.size();
         out.resize(at + text.size() * 2);
-        for (size_t i = 0; i < text.size(); ++i) {
-            out[at + 2 * i] = static_cast<std::uint8_t>(text[i]);
-            out[at + 2 * i + 1] = static_cast<std::uint8_t>(text[i] >> 8);
-        }
+        if (!text.empty())
+            std::memcpy(&out[at], text.data(), text.size() * 2);
     }
 }
 
