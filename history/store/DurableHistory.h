@@ -38,8 +38,16 @@ public:
     BOOL LoadOptions();
     // Loads the history file, replays the journal over it and announces the load.
     void LoadHistory();
-    // From now on every change goes to disk.
+    // From now on every change goes to disk; the messages above go to `window`.
     void Start(HWND window, int screenDepth);
+    // The same for a test that runs the program's loop itself: `notify` gets
+    // each message, and the writer is driven as `driver` says (Pump).
+    using Notify = std::function<void(UINT message)>;
+    void Start(Notify notify, int screenDepth, JournalWriter::Driver driver);
+    // A writer driven by the caller does what is due and queued.
+    void Pump();
+    // Ends as a killed process would: nothing more reaches the files.
+    void Abandon();
     void SaveOptions();
     void SaveFull();
     // The last full save, at the end of the program; true when it all reached the disk.
@@ -102,7 +110,7 @@ private:
     bool m_needsFullSave = false;
     bool m_foldPosted = false;  // a full save that removes what the user removed is on its way
     std::unique_ptr<JournalWriter> m_writer;
-    HWND m_window = nullptr;
+    Notify m_notify;
     std::mutex m_reportsMutex;
     std::vector<JournalWriter::Report> m_reports;
     SaveSet::Failure m_lastSaveFailure;
