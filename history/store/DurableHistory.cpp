@@ -43,6 +43,7 @@ void DurableHistory::SetFolder(DataFolder folder)
 {
     m_folder = std::move(folder);
     m_waiting.clear();
+    m_unreadable = SaveSet::Failure();
     // A save whose moves are still blocked is read as it will stand.
     SaveSet::Failure failure;
     if (!SaveSet::Recover(m_folder.write, &failure, &m_waiting, disk::MoveWait::AboutASecond, m_files) &&
@@ -106,9 +107,17 @@ void DurableHistory::Start(Notify notify, int screenDepth, JournalWriter::Driver
     m_writer->Start(m_base, m_options.m_nTopCount, m_journalPath, journalKept ? m_journalLength : 0,
                     !m_waiting.empty(), m_form);
     // Asked for, and not yet so on disk (a new history, or one whose key was set aside).
-    if (m_options.m_bEncrypt && !m_form.Sealed())
-        SetEncrypted(true);
-    else if (m_needsFullSave)
+    // Should no key come, the option goes off and the user is told: never on with plain files.
+    bool saving = false;
+    if (m_options.m_bEncrypt && !m_form.Sealed()) {
+        saving = SetEncrypted(true);
+        if (!saving) {
+            m_options.m_bEncrypt = 0;
+            m_encryptionRefused = true;
+            m_writer->SaveOptions(m_options);
+        }
+    }
+    if (m_needsFullSave && !saving)
         SaveFull();
 }
 
@@ -116,6 +125,9 @@ bool DurableHistory::SetEncrypted(bool encrypted)
 {
     if (encrypted == m_form.Sealed())
         return true;
+    // A new sealed history would be written over the one no key opens.
+    if (encrypted && m_keepSealed)
+        return false;
     StoreForm form = encrypted ? SealedFolder::NewForm() : StoreForm();
     if (form.Sealed() != encrypted)
         return false;
@@ -209,5 +221,6 @@ SaveSnapshot DurableHistory::Snapshot() const
     snapshot.history.topCount = m_model.TopCount();
     snapshot.history.options = m_options;
     snapshot.form = m_form;
+    snapshot.keepSealed = m_keepSealed;
     return snapshot;
 }

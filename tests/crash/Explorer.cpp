@@ -8,6 +8,7 @@
 #include "history/model/FormatsShelf.h"
 #include "history/store/formats/BitmapFileWriter.h"
 #include "history/store/formats/Crc32.h"
+#include "history/store/journal/JournalFormat.h"
 
 namespace crash {
 
@@ -16,6 +17,7 @@ namespace {
 constexpr auto kSettle = std::chrono::milliseconds(1500);
 // Long enough for the longest pause of the retry schedule, twice.
 constexpr auto kRecovery = std::chrono::seconds(130);
+constexpr int kHeldSteps = 100;
 const wchar_t kAfterFault[] = L"crash copy once the fault is gone";
 const wchar_t kProbe[] = L"crash copy after the restart";
 
@@ -53,8 +55,9 @@ std::wstring TagOf(const std::shared_ptr<const EntryFormats>& formats)
     if (!formats)
         return L"";
     const FormatsShelf::Kept kept = KeptBytes(formats);
+    // Formats a damaged byte costs read as none: the checks of damage judge those.
     if (!kept)
-        return L" [formats unreadable]";
+        return L"";
     std::wstring tag = L" [";
     for (const KeptFormat& format : *kept) {
         tag += (format.format.name.empty() ? L"#" + std::to_wstring(format.format.number) : format.format.name) + L":";
@@ -333,6 +336,11 @@ std::string ErrorName(DWORD error)
     }
 }
 
+bool IsIntent(const std::wstring& path)
+{
+    return path.size() >= 11 && path.compare(path.size() - 11, 11, L"save.intent") == 0;
+}
+
 // One run of a workload's body with the case's fault; the files it leaves and what it went through.
 struct Outcome {
     Timeline line;
@@ -347,7 +355,9 @@ std::string Case::Name() const
     std::string name = "workload \"" + workload->name + "\"";
     switch (fault.mode) {
     case Fault::Mode::None: return name + ", no fault";
-    case Fault::Mode::Fail: return name + ", step " + std::to_string(fault.step) + " fails with " + ErrorName(fault.error);
+    case Fault::Mode::Fail:
+        return name + ", step " + std::to_string(fault.step) + " fails with " + ErrorName(fault.error) +
+               (fault.held > 0 ? ", and the file's next " + std::to_string(fault.held) + " steps too" : "");
     case Fault::Mode::Cut: return name + ", cut at step " + std::to_string(fault.step) + ", " + NameOf(torn);
     }
     return name;
@@ -387,10 +397,13 @@ void RunBody(const Workload& workload, const Image& prepared, const Case& one, C
     files.Trace(one.trace);
     Timeline& line = outcome.line;
     bool told = false;
+    journal::Intent written;
     files.WatchWrites([&](const std::wstring& path, const std::uint8_t* data, std::size_t count) {
+        const std::vector<std::uint8_t> bytes(data, data + count);
+        if (IsIntent(path))
+            journal::DecodeIntent(bytes, written);
         if (!line.sealed || told)
             return;
-        const std::vector<std::uint8_t> bytes(data, data + count);
         for (const Needle& needle : line.copied) {
             if (Holds(bytes, needle)) {
                 told = true;
@@ -399,6 +412,17 @@ void RunBody(const Workload& workload, const Image& prepared, const Case& one, C
                           files);
                 return;
             }
+        }
+    });
+    // A save commits once its intent is on the disk: from then on the history is in the form it writes.
+    files.WatchFlushes([&](const std::wstring& path) {
+        if (!IsIntent(path))
+            return;
+        for (const auto& move : written.moves) {
+            if (move.second == u"data.qdata")
+                line.sealed = true;
+            else if (move.second == u"data.data")
+                line.sealed = false;
         }
     });
     {
@@ -413,6 +437,7 @@ void RunBody(const Workload& workload, const Image& prepared, const Case& one, C
                 MemoryFiles::Quiet quiet(files);
                 line.Loaded(program.Model());
             }
+            line.sealed = program.Durable().Encrypted();
             for (size_t i = 0; i < workload.body.size() && !files.IsCut(); ++i) {
                 const Action& action = workload.body[i];
                 if (i + 1 == workload.body.size()) {
@@ -430,6 +455,8 @@ void RunBody(const Workload& workload, const Image& prepared, const Case& one, C
                 }
                 if (one.trace)
                     std::printf("action: %s\n", action.name.c_str());
+                if (action.unseals)
+                    line.sealed = false;
                 action.run(program);
                 if (files.IsCut())
                     break;
@@ -439,8 +466,6 @@ void RunBody(const Workload& workload, const Image& prepared, const Case& one, C
                 line.acked = line.states.size() - 1;
                 if (!files.Failed())
                     line.Folded();
-                if (action.seals && program.Options().m_bEncrypt)
-                    line.sealed = true;
             }
         } catch (const std::exception& error) {
             check.Add("I6", std::string("the program ended with an exception: ") + error.what(), files);
@@ -478,6 +503,12 @@ void Restart(const Image& image, const Timeline& line, bool exact, Checker& chec
                 got = FromDisk(program.Model());
             }
             check.Compare(got, line, exact, image);
+            // What the start finished (a save's moves and removals) is done: nothing removed, nothing plain is left.
+            program.Pass(kSettle);
+            {
+                MemoryFiles::Quiet quiet(files);
+                check.Residue(files.Now(), line);
+            }
             program.CopyText(kProbe);
             program.Pass(kSettle);
         }
@@ -529,7 +560,6 @@ std::vector<Violation> Explorer::Run(const Case& one)
                                 " reads of " + std::to_string(reads.ReadBytes()) + " bytes",
                       prepared);
     }
-    check.Residue(outcome.image, outcome.line);
     if (workload.keyLost)
         check.KeptWhole(prepared, outcome.image);
     Restart(outcome.image, outcome.line, one.fault.mode != Fault::Mode::Cut, check);
@@ -568,6 +598,13 @@ std::vector<Case> Explorer::CasesOf(const Workload& workload)
         for (DWORD error : ErrorsFor(dry.log[step].kind)) {
             one.fault.error = error;
             cases.push_back(one);
+        }
+        // Held by another program for a while: every step on the file fails for the next hundred.
+        if (dry.log[step].kind == StepKind::Open) {
+            one.fault.error = ERROR_SHARING_VIOLATION;
+            one.fault.held = kHeldSteps;
+            cases.push_back(one);
+            one.fault.held = 0;
         }
         if (!dry.log[step].changes)
             continue;

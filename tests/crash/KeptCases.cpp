@@ -14,12 +14,13 @@ struct Kept {
     Fault::Mode mode;
     int step;
     DWORD error;  // a failed step's error
+    int held;     // the file's steps that fail after it
     Torn torn;    // a cut's variant
 };
 
 // Cases that once found a fault, kept for good.
 const Kept kKept[] = {
-    {"", Fault::Mode::None, 0, 0, Torn::Whole},
+    {"", Fault::Mode::None, 0, 0, 0, Torn::Whole},
 };
 
 }  // namespace
@@ -30,7 +31,8 @@ bool InSample(const Case& one, std::size_t index, std::size_t workloadIndex)
         return true;
     for (const Kept& kept : kKept) {
         if (one.workload->name == kept.workload && one.fault.mode == kept.mode && one.fault.step == kept.step &&
-            (kept.mode == Fault::Mode::Fail ? one.fault.error == kept.error : one.torn == kept.torn))
+            (kept.mode == Fault::Mode::Fail ? one.fault.error == kept.error && one.fault.held == kept.held
+                                            : one.torn == kept.torn))
             return true;
     }
     return false;

@@ -149,6 +149,7 @@ struct MemoryFiles::Handle : disk::File {
             return error;
         content->flushed = content->bytes;
         content->unflushed.clear();
+        files->NoteFlush(path);
         return ERROR_SUCCESS;
     }
     DWORD SetEnd(std::uint64_t length) override
@@ -209,10 +210,15 @@ DWORD MemoryFiles::Begin(StepKind kind, const std::wstring& path, bool changes)
     m_log.push_back({kind, path, changes, changes && HasUnflushed()});
     if (m_trace)
         std::printf("  step %d: %s %ls\n", index, NameOf(kind), path.c_str());
+    if (m_fault.mode == Fault::Mode::Fail && !m_heldPath.empty() && index <= m_fault.step + m_fault.held &&
+        Key(path) == m_heldPath)
+        return m_fault.error;
     if (index != m_fault.step)
         return ERROR_SUCCESS;
     if (m_fault.mode == Fault::Mode::Fail) {
         m_failed = true;
+        if (m_fault.held > 0)
+            m_heldPath = Key(path);
         return m_fault.error;
     }
     if (m_fault.mode == Fault::Mode::Cut) {
@@ -236,6 +242,12 @@ void MemoryFiles::NoteWrite(const std::wstring& path, const void* data, std::siz
 {
     if (m_watcher && !m_quiet)
         m_watcher(path, static_cast<const std::uint8_t*>(data), count);
+}
+
+void MemoryFiles::NoteFlush(const std::wstring& path)
+{
+    if (m_flushWatcher && !m_quiet)
+        m_flushWatcher(path);
 }
 
 MemoryFiles::Node* MemoryFiles::Find(const std::wstring& path)

@@ -36,6 +36,9 @@ struct Fault {
     Mode mode = Mode::None;
     int step = -1;
     DWORD error = ERROR_SUCCESS;  // Fail: what the step returns
+    // Fail: the same file's steps go on failing for this many steps after it, as
+    // when another program holds it for a while.
+    int held = 0;
 };
 
 // The files and folders as they lie on the disk: full path, bytes (none for a folder).
@@ -84,6 +87,8 @@ public:
     // Sees every write's bytes before they land (file, bytes).
     using WriteWatcher = std::function<void(const std::wstring&, const std::uint8_t*, std::size_t)>;
     void WatchWrites(WriteWatcher watcher) { m_watcher = std::move(watcher); }
+    // Sees every flush that reached the disk (the file's path).
+    void WatchFlushes(std::function<void(const std::wstring&)> watcher) { m_flushWatcher = std::move(watcher); }
     // Prints every step as it begins (for a person looking into one case).
     void Trace(bool on) { m_trace = on; }
     // Reads since the last reset: calls and bytes.
@@ -107,6 +112,7 @@ public:
     DWORD Begin(StepKind kind, const std::wstring& path, bool changes);
     void NoteRead(std::size_t bytes);
     void NoteWrite(const std::wstring& path, const void* data, std::size_t count);
+    void NoteFlush(const std::wstring& path);
     void Forget(Handle* handle);
 
 private:
@@ -126,12 +132,14 @@ private:
     std::vector<Handle*> m_handles;
     std::vector<Step> m_log;
     Fault m_fault;
+    std::wstring m_heldPath;
     bool m_cut = false;
     bool m_failed = false;
     bool m_quiet = false;
     bool m_trace = false;
     std::map<Torn, Image> m_cutImages;
     WriteWatcher m_watcher;
+    std::function<void(const std::wstring&)> m_flushWatcher;
     std::uint64_t m_readCalls = 0;
     std::uint64_t m_readBytes = 0;
 };

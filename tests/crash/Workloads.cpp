@@ -23,10 +23,14 @@ std::vector<std::uint8_t> Bytes(const std::string& text)
     return std::vector<std::uint8_t>(text.begin(), text.end());
 }
 
+// Larger than a page, so that a start reads its record's outline alone.
 EntryFormats Html(int n)
 {
+    std::string html = "<b>crash html " + std::to_string(100 + n) + "</b>";
+    for (int cell = 0; cell < 600; ++cell)
+        html += "<i>" + std::to_string(cell) + "</i>";
     EntryFormats formats;
-    formats.kept.push_back({{EntryFormats::kHtmlName, 0}, Bytes("<b>crash html " + std::to_string(100 + n) + "</b>")});
+    formats.kept.push_back({{EntryFormats::kHtmlName, 0}, Bytes(html)});
     return formats;
 }
 
@@ -128,7 +132,7 @@ Action Lock()
 
 Action Encrypt(bool on)
 {
-    return {on ? "encryption on" : "encryption off", [on](Program& p) { p.SetEncrypted(on); }, false, on};
+    return {on ? "encryption on" : "encryption off", [on](Program& p) { p.SetEncrypted(on); }, false, !on};
 }
 
 Action Exit()

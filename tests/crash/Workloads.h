@@ -21,8 +21,8 @@ struct Action {
     std::function<void(Program&)> run;
     // The user took something away: once the fold after it is done, no file holds it.
     bool removes = false;
-    // Encryption goes on: once done, no file holds a copied byte in plain form.
-    bool seals = false;
+    // Encryption goes off: plain files are the user's choice from here.
+    bool unseals = false;
 };
 
 struct Workload {

@@ -51,6 +51,7 @@ void JournalWriter::Start(journal::Header base, int baseTopCount, const std::wst
                           std::uint64_t journalLength, bool saveWaiting, StoreForm form)
 {
     m_form = form;
+    m_wanted = form;
     m_journal.SetForm(std::move(form));
     m_base = std::move(base);
     m_baseTopCount = baseTopCount;
@@ -251,6 +252,14 @@ void JournalWriter::DoAppend(Job& job, std::vector<std::vector<std::uint8_t>>* t
     std::vector<std::uint8_t> frame =
         textInsert ? journal::EncodeTextInsert(change.time, job.entry.id, AsU16(*job.entry.text), change.formats)
                    : journal::EncodeRecord(change);
+    if (m_wanted.Sealed() && !m_form.Sealed()) {
+        // Encryption is asked for and its first sealed set is not on the disk yet: no copied byte goes
+        // out plain. The change stays in memory, where the sealed save that is due takes it from.
+        m_fullSaveNeeded = true;
+        if (tail)
+            tail->push_back(std::move(frame));
+        return;
+    }
     SaveSet::Failure failure;
     if (m_journal.Append(frame, failure))
         Succeeded();
@@ -309,6 +318,7 @@ bool JournalWriter::DoSaveFull(const SaveSnapshot& snapshot, bool final)
         m_fullSaveNeeded = true;
         return false;
     }
+    m_wanted = snapshot.form;
     FullSave save(m_folder, snapshot, m_files);
     bool committing = false;
     const bool saved = save.Run([this](std::vector<std::vector<std::uint8_t>>& tail) { ServiceAppends(tail); },
@@ -335,9 +345,6 @@ bool JournalWriter::DoSaveFull(const SaveSnapshot& snapshot, bool final)
     }
     // The moves are made: the journal is data.journal again, whether or not it could be opened at the switch.
     m_journal.Settled();
-    // A file held by another program stays until a later save removes it: one is asked for on the schedule.
-    if (!save.RemoveStaleFiles())
-        m_fullSaveNeeded = true;
     if (save.SkippedEntries() > 0)
         Failed({g_strHistoryFileName, ERROR_INVALID_DATA});
     else

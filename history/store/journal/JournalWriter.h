@@ -120,6 +120,7 @@ private:
     JournalFile m_journal;
     journal::Header m_base;
     StoreForm m_form;
+    StoreForm m_wanted;  // the form of the last full save asked for
     int m_baseTopCount = 0;
     bool m_pendingSave = false;  // a save's intent is written but a move failed
     bool m_fullSaveAsked = false;
