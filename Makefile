@@ -1,12 +1,14 @@
 # make run   - install what is missing, build x64, start Quillary under Wine
 # make test  - install what is missing, check the include rules, build x64 (with its tests) and x86
 #              (what ships), check the executables, run the tests
+# make crash-test - install what is missing, build x64, run the crash explorer's full sweep
+#              (every step of every workload failed and cut; its sample runs in make test)
 # make dist  - install what is missing, build both packages (zip and setup program) into build/dist
 # make clean - stop a running Wine session and remove build/
 SHELL := /bin/bash
 .SHELLFLAGS := -euo pipefail -c
 .ONESHELL:
-.PHONY: run test dist fuzz clean deps
+.PHONY: run test crash-test dist fuzz clean deps
 
 # How long `make run` waits for the window on a headless machine.
 WINDOW_TIMEOUT ?= 60
@@ -75,6 +77,19 @@ test: deps
 	trap '((started)) && tools/wine-session.sh stop >/dev/null' EXIT
 	trap 'exit 130' INT TERM
 	ctest --preset x64
+
+# Every case of the crash explorer; the last line says how many cases and violations.
+crash-test: deps
+	@cmake --preset x64 --log-level=WARNING
+	cmake --build --preset x64 --target crash_explorer
+	started=0
+	if ! tools/wine-session.sh status >/dev/null; then
+	    QUILLARY_SESSION_OWNER=make-crash-test tools/wine-session.sh start
+	    started=1
+	fi
+	trap '((started)) && tools/wine-session.sh stop >/dev/null' EXIT
+	trap 'exit 130' INT TERM
+	cmake/wine-run.sh build/x64/tests/crash/crash_explorer.exe --full
 
 # The packages of both presets, checked, with their checksums. The version is CMake's.
 dist: deps

@@ -47,11 +47,16 @@ std::wstring PerUserFolder(const std::wstring& folder)
     return L"The folder beside Quillary cannot be written, so your history is kept in " + folder;
 }
 
-std::wstring HistorySetAside(const std::wstring& folder)
+std::wstring HistorySetAside(const std::wstring& folder, bool keyMissing)
 {
-    return L"Your encrypted history cannot be opened by this Windows account (it comes from another account or "
-           L"computer, or the password was reset). It is kept unchanged in " +
-           folder + L", and a new history begins.";
+    const std::wstring why = keyMissing ? L"Your encrypted history cannot be opened: its key file history.key is missing "
+                                          L"from the data folder. "
+                                        : L"Your encrypted history cannot be opened by this Windows account (it comes from "
+                                          L"another account or computer, or the password was reset). ";
+    const std::wstring where = folder.empty() ? L"Its files are left unchanged where they are"
+                                              : L"It is kept unchanged in " + folder;
+    return why + where + L", and a new history begins." +
+           (keyMissing ? L" Put the key file back beside those files to open it again." : L"");
 }
 
 std::wstring OlderFilesMerged()

@@ -19,8 +19,10 @@ std::wstring ExitSaveFailed(const std::wstring& file, DWORD error);
 // A history file that could not be read at start: it is left as it is.
 std::wstring ReadFailed(const std::wstring& file, DWORD error);
 std::wstring PerUserFolder(const std::wstring& folder);
-// An encrypted history this account cannot open, kept in `folder`.
-std::wstring HistorySetAside(const std::wstring& folder);
+// An encrypted history that cannot be opened: its key file missing
+// (`keyMissing`), or one this account cannot open; kept whole in `folder`, or
+// left where it is when `folder` is empty.
+std::wstring HistorySetAside(const std::wstring& folder, bool keyMissing);
 std::wstring OlderFilesMerged();
 std::wstring EncryptionUnavailable();
 // Names the hotkeys that another program holds.

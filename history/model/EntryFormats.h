@@ -42,6 +42,11 @@ struct EntryFormats {
 
     const KeptFormat* Find(const FormatName& format) const;
     static bool IsFileList(const FormatName& format) { return format.name.empty() && format.number == kFileListNumber; }
+    // One of the kinds Quillary keeps (HTML, RTF, a file list): nothing else is ever put back.
+    static bool IsKeptKind(const FormatName& format)
+    {
+        return IsFileList(format) || (format.number == 0 && (format.name == kHtmlName || format.name == kRtfName));
+    }
     // The file list, when the copy was of files.
     const KeptFormat* Files() const { return Find({L"", kFileListNumber}); }
     bool Empty() const { return kept.empty() && leftOut.empty(); }

@@ -43,6 +43,7 @@ void DurableHistory::SetFolder(DataFolder folder)
 {
     m_folder = std::move(folder);
     m_waiting.clear();
+    m_unreadable = SaveSet::Failure();
     // A save whose moves are still blocked is read as it will stand.
     SaveSet::Failure failure;
     if (!SaveSet::Recover(m_folder.write, &failure, &m_waiting, disk::MoveWait::AboutASecond, m_files) &&
@@ -67,12 +68,30 @@ void DurableHistory::Report(const JournalWriter::Report& report)
         else if (report.kind == JournalWriter::Report::Kind::Saved)
             m_lastSaveFailure = SaveSet::Failure();
     }
-    PostMessageW(m_window, kReportsMessage, 0, 0);
+    m_notify(kReportsMessage);
 }
 
 void DurableHistory::Start(HWND window, int screenDepth)
 {
-    m_window = window;
+    Start([window](UINT message) { PostMessageW(window, message, 0, 0); }, screenDepth, JournalWriter::Driver());
+}
+
+void DurableHistory::Pump()
+{
+    if (m_writer)
+        m_writer->Pump();
+}
+
+void DurableHistory::Abandon()
+{
+    if (m_writer)
+        m_writer->Abandon();
+    m_writer.reset();
+}
+
+void DurableHistory::Start(Notify notify, int screenDepth, JournalWriter::Driver driver)
+{
+    m_notify = std::move(notify);
     if (!m_unreadable.file.empty()) {
         // Nothing is written over a history that could not be read.
         Report({JournalWriter::Report::Kind::ReadFailed, m_unreadable.file, m_unreadable.error});
@@ -80,16 +99,25 @@ void DurableHistory::Start(HWND window, int screenDepth)
     }
     JournalWriter::Callbacks callbacks;
     callbacks.report = [this](const JournalWriter::Report& report) { Report(report); };
-    callbacks.fullSaveWanted = [this] { PostMessageW(m_window, kFullSaveMessage, 0, 0); };
-    m_writer = std::make_unique<JournalWriter>(m_folder.write, screenDepth, std::move(callbacks), m_files);
+    callbacks.fullSaveWanted = [this] { m_notify(kFullSaveMessage); };
+    m_writer =
+        std::make_unique<JournalWriter>(m_folder.write, screenDepth, std::move(callbacks), m_files, std::move(driver));
     // A journal replayed from where the history goes is gone on with, never emptied.
     const bool journalKept = m_journalPath.compare(0, m_folder.write.size(), m_folder.write) == 0;
     m_writer->Start(m_base, m_options.m_nTopCount, m_journalPath, journalKept ? m_journalLength : 0,
                     !m_waiting.empty(), m_form);
     // Asked for, and not yet so on disk (a new history, or one whose key was set aside).
-    if (m_options.m_bEncrypt && !m_form.Sealed())
-        SetEncrypted(true);
-    else if (m_needsFullSave)
+    // Should no key come, the option goes off and the user is told: never on with plain files.
+    bool saving = false;
+    if (m_options.m_bEncrypt && !m_form.Sealed()) {
+        saving = SetEncrypted(true);
+        if (!saving) {
+            m_options.m_bEncrypt = 0;
+            m_encryptionRefused = true;
+            m_writer->SaveOptions(m_options);
+        }
+    }
+    if (m_needsFullSave && !saving)
         SaveFull();
 }
 
@@ -97,6 +125,9 @@ bool DurableHistory::SetEncrypted(bool encrypted)
 {
     if (encrypted == m_form.Sealed())
         return true;
+    // A new sealed history would be written over the one no key opens.
+    if (encrypted && m_keepSealed)
+        return false;
     StoreForm form = encrypted ? SealedFolder::NewForm() : StoreForm();
     if (form.Sealed() != encrypted)
         return false;
@@ -113,8 +144,10 @@ void DurableHistory::Record(const HistoryChange& change)
     // Entries that only fell off the end of a full history wait for the next one.
     const bool removedByUser = (change.kind == HistoryChange::Kind::Remove && !change.capped) ||
                                change.kind == HistoryChange::Kind::Clear;
-    if (removedByUser && !m_foldPosted)
-        m_foldPosted = PostMessageW(m_window, kFullSaveMessage, 0, 0) != FALSE;
+    if (removedByUser && !m_foldPosted) {
+        m_foldPosted = true;
+        m_notify(kFullSaveMessage);
+    }
     journal::Record record;
     record.op = OpOf(change.kind, change.entry);
     record.ids = change.ids;
@@ -188,5 +221,6 @@ SaveSnapshot DurableHistory::Snapshot() const
     snapshot.history.topCount = m_model.TopCount();
     snapshot.history.options = m_options;
     snapshot.form = m_form;
+    snapshot.keepSealed = m_keepSealed;
     return snapshot;
 }

@@ -38,8 +38,16 @@ public:
     BOOL LoadOptions();
     // Loads the history file, replays the journal over it and announces the load.
     void LoadHistory();
-    // From now on every change goes to disk.
+    // From now on every change goes to disk; the messages above go to `window`.
     void Start(HWND window, int screenDepth);
+    // The same for a test that runs the program's loop itself: `notify` gets
+    // each message, and the writer is driven as `driver` says (Pump).
+    using Notify = std::function<void(UINT message)>;
+    void Start(Notify notify, int screenDepth, JournalWriter::Driver driver);
+    // A writer driven by the caller does what is due and queued.
+    void Pump();
+    // Ends as a killed process would: nothing more reaches the files.
+    void Abandon();
     void SaveOptions();
     void SaveFull();
     // The last full save, at the end of the program; true when it all reached the disk.
@@ -53,13 +61,19 @@ public:
 
     // Writes the history sealed for this account from now on, or plain again:
     // a full save in the new form, which removes the old form's files. False
-    // when no key could be made.
+    // when no key could be made, or a sealed history that no key opens still
+    // lies in the folder.
     bool SetEncrypted(bool encrypted);
     bool Encrypted() const { return m_form.Sealed(); }
-    // Things the user is told once after the load: a history whose key could not
-    // be opened, set aside in this folder (empty: none); plain files that an
-    // older version wrote beside a sealed history, merged in.
+    // Things the user is told once after the load: a sealed history that no key
+    // here opens (its key missing, or of another account, machine or folder),
+    // set aside in this folder, or, when it could not be moved, kept where it
+    // is and out of every save; plain files that an older version wrote beside
+    // a sealed history, merged in; encryption asked for that could not go on.
+    enum class LostKey { None, Missing, Unopenable };
+    LostKey SealedHistoryLost() const { return m_lostKey; }
     const std::wstring& SetAsideFolder() const { return m_setAside; }
+    bool EncryptionRefused() const { return m_encryptionRefused; }
     bool MergedOlderFiles() const { return m_mergedOlder; }
 
 private:
@@ -93,6 +107,9 @@ private:
     DataFolder m_folder;
     StoreForm m_form;
     std::wstring m_setAside;
+    LostKey m_lostKey = LostKey::None;
+    bool m_keepSealed = false;
+    bool m_encryptionRefused = false;
     bool m_mergedOlder = false;
     SaveSet::Failure m_unreadable;  // a file of the history that stayed unreadable
     std::map<std::wstring, std::wstring> m_waiting;
@@ -102,7 +119,7 @@ private:
     bool m_needsFullSave = false;
     bool m_foldPosted = false;  // a full save that removes what the user removed is on its way
     std::unique_ptr<JournalWriter> m_writer;
-    HWND m_window = nullptr;
+    Notify m_notify;
     std::mutex m_reportsMutex;
     std::vector<JournalWriter::Report> m_reports;
     SaveSet::Failure m_lastSaveFailure;

@@ -77,7 +77,11 @@ std::set<std::wstring> PictureNames(disk::FileSystem& files, const std::wstring&
 {
     std::set<std::wstring> names = picture_files::In(files, folder);
     for (const auto& move : waiting) {
-        if (picture_files::RecordOf(move.first) >= 0)
+        if (picture_files::RecordOf(move.first) < 0)
+            continue;
+        if (move.second.empty())
+            names.erase(move.first);
+        else
             names.insert(move.first);
     }
     return names;
@@ -89,29 +93,42 @@ void DurableHistory::OpenKey()
 {
     m_form = StoreForm();
     m_setAside.clear();
+    m_keepSealed = false;
+    m_lostKey = LostKey::None;
     const SealedFolder::Opened opened = SealedFolder::OpenKey(m_files, Resolve(g_strKeyFileName));
     if (opened.error != ERROR_SUCCESS) {
         NoteUnread(g_strKeyFileName, opened.error);
         return;
     }
-    // A key of another account or machine, or one from another folder that opens but not this
-    // history: the history is kept whole, out of the way of a new one, and never saved over.
-    if (opened.unopenable ||
-        (opened.form.Sealed() && !SealedFolder::Opens(m_files, opened.form, Resolve(opened.form.HistoryName())))) {
-        DWORD error = ERROR_SUCCESS;
-        m_setAside = SealedFolder::SetAside(m_files, m_folder.read, error);
-        if (m_setAside.empty())
-            NoteUnread(g_strKeyFileName, error);
+    if (opened.form.Sealed() && SealedFolder::Opens(m_files, opened.form, Resolve(opened.form.HistoryName()))) {
+        m_form = opened.form;
         return;
     }
-    m_form = opened.form;
+    std::vector<std::wstring> sealed;
+    const DWORD listed = SealedFolder::SealedFiles(m_files, m_folder.read, sealed);
+    if (listed != ERROR_SUCCESS) {
+        NoteUnread(m_form.HistoryName(), listed);
+        return;
+    }
+    // Those a waiting save removes are gone already.
+    sealed.erase(std::remove_if(sealed.begin(), sealed.end(), [this](const std::wstring& name) { return Resolve(name).empty(); }),
+                 sealed.end());
+    if (sealed.empty())
+        return;
+    // Sealed files that no key here opens (the key missing, of another account or
+    // machine, or of another folder) are never deleted or written over: they are
+    // moved whole out of the way of a new history, or, when that cannot be done,
+    // left where they are and kept out of every save.
+    m_lostKey = opened.form.Sealed() || opened.unopenable ? LostKey::Unopenable : LostKey::Missing;
+    DWORD error = ERROR_SUCCESS;
+    m_setAside = SealedFolder::SetAside(m_files, m_folder.read, error);
+    m_keepSealed = m_setAside.empty();
 }
 
 void DurableHistory::CheckReadable()
 {
     // A file held by another program for a moment is waited for; one that stays
     // unreadable must not be taken for a missing one and saved over.
-    m_unreadable = SaveSet::Failure();
     std::vector<std::wstring> names = {g_strOptionsFileName, m_form.HistoryName(), m_form.ExtrasName()};
     if (m_form.Sealed())
         names.push_back(g_strHistoryFileName);
@@ -155,7 +172,10 @@ void DurableHistory::TakeStoreFailure()
 std::wstring DurableHistory::Resolve(const std::wstring& name) const
 {
     auto waiting = m_waiting.find(name);
-    return m_folder.read + (waiting == m_waiting.end() ? name : waiting->second);
+    if (waiting == m_waiting.end())
+        return m_folder.read + name;
+    // A file that a waiting save removes is no longer there.
+    return waiting->second.empty() ? std::wstring() : m_folder.read + waiting->second;
 }
 
 std::wstring DurableHistory::JournalPath() const
@@ -220,13 +240,17 @@ void DurableHistory::LoadHistory()
     LoadCaptureTimes();
     m_model.SetTopCount(std::clamp(storedTop, 0, baseEntries));
 
+    bool replayedRemovals = false;
     // Then the changes since, unless the journal was kept over another full
     // save (an older program's): then it does not apply.
     if (idsFit && header.entryCount == m_base.entryCount && header.historySize == m_base.historySize &&
         header.historyCrc == m_base.historyCrc) {
         journal::Record record;
-        while (reader.ReadRecord(record) == journal::Reader::Next::Record)
+        while (reader.ReadRecord(record) == journal::Reader::Next::Record) {
+            // What the user removed before the program ended leaves the files now, not at the next exit.
+            replayedRemovals = replayedRemovals || record.op == journal::Op::Remove || record.op == journal::Op::Clear;
             Apply(m_model, record);
+        }
         m_journalLength = reader.GoodLength();
     }
     m_mergedOlder = false;
@@ -241,7 +265,7 @@ void DurableHistory::LoadHistory()
     const bool mended = static_cast<int>(m_base.recordIds.size()) < m_options.m_nEntryCount ||
                         baseEntries < static_cast<int>(m_base.recordIds.size()) || storedTop < 0 ||
                         storedTop > baseEntries || (!m_store.CountKnown() && !m_form.Sealed()) || !timesKnown ||
-                        m_mergedOlder;
+                        m_mergedOlder || replayedRemovals;
     m_model.Loaded();
     m_needsFullSave = mended || m_folder.read != m_folder.write;
 }
@@ -258,9 +282,16 @@ void DurableHistory::LoadCaptureTimes()
     };
     // The extras belong to exactly the history file read: one an older version wrote over has other records.
     const std::wstring path = Resolve(m_form.ExtrasName());
+    const ExtrasFileSource source(m_files, path);
+    if (!source.IsOpen()) {
+        // Held or failing, not missing: the formats are there, and nothing may be saved over them.
+        if (!disk::IsMissing(source.Error()))
+            NoteUnread(m_form.ExtrasName(), source.Error());
+        return;
+    }
     extras::Index index;
-    const bool indexed = m_form.Sealed() ? sealed_extras::IndexRecords(ExtrasFileSource(m_files, path), m_form, index)
-                                         : extras::IndexRecords(ExtrasFileSource(m_files, path), KeptInOutline, index);
+    const bool indexed = m_form.Sealed() ? sealed_extras::IndexRecords(source, m_form, index)
+                                         : extras::IndexRecords(source, KeptInOutline, index);
     if (!indexed && m_form.Sealed()) {
         LoadWholeSealedExtras(path, rowOf);
         return;

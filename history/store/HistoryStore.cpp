@@ -67,7 +67,8 @@ void HistoryStore::AppendLoadedText(EntryId id, const archive::RawString& raw, c
     m_history.Append(std::move(entry));
 }
 
-bool HistoryStore::ReadSealed(const std::wstring& path, SealKind kind, std::uint64_t id, std::vector<BYTE>& bytes)
+bool HistoryStore::ReadSealed(const std::wstring& path, SealKind kind, std::uint64_t id, std::vector<BYTE>& bytes,
+                              bool damageIsLocal)
 {
     const DWORD error = disk::ReadWhole(m_files, path, bytes);
     if (error != ERROR_SUCCESS) {
@@ -75,12 +76,13 @@ bool HistoryStore::ReadSealed(const std::wstring& path, SealKind kind, std::uint
             NoteUnread(path, error);
         return false;
     }
-    // Sealed with another key, or changed: it is not taken for missing, and nothing is saved over it.
-    if (!m_form.Open(kind, id, bytes)) {
+    if (m_form.Open(kind, id, bytes))
+        return true;
+    // A damaged picture costs its own entry; a history file that does not open
+    // is not taken for missing, and nothing is saved over it.
+    if (!damageIsLocal)
         NoteUnread(path, ERROR_DECRYPTION_FAILED);
-        return false;
-    }
-    return true;
+    return false;
 }
 
 void HistoryStore::AppendLoadedBitmap(EntryId id, int record, const std::wstring& path)
@@ -89,7 +91,7 @@ void HistoryStore::AppendLoadedBitmap(EntryId id, int record, const std::wstring
     UniqueBitmap bitmap;
     if (m_form.Sealed()) {
         std::vector<BYTE> bytes;
-        if (ReadSealed(path, SealKind::Picture, static_cast<std::uint64_t>(record), bytes))
+        if (ReadSealed(path, SealKind::Picture, static_cast<std::uint64_t>(record), bytes, true))
             bitmap.Reset(CBitmapFile::LoadFromMemory(bytes.data(), bytes.size()));
     } else {
         bitmap.Reset(CBitmapFile().LoadFromFile(path.c_str(), &readError, m_files));
@@ -152,7 +154,7 @@ BOOL HistoryStore::LoadHistory(const wchar_t* path, const std::vector<EntryId>* 
     ULONGLONG length = 0;
     if (m_form.Sealed()) {
         std::vector<BYTE> bytes;
-        if (!ReadSealed(path, SealKind::History, 0, bytes))
+        if (!ReadSealed(path, SealKind::History, 0, bytes, false))
             return FALSE;
         length = bytes.size();
         opened = std::make_unique<CMemFile>(std::move(bytes));

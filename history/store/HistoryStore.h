@@ -53,8 +53,10 @@ public:
 private:
     void AppendLoadedText(EntryId id, const archive::RawString& raw, const std::string& bytes);
     void AppendLoadedBitmap(EntryId id, int record, const std::wstring& path);
-    // A sealed file's plain bytes; false (noted) when it cannot be read or opened.
-    bool ReadSealed(const std::wstring& path, SealKind kind, std::uint64_t id, std::vector<BYTE>& bytes);
+    // A sealed file's plain bytes; false when it cannot be read (noted) or
+    // opened (noted too unless the damage costs no more than the file's entry).
+    bool ReadSealed(const std::wstring& path, SealKind kind, std::uint64_t id, std::vector<BYTE>& bytes,
+                    bool damageIsLocal);
     void NoteUnread(const std::wstring& path, DWORD error);
 
     HistoryModel& m_history;

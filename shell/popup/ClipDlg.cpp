@@ -105,8 +105,13 @@ BOOL CClipDlg::OnInitDialog()
     }
     m_theme.Attach({m_hWnd, m_list.m_hWnd, m_search.m_hWnd, &m_btnOptions, &m_dpi, &m_preview});
     m_durable.Start(m_hWnd, ScreenColorDepth());
-    if (!m_durable.SetAsideFolder().empty())
-        ShowTrayBalloon(m_hWnd, notices::kTitle, notices::HistorySetAside(m_durable.SetAsideFolder()), true);
+    if (m_durable.SealedHistoryLost() != DurableHistory::LostKey::None)
+        ShowTrayBalloon(m_hWnd, notices::kTitle,
+                        notices::HistorySetAside(m_durable.SetAsideFolder(),
+                                                 m_durable.SealedHistoryLost() == DurableHistory::LostKey::Missing),
+                        true);
+    else if (m_durable.EncryptionRefused())
+        ShowTrayBalloon(m_hWnd, notices::kTitle, notices::EncryptionUnavailable(), true);
     else if (m_durable.MergedOlderFiles())
         ShowTrayBalloon(m_hWnd, notices::kTitle, notices::OlderFilesMerged(), false);
     ForgetOldEntries();

@@ -1,5 +1,7 @@
 #include "history/store/disk/DiskFile.h"
 
+#include "history/store/disk/FileSteps.h"
+
 BOOL DiskFile::Open(const std::wstring& path, UINT flags)
 {
     Close();
@@ -22,7 +24,8 @@ BOOL DiskFile::Open(const std::wstring& path, UINT flags)
     if (flags & modeCreate)
         creation = (flags & modeNoTruncate) ? disk::Creation::OpenAlways : disk::Creation::CreateAlways;
     m_position = 0;
-    m_error = m_files.Open(path, access, share, creation, m_file);
+    const auto open = [&] { return m_files.Open(path, access, share, creation, m_file); };
+    m_error = access == disk::Access::Read ? disk::Patiently(m_files, open) : open();
     if (m_error != ERROR_SUCCESS) {
         m_file.reset();
         SetLastError(m_error);
@@ -41,7 +44,7 @@ UINT DiskFile::Read(void* buffer, UINT count)
     if (!m_file)
         return 0;
     std::size_t got = 0;
-    const DWORD error = m_file->ReadAt(m_position, buffer, count, got);
+    const DWORD error = disk::Patiently(m_files, [&] { return m_file->ReadAt(m_position, buffer, count, got); });
     if (error != ERROR_SUCCESS) {
         m_error = error;
         SetLastError(error);
@@ -84,8 +87,14 @@ ULONGLONG DiskFile::Seek(LONGLONG offset, UINT from)
 ULONGLONG DiskFile::GetLength() const
 {
     std::uint64_t size = 0;
-    if (!m_file || m_file->Size(size) != ERROR_SUCCESS)
+    if (!m_file)
         return 0;
+    const DWORD error = disk::Patiently(m_files, [&] { return m_file->Size(size); });
+    if (error != ERROR_SUCCESS) {
+        m_error = error;
+        SetLastError(error);
+        return 0;
+    }
     return size;
 }
 

@@ -8,7 +8,10 @@
 // A CFile reached through the store's file seam, so that archives, the bitmap
 // loader and the savers work unchanged on the system's files or on files in
 // memory. Open takes CFile's flags; a failure leaves its reason in Error()
-// and in GetLastError.
+// and in GetLastError. A file opened for reading alone, and every read, is
+// tried again for a moment when it fails for a passing reason (another
+// program holding the file, a faltering device); writes fail at once, and
+// their savers try again on their own schedule.
 class DiskFile : public CFile {
 public:
     explicit DiskFile(disk::FileSystem& files) : m_files(files) {}
@@ -25,6 +28,7 @@ public:
     void Flush() override;
     ULONGLONG Seek(LONGLONG offset, UINT from) override;
     ULONGLONG GetPosition() const override { return m_position; }
+    // 0 when the size cannot be had; Error() says why.
     ULONGLONG GetLength() const override;
     BOOL SetLength(ULONGLONG length) override;
 
@@ -32,5 +36,5 @@ private:
     disk::FileSystem& m_files;
     std::unique_ptr<disk::File> m_file;
     ULONGLONG m_position = 0;
-    DWORD m_error = ERROR_SUCCESS;
+    mutable DWORD m_error = ERROR_SUCCESS;
 };

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,7 +10,18 @@
 // Steps the store makes of the seam's operations.
 namespace disk {
 
+// False only when the system says the file is not there: a file it cannot
+// look at for now is taken as there, never as missing (and saved over).
 bool Exists(FileSystem& files, const std::wstring& path);
+
+// The entries of a folder; a listing that fails is tried again for a moment.
+DWORD ListFolder(FileSystem& files, const std::wstring& folder, std::vector<Found>& found);
+
+// Whether an error may pass: another program holds the file, or the device
+// faltered. Reads and moves try such steps again for a moment.
+bool IsPassing(DWORD error);
+// Tries `step` again while it fails with a passing error, for about half a second.
+DWORD Patiently(FileSystem& files, const std::function<DWORD()>& step);
 
 // The whole of a file, shared with writers. ERROR_SUCCESS, or why it could not
 // be opened or read to its end; files beyond `limit` bytes are not read.
@@ -26,6 +38,10 @@ enum class MoveWait { Once, AboutASecond };
 // read-only would refuse every move over it: the attribute goes first.
 DWORD MoveReplacing(FileSystem& files, const std::wstring& from, const std::wstring& to,
                     MoveWait wait = MoveWait::AboutASecond);
+
+// Removes a file, waiting as a move waits for one another program holds; a
+// file that is not there is removed already.
+DWORD Remove(FileSystem& files, const std::wstring& path, MoveWait wait = MoveWait::AboutASecond);
 
 // Takes the read-only attribute off a file of ours (a missing one is fine).
 DWORD ClearReadOnly(FileSystem& files, const std::wstring& path);

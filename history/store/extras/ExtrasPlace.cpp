@@ -5,8 +5,12 @@
 
 ExtrasFileSource::ExtrasFileSource(disk::FileSystem& files, const std::wstring& path) : m_file(files)
 {
-    if (m_file.Open(path, CFile::modeRead | CFile::shareDenyNone | CFile::shareDelete))
+    if (m_file.Open(path, CFile::modeRead | CFile::shareDenyNone | CFile::shareDelete)) {
         m_size = m_file.GetLength();
+        // A size that cannot be had: the file is not read as an empty one.
+        if (m_file.Error() != ERROR_SUCCESS)
+            m_file.Close();
+    }
 }
 
 bool ExtrasFileSource::ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t count) const

@@ -15,6 +15,8 @@ public:
     // Opened so that a save may still replace or remove the file meanwhile.
     ExtrasFileSource(disk::FileSystem& files, const std::wstring& path);
     bool IsOpen() const { return m_file.IsOpen(); }
+    // Why it could not be opened or measured.
+    DWORD Error() const { return m_file.Error(); }
     std::uint64_t Size() const override { return m_size; }
     bool ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override;
 

@@ -50,8 +50,12 @@ extras::Formats StoredOf(const std::shared_ptr<const EntryFormats>& formats)
 std::vector<KeptFormat> KeptOf(extras::Formats stored)
 {
     std::vector<KeptFormat> kept;
-    for (extras::Format& format : stored.kept)
-        kept.push_back({{FromU16(format.name), format.number}, std::move(format.bytes)});
+    for (extras::Format& format : stored.kept) {
+        FormatName name{FromU16(format.name), format.number};
+        // Read from a file: a format of any other kind (a damaged or planted record) is never put back.
+        if (EntryFormats::IsKeptKind(name))
+            kept.push_back({std::move(name), std::move(format.bytes)});
+    }
     return kept;
 }
 

@@ -12,6 +12,7 @@
 extras::Formats StoredOf(const std::shared_ptr<const EntryFormats>& formats);
 // Shelved in memory; null when nothing was kept.
 std::shared_ptr<const EntryFormats> FromStored(const extras::Formats& stored);
+// The kept formats of the kinds Quillary keeps; any other is dropped.
 std::vector<KeptFormat> KeptOf(extras::Formats stored);
 // The formats as the list holds them, their bytes (but the file list's) on `shelf`.
 std::shared_ptr<const EntryFormats> OutlineOf(const extras::Formats& outline, std::shared_ptr<FormatsShelf> shelf);

@@ -1,5 +1,7 @@
 #include "history/store/formats/PictureFiles.h"
 
+#include "history/store/disk/FileSteps.h"
+
 
 namespace picture_files {
 
@@ -27,11 +29,13 @@ long long RecordOf(const std::wstring& name)
     return -1;
 }
 
-std::set<std::wstring> In(disk::FileSystem& files, const std::wstring& folder)
+std::set<std::wstring> In(disk::FileSystem& files, const std::wstring& folder, DWORD* error)
 {
     std::set<std::wstring> names;
     std::vector<disk::Found> found;
-    files.List(folder, found);
+    const DWORD listed = disk::ListFolder(files, folder, found);
+    if (error)
+        *error = listed;
     for (const disk::Found& entry : found) {
         if (!entry.folder && RecordOf(entry.name) >= 0)
             names.insert(entry.name);

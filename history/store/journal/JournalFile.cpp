@@ -134,7 +134,7 @@ bool JournalFile::WritePending(SaveSet::Failure& failure)
     m_pending.clear();
     m_pendingBytes = 0;
     if (m_flushDue == Clock::time_point::max())
-        m_flushDue = Clock::now() + kFlushDelay;
+        m_flushDue = m_now() + kFlushDelay;
     return true;
 }
 
@@ -144,7 +144,9 @@ void JournalFile::Flush()
         try {
             m_file.Flush();
         } catch (const CFileWriteError&) {
-            // The data stays with the system, which writes it out in its own time.
+            // Not on the disk yet: a power cut would lose it, so it is tried again.
+            m_flushDue = m_now() + kFlushDelay;
+            return;
         }
         if (FlushObserver())
             FlushObserver()();
@@ -154,7 +156,7 @@ void JournalFile::Flush()
 
 void JournalFile::FlushIfDue()
 {
-    if (Clock::now() >= m_flushDue)
+    if (m_now() >= m_flushDue)
         Flush();
 }
 

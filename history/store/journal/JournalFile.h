@@ -20,6 +20,7 @@
 class JournalFile {
 public:
     using Clock = std::chrono::steady_clock;
+    using Now = std::function<Clock::time_point()>;
 
     static constexpr size_t kPendingBound = size_t{64} << 20;
 
@@ -29,6 +30,8 @@ public:
     {
     }
 
+    // The time that flushes are planned by (the system's steady clock unless set).
+    void SetClock(Now now) { m_now = std::move(now); }
     // The form frames are written in (sealed at the offset they land on), from the next write.
     void SetForm(StoreForm form);
 
@@ -57,7 +60,8 @@ public:
     // Drops frames that failed, once a full save holds their changes.
     void ForgetPending();
 
-    // When the written data must reach the disk; max() when nothing waits.
+    // When the written data must reach the disk; max() when nothing waits. A
+    // flush that fails is tried again a second later.
     Clock::time_point FlushDue() const { return m_flushDue; }
     void Flush();
     void FlushIfDue();
@@ -81,4 +85,5 @@ private:
     size_t m_pendingBytes = 0;
     bool m_overflowed = false;
     Clock::time_point m_flushDue = Clock::time_point::max();
+    Now m_now = [] { return Clock::now(); };
 };

@@ -11,6 +11,8 @@ namespace {
 
 constexpr std::uint8_t kMagic[4] = {'Q', 'J', 'N', 'L'};
 constexpr std::uint8_t kIntentMagic[4] = {'Q', 'I', 'N', 'T'};
+// Version 2 names the files the set leaves stale after its moves.
+constexpr std::uint32_t kIntentVersion = 2;
 constexpr std::size_t kFrameHead = 8;
 constexpr std::size_t kReadChunk = 1 << 20;
 // Texts whose units all fit a byte are stored a byte a unit.
@@ -231,11 +233,12 @@ bool ParseRecord(const std::vector<std::uint8_t>& payload, Record& record)
 }
 
 // Magic and version in front of a file's first frame.
-std::vector<std::uint8_t> WithStart(const std::uint8_t (&magic)[4], const std::vector<std::uint8_t>& frame)
+std::vector<std::uint8_t> WithStart(const std::uint8_t (&magic)[4], const std::vector<std::uint8_t>& frame,
+                                    std::uint32_t version = kVersion)
 {
     std::vector<std::uint8_t> start(std::begin(magic), std::end(magic));
     for (int shift = 0; shift < 32; shift += 8)
-        start.push_back(static_cast<std::uint8_t>(kVersion >> shift));
+        start.push_back(static_cast<std::uint8_t>(version >> shift));
     start.insert(start.end(), frame.begin(), frame.end());
     return start;
 }
@@ -260,14 +263,18 @@ std::vector<std::uint8_t> EncodeIntent(const Intent& intent)
         out.Text(move.first);
         out.Text(move.second);
     }
-    return WithStart(kIntentMagic, out.Frame());
+    out.U32(static_cast<std::uint32_t>(intent.deletes.size()));
+    for (const auto& name : intent.deletes)
+        out.Text(name);
+    return WithStart(kIntentMagic, out.Frame(), kIntentVersion);
 }
 
 bool DecodeIntent(const std::vector<std::uint8_t>& bytes, Intent& intent)
 {
     constexpr std::size_t kStart = 8;
+    const std::uint32_t version = bytes.size() < kStart ? 0 : LittleEndian32(bytes.data() + 4);
     if (bytes.size() < kStart + kFrameHead || std::memcmp(bytes.data(), kIntentMagic, 4) != 0 ||
-        LittleEndian32(bytes.data() + 4) != kVersion)
+        (version != 1 && version != kIntentVersion))
         return false;
     const std::uint32_t length = LittleEndian32(bytes.data() + kStart);
     if (bytes.size() - kStart - kFrameHead != length)
@@ -282,14 +289,20 @@ bool DecodeIntent(const std::vector<std::uint8_t>& bytes, Intent& intent)
         std::u16string from = in.Text();
         intent.moves.emplace_back(std::move(from), in.Text());
     }
+    const std::uint32_t deletes = version == 1 ? 0 : in.U32();
+    for (std::uint32_t i = 0; in.Ok() && i < deletes; ++i)
+        intent.deletes.push_back(in.Text());
     return in.Ok() && in.AtEnd();
 }
 
 bool IntentNamesAreOurs(const Intent& intent)
 {
-    return std::all_of(intent.moves.begin(), intent.moves.end(), [](const auto& move) {
-        return set_files::IsSetFile(move.second) && set_files::IsTemporaryOf(move.first, move.second);
-    });
+    return std::all_of(intent.moves.begin(), intent.moves.end(),
+                       [](const auto& move) {
+                           return set_files::IsSetFile(move.second) && set_files::IsTemporaryOf(move.first, move.second);
+                       }) &&
+           std::all_of(intent.deletes.begin(), intent.deletes.end(),
+                       [](const std::u16string& name) { return set_files::IsSetFile(name); });
 }
 
 std::vector<std::uint8_t> EncodeRecord(const Record& record)
@@ -349,9 +362,10 @@ bool Reader::ReadStart(Header& header)
     if (m_source.ReadBytes(start, sizeof start) != sizeof start || std::memcmp(start, kMagic, 4) != 0)
         return false;
     const std::uint32_t version = LittleEndian32(start + 4);
-    m_sealed = version == kSealedVersion && m_opener;
+    // A reader with an opener reads sealed journals alone: a plain one under the sealed name is refused.
+    m_sealed = m_opener != nullptr;
     std::vector<std::uint8_t> payload;
-    if ((version != kVersion && !m_sealed) || ReadFrame(payload) != Next::Record)
+    if (version != (m_sealed ? kSealedVersion : kVersion) || ReadFrame(payload) != Next::Record)
         return false;
     const std::size_t frameBytes = kFrameHead + payload.size();
     if (m_sealed && !m_opener(true, sizeof start, payload))

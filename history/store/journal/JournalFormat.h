@@ -68,10 +68,13 @@ std::vector<std::uint8_t> EncodeTextInsert(std::uint64_t time, std::uint64_t id,
                                            const std::vector<std::uint8_t>& formats = {});
 
 // A save in progress ("save.intent"): the temporary files to move over their
-// targets, written whole before the first move, so an interrupted save is
-// finished at the next start. Magic "QINT", then one frame.
+// targets, then the files the set leaves stale (pictures it no longer has,
+// the other form's files), written whole before the first move, so an
+// interrupted save is finished at the next start, stale files removed too.
+// Magic "QINT", version 2 (1: moves alone), then one frame.
 struct Intent {
     std::vector<std::pair<std::u16string, std::u16string>> moves;  // temporary name, target name
+    std::vector<std::u16string> deletes;
 };
 
 std::vector<std::uint8_t> EncodeIntent(const Intent& intent);
@@ -80,7 +83,8 @@ bool DecodeIntent(const std::vector<std::uint8_t>& bytes, Intent& intent);
 // Whether every move is one that a save of ours makes, inside the data folder:
 // from "<target>.<digits>-<digits>.qtmp" to that target, a file of the set
 // (the history, settings, journal, extras and key files, plain or sealed, and
-// the pictures "<digits>.dat" or "<digits>.qdat").
+// the pictures "<digits>.dat" or "<digits>.qdat"), and every file it removes
+// is a file of the set.
 bool IntentNamesAreOurs(const Intent& intent);
 
 class Reader {
@@ -89,7 +93,7 @@ public:
     // and the frame's offset. False when it does not open.
     using Opener = std::function<bool(bool start, std::uint64_t offset, std::vector<std::uint8_t>& payload)>;
 
-    // Without an opener only a plain journal is read.
+    // Without an opener only a plain journal is read; with one, only a sealed one.
     explicit Reader(ByteSource& source, Opener opener = nullptr) : m_source(source), m_opener(std::move(opener)) {}
 
     // False when the data is not a journal or its header frame is damaged.

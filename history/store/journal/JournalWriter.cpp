@@ -10,7 +10,7 @@
 
 namespace {
 
-std::uint64_t Now()
+std::uint64_t UtcTime()
 {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
@@ -24,24 +24,34 @@ std::u16string_view AsU16(const std::wstring& text)
 
 }  // namespace
 
-JournalWriter::JournalWriter(std::wstring folder, int screenDepth, Callbacks callbacks, disk::FileSystem& files)
-    : m_folder(std::move(folder)), m_files(files), m_screenDepth(screenDepth), m_callbacks(std::move(callbacks)),
-      m_journal(m_folder, files)
+JournalWriter::JournalWriter(std::wstring folder, int screenDepth, Callbacks callbacks, disk::FileSystem& files,
+                             Driver driver)
+    : m_folder(std::move(folder)), m_files(files), m_driver(std::move(driver)), m_screenDepth(screenDepth),
+      m_callbacks(std::move(callbacks)), m_journal(m_folder, files)
 {
+    if (!m_driver.now)
+        m_driver.now = [] { return JournalFile::Clock::now(); };
+    m_journal.SetClock(m_driver.now);
 }
 
 JournalWriter::~JournalWriter()
 {
-    if (!m_thread.joinable())
-        return;
-    Enqueue(Job{Job::Kind::Stop, {}, {}, {}});
-    m_thread.join();
+    if (m_driver.ownThread) {
+        if (!m_thread.joinable())
+            return;
+        Enqueue(Job{Job::Kind::Stop, {}, {}, {}});
+        m_thread.join();
+    } else if (!m_ended) {
+        Enqueue(Job{Job::Kind::Stop, {}, {}, {}});
+        Pump();
+    }
 }
 
 void JournalWriter::Start(journal::Header base, int baseTopCount, const std::wstring& journal,
                           std::uint64_t journalLength, bool saveWaiting, StoreForm form)
 {
     m_form = form;
+    m_wanted = form;
     m_journal.SetForm(std::move(form));
     m_base = std::move(base);
     m_baseTopCount = baseTopCount;
@@ -50,7 +60,8 @@ void JournalWriter::Start(journal::Header base, int baseTopCount, const std::wst
         m_journal.Continue(journal, journalLength);
     else
         m_journal.StartAfresh(m_base);
-    m_thread = std::thread([this] { Run(); });
+    if (m_driver.ownThread)
+        m_thread = std::thread([this] { Run(); });
 }
 
 void JournalWriter::Enqueue(Job job)
@@ -59,13 +70,14 @@ void JournalWriter::Enqueue(Job job)
         std::lock_guard<std::mutex> lock(m_mutex);
         m_queue.push_back(std::move(job));
     }
-    m_wake.notify_one();
+    if (m_driver.ownThread)
+        m_wake.notify_one();
 }
 
 void JournalWriter::Append(journal::Record change, HistoryEntry entry)
 {
     if (change.time == 0)
-        change.time = Now();
+        change.time = UtcTime();
     Enqueue(Job{Job::Kind::Append, std::move(change), std::move(entry), {}});
 }
 
@@ -83,20 +95,51 @@ void JournalWriter::SaveOptions(ClipOptions options)
 
 bool JournalWriter::Finish(SaveSnapshot snapshot)
 {
-    if (!m_thread.joinable())
+    if (m_driver.ownThread ? !m_thread.joinable() : m_ended)
         return false;
     Enqueue(Job{Job::Kind::Finish, {}, {}, std::move(snapshot)});
-    m_thread.join();
+    if (m_driver.ownThread)
+        m_thread.join();
+    else
+        Pump();
     return m_finishedWell;
+}
+
+void JournalWriter::Pump()
+{
+    RunDue();
+    while (!m_ended) {
+        Job job;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_queue.empty())
+                return;
+            job = std::move(m_queue.front());
+            m_queue.pop_front();
+        }
+        RunJob(job);
+    }
+}
+
+void JournalWriter::Abandon()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_queue.clear();
+    m_ended = true;
+}
+
+void JournalWriter::RunDue()
+{
+    // The second is up whatever waits in the queue; a failed save's turn comes on its schedule.
+    m_journal.FlushIfDue();
+    if (Now() >= m_retry.Due())
+        Guarded([this] { Retry(); });
 }
 
 void JournalWriter::Run()
 {
     for (;;) {
-        // The second is up whatever waits in the queue; a failed save's turn comes on its schedule.
-        m_journal.FlushIfDue();
-        if (RetrySchedule::Clock::now() >= m_retry.Due())
-            Guarded([this] { Retry(); });
+        RunDue();
         std::unique_lock<std::mutex> lock(m_mutex);
         const auto due = std::min(m_journal.FlushDue(), m_retry.Due());
         const auto ready = [this] { return !m_queue.empty(); };
@@ -107,22 +150,30 @@ void JournalWriter::Run()
         Job job = std::move(m_queue.front());
         m_queue.pop_front();
         lock.unlock();
-        if (job.kind == Job::Kind::Finish || job.kind == Job::Kind::Stop) {
-            if (job.kind == Job::Kind::Finish) {
-                try {
-                    m_finishedWell = DoSaveFull(job.snapshot, true);
-                } catch (...) {
-                    // The journal keeps every change for the next start.
-                    m_finishedWell = false;
-                }
-            }
-            m_journal.Close();
+        if (!RunJob(job))
             return;
-        }
-        if (job.kind == Job::Kind::Append && m_retry.DueAtChange(RetrySchedule::Clock::now()))
-            Guarded([this] { Retry(); });
-        Guarded([this, &job] { Do(job); });
     }
+}
+
+bool JournalWriter::RunJob(Job& job)
+{
+    if (job.kind == Job::Kind::Finish || job.kind == Job::Kind::Stop) {
+        if (job.kind == Job::Kind::Finish) {
+            try {
+                m_finishedWell = DoSaveFull(job.snapshot, true);
+            } catch (...) {
+                // The journal keeps every change for the next start.
+                m_finishedWell = false;
+            }
+        }
+        m_journal.Close();
+        m_ended = true;
+        return false;
+    }
+    if (job.kind == Job::Kind::Append && m_retry.DueAtChange(Now()))
+        Guarded([this] { Retry(); });
+    Guarded([this, &job] { Do(job); });
+    return true;
 }
 
 void JournalWriter::Guarded(const std::function<void()>& work)
@@ -136,7 +187,7 @@ void JournalWriter::Guarded(const std::function<void()>& work)
         Failed({g_strJournalFileName, ERROR_INVALID_DATA});
     }
     if (NeedsRetry())
-        m_retry.Waiting(RetrySchedule::Clock::now());
+        m_retry.Waiting(Now());
     else
         m_retry.Clear();
 }
@@ -201,6 +252,14 @@ void JournalWriter::DoAppend(Job& job, std::vector<std::vector<std::uint8_t>>* t
     std::vector<std::uint8_t> frame =
         textInsert ? journal::EncodeTextInsert(change.time, job.entry.id, AsU16(*job.entry.text), change.formats)
                    : journal::EncodeRecord(change);
+    if (m_wanted.Sealed() && !m_form.Sealed()) {
+        // Encryption is asked for and its first sealed set is not on the disk yet: no copied byte goes
+        // out plain. The change stays in memory, where the sealed save that is due takes it from.
+        m_fullSaveNeeded = true;
+        if (tail)
+            tail->push_back(std::move(frame));
+        return;
+    }
     SaveSet::Failure failure;
     if (m_journal.Append(frame, failure))
         Succeeded();
@@ -259,6 +318,7 @@ bool JournalWriter::DoSaveFull(const SaveSnapshot& snapshot, bool final)
         m_fullSaveNeeded = true;
         return false;
     }
+    m_wanted = snapshot.form;
     FullSave save(m_folder, snapshot, m_files);
     bool committing = false;
     const bool saved = save.Run([this](std::vector<std::vector<std::uint8_t>>& tail) { ServiceAppends(tail); },
@@ -285,9 +345,6 @@ bool JournalWriter::DoSaveFull(const SaveSnapshot& snapshot, bool final)
     }
     // The moves are made: the journal is data.journal again, whether or not it could be opened at the switch.
     m_journal.Settled();
-    // A file held by another program stays until a later save removes it: one is asked for on the schedule.
-    if (!save.RemoveStaleFiles())
-        m_fullSaveNeeded = true;
     if (save.SkippedEntries() > 0)
         Failed({g_strHistoryFileName, ERROR_INVALID_DATA});
     else

@@ -16,6 +16,14 @@
 #include "history/store/saveset/SaveSet.h"
 #include "history/store/saveset/SaveSnapshot.h"
 
+// How a writer's work is driven: on a thread of its own by the system's clock
+// (the program), or on the caller's thread by Pump and a clock of the caller's
+// (tests that must see every file step in one order, and time pass at once).
+struct WriterDriver {
+    bool ownThread = true;
+    JournalFile::Now now;
+};
+
 // Keeps the data folder up to date from a thread of its own, so that no
 // write or flush ever stalls the popup: every change of the history is
 // appended to the journal as it comes, full saves fold the journal into the
@@ -37,8 +45,10 @@ public:
         std::function<void()> fullSaveWanted;
     };
 
+    using Driver = WriterDriver;
+
     JournalWriter(std::wstring folder, int screenDepth, Callbacks callbacks,
-                  disk::FileSystem& files = disk::SystemFiles());
+                  disk::FileSystem& files = disk::SystemFiles(), Driver driver = Driver());
     // Without Finish the thread writes out what is queued and ends; the journal
     // keeps every change for the next start.
     ~JournalWriter();
@@ -61,6 +71,11 @@ public:
     void SaveOptions(ClipOptions options);
     // One last full save, then the thread ends. True when it all reached the disk.
     bool Finish(SaveSnapshot snapshot);
+    // Without a thread of its own: does what is due and what is queued, now.
+    void Pump();
+    // Without a thread of its own: drops what is queued and lets go of the
+    // files without another step, as a killed process would.
+    void Abandon();
     // The depth that picture files are encoded at.
     int ScreenDepth() const { return m_screenDepth; }
 
@@ -78,6 +93,11 @@ private:
 
     void Enqueue(Job job);
     void Run();
+    JournalFile::Clock::time_point Now() const { return m_driver.now(); }
+    // The flush and the retry whose time has come.
+    void RunDue();
+    // False once the job ends the writer.
+    bool RunJob(Job& job);
     // Runs a piece of work, turning what it throws into a report, then plans the next retry.
     void Guarded(const std::function<void()>& work);
     void Do(Job& job);
@@ -94,11 +114,13 @@ private:
 
     std::wstring m_folder;
     disk::FileSystem& m_files;
+    Driver m_driver;
     int m_screenDepth;
     Callbacks m_callbacks;
     JournalFile m_journal;
     journal::Header m_base;
     StoreForm m_form;
+    StoreForm m_wanted;  // the form of the last full save asked for
     int m_baseTopCount = 0;
     bool m_pendingSave = false;  // a save's intent is written but a move failed
     bool m_fullSaveAsked = false;
@@ -108,6 +130,7 @@ private:
     RetrySchedule m_retry;
     bool m_failing = false;
     bool m_finishedWell = false;
+    bool m_ended = false;
 
     std::mutex m_mutex;
     std::condition_variable m_wake;

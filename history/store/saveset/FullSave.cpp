@@ -75,25 +75,27 @@ bool FullSave::WritePictures(const Between& between)
     return true;
 }
 
-bool FullSave::RemoveStaleFiles() const
+bool FullSave::AddStaleFiles()
 {
-    bool removed = true;
-    const auto remove = [this, &removed](const std::wstring& path) {
-        const DWORD error = m_files.Delete(path);
-        if (error != ERROR_SUCCESS && !disk::IsMissing(error))
-            removed = false;
-    };
-    for (const std::wstring& name : picture_files::In(m_files, m_folder)) {
+    DWORD listed = ERROR_SUCCESS;
+    for (const std::wstring& name : picture_files::In(m_files, m_folder, &listed)) {
         const long long record = picture_files::RecordOf(name);
         const bool used = name == m_form.PictureName(static_cast<int>(record)) &&
                           record < static_cast<long long>(m_kept.size()) &&
                           m_snapshot.history.entries[m_kept[static_cast<size_t>(record)]].IsPicture();
-        if (!used)
-            remove(m_folder + name);
+        const bool sealed = name.size() > 5 && name.compare(name.size() - 5, 5, L".qdat") == 0;
+        if (!used && !(sealed && m_snapshot.keepSealed))
+            m_set.AddStale(name);
     }
-    for (const std::wstring& name : StoreForm::FixedNames(!m_form.Sealed()))
-        remove(m_folder + name);
-    return removed;
+    if (listed != ERROR_SUCCESS) {
+        m_failure = {m_form.HistoryName(), listed};
+        return false;
+    }
+    if (!(m_snapshot.keepSealed && !m_form.Sealed())) {
+        for (const std::wstring& name : StoreForm::FixedNames(!m_form.Sealed()))
+            m_set.AddStale(name);
+    }
+    return true;
 }
 
 bool FullSave::WriteHistory(const Between& between)
@@ -228,6 +230,8 @@ bool FullSave::Run(const Between& between, const Committing& committing, disk::M
     // The new journal belongs to the set even when it holds no change yet: should
     // a move be blocked, later changes go on into it, and it moves with the rest.
     if (!WriteJournal(m_tail))
+        return false;
+    if (!AddStaleFiles())
         return false;
     const std::wstring newJournal = m_set.TemporaryPath(m_form.JournalName());
     // No read of formats meets the extras file between its replacement and the shelves' move into it.

@@ -40,12 +40,8 @@ public:
     std::uint64_t JournalBytes() const { return m_journalBytes; }
     // Whether changes made during the save went into the new journal.
     bool JournalHoldsChanges() const { return !m_tail.empty(); }
-    const SaveSet::Failure& LastFailure() const { return m_set.LastFailure(); }
+    const SaveSet::Failure& LastFailure() const { return m_failure.file.empty() ? m_set.LastFailure() : m_failure; }
     int SkippedEntries() const { return m_skipped; }
-    // Once the set stands: removes the picture files that no record of it uses
-    // (a removed entry's picture must not stay on the disk) and the other form's files.
-    // False when one that is there could not be removed (another program holds it).
-    bool RemoveStaleFiles() const;
 
 private:
     // Picks the entries to write and writes the pictures' files.
@@ -56,6 +52,10 @@ private:
     void ShelveFormats();
     bool WriteOptions();
     bool WriteJournal(const std::vector<std::vector<std::uint8_t>>& tail);
+    // The files the set leaves stale, removed with it however it finishes: the
+    // pictures no record of it uses (a removed entry's picture must not stay on
+    // the disk) and the other form's files.
+    bool AddStaleFiles();
     // A file of the set in the snapshot's form; `written` sums up its plain bytes.
     bool AddStored(const std::wstring& name, SealKind kind, std::uint64_t id,
                    const std::function<void(CFile&)>& body, SaveSet::Written* written = nullptr);
@@ -65,6 +65,7 @@ private:
     const SaveSnapshot& m_snapshot;
     const StoreForm& m_form;
     SaveSet m_set;
+    SaveSet::Failure m_failure;
     std::vector<size_t> m_kept;  // entries written, in order
     std::vector<std::vector<std::uint8_t>> m_tail;
     std::vector<std::pair<std::shared_ptr<FormatsShelf>, std::shared_ptr<const FormatsPlace>>> m_places;

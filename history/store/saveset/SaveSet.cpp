@@ -1,17 +1,13 @@
 #include "history/store/saveset/SaveSet.h"
 
-#include <atomic>
-#include <cwchar>
 #include <new>
 
-#include "framework/Handles.h"
 #include "history/store/disk/DiskFile.h"
 #include "history/store/formats/Crc32.h"
 #include "history/store/journal/JournalFormat.h"
+#include "history/store/saveset/Temporaries.h"
 
 namespace {
-
-constexpr const wchar_t* kTemporarySuffix = L".qtmp";
 
 SaveSet::Interruption& Hook()
 {
@@ -35,45 +31,6 @@ private:
     Crc32 m_crc;
     std::uint64_t m_size = 0;
 };
-
-// Unique per save, so that two saves (or two programs) never share a temporary
-// file: "<process id>-<count>".
-std::wstring NewToken()
-{
-    static std::atomic<unsigned long> counter{0};
-    return std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
-}
-
-// The process that wrote "<name>.<process id>-<count>.qtmp", or 0 when the name is not one of ours.
-DWORD WriterOf(const std::wstring& name)
-{
-    const size_t end = name.size() - std::wcslen(kTemporarySuffix);
-    const size_t dash = name.rfind(L'-', end);
-    const size_t dot = dash == std::wstring::npos ? std::wstring::npos : name.rfind(L'.', dash);
-    if (dot == std::wstring::npos || dash == dot + 1 || end == dash + 1)
-        return 0;
-    const std::wstring pid = name.substr(dot + 1, dash - dot - 1);
-    const std::wstring count = name.substr(dash + 1, end - dash - 1);
-    if (pid.find_first_not_of(L"0123456789") != std::wstring::npos ||
-        count.find_first_not_of(L"0123456789") != std::wstring::npos)
-        return 0;
-    return static_cast<DWORD>(std::wcstoul(pid.c_str(), nullptr, 10));
-}
-
-bool IsRunning(DWORD pid)
-{
-    if (pid == GetCurrentProcessId())
-        return true;
-    UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
-    if (!process)
-        return GetLastError() != ERROR_INVALID_PARAMETER;  // any other refusal: it exists
-    return WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
-}
-
-bool EndsWith(const std::wstring& name, const std::wstring& end)
-{
-    return name.size() >= end.size() && name.compare(name.size() - end.size(), end.size(), end) == 0;
-}
 
 std::u16string ToU16(const std::wstring& text)
 {
@@ -102,9 +59,8 @@ DWORD WriteWhole(disk::FileSystem& files, const std::wstring& path, const std::v
     return ERROR_SUCCESS;
 }
 
-// The moves of a whole intent, then the intent itself. Moves of temporary files
-// that are gone were made before. A target of ours that is read-only would
-// refuse the move for good: the attribute goes first.
+// The moves of a whole intent, the removal of the files it leaves stale, then
+// the intent itself. Moves of temporary files that are gone were made before.
 bool Complete(disk::FileSystem& files, const std::wstring& folder, const journal::Intent& intent,
               SaveSet::Failure* failure, const std::function<bool()>& interrupted, disk::MoveWait wait)
 {
@@ -119,6 +75,16 @@ bool Complete(disk::FileSystem& files, const std::wstring& folder, const journal
         if (error != ERROR_SUCCESS) {
             if (failure)
                 *failure = {ToWide(move.second), error};
+            return false;
+        }
+    }
+    for (const auto& name : intent.deletes) {
+        if (interrupted())
+            return false;
+        const DWORD error = disk::Remove(files, folder + ToWide(name), wait);
+        if (error != ERROR_SUCCESS) {
+            if (failure)
+                *failure = {ToWide(name), error};
             return false;
         }
     }
@@ -164,22 +130,28 @@ bool FinishIntent(disk::FileSystem& files, const std::wstring& folder, SaveSet::
         if (waiting && disk::Exists(files, folder + ToWide(move.first)))
             (*waiting)[ToWide(move.second)] = ToWide(move.first);
     }
+    // A stale file still there is as good as gone: the set stands without it.
+    for (const auto& name : intent.deletes) {
+        if (waiting && !waiting->count(ToWide(name)))
+            (*waiting)[ToWide(name)] = std::wstring();
+    }
     return false;
 }
 
 }  // namespace
 
 SaveSet::SaveSet(std::wstring folder, disk::FileSystem& files)
-    : m_folder(std::move(folder)), m_files(files), m_token(NewToken())
+    : m_folder(std::move(folder)), m_files(files), m_token(temporaries::Claim())
 {
 }
 
 SaveSet::~SaveSet()
 {
-    if (m_keepFiles)
-        return;
-    for (const auto& move : m_moves)
-        m_files.Delete(m_folder + move.first);
+    if (!m_keepFiles) {
+        for (const auto& move : m_moves)
+            m_files.Delete(m_folder + move.first);
+    }
+    temporaries::Release(m_token);
 }
 
 bool SaveSet::Interrupted()
@@ -196,9 +168,14 @@ bool SaveSet::Fail(const std::wstring& file, DWORD error)
     return false;
 }
 
+void SaveSet::AddStale(const std::wstring& name)
+{
+    m_stale.push_back(name);
+}
+
 std::wstring SaveSet::TemporaryPath(const std::wstring& name) const
 {
-    return m_folder + name + L"." + m_token + kTemporarySuffix;
+    return m_folder + name + L"." + m_token + temporaries::kSuffix;
 }
 
 bool SaveSet::AddFile(const std::wstring& name, const std::function<void(CFile&)>& body, Written* written)
@@ -231,6 +208,8 @@ bool SaveSet::Commit(const std::function<void()>& intentWritten, disk::MoveWait 
     journal::Intent intent;
     for (const auto& move : m_moves)
         intent.moves.emplace_back(ToU16(move.first), ToU16(move.second));
+    for (const std::wstring& name : m_stale)
+        intent.deletes.push_back(ToU16(name));
     if (Interrupted())
         return Fail(kIntentName, ERROR_OPERATION_ABORTED);
     const std::wstring intentPath = m_folder + kIntentName;
@@ -251,15 +230,12 @@ bool SaveSet::Recover(const std::wstring& folder, Failure* failure, std::map<std
 {
     if (!FinishIntent(files, folder, failure, waiting, wait))
         return false;
-    // What saves of programs that are gone left behind; a running one's (another
-    // copy's sharing the folder) are its own.
+    // What saves that are over left behind; a running one's (another copy's
+    // sharing the folder) are its own.
     std::vector<disk::Found> found;
-    files.List(folder, found);
+    disk::ListFolder(files, folder, found);
     for (const disk::Found& entry : found) {
-        if (entry.folder || !EndsWith(entry.name, kTemporarySuffix))
-            continue;
-        const DWORD writer = WriterOf(entry.name);
-        if (writer == 0 || !IsRunning(writer))
+        if (!entry.folder && temporaries::IsTemporary(entry.name) && !temporaries::InUse(entry.name, entry.created))
             files.Delete(folder + entry.name);
     }
     return true;

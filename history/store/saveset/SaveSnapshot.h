@@ -15,4 +15,7 @@ struct SaveSnapshot {
     std::vector<std::vector<BYTE>> pictureFiles;
     // Plain or sealed: the form the files are written in.
     StoreForm form;
+    // Sealed files that no key here opens lie in the folder: they are not this
+    // history's, and no save removes them.
+    bool keepSealed = false;
 };

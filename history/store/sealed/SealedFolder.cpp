@@ -1,5 +1,6 @@
 #include "history/store/sealed/SealedFolder.h"
 
+#include <set>
 #include <vector>
 
 #include "history/store/disk/FileSteps.h"
@@ -26,8 +27,29 @@ SealedFolder::Opened SealedFolder::OpenKey(disk::FileSystem& files, const std::w
     return opened;
 }
 
+DWORD SealedFolder::SealedFiles(disk::FileSystem& files, const std::wstring& folder, std::vector<std::wstring>& names)
+{
+    names.clear();
+    DWORD error = ERROR_SUCCESS;
+    const std::set<std::wstring> pictures = picture_files::In(files, folder, &error);
+    if (error != ERROR_SUCCESS)
+        return error;
+    for (const std::wstring& name : StoreForm::FixedNames(true)) {
+        if (disk::Exists(files, folder + name))
+            names.push_back(name);
+    }
+    for (const std::wstring& picture : pictures) {
+        if (picture.size() > 5 && picture.compare(picture.size() - 5, 5, L".qdat") == 0)
+            names.push_back(picture);
+    }
+    return ERROR_SUCCESS;
+}
+
 std::wstring SealedFolder::SetAside(disk::FileSystem& files, const std::wstring& folder, DWORD& error)
 {
+    std::vector<std::wstring> names;
+    if ((error = SealedFiles(files, folder, names)) != ERROR_SUCCESS)
+        return {};
     SYSTEMTIME now;
     GetLocalTime(&now);
     wchar_t date[32];
@@ -38,15 +60,14 @@ std::wstring SealedFolder::SetAside(disk::FileSystem& files, const std::wstring&
             return {};
         aside = folder + date + L" (" + std::to_wstring(number) + L")";
     }
-    std::vector<std::wstring> names = StoreForm::FixedNames(true);
-    for (const std::wstring& picture : picture_files::In(files, folder)) {
-        if (picture.size() > 5 && picture.compare(picture.size() - 5, 5, L".qdat") == 0)
-            names.push_back(picture);
-    }
-    for (const std::wstring& name : names) {
-        const std::wstring from = folder + name;
-        if (disk::Exists(files, from) && (error = files.Move(from, aside + L"\\" + name, false)) != ERROR_SUCCESS)
-            return {};
+    // All of them or none: a history split between two folders opens in neither.
+    for (size_t moved = 0; moved < names.size(); ++moved) {
+        error = disk::Patiently(files, [&] { return files.Move(folder + names[moved], aside + L"\\" + names[moved], false); });
+        if (error == ERROR_SUCCESS)
+            continue;
+        while (moved-- > 0)
+            disk::Patiently(files, [&] { return files.Move(aside + L"\\" + names[moved], folder + names[moved], false); });
+        return {};
     }
     return aside;
 }

@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "history/store/disk/FileSystem.h"
 #include "history/store/sealed/StoreForm.h"
@@ -19,8 +20,12 @@ public:
     };
     // `keyPath`: the key file, which may be missing.
     static Opened OpenKey(disk::FileSystem& files, const std::wstring& keyPath);
-    // `folder` ends with a backslash. Moves the sealed files into "set aside <date>" (a number added when taken);
-    // the new folder's path, or empty (with `error`) when a file could not be moved.
+    // The sealed files in `folder` (which ends with a backslash): the history,
+    // extras, journal and key files under their sealed names, and "N.qdat".
+    static DWORD SealedFiles(disk::FileSystem& files, const std::wstring& folder, std::vector<std::wstring>& names);
+    // Moves them all into "set aside <date>" (a number added when taken): the
+    // new folder's path. When one cannot be moved those moved go back, and the
+    // result is empty (with `error`): the history is never split.
     static std::wstring SetAside(disk::FileSystem& files, const std::wstring& folder, DWORD& error);
     // Whether the sealed history file at `path` opens with the form's key (a missing one does).
     static bool Opens(disk::FileSystem& files, const StoreForm& form, const std::wstring& path);

@@ -1,0 +1,623 @@
+#include "Explorer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <set>
+
+#include "history/model/FormatsShelf.h"
+#include "history/store/formats/BitmapFileWriter.h"
+#include "history/store/formats/Crc32.h"
+#include "history/store/journal/JournalFormat.h"
+
+namespace crash {
+
+namespace {
+
+constexpr auto kSettle = std::chrono::milliseconds(1500);
+// Long enough for the longest pause of the retry schedule, twice.
+constexpr auto kRecovery = std::chrono::seconds(130);
+constexpr int kHeldSteps = 100;
+const wchar_t kAfterFault[] = L"crash copy once the fault is gone";
+const wchar_t kProbe[] = L"crash copy after the restart";
+
+std::string Narrow(const std::wstring& text)
+{
+    std::string out;
+    for (wchar_t unit : text)
+        out.push_back(unit < 0x80 ? static_cast<char>(unit) : '?');
+    return out;
+}
+
+std::string Hex(std::uint32_t value)
+{
+    char text[12];
+    snprintf(text, sizeof text, "%08x", value);
+    return text;
+}
+
+// A history as the checks compare it: each row's content and formats, the top zone.
+struct State {
+    std::vector<std::wstring> rows;
+    int top = 0;
+    bool operator==(const State& other) const { return rows == other.rows && top == other.top; }
+    std::string Text() const
+    {
+        std::string text;
+        for (size_t row = 0; row < rows.size(); ++row)
+            text += (static_cast<int>(row) == top ? "| " : "") + Narrow(rows[row]) + "; ";
+        return text + (top == static_cast<int>(rows.size()) ? "|" : "");
+    }
+};
+
+std::wstring TagOf(const std::shared_ptr<const EntryFormats>& formats)
+{
+    if (!formats)
+        return L"";
+    const FormatsShelf::Kept kept = KeptBytes(formats);
+    // Formats a damaged byte costs read as none: the checks of damage judge those.
+    if (!kept)
+        return L"";
+    std::wstring tag = L" [";
+    for (const KeptFormat& format : *kept) {
+        tag += (format.format.name.empty() ? L"#" + std::to_wstring(format.format.number) : format.format.name) + L":";
+        const std::string crc = Hex(Crc32::Of(format.bytes.data(), format.bytes.size()));
+        tag += std::wstring(crc.begin(), crc.end()) + L" ";
+    }
+    return tag + L"]";
+}
+
+std::wstring ContentOf(const HistoryEntry& entry)
+{
+    if (entry.IsPicture())
+        return L"picture #" + std::to_wstring(ColourOf(entry.picture->Bitmap()));
+    return entry.text ? L"\"" + *entry.text + L"\"" : L"?";
+}
+
+using Tagger = std::function<std::wstring(const HistoryEntry&)>;
+
+State Describe(const HistoryModel& model, const Tagger& tag)
+{
+    State state;
+    for (int row = 0; row < model.Count(); ++row)
+        state.rows.push_back(ContentOf(model.At(row)) + tag(model.At(row)));
+    state.top = model.TopCount();
+    return state;
+}
+
+State FromDisk(const HistoryModel& model)
+{
+    return Describe(model, [](const HistoryEntry& entry) { return TagOf(entry.formats); });
+}
+
+struct Needle {
+    std::string what;
+    std::vector<std::uint8_t> bytes;
+};
+
+void AddText(std::vector<Needle>& needles, const std::string& what, const std::wstring& text)
+{
+    Needle narrow{what, {}}, wide{what + " (UTF-16)", {}};
+    for (wchar_t unit : text) {
+        narrow.bytes.push_back(static_cast<std::uint8_t>(unit));
+        wide.bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+        wide.bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+    }
+    needles.push_back(std::move(narrow));
+    needles.push_back(std::move(wide));
+}
+
+// The byte patterns a file holding the entry would hold: its text, its formats' bytes, its pixels.
+std::vector<Needle> NeedlesOf(const HistoryEntry& entry)
+{
+    std::vector<Needle> needles;
+    if (entry.text)
+        AddText(needles, "text \"" + Narrow(*entry.text) + "\"", *entry.text);
+    if (const FormatsShelf::Kept kept = entry.formats ? KeptBytes(entry.formats) : nullptr) {
+        for (const KeptFormat& format : *kept) {
+            if (format.bytes.size() >= 8)
+                needles.push_back({"formats of \"" + Narrow(entry.text ? *entry.text : L"") + "\"", format.bytes});
+        }
+    }
+    std::vector<BYTE> file;
+    if (entry.IsPicture() && EncodeBitmapFile(entry.picture->Bitmap(), ScreenColorDepth(), file) && file.size() > 72) {
+        const std::vector<std::uint8_t> row(file.begin() + 54, file.begin() + 72);
+        needles.push_back({"pixels of " + Narrow(ContentOf(entry)), row});
+    }
+    return needles;
+}
+
+bool Holds(const std::vector<std::uint8_t>& bytes, const Needle& needle)
+{
+    return std::search(bytes.begin(), bytes.end(), needle.bytes.begin(), needle.bytes.end()) != bytes.end();
+}
+
+std::string FilesOf(const Image& image)
+{
+    std::string files;
+    for (const auto& entry : image.nodes) {
+        if (entry.second.folder)
+            continue;
+        const std::wstring& path = entry.second.path;
+        files += Narrow(path.substr(std::wstring(kFolder).size() <= path.size() ? std::wstring(kFolder).size() : 0)) +
+                 " " + std::to_string(entry.second.bytes.size()) + ", ";
+    }
+    return files.empty() ? "no files" : files.substr(0, files.size() - 2);
+}
+
+std::uint64_t BytesOf(const Image& image)
+{
+    std::uint64_t total = 0;
+    for (const auto& entry : image.nodes)
+        total += entry.second.bytes.size();
+    return total;
+}
+
+// What the program went through: its history after the start and after each
+// change, with the byte patterns of what was copied and removed.
+struct Timeline {
+    std::vector<State> states;
+    size_t acked = 0;  // states before this one are gone for good once a cut comes
+    std::map<EntryId, std::wstring> tags;
+    std::map<EntryId, std::vector<Needle>> needles;
+    std::set<EntryId> present;
+    std::vector<Needle> removing;  // removed by the user, the fold not yet known to be done
+    std::vector<Needle> removed;   // removed, the fold done: in no file
+    std::vector<Needle> copied;
+    bool sealed = false;  // encryption went on: no copied byte in plain form from now on
+
+    State Now(const HistoryModel& model) const
+    {
+        return Describe(model, [this](const HistoryEntry& entry) {
+            auto found = tags.find(entry.id);
+            return found == tags.end() ? std::wstring() : found->second;
+        });
+    }
+    void Learn(const HistoryEntry& entry)
+    {
+        tags[entry.id] = TagOf(entry.formats);
+        needles[entry.id] = NeedlesOf(entry);
+        copied.insert(copied.end(), needles[entry.id].begin(), needles[entry.id].end());
+    }
+    void Loaded(const HistoryModel& model)
+    {
+        for (int row = 0; row < model.Count(); ++row) {
+            Learn(model.At(row));
+            present.insert(model.At(row).id);
+        }
+        states.push_back(Now(model));
+    }
+    void Changed(const HistoryModel& model, const HistoryChange& change)
+    {
+        if (change.kind == HistoryChange::Kind::Reset)
+            return;
+        if ((change.kind == HistoryChange::Kind::Insert || change.kind == HistoryChange::Kind::MoveBelowTop) &&
+            change.entry)
+            Learn(*change.entry);
+        std::set<EntryId> now;
+        for (int row = 0; row < model.Count(); ++row)
+            now.insert(model.At(row).id);
+        for (EntryId id : present) {
+            if (!now.count(id) && !change.capped)
+                removing.insert(removing.end(), needles[id].begin(), needles[id].end());
+        }
+        present = std::move(now);
+        states.push_back(Now(model));
+    }
+    void Folded()
+    {
+        removed.insert(removed.end(), removing.begin(), removing.end());
+        removing.clear();
+    }
+};
+
+class Checker {
+public:
+    Checker(const Case& one, std::vector<Violation>& out) : m_case(one), m_out(out) {}
+
+    void Add(const std::string& invariant, const std::string& detail, const Image& image)
+    {
+        m_out.push_back({invariant, detail, FilesOf(image)});
+    }
+    void Add(const std::string& invariant, const std::string& detail, MemoryFiles& files)
+    {
+        MemoryFiles::Quiet quiet(files);
+        Add(invariant, detail, files.Now());
+    }
+
+    // I2 and I3 on the files as they lie: nothing removed and folded, nothing plain once sealed.
+    void Residue(const Image& image, const Timeline& line)
+    {
+        for (const auto& entry : image.nodes) {
+            for (const Needle& needle : line.removed) {
+                if (Holds(entry.second.bytes, needle)) {
+                    Add("I2", "the removed " + needle.what + " is still in " + Narrow(entry.second.path), image);
+                    return;
+                }
+            }
+            if (!line.sealed)
+                continue;
+            for (const Needle& needle : line.copied) {
+                if (Holds(entry.second.bytes, needle)) {
+                    Add("I3", "the " + needle.what + " lies in plain form in " + Narrow(entry.second.path), image);
+                    return;
+                }
+            }
+        }
+    }
+
+    // I4: every sealed file that no key opens is still somewhere, byte for byte.
+    void KeptWhole(const Image& prepared, const Image& image)
+    {
+        for (const auto& entry : prepared.nodes) {
+            const std::wstring& path = entry.second.path;
+            const bool sealed = path.find(L".q") != std::wstring::npos || path.find(L"history.key") != std::wstring::npos;
+            if (!sealed || entry.second.folder)
+                continue;
+            const bool kept = std::any_of(image.nodes.begin(), image.nodes.end(),
+                                          [&](const auto& other) { return other.second.bytes == entry.second.bytes; });
+            if (!kept) {
+                Add("I4", Narrow(path) + ", sealed with a key that does not open it, is no longer kept whole", image);
+                return;
+            }
+        }
+    }
+
+    // The history after a restart against what the program went through.
+    void Compare(const State& got, const Timeline& line, bool exact, const Image& image)
+    {
+        const auto first = line.states.begin() + static_cast<std::ptrdiff_t>(exact ? line.states.size() - 1 : line.acked);
+        if (std::find(first, line.states.end(), got) != line.states.end())
+            return;
+        const State& expected = line.states.back();
+        const State& oldest = *first;
+        // Which promise it broke: a row every candidate has is gone (I1), a row none has came back
+        // (I2), the same rows with other formats (I5), or an order the program never had.
+        std::string invariant = "I1";
+        std::set<std::wstring> gotRows(got.rows.begin(), got.rows.end());
+        std::set<std::wstring> inAny, inAll(expected.rows.begin(), expected.rows.end());
+        for (auto state = first; state != line.states.end(); ++state) {
+            std::set<std::wstring> rows(state->rows.begin(), state->rows.end());
+            inAny.insert(rows.begin(), rows.end());
+            std::set<std::wstring> both;
+            std::set_intersection(inAll.begin(), inAll.end(), rows.begin(), rows.end(), std::inserter(both, both.end()));
+            inAll.swap(both);
+        }
+        const auto content = [](const std::wstring& row) { return row.substr(0, row.find(L" [")); };
+        std::set<std::wstring> gotContent, expectedContent;
+        for (const std::wstring& row : got.rows)
+            gotContent.insert(content(row));
+        for (const std::wstring& row : expected.rows)
+            expectedContent.insert(content(row));
+        if (std::any_of(got.rows.begin(), got.rows.end(), [&](const std::wstring& row) { return !inAny.count(row); }))
+            invariant = "I2";
+        if (gotContent == expectedContent && got.rows.size() == expected.rows.size() && !(got == expected))
+            invariant = "I5";
+        if (std::any_of(inAll.begin(), inAll.end(), [&](const std::wstring& row) { return !gotRows.count(row); }))
+            invariant = m_case.fault.mode == Fault::Mode::Fail ? "I7" : "I1";
+        Add(invariant,
+            "after the restart the history is " + got.Text() + " but the program went through " +
+                (exact ? expected.Text() : oldest.Text() + " ... " + expected.Text()),
+            image);
+    }
+
+private:
+    const Case& m_case;
+    std::vector<Violation>& m_out;
+};
+
+std::vector<DWORD> ErrorsFor(StepKind kind)
+{
+    switch (kind) {
+    case StepKind::Open:
+    case StepKind::Move:
+    case StepKind::Delete:
+        return {ERROR_SHARING_VIOLATION, ERROR_ACCESS_DENIED};
+    case StepKind::Write:
+        return {ERROR_DISK_FULL, ERROR_IO_DEVICE};
+    case StepKind::SetEnd:
+        return {ERROR_DISK_FULL};
+    case StepKind::CreateFolder:
+    case StepKind::SetReadOnly:
+        return {ERROR_ACCESS_DENIED};
+    default:
+        return {ERROR_IO_DEVICE};
+    }
+}
+
+std::string ErrorName(DWORD error)
+{
+    switch (error) {
+    case ERROR_SHARING_VIOLATION: return "a sharing violation";
+    case ERROR_ACCESS_DENIED: return "access denied";
+    case ERROR_DISK_FULL: return "disk full";
+    case ERROR_IO_DEVICE: return "an I/O error";
+    default: return "error " + std::to_string(error);
+    }
+}
+
+bool IsIntent(const std::wstring& path)
+{
+    return path.size() >= 11 && path.compare(path.size() - 11, 11, L"save.intent") == 0;
+}
+
+// One run of a workload's body with the case's fault; the files it leaves and what it went through.
+struct Outcome {
+    Timeline line;
+    std::vector<Step> log;
+    Image image;
+};
+
+}  // namespace
+
+std::string Case::Name() const
+{
+    std::string name = "workload \"" + workload->name + "\"";
+    switch (fault.mode) {
+    case Fault::Mode::None: return name + ", no fault";
+    case Fault::Mode::Fail:
+        return name + ", step " + std::to_string(fault.step) + " fails with " + ErrorName(fault.error) +
+               (fault.held > 0 ? ", and the file's next " + std::to_string(fault.held) + " steps too" : "");
+    case Fault::Mode::Cut: return name + ", cut at step " + std::to_string(fault.step) + ", " + NameOf(torn);
+    }
+    return name;
+}
+
+const Image& Explorer::PreparedOf(const Workload& workload)
+{
+    auto found = m_prepared.find(&workload);
+    if (found != m_prepared.end())
+        return found->second;
+    Image image;
+    if (workload.prepare) {
+        image = workload.prepare();
+    } else {
+        MemoryFiles files;
+        files.CreateFolder(L"C:\\crash");
+        files.CreateFolder(kFolder);
+        image = files.Now();
+    }
+    return m_prepared[&workload] = std::move(image);
+}
+
+const Image& Explorer::IntactOf(const Workload& workload)
+{
+    auto found = m_intact.find(&workload);
+    if (found != m_intact.end())
+        return found->second;
+    return m_intact[&workload] = workload.intact();
+}
+
+namespace {
+
+void RunBody(const Workload& workload, const Image& prepared, const Case& one, Checker& check, Outcome& outcome)
+{
+    MemoryFiles files(prepared);
+    files.SetFault(one.fault);
+    files.Trace(one.trace);
+    Timeline& line = outcome.line;
+    bool told = false;
+    journal::Intent written;
+    files.WatchWrites([&](const std::wstring& path, const std::uint8_t* data, std::size_t count) {
+        const std::vector<std::uint8_t> bytes(data, data + count);
+        if (IsIntent(path))
+            journal::DecodeIntent(bytes, written);
+        if (!line.sealed || told)
+            return;
+        for (const Needle& needle : line.copied) {
+            if (Holds(bytes, needle)) {
+                told = true;
+                check.Add("I3", "step " + std::to_string(files.Steps() - 1) + " writes the " + needle.what +
+                                    " in plain form to " + Narrow(path),
+                          files);
+                return;
+            }
+        }
+    });
+    // A save commits once its intent is on the disk: from then on the history is in the form it writes.
+    files.WatchFlushes([&](const std::wstring& path) {
+        if (!IsIntent(path))
+            return;
+        for (const auto& move : written.moves) {
+            if (move.second == u"data.qdata")
+                line.sealed = true;
+            else if (move.second == u"data.data")
+                line.sealed = false;
+        }
+    });
+    {
+        Program program(files, kFolder);
+        program.Model().AddListener([&](const HistoryChange& change) {
+            MemoryFiles::Quiet quiet(files);
+            line.Changed(program.Model(), change);
+        });
+        try {
+            program.StartUp();
+            {
+                MemoryFiles::Quiet quiet(files);
+                line.Loaded(program.Model());
+            }
+            line.sealed = program.Durable().Encrypted();
+            for (size_t i = 0; i < workload.body.size() && !files.IsCut(); ++i) {
+                const Action& action = workload.body[i];
+                if (i + 1 == workload.body.size()) {
+                    // Any fault is gone by now: the retry schedule brings everything to the disk. (Every
+                    // run takes this pause, so that the steps of all runs are numbered alike.)
+                    program.Pass(kRecovery);
+                    program.CopyText(kAfterFault);
+                    if (files.IsCut())
+                        break;
+                    program.Pass(kSettle);
+                    if (files.IsCut())
+                        break;
+                    line.acked = line.states.size() - 1;
+                    line.Folded();
+                }
+                if (one.trace)
+                    std::printf("action: %s\n", action.name.c_str());
+                if (action.unseals)
+                    line.sealed = false;
+                action.run(program);
+                if (files.IsCut())
+                    break;
+                program.Pass(kSettle);
+                if (files.IsCut())
+                    break;
+                line.acked = line.states.size() - 1;
+                if (!files.Failed())
+                    line.Folded();
+            }
+        } catch (const std::exception& error) {
+            check.Add("I6", std::string("the program ended with an exception: ") + error.what(), files);
+        } catch (...) {
+            check.Add("I6", "the program ended with an exception", files);
+        }
+    }
+    outcome.log = files.Log();
+    MemoryFiles::Quiet quiet(files);
+    outcome.image = one.fault.mode == Fault::Mode::Cut ? files.CutImage(one.torn) : files.Now();
+}
+
+// The store started again from `image`: its history, and whether a change it makes survives the next start.
+void Restart(const Image& image, const Timeline& line, bool exact, Checker& check)
+{
+    MemoryFiles files(image);
+    bool told = false;
+    files.WatchWrites([&](const std::wstring& path, const std::uint8_t* data, std::size_t count) {
+        const std::vector<std::uint8_t> bytes(data, data + count);
+        for (const Needle& needle : line.copied) {
+            if (line.sealed && !told && Holds(bytes, needle)) {
+                told = true;
+                check.Add("I3", "after the restart a write puts the " + needle.what + " in plain form in " + Narrow(path),
+                          files);
+            }
+        }
+    });
+    try {
+        {
+            Program program(files, kFolder);
+            program.StartUp();
+            State got;
+            {
+                MemoryFiles::Quiet quiet(files);
+                got = FromDisk(program.Model());
+            }
+            check.Compare(got, line, exact, image);
+            // What the start finished (a save's moves and removals) is done: nothing removed, nothing plain is left.
+            program.Pass(kSettle);
+            {
+                MemoryFiles::Quiet quiet(files);
+                check.Residue(files.Now(), line);
+            }
+            program.CopyText(kProbe);
+            program.Pass(kSettle);
+        }
+        MemoryFiles again(files.Now());
+        Program program(again, kFolder);
+        program.StartUp();
+        bool found = false;
+        for (int row = 0; row < program.Model().Count(); ++row)
+            found = found || (program.Model().At(row).text && *program.Model().At(row).text == kProbe);
+        if (!found)
+            check.Add("I7", "a copy made after the restart is gone at the next start", again);
+    } catch (...) {
+        check.Add("I6", "the restart ended with an exception", image);
+    }
+}
+
+}  // namespace
+
+std::vector<Violation> Explorer::Run(const Case& one)
+{
+    std::vector<Violation> out;
+    Checker check(one, out);
+    const Workload& workload = *one.workload;
+    const Image& prepared = PreparedOf(workload);
+    Outcome outcome;
+    RunBody(workload, prepared, one, check, outcome);
+    if (one.fault.mode == Fault::Mode::None && workload.damaged) {
+        // I6: one damaged byte costs at most the record it is in, and the load reads the files once.
+        MemoryFiles intactFiles(IntactOf(workload));
+        Program intact(intactFiles, kFolder);
+        intact.StartUp();
+        MemoryFiles::Quiet quiet(intactFiles);
+        const State whole = FromDisk(intact.Model());
+        const State& damaged = outcome.line.states.front();
+        int lost = 0;
+        for (const std::wstring& row : whole.rows)
+            lost += std::find(damaged.rows.begin(), damaged.rows.end(), row) == damaged.rows.end() ? 1 : 0;
+        if (lost > 1)
+            check.Add("I6", "one damaged byte cost " + std::to_string(lost) + " entries: " + whole.Text() + " became " +
+                                damaged.Text(),
+                      prepared);
+        MemoryFiles reads(prepared);
+        Program load(reads, kFolder);
+        reads.ResetReads();
+        load.StartUp();
+        const std::uint64_t size = BytesOf(prepared);
+        if (reads.ReadCalls() > 200 + size / 64 || reads.ReadBytes() > 4 * size + (1u << 16))
+            check.Add("I6", "the load of " + std::to_string(size) + " bytes made " + std::to_string(reads.ReadCalls()) +
+                                " reads of " + std::to_string(reads.ReadBytes()) + " bytes",
+                      prepared);
+    }
+    if (workload.keyLost)
+        check.KeptWhole(prepared, outcome.image);
+    Restart(outcome.image, outcome.line, one.fault.mode != Fault::Mode::Cut, check);
+    return out;
+}
+
+std::string Explorer::StepOf(const Case& one) const
+{
+    auto log = m_logs.find(one.workload);
+    if (one.fault.mode == Fault::Mode::None || log == m_logs.end() ||
+        static_cast<size_t>(one.fault.step) >= log->second.size())
+        return "";
+    const Step& step = log->second[static_cast<size_t>(one.fault.step)];
+    std::wstring path = step.path;
+    for (size_t at; (at = path.find(kFolder)) != std::wstring::npos;)
+        path.erase(at, std::wstring(kFolder).size());
+    return std::string(NameOf(step.kind)) + " " + Narrow(path);
+}
+
+std::vector<Case> Explorer::CasesOf(const Workload& workload)
+{
+    std::vector<Case> cases;
+    Case none;
+    none.workload = &workload;
+    std::vector<Violation> ignored;
+    Checker check(none, ignored);
+    Outcome dry;
+    RunBody(workload, PreparedOf(workload), none, check, dry);
+    cases.push_back(none);
+    m_logs[&workload] = dry.log;
+    for (size_t step = 0; step < dry.log.size(); ++step) {
+        Case one;
+        one.workload = &workload;
+        one.fault.step = static_cast<int>(step);
+        one.fault.mode = Fault::Mode::Fail;
+        for (DWORD error : ErrorsFor(dry.log[step].kind)) {
+            one.fault.error = error;
+            cases.push_back(one);
+        }
+        // Held by another program for a while: every step on the file fails for the next hundred.
+        if (dry.log[step].kind == StepKind::Open) {
+            one.fault.error = ERROR_SHARING_VIOLATION;
+            one.fault.held = kHeldSteps;
+            cases.push_back(one);
+            one.fault.held = 0;
+        }
+        if (!dry.log[step].changes)
+            continue;
+        one.fault.mode = Fault::Mode::Cut;
+        one.fault.error = ERROR_SUCCESS;
+        const std::vector<Torn> variants = dry.log[step].unflushed ? std::vector<Torn>{Torn::Lost, Torn::Whole, Torn::Half}
+                                                                   : std::vector<Torn>{Torn::Whole};
+        for (Torn torn : variants) {
+            one.torn = torn;
+            cases.push_back(one);
+        }
+    }
+    return cases;
+}
+
+}  // namespace crash
