@@ -119,6 +119,8 @@ bool HistorySharing::Start()
     m_clock = std::make_unique<HybridClock>(m_pc, m_wall);
     m_folder = std::make_unique<ShareFolder>(m_files, FolderOf(m_options), m_pc, PcName(), *m_key);
     LoadBook();
+    m_readOwn = false;
+    OpenFolder();
     m_running = true;
     Reconcile();
     const bool changed = Reflect();
@@ -345,6 +347,23 @@ void HistorySharing::Record(const Queued& change)
     }
 }
 
+bool HistorySharing::OpenFolder()
+{
+    if (!m_folder->IsOpen() && m_folder->Open() != ERROR_SUCCESS)
+        return false;
+    if (m_readOwn)
+        return true;
+    std::vector<ShareOp> ops;
+    if (m_folder->ReadOwn(ops) != ERROR_SUCCESS)
+        return false;
+    m_readOwn = true;
+    for (const ShareOp& op : ops) {
+        m_clock->Observe(op.stamp);
+        m_stateDirty = m_book.Apply(op) || m_stateDirty;
+    }
+    return true;
+}
+
 bool HistorySharing::FolderKeyStillOurs()
 {
     std::vector<BYTE> keyFile;
@@ -383,7 +402,8 @@ bool HistorySharing::Tick(bool readOthers)
         return false;
     Drain();
     bool changed = false;
-    if (!m_folder->IsOpen() && m_folder->Open() != ERROR_SUCCESS) {
+    const bool ownRead = m_readOwn;
+    if (!OpenFolder()) {
         Raise(Problem::FolderUnreachable);
     } else if (readOthers && !FolderKeyStillOurs()) {
         // Nothing goes out sealed with a key the other PCs no longer use.
@@ -393,6 +413,9 @@ bool HistorySharing::Tick(bool readOthers)
         m_keyChanged = false;
         const Problem before = m_problem;
         m_problem = Problem::None;
+        // What this PC wrote before it found the folder again may change what it shows.
+        if (!ownRead)
+            changed = Reflect();
         WriteOut();
         std::vector<ShareOp> ops;
         if (readOthers && m_folder->ReadOthers(ops) != ERROR_SUCCESS) {
@@ -404,7 +427,7 @@ bool HistorySharing::Tick(bool readOthers)
                 merged = m_book.Apply(op) || merged;
             }
             if (merged) {
-                changed = Reflect();
+                changed = Reflect() || changed;
                 m_stateDirty = true;
             }
             if (!ops.empty())
@@ -429,7 +452,7 @@ void HistorySharing::Finish()
     if (!m_running)
         return;
     Drain();
-    if (!m_keyChanged && (m_folder->IsOpen() || m_folder->Open() == ERROR_SUCCESS))
+    if (!m_keyChanged && m_readOwn && OpenFolder())
         WriteOut();
     SaveState();
 }

@@ -64,6 +64,9 @@ public:
     // capture only queues its change, so that it costs the capture nearly nothing).
     void Drain();
 
+    // Every change taken so far is in the shared folder, written whole.
+    bool AllSent() const { return m_running && m_queued.empty() && m_pending.empty() && !m_needSnapshot; }
+
     // When the history last went out or came in (a FILETIME, 0: never), and how many PCs share it.
     std::uint64_t LastShared() const { return m_lastShared; }
     int PcCount() const;
@@ -94,6 +97,8 @@ private:
     // Makes the history show the book; true when it changed.
     bool Reflect();
     bool FolderKeyStillOurs();
+    // Opens this PC's place in the folder; the first time, takes in what it wrote in earlier runs.
+    bool OpenFolder();
     void WriteOut();
     void SaveState();
     void Raise(Problem problem, const std::wstring& pcName = std::wstring());
@@ -120,6 +125,7 @@ private:
     bool m_running = false;
     bool m_applying = false;
     bool m_keyChanged = false;
+    bool m_readOwn = false;
 
     std::uint64_t m_lastShared = 0;
     Problem m_problem = Problem::None;

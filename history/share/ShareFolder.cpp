@@ -149,20 +149,31 @@ DWORD ShareFolder::ReadOthers(std::vector<ShareOp>& ops)
         return error;
     for (const disk::Found& item : found) {
         ShareId pc;
-        if (item.folder && ShareId::FromHex(item.name, pc) && pc != m_pc)
-            ReadPeer(pc, m_root + item.name + L"\\", ops);
+        if (item.folder && ShareId::FromHex(item.name, pc) && pc != m_pc) {
+            Peer& peer = m_peers[pc];
+            peer.pc = pc;
+            ReadPeer(peer, m_positions[pc], m_root + item.name + L"\\", ops);
+        }
     }
     return ERROR_SUCCESS;
 }
 
-void ShareFolder::ReadPeer(const ShareId& pc, const std::wstring& folder, std::vector<ShareOp>& ops)
+DWORD ShareFolder::ReadOwn(std::vector<ShareOp>& ops)
+{
+    if (!m_open)
+        return ERROR_NOT_READY;
+    Peer self;
+    self.pc = m_pc;
+    Position position;
+    ReadPeer(self, position, m_own, ops);
+    return ERROR_SUCCESS;
+}
+
+void ShareFolder::ReadPeer(Peer& peer, Position& position, const std::wstring& folder, std::vector<ShareOp>& ops)
 {
     std::vector<disk::Found> found;
     if (m_files.List(folder, found) != ERROR_SUCCESS)
         return;
-    Peer& peer = m_peers[pc];
-    peer.pc = pc;
-    Position& position = m_positions[pc];
     std::uint32_t snapshot = 0;
     std::map<std::uint32_t, std::uint64_t> segments;
     for (const disk::Found& file : found) {

@@ -47,6 +47,9 @@ public:
 
     // What the other PCs wrote since the last call.
     DWORD ReadOthers(std::vector<ShareOp>& ops);
+    // What this PC wrote in earlier runs: the folder holds what its own state
+    // file may have missed (a run that ended between the two).
+    DWORD ReadOwn(std::vector<ShareOp>& ops);
     const std::map<ShareId, Peer>& Peers() const { return m_peers; }
 
     // How far each PC's files were read, kept by this PC between runs.
@@ -61,7 +64,7 @@ private:
 
     DWORD WriteWhole(const std::wstring& name, const std::wstring& temp, const std::vector<std::uint8_t>& bytes);
     void RemoveOlderOwnFiles(std::uint32_t before);
-    void ReadPeer(const ShareId& pc, const std::wstring& folder, std::vector<ShareOp>& ops);
+    void ReadPeer(Peer& peer, Position& position, const std::wstring& folder, std::vector<ShareOp>& ops);
     bool ReadSnapshot(const std::wstring& path, Peer& peer, std::uint32_t number, std::vector<ShareOp>& ops);
     void ReadSegment(const std::wstring& path, Peer& peer, std::uint32_t number, Position& position,
                      std::vector<ShareOp>& ops);

@@ -14,6 +14,7 @@
 
 #include "Explorer.h"
 #include "KeptCases.h"
+#include "ShareExplorer.h"
 
 int main(int argc, char** argv)
 {
@@ -59,6 +60,11 @@ int main(int argc, char** argv)
         std::fflush(stdout);
         cases += ran;
         violations += seen;
+    }
+    if (only.empty() || only == "sharing") {
+        const crash::ShareTally sharing = crash::ExploreSharing(full, only.empty() ? -1 : traced);
+        cases += sharing.cases;
+        violations += sharing.violations;
     }
     const auto seconds =
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start).count();
