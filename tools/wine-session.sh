@@ -5,15 +5,19 @@
 #   persistent wineserver that every program of the run shares.
 # Usage: wine-session.sh start [--use-display] | stop | status
 # The session's environment goes to build/wine-session.env; stop tears down
-# only the processes that start recorded there.
+# only the processes that start recorded there. QUILLARY_WINE_SESSION names a
+# second session beside the first (its own prefix build/<name>, display and
+# wineserver, environment in build/<name>-session.env): a second PC for the tests.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build"
-env_file="$build/wine-session.env"
-lock_file="$build/wine-session.lock"
-log_file="$build/wine-session.log"
-prefix="$build/wine"
+session=${QUILLARY_WINE_SESSION:-wine}
+[[ "$session" =~ ^[A-Za-z0-9_-]+$ ]] || { echo "wine-session: bad session name $session" >&2; exit 2; }
+env_file="$build/$session-session.env"
+lock_file="$build/$session-session.lock"
+log_file="$build/$session-session.log"
+prefix="$build/$session"
 desktop_size=1024x768
 
 die() { echo "wine-session: $*" >&2; exit 1; }
@@ -101,7 +105,7 @@ start_xvfb() {
         # setsid: keep the display out of the caller's process group, so Ctrl+C reaches
         # the programs while the teardown stays with us.
         setsid Xvfb ":$n" -screen 0 "${desktop_size}x24" -nolisten tcp -noreset \
-            </dev/null >>"$build/wine-session-xvfb.log" 2>&1 8>&- 9>&- &
+            </dev/null >>"$build/$session-session-xvfb.log" 2>&1 8>&- 9>&- &
         xvfb_pid=$!
         if wait_for_display ":$n" "$xvfb_pid"; then
             display=":$n"
@@ -135,7 +139,7 @@ stop_wineserver() {
 # a window), since its process takes the standard handles of the program that opens it:
 # opened by a test, it would hold that test's output open for the whole session.
 hold_desktop() {
-    local pipe="$build/wine-desktop.pipe"
+    local pipe="$build/$session-desktop.pipe"
     rm -f "$pipe"
     mkfifo "$pipe"
     setsid "$WINE" cmd.exe <>"$pipe" >>"$log_file" 2>&1 8>&- 9>&- &
