@@ -189,8 +189,15 @@ struct Timeline {
     }
     void Changed(const HistoryModel& model, const HistoryChange& change)
     {
-        if (change.kind == HistoryChange::Kind::Reset)
+        if (change.kind == HistoryChange::Kind::Reset) {
+            // A history read late joined what was copied meanwhile.
+            for (int row = 0; row < model.Count(); ++row) {
+                if (present.insert(model.At(row).id).second)
+                    Learn(model.At(row));
+            }
+            states.push_back(Now(model));
             return;
+        }
         if ((change.kind == HistoryChange::Kind::Insert || change.kind == HistoryChange::Kind::MoveBelowTop) &&
             change.entry)
             Learn(*change.entry);

@@ -252,7 +252,12 @@ std::vector<std::uint8_t> EncodeStart(const Header& header)
     out.U32(header.historyCrc);
     out.U32(static_cast<std::uint32_t>(header.entryCount));
     out.Ids(header.recordIds);
-    return WithStart(kMagic, out.Frame());
+    out.U32(static_cast<std::uint32_t>(header.records.size()));
+    for (const RecordCheck& record : header.records) {
+        out.U32(record.size);
+        out.U32(record.crc);
+    }
+    return WithStart(kMagic, out.Frame(), kCheckedVersion);
 }
 
 std::vector<std::uint8_t> EncodeIntent(const Intent& intent)
@@ -364,8 +369,9 @@ bool Reader::ReadStart(Header& header)
     const std::uint32_t version = LittleEndian32(start + 4);
     // A reader with an opener reads sealed journals alone: a plain one under the sealed name is refused.
     m_sealed = m_opener != nullptr;
+    const bool checked = version == (m_sealed ? kCheckedSealedVersion : kCheckedVersion);
     std::vector<std::uint8_t> payload;
-    if (version != (m_sealed ? kSealedVersion : kVersion) || ReadFrame(payload) != Next::Record)
+    if ((!checked && version != (m_sealed ? kSealedVersion : kVersion)) || ReadFrame(payload) != Next::Record)
         return false;
     const std::size_t frameBytes = kFrameHead + payload.size();
     if (m_sealed && !m_opener(true, sizeof start, payload))
@@ -375,6 +381,18 @@ bool Reader::ReadStart(Header& header)
     header.historyCrc = in.U32();
     header.entryCount = static_cast<std::int32_t>(in.U32());
     header.recordIds = in.Ids();
+    header.records.clear();
+    if (checked) {
+        const std::uint32_t count = in.U32();
+        if (!in.Ok() || count != header.recordIds.size())
+            return false;
+        for (std::uint32_t i = 0; in.Ok() && i < count; ++i) {
+            RecordCheck record;
+            record.size = in.U32();
+            record.crc = in.U32();
+            header.records.push_back(record);
+        }
+    }
     if (!in.Ok() || !in.AtEnd())
         return false;
     m_good = sizeof start + frameBytes;

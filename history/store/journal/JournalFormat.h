@@ -8,6 +8,9 @@
 // little-endian. The first frame describes the full save the changes apply
 // to; every later frame is one change. A torn or damaged frame ends the
 // journal: it and anything after it are dropped, everything before it stays.
+// Version 3 (this one's) describes each record of the history file by its
+// size and CRC-32, so that a damaged record costs only its own entry; version
+// 1 describes the file whole.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -20,19 +23,30 @@
 namespace journal {
 
 constexpr std::uint32_t kVersion = 1;
+constexpr std::uint32_t kCheckedVersion = 3;
 // A sealed journal: the same layout, each payload sealed with the folder's key
-// to its frame's offset (the start frame's is 8).
+// to its frame's offset (the start frame's is 8): 2 for version 1's, 4 for 3's.
 constexpr std::uint32_t kSealedVersion = 2;
+constexpr std::uint32_t kCheckedSealedVersion = 4;
 constexpr std::size_t kStartBytes = 8;   // magic and version
 constexpr std::size_t kFrameHeadBytes = 8;  // length and CRC-32
 
+// One record of the history file: its size and CRC-32 as written.
+struct RecordCheck {
+    std::uint32_t size = 0;
+    std::uint32_t crc = 0;
+    bool operator==(const RecordCheck& other) const { return size == other.size && crc == other.crc; }
+};
+
 // The full save the changes apply to: data.data as it was written, and the
-// ids of its entries. The journal is replayed only over exactly that file.
+// ids of its entries. The journal is replayed only over that file: the same
+// bytes, or the same records but for one that a damaged byte changed.
 struct Header {
     std::uint64_t historySize = 0;  // bytes of data.data; 0 when there is none
     std::uint32_t historyCrc = 0;   // CRC-32 of data.data
     std::int32_t entryCount = 0;    // its records, as imgOption.data counts them
     std::vector<std::uint64_t> recordIds;  // the entry id of each record, in file order
+    std::vector<RecordCheck> records;      // each record's size and CRC (none from a version 1 journal)
 };
 
 enum class Op : std::uint8_t {

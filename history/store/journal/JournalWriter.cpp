@@ -322,15 +322,15 @@ bool JournalWriter::DoSaveFull(const SaveSnapshot& snapshot, bool final)
     FullSave save(m_folder, snapshot, m_files);
     bool committing = false;
     const bool saved = save.Run([this](std::vector<std::vector<std::uint8_t>>& tail) { ServiceAppends(tail); },
-                                [this, &save, &committing, &snapshot](const std::wstring& newJournal) {
+                                [this, &save, &committing](const std::wstring& newJournal) {
                                     committing = true;
-                                    m_journal.SwitchTo(newJournal, save.JournalBytes(), snapshot.form);
+                                    m_journal.SwitchTo(newJournal, save.JournalBytes(), save.Form());
                                 },
                                 wait);
     if (committing) {
         // The new files stand (or will, once a blocked move goes through).
         m_base = save.Base();
-        m_form = snapshot.form;
+        m_form = save.Form();
         m_baseTopCount = save.TopCount();
         m_journal.ForgetPending();
         m_fullSaveAsked = false;

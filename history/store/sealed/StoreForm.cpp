@@ -2,6 +2,27 @@
 
 #include "history/store/formats/FileNames.h"
 
+StoreForm::StoreForm(std::shared_ptr<const HistoryKey> key, std::uint64_t set, bool legacy)
+    : m_key(std::move(key)), m_set(set), m_legacy(legacy),
+      m_lastSet(std::make_shared<std::atomic<std::uint64_t>>(set))
+{
+}
+
+StoreForm StoreForm::NextSet() const
+{
+    if (!Sealed())
+        return *this;
+    StoreForm next = *this;
+    next.m_set = ++*m_lastSet;
+    next.m_legacy = false;
+    return next;
+}
+
+std::vector<std::uint8_t> StoreForm::KeyFileBytes() const
+{
+    return Sealed() ? m_key->FileBytes(m_set) : std::vector<std::uint8_t>();
+}
+
 std::wstring StoreForm::HistoryName() const
 {
     return Sealed() ? g_strSealedHistoryFileName : g_strHistoryFileName;
@@ -31,17 +52,31 @@ std::vector<std::wstring> StoreForm::FixedNames(bool sealed)
 
 std::vector<std::uint8_t> StoreForm::Seal(SealKind kind, std::uint64_t id, const std::vector<std::uint8_t>& plain) const
 {
-    if (!Sealed())
-        return plain;
-    return m_key->Seal(kind, id, plain.data(), plain.size());
+    return SealIn(m_set, kind, id, plain);
 }
 
 bool StoreForm::Open(SealKind kind, std::uint64_t id, std::vector<std::uint8_t>& bytes) const
 {
+    return OpenIn(m_set, kind, id, bytes);
+}
+
+std::vector<std::uint8_t> StoreForm::SealIn(std::uint64_t set, SealKind kind, std::uint64_t id,
+                                            const std::vector<std::uint8_t>& plain) const
+{
+    if (!Sealed())
+        return plain;
+    return m_legacy ? m_key->Seal(kind, id, plain.data(), plain.size())
+                    : m_key->Seal(kind, id, set, plain.data(), plain.size());
+}
+
+bool StoreForm::OpenIn(std::uint64_t set, SealKind kind, std::uint64_t id, std::vector<std::uint8_t>& bytes) const
+{
     if (!Sealed())
         return true;
     std::vector<std::uint8_t> plain;
-    if (!m_key->Open(kind, id, bytes.data(), bytes.size(), plain))
+    const bool opened = m_legacy ? m_key->Open(kind, id, bytes.data(), bytes.size(), plain)
+                                 : m_key->Open(kind, id, set, bytes.data(), bytes.size(), plain);
+    if (!opened)
         return false;
     bytes.swap(plain);
     return true;
@@ -56,15 +91,19 @@ std::vector<std::uint8_t> StoreForm::JournalBytesAt(const std::vector<std::uint8
     if (bytes.size() < head)
         return {};
     const std::vector<std::uint8_t> sealed =
-        m_key->Seal(start ? SealKind::JournalStart : SealKind::JournalFrame, start ? journal::kStartBytes : offset,
-                    bytes.data() + head, bytes.size() - head);
+        SealIn(m_set, start ? SealKind::JournalStart : SealKind::JournalFrame, start ? journal::kStartBytes : offset,
+               std::vector<std::uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(head), bytes.end()));
     if (sealed.empty())
         return {};
     std::vector<std::uint8_t> out;
     if (start) {
         out.assign(bytes.begin(), bytes.begin() + 4);
+        // The sealed counterpart of the plain layout's version.
+        const std::uint32_t plainVersion = bytes[4] | (bytes[5] << 8) | (bytes[6] << 16) | (bytes[7] << 24);
+        const std::uint32_t version = plainVersion == journal::kVersion ? journal::kSealedVersion
+                                                                        : journal::kCheckedSealedVersion;
         for (int shift = 0; shift < 32; shift += 8)
-            out.push_back(static_cast<std::uint8_t>(journal::kSealedVersion >> shift));
+            out.push_back(static_cast<std::uint8_t>(version >> shift));
     }
     const std::vector<std::uint8_t> frame = journal::EncodeFrame(sealed.data(), sealed.size());
     out.insert(out.end(), frame.begin(), frame.end());
@@ -75,13 +114,8 @@ journal::Reader::Opener StoreForm::JournalOpener() const
 {
     if (!Sealed())
         return nullptr;
-    std::shared_ptr<const HistoryKey> key = m_key;
-    return [key](bool start, std::uint64_t offset, std::vector<std::uint8_t>& payload) {
-        std::vector<std::uint8_t> plain;
-        if (!key->Open(start ? SealKind::JournalStart : SealKind::JournalFrame, offset, payload.data(),
-                       payload.size(), plain))
-            return false;
-        payload.swap(plain);
-        return true;
+    const StoreForm form = *this;
+    return [form](bool start, std::uint64_t offset, std::vector<std::uint8_t>& payload) {
+        return form.Open(start ? SealKind::JournalStart : SealKind::JournalFrame, offset, payload);
     };
 }
