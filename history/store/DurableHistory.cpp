@@ -111,8 +111,8 @@ void DurableHistory::StartWriter()
     m_writer = std::make_unique<JournalWriter>(m_folder.write, m_screenDepth, std::move(callbacks), m_files, m_driver);
     // A journal replayed from where the history goes is gone on with, never emptied.
     const bool journalKept = m_journalPath.compare(0, m_folder.write.size(), m_folder.write) == 0;
-    m_writer->Start(m_base, m_options.m_nTopCount, m_journalPath, journalKept ? m_journalLength : 0,
-                    !m_waiting.empty(), m_form);
+    m_writer->Start(m_base, m_options.m_nTopCount, m_journalPath, journalKept ? m_journalLength : 0, m_journalChain,
+                    m_journalChained, !m_waiting.empty(), m_form);
     // Asked for, and not yet so on disk (a new history, or one whose key was set aside).
     // Should no key come, the option goes off and the user is told: never on with plain files.
     bool saving = false;

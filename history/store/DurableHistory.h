@@ -125,6 +125,8 @@ private:
     journal::Header m_base;
     std::wstring m_journalPath;
     std::uint64_t m_journalLength = 0;
+    std::uint32_t m_journalChain = 0;
+    bool m_journalChained = true;
     bool m_needsFullSave = false;
     bool m_foldPosted = false;  // a full save that removes what the user removed is on its way
     std::unique_ptr<JournalWriter> m_writer;

@@ -166,6 +166,8 @@ bool DurableHistory::ReadAgain()
     m_base = again.m_base;
     m_journalPath = again.m_journalPath;
     m_journalLength = again.m_journalLength;
+    m_journalChain = again.m_journalChain;
+    m_journalChained = again.m_journalChained;
     m_unreadable = SaveSet::Failure();
     m_waitingToRead = false;
     Merge(loaded);
@@ -316,6 +318,8 @@ void DurableHistory::LoadHistory()
             Apply(m_model, record);
         }
         m_journalLength = reader.GoodLength();
+        m_journalChain = reader.Chain();
+        m_journalChained = reader.Checked();
     }
     m_mergedOlder = false;
     if (m_form.Sealed() && (disk::Exists(m_files, Resolve(g_strHistoryFileName)) ||

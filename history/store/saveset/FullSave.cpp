@@ -271,11 +271,13 @@ bool FullSave::WriteJournal(const std::vector<std::vector<std::uint8_t>>& tail)
 {
     return m_set.AddFile(m_form.JournalName(), [this, &tail](CFile& file) {
         m_journalBytes = 0;
+        m_journalChain = 0;
         const auto write = [this, &file](const std::vector<std::uint8_t>& plain) {
-            const std::vector<std::uint8_t> bytes = m_form.JournalBytesAt(plain, m_journalBytes);
+            const std::vector<std::uint8_t> bytes = m_form.JournalBytesAt(plain, m_journalBytes, m_journalChain);
             if (bytes.empty())
                 throw CFileWriteError(ERROR_ENCRYPTION_FAILED);
             file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
+            m_journalChain = journal::ChainAfter(bytes, m_journalBytes == 0);
             m_journalBytes += bytes.size();
         };
         write(journal::EncodeStart(m_base));

@@ -43,6 +43,7 @@ public:
     const StoreForm& Form() const { return m_form; }
     int TopCount() const { return m_topCount; }
     std::uint64_t JournalBytes() const { return m_journalBytes; }
+    std::uint32_t JournalChain() const { return m_journalChain; }
     // Whether changes made during the save went into the new journal.
     bool JournalHoldsChanges() const { return !m_tail.empty(); }
     const SaveSet::Failure& LastFailure() const { return m_failure.file.empty() ? m_set.LastFailure() : m_failure; }
@@ -80,6 +81,7 @@ private:
     std::vector<std::pair<std::shared_ptr<FormatsShelf>, std::shared_ptr<const FormatsPlace>>> m_places;
     journal::Header m_base;
     std::uint64_t m_journalBytes = 0;
+    std::uint32_t m_journalChain = 0;
     int m_topCount = 0;
     int m_skipped = 0;
 };

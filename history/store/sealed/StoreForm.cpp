@@ -82,32 +82,42 @@ bool StoreForm::OpenIn(std::uint64_t set, SealKind kind, std::uint64_t id, std::
     return true;
 }
 
-std::vector<std::uint8_t> StoreForm::JournalBytesAt(const std::vector<std::uint8_t>& bytes, std::uint64_t offset) const
+namespace {
+
+// What a journal frame is sealed to: its offset, and (since sets are counted) the chain before it.
+std::uint64_t FrameId(bool legacy, bool start, std::uint64_t offset, std::uint32_t chain)
 {
-    if (!Sealed())
-        return bytes;
+    const std::uint64_t at = start ? journal::kStartBytes : offset;
+    return legacy ? at : (at & 0xFFFFFFFFu) | static_cast<std::uint64_t>(chain) << 32;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> StoreForm::JournalBytesAt(const std::vector<std::uint8_t>& bytes, std::uint64_t offset,
+                                                    std::uint32_t chain, bool chained) const
+{
     const bool start = offset == 0;
+    if (!Sealed())
+        return chained ? journal::Chained(bytes, start, chain) : bytes;
     const std::size_t head = (start ? journal::kStartBytes : 0) + journal::kFrameHeadBytes;
     if (bytes.size() < head)
         return {};
     const std::vector<std::uint8_t> sealed =
-        SealIn(m_set, start ? SealKind::JournalStart : SealKind::JournalFrame, start ? journal::kStartBytes : offset,
+        SealIn(m_set, start ? SealKind::JournalStart : SealKind::JournalFrame,
+               FrameId(m_legacy || !chained, start, offset, chain),
                std::vector<std::uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(head), bytes.end()));
     if (sealed.empty())
         return {};
     std::vector<std::uint8_t> out;
     if (start) {
         out.assign(bytes.begin(), bytes.begin() + 4);
-        // The sealed counterpart of the plain layout's version.
-        const std::uint32_t plainVersion = bytes[4] | (bytes[5] << 8) | (bytes[6] << 16) | (bytes[7] << 24);
-        const std::uint32_t version = plainVersion == journal::kVersion ? journal::kSealedVersion
-                                                                        : journal::kCheckedSealedVersion;
+        const std::uint32_t version = chained ? journal::kCheckedSealedVersion : journal::kSealedVersion;
         for (int shift = 0; shift < 32; shift += 8)
             out.push_back(static_cast<std::uint8_t>(version >> shift));
     }
     const std::vector<std::uint8_t> frame = journal::EncodeFrame(sealed.data(), sealed.size());
     out.insert(out.end(), frame.begin(), frame.end());
-    return out;
+    return chained ? journal::Chained(std::move(out), start, chain) : out;
 }
 
 journal::Reader::Opener StoreForm::JournalOpener() const
@@ -115,7 +125,9 @@ journal::Reader::Opener StoreForm::JournalOpener() const
     if (!Sealed())
         return nullptr;
     const StoreForm form = *this;
-    return [form](bool start, std::uint64_t offset, std::vector<std::uint8_t>& payload) {
-        return form.Open(start ? SealKind::JournalStart : SealKind::JournalFrame, offset, payload);
+    // A journal of an earlier version (never chained) opens as the earlier version sealed it.
+    return [form](bool start, std::uint64_t offset, std::uint32_t chain, std::vector<std::uint8_t>& payload) {
+        return form.Open(start ? SealKind::JournalStart : SealKind::JournalFrame,
+                         FrameId(form.m_legacy, start, offset, chain), payload);
     };
 }

@@ -50,8 +50,11 @@ public:
                                      const std::vector<std::uint8_t>& plain) const;
     bool OpenIn(std::uint64_t set, SealKind kind, std::uint64_t id, std::vector<std::uint8_t>& bytes) const;
 
-    // Journal bytes (its start at offset 0, else one frame) as they go into the file at `offset`.
-    std::vector<std::uint8_t> JournalBytesAt(const std::vector<std::uint8_t>& bytes, std::uint64_t offset) const;
+    // Journal bytes (its start at offset 0, else one frame) as they go into
+    // the file at `offset`, after a frame whose chain is `chain`; `chained`
+    // unless they go on a journal of an earlier version.
+    std::vector<std::uint8_t> JournalBytesAt(const std::vector<std::uint8_t>& bytes, std::uint64_t offset,
+                                             std::uint32_t chain, bool chained = true) const;
     // What a journal reader of this form opens payloads with (nothing for the plain form).
     journal::Reader::Opener JournalOpener() const;
 
