@@ -28,7 +28,8 @@ std::wstring SaveFailed(const std::wstring& file, DWORD error)
 std::wstring ReadFailed(const std::wstring& file, DWORD error)
 {
     return L"Could not read " + file + L": " + SystemReason(error) +
-           L". Quillary leaves your saved history as it is; what you copy now is kept only until it exits.";
+           L". Quillary leaves your saved history as it is and reads it again in a moment; what you copy now joins "
+           L"it then.";
 }
 
 std::wstring ExitSaveFailed(const std::wstring& file, DWORD error)

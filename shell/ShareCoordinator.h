@@ -15,7 +15,7 @@
 // once in a balloon.
 class ShareCoordinator {
 public:
-    static constexpr UINT_PTR kTimer = 0x5152;
+    static constexpr UINT_PTR kTimer = 0x5163;
     static constexpr UINT kTickMs = 1000;
     static constexpr int kTicksPerPoll = 5;
 

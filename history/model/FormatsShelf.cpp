@@ -1,7 +1,10 @@
 #include "history/model/FormatsShelf.h"
 
-FormatsShelf::Kept FormatsShelf::Take() const
+FormatsShelf::Kept FormatsShelf::Take(FormatsPlace::Outcome* outcome) const
 {
+    FormatsPlace::Outcome ignored = FormatsPlace::Outcome::Read;
+    FormatsPlace::Outcome& result = outcome ? *outcome : ignored;
+    result = FormatsPlace::Outcome::Read;
     std::shared_ptr<const FormatsPlace> tried;
     for (int attempt = 0; attempt < 2; ++attempt) {
         std::shared_ptr<const FormatsPlace> place;
@@ -15,11 +18,18 @@ FormatsShelf::Kept FormatsShelf::Take() const
         if (place == tried)
             return nullptr;
         std::vector<KeptFormat> kept;
-        if (place->Read(kept))
+        result = place->Read(kept);
+        if (result == FormatsPlace::Outcome::Read)
             return std::make_shared<const std::vector<KeptFormat>>(std::move(kept));
         tried = std::move(place);
     }
     return nullptr;
+}
+
+std::shared_ptr<const FormatsPlace> FormatsShelf::Place() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_place;
 }
 
 void FormatsShelf::MoveTo(std::shared_ptr<const FormatsPlace> place)

@@ -8,9 +8,14 @@
 // Where a save wrote an entry's formats: reads them back when they are pasted.
 class FormatsPlace {
 public:
+    // Damaged: the bytes on the disk do not check out, and never will. Unreadable:
+    // they could not be read now (another program holds the file, the device
+    // faltered), and a save must not take them for gone.
+    enum class Outcome { Read, Damaged, Unreadable };
+
     virtual ~FormatsPlace() = default;
-    // The kept formats with their bytes; false when they cannot be read whole.
-    virtual bool Read(std::vector<KeptFormat>& kept) const = 0;
+    // The kept formats with their bytes.
+    virtual Outcome Read(std::vector<KeptFormat>& kept) const = 0;
 };
 
 // The bytes of an entry's kept formats: in memory from the copy until a save
@@ -30,9 +35,11 @@ public:
     FormatsShelf(const FormatsShelf&) = delete;
     FormatsShelf& operator=(const FormatsShelf&) = delete;
 
-    // Null when they cannot be read. Safe beside a save moving them: the shelf
-    // is never locked while its place is read.
-    Kept Take() const;
+    // Null when they cannot be read (`outcome` says why). Safe beside a save
+    // moving them: the shelf is never locked while its place is read.
+    Kept Take(FormatsPlace::Outcome* outcome = nullptr) const;
+    // Where they lie on disk; null while they are in memory.
+    std::shared_ptr<const FormatsPlace> Place() const;
     // A save wrote them there: the bytes in memory go.
     void MoveTo(std::shared_ptr<const FormatsPlace> place);
     bool InMemory() const;

@@ -83,6 +83,8 @@ public:
     // top count is brought within 0..entries.
     void BeginLoad() { m_loading = true; }
     void Append(HistoryEntry entry) { m_entries.push_back(std::move(entry)); }
+    // A loaded entry that turned out damaged goes again.
+    void DropLast() { m_entries.pop_back(); }
     void SetTopCount(int topCount) { m_topCount = topCount; }
     // A loaded entry's capture time, from the file that keeps it (no change is announced).
     void SetCaptureTime(int row, std::uint64_t captured) { m_entries[static_cast<size_t>(row)].captured = captured; }

@@ -92,20 +92,27 @@ void DurableHistory::Abandon()
 void DurableHistory::Start(Notify notify, int screenDepth, JournalWriter::Driver driver)
 {
     m_notify = std::move(notify);
+    m_screenDepth = screenDepth;
+    m_driver = std::move(driver);
     if (!m_unreadable.file.empty()) {
-        // Nothing is written over a history that could not be read.
+        // Nothing is written over a history that could not be read: it is read again later.
         Report({JournalWriter::Report::Kind::ReadFailed, m_unreadable.file, m_unreadable.error});
+        m_waitingToRead = true;
         return;
     }
+    StartWriter();
+}
+
+void DurableHistory::StartWriter()
+{
     JournalWriter::Callbacks callbacks;
     callbacks.report = [this](const JournalWriter::Report& report) { Report(report); };
     callbacks.fullSaveWanted = [this] { m_notify(kFullSaveMessage); };
-    m_writer =
-        std::make_unique<JournalWriter>(m_folder.write, screenDepth, std::move(callbacks), m_files, std::move(driver));
+    m_writer = std::make_unique<JournalWriter>(m_folder.write, m_screenDepth, std::move(callbacks), m_files, m_driver);
     // A journal replayed from where the history goes is gone on with, never emptied.
     const bool journalKept = m_journalPath.compare(0, m_folder.write.size(), m_folder.write) == 0;
-    m_writer->Start(m_base, m_options.m_nTopCount, m_journalPath, journalKept ? m_journalLength : 0,
-                    !m_waiting.empty(), m_form);
+    m_writer->Start(m_base, m_options.m_nTopCount, m_journalPath, journalKept ? m_journalLength : 0, m_journalChain,
+                    m_journalChained, !m_waiting.empty(), m_form);
     // Asked for, and not yet so on disk (a new history, or one whose key was set aside).
     // Should no key come, the option goes off and the user is told: never on with plain files.
     bool saving = false;
@@ -183,6 +190,9 @@ void DurableHistory::SaveFull()
 
 bool DurableHistory::SaveAtExit()
 {
+    // One more look at a history that could not be read: what was copied meanwhile is saved with it.
+    if (m_waitingToRead)
+        ReadAgain();
     if (!m_writer)
         return false;
     const bool saved = m_writer->Finish(Snapshot());

@@ -46,6 +46,14 @@ public:
     void Start(Notify notify, int screenDepth, JournalWriter::Driver driver);
     // A writer driven by the caller does what is due and queued.
     void Pump();
+
+    // A history that could not be read at the start is never written over, and
+    // is read again now and then (every kReadAgainMs, without waiting for a
+    // held file): once it reads, what was copied meanwhile joins it and saving
+    // begins. True when that happened: the settings may have been read too.
+    static constexpr UINT kReadAgainMs = 2000;
+    bool WaitingToRead() const { return m_waitingToRead; }
+    bool ReadAgain();
     // Ends as a killed process would: nothing more reaches the files.
     void Abandon();
     void SaveOptions();
@@ -77,8 +85,12 @@ public:
     bool MergedOlderFiles() const { return m_mergedOlder; }
 
 private:
+    // A file held by another program at the start is waited for about three seconds.
     static constexpr int kReadAttempts = 30;
-    static constexpr DWORD kReadPauseMs = 100;
+
+    void StartWriter();
+    // What was copied while the history could not be read goes above the entries read, each in its zone.
+    void Merge(const HistoryModel& loaded);
 
     // A file of the folder read, or the new version a waiting save holds for it.
     std::wstring Resolve(const std::wstring& name) const;
@@ -88,9 +100,6 @@ private:
     bool WaitUntilReadable(const std::wstring& path, const std::wstring& name);
     void NoteUnread(const std::wstring& name, DWORD error);
     void TakeStoreFailure();
-    // The capture times and kept formats of the loaded history file.
-    void LoadCaptureTimes();
-    void LoadWholeSealedExtras(const std::wstring& path, const std::function<int(std::uint32_t)>& rowOf);
     // Entries whose time no file keeps count as captured now; false when there were any.
     bool StampUnknownTimes();
     // The folder's key: the form its history is read in, a key that cannot be opened set aside.
@@ -116,10 +125,16 @@ private:
     journal::Header m_base;
     std::wstring m_journalPath;
     std::uint64_t m_journalLength = 0;
+    std::uint32_t m_journalChain = 0;
+    bool m_journalChained = true;
     bool m_needsFullSave = false;
     bool m_foldPosted = false;  // a full save that removes what the user removed is on its way
     std::unique_ptr<JournalWriter> m_writer;
     Notify m_notify;
+    int m_screenDepth = 0;
+    JournalWriter::Driver m_driver;
+    int m_readAttempts = kReadAttempts;
+    bool m_waitingToRead = false;
     std::mutex m_reportsMutex;
     std::vector<JournalWriter::Report> m_reports;
     SaveSet::Failure m_lastSaveFailure;

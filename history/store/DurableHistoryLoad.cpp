@@ -10,8 +10,8 @@
 #include "history/store/disk/DiskFile.h"
 #include "history/store/disk/FileSteps.h"
 #include "history/store/formats/CBitmapFile.h"
+#include "history/store/ExtrasLoader.h"
 #include "history/store/extras/ExtrasFormat.h"
-#include "history/store/extras/ExtrasPlace.h"
 #include "history/store/formats/FileNames.h"
 #include "history/store/extras/FormatsRecord.h"
 #include "history/store/formats/PictureFiles.h"
@@ -141,19 +141,77 @@ void DurableHistory::CheckReadable()
     WaitUntilReadable(JournalPath(), m_form.JournalName());
 }
 
+bool DurableHistory::ReadAgain()
+{
+    if (!m_waitingToRead)
+        return false;
+    HistoryModel loaded;
+    ClipOptions options = m_options;
+    DurableHistory again(loaded, options, m_files);
+    again.m_readAttempts = 1;
+    again.SetFolder(m_folder);
+    again.LoadOptions();
+    again.LoadHistory();
+    if (!again.m_unreadable.file.empty())
+        return false;
+    // The settings read now are the folder's, unless they could be read at the start.
+    if (m_unreadable.file == g_strOptionsFileName)
+        m_options = options;
+    m_form = again.m_form;
+    m_setAside = again.m_setAside;
+    m_lostKey = again.m_lostKey;
+    m_keepSealed = again.m_keepSealed;
+    m_mergedOlder = again.m_mergedOlder;
+    m_waiting = again.m_waiting;
+    m_base = again.m_base;
+    m_journalPath = again.m_journalPath;
+    m_journalLength = again.m_journalLength;
+    m_journalChain = again.m_journalChain;
+    m_journalChained = again.m_journalChained;
+    m_unreadable = SaveSet::Failure();
+    m_waitingToRead = false;
+    Merge(loaded);
+    // The history on the disk now holds what was copied meanwhile, and goes on from here.
+    m_needsFullSave = true;
+    StartWriter();
+    return true;
+}
+
+void DurableHistory::Merge(const HistoryModel& loaded)
+{
+    std::vector<HistoryEntry> rows;
+    for (int row = 0; row < m_model.TopCount(); ++row)
+        rows.push_back(m_model.At(row));
+    for (int row = 0; row < loaded.TopCount(); ++row)
+        rows.push_back(loaded.At(row));
+    for (int row = m_model.TopCount(); row < m_model.Count(); ++row)
+        rows.push_back(m_model.At(row));
+    for (int row = loaded.TopCount(); row < loaded.Count(); ++row)
+        rows.push_back(loaded.At(row));
+    const int top = m_model.TopCount() + loaded.TopCount();
+    m_model.BeginLoad();
+    while (m_model.Count() > 0)
+        m_model.DropLast();
+    for (HistoryEntry& entry : rows)
+        m_model.Append(std::move(entry));
+    m_model.SetTopCount(top);
+    m_model.Loaded();
+}
+
 bool DurableHistory::WaitUntilReadable(const std::wstring& path, const std::wstring& name)
 {
-    for (int attempt = 0; disk::Exists(m_files, path); ++attempt) {
-        DiskFile file(m_files);
-        if (file.Open(path, CFile::modeRead | CFile::shareDenyNone))
-            return true;
-        if (attempt == kReadAttempts) {
-            NoteUnread(name, file.Error());
-            return false;
-        }
-        m_files.Pause(kReadPauseMs);
-    }
-    return true;
+    std::unique_ptr<disk::File> file;
+    const DWORD error = disk::Patiently(
+        m_files,
+        [&] {
+            return m_files.Open(path, disk::Access::Read, disk::kShareRead | disk::kShareWrite,
+                                disk::Creation::OpenExisting, file);
+        },
+        m_readAttempts);
+    if (error == ERROR_SUCCESS || disk::IsMissing(error))
+        return true;
+    NoteUnread(name, error);
+    return false;
 }
 
 void DurableHistory::NoteUnread(const std::wstring& name, DWORD error)
@@ -227,24 +285,32 @@ void DurableHistory::LoadHistory()
     // Without a count from the settings the journal's ids are taken, and its count checked once the records are counted.
     const bool idsFit = journalFile.IsOpen() && reader.ReadStart(header) &&
                         (!m_store.CountKnown() || header.entryCount == m_options.m_nEntryCount);
+    // The extras' map describes the history file's records as the journal does, which it outlives.
+    ExtrasLoader extras(m_files, m_form, [this](const std::wstring& name) { return Resolve(name); }, m_folder.read);
+    const DWORD extrasError = extras.Read();
+    if (extrasError != ERROR_SUCCESS)
+        NoteUnread(m_form.ExtrasName(), extrasError);
 
-    // The full save first, its entries known by the ids the journal gives them.
-    m_store.LoadHistory(Resolve(m_form.HistoryName()).c_str(), idsFit ? &header.recordIds : nullptr);
+    // The full save first, its entries known by the ids the journal (or the map) gives them.
+    const journal::Header* described = idsFit ? &header : extras.Description();
+    m_store.LoadHistory(Resolve(m_form.HistoryName()).c_str(), described);
     TakeStoreFailure();
     m_base = journal::Header();
     m_base.entryCount = m_options.m_nEntryCount;
     m_base.recordIds = m_store.RecordIds();
+    m_base.records = m_store.Records();
     m_base.historySize = m_store.FileSize();
     m_base.historyCrc = m_store.FileCrc();
     const int baseEntries = m_model.Count();
-    LoadCaptureTimes();
+    extras.Apply(m_model, m_store);
     m_model.SetTopCount(std::clamp(storedTop, 0, baseEntries));
 
     bool replayedRemovals = false;
-    // Then the changes since, unless the journal was kept over another full
-    // save (an older program's): then it does not apply.
-    if (idsFit && header.entryCount == m_base.entryCount && header.historySize == m_base.historySize &&
-        header.historyCrc == m_base.historyCrc) {
+    // Then the changes since, unless the journal was kept over another full save (an older program's): it
+    // applies over the very file it describes, or over the same records but one that a damaged byte changed.
+    const bool sameFile = header.historySize == m_base.historySize && header.historyCrc == m_base.historyCrc;
+    const bool sameRecords = described == &header && m_store.Described() && m_store.DamagedRecords() <= 1;
+    if (idsFit && header.entryCount == m_base.entryCount && (sameFile || sameRecords)) {
         journal::Record record;
         while (reader.ReadRecord(record) == journal::Reader::Next::Record) {
             // What the user removed before the program ended leaves the files now, not at the next exit.
@@ -252,6 +318,8 @@ void DurableHistory::LoadHistory()
             Apply(m_model, record);
         }
         m_journalLength = reader.GoodLength();
+        m_journalChain = reader.Chain();
+        m_journalChained = reader.Checked();
     }
     m_mergedOlder = false;
     if (m_form.Sealed() && (disk::Exists(m_files, Resolve(g_strHistoryFileName)) ||
@@ -262,81 +330,21 @@ void DurableHistory::LoadHistory()
     // What loading mends in the full save (records that gave no entry, a top
     // zone larger than the entries, damaged settings), and a history read from
     // elsewhere, go to disk at once.
+    // A damaged record, or a folder sealed before sets were counted, is written anew too.
     const bool mended = static_cast<int>(m_base.recordIds.size()) < m_options.m_nEntryCount ||
+                        m_store.DamagedRecords() > 0 || m_form.Legacy() ||
                         baseEntries < static_cast<int>(m_base.recordIds.size()) || storedTop < 0 ||
                         storedTop > baseEntries || (!m_store.CountKnown() && !m_form.Sealed()) || !timesKnown ||
                         m_mergedOlder || replayedRemovals;
+    // A history that could not be read whole is not shown in part: what the user did to a part would be
+    // undone when the whole is read later. What is copied now joins it then.
+    if (!m_unreadable.file.empty()) {
+        while (m_model.Count() > 0)
+            m_model.DropLast();
+        m_model.SetTopCount(0);
+    }
     m_model.Loaded();
     m_needsFullSave = mended || m_folder.read != m_folder.write;
-}
-
-void DurableHistory::LoadCaptureTimes()
-{
-    std::unordered_map<EntryId, int> rows;
-    for (int row = 0; row < m_model.Count(); ++row)
-        rows.emplace(m_model.At(row).id, row);
-    const std::vector<EntryId>& ids = m_store.RecordIds();
-    const std::function<int(std::uint32_t)> rowOf = [&](std::uint32_t position) {
-        auto row = position < ids.size() ? rows.find(ids[position]) : rows.end();
-        return row == rows.end() ? -1 : row->second;
-    };
-    // The extras belong to exactly the history file read: one an older version wrote over has other records.
-    const std::wstring path = Resolve(m_form.ExtrasName());
-    const ExtrasFileSource source(m_files, path);
-    if (!source.IsOpen()) {
-        // Held or failing, not missing: the formats are there, and nothing may be saved over them.
-        if (!disk::IsMissing(source.Error()))
-            NoteUnread(m_form.ExtrasName(), source.Error());
-        return;
-    }
-    extras::Index index;
-    const bool indexed = m_form.Sealed() ? sealed_extras::IndexRecords(source, m_form, index)
-                                         : extras::IndexRecords(source, KeptInOutline, index);
-    if (!indexed && m_form.Sealed()) {
-        LoadWholeSealedExtras(path, rowOf);
-        return;
-    }
-    if (!indexed || index.historySize != m_store.FileSize() || index.historyCrc != m_store.FileCrc())
-        return;
-    // The formats' bytes stay in the file until an entry is pasted.
-    auto paths = std::make_shared<std::vector<std::wstring>>(1, path);
-    if (path != m_folder.read + m_form.ExtrasName())
-        paths->push_back(m_folder.read + m_form.ExtrasName());
-    for (const auto& record : index.records) {
-        const int row = rowOf(record.first);
-        if (row < 0)
-            continue;
-        m_model.SetCaptureTime(row, record.second.captured);
-        const extras::Formats& outline = record.second.outline;
-        std::shared_ptr<FormatsShelf> shelf;
-        if (!outline.kept.empty()) {
-            const extras::Span& span = record.second.span;
-            shelf = std::make_shared<FormatsShelf>(
-                m_form.Sealed()
-                    ? std::make_shared<ExtrasPlace>(m_files, paths, span, m_form,
-                                                    sealed_extras::SealId(index.historyCrc, record.first))
-                    : std::make_shared<ExtrasPlace>(m_files, paths, span));
-        }
-        m_model.SetLoadedFormats(row, OutlineOf(outline, std::move(shelf)));
-    }
-}
-
-void DurableHistory::LoadWholeSealedExtras(const std::wstring& path, const std::function<int(std::uint32_t)>& rowOf)
-{
-    // The first sealed form sealed the file whole: its formats are held in memory until the next save.
-    extras::File file;
-    std::vector<BYTE> bytes;
-    if (disk::ReadWhole(m_files, path, bytes) != ERROR_SUCCESS || !m_form.Open(SealKind::Extras, 0, bytes) ||
-        !extras::Decode(bytes.data(), bytes.size(), file) || file.historySize != m_store.FileSize() ||
-        file.historyCrc != m_store.FileCrc())
-        return;
-    for (const auto& record : file.records) {
-        const int row = rowOf(record.first);
-        if (row >= 0) {
-            m_model.SetCaptureTime(row, record.second.captured);
-            m_model.SetLoadedFormats(row, FromStored(record.second.formats));
-        }
-    }
 }
 
 bool DurableHistory::StampUnknownTimes()

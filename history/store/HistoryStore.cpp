@@ -9,6 +9,8 @@
 #include "history/store/formats/Crc32.h"
 #include "history/store/formats/HistoryFormat.h"
 #include "history/store/formats/OptionsRecord.h"
+#include "history/store/RecordSource.h"
+#include "history/store/sealed/SealedHistory.h"
 
 #include <algorithm>
 #include <cstring>
@@ -115,91 +117,172 @@ void HistoryStore::AppendLoadedBitmap(EntryId id, int record, const std::wstring
 
 namespace {
 
-// The history file as it is read, summed up whole: a journal names the file it applies to by these.
-class SummingFile : public CFile {
-public:
-    explicit SummingFile(CFile& source) : m_source(source) {}
-    UINT Read(void* buffer, UINT count) override
-    {
-        const UINT got = m_source.Read(buffer, count);
-        m_crc.Update(buffer, got);
-        m_size += got;
-        return got;
-    }
-    void ReadToEnd()
-    {
-        std::vector<BYTE> rest(1 << 16);
-        while (Read(rest.data(), static_cast<UINT>(rest.size())) == rest.size()) {
-        }
-    }
-    std::uint64_t Size() const { return m_size; }
-    std::uint32_t Crc() const { return m_crc.Value(); }
-
-private:
-    CFile& m_source;
-    Crc32 m_crc;
-    std::uint64_t m_size = 0;
-};
+// Whether a description of the records fits a file of `size` bytes: they make it up exactly.
+bool Fits(const std::vector<journal::RecordCheck>& records, std::uint64_t size)
+{
+    std::uint64_t total = 0;
+    for (const journal::RecordCheck& record : records)
+        total += record.size;
+    return !records.empty() && total == size;
+}
 
 }  // namespace
 
-BOOL HistoryStore::LoadHistory(const wchar_t* path, const std::vector<EntryId>* recordIds)
+void HistoryStore::Begin()
 {
     m_recordIds.clear();
+    m_records.clear();
+    m_damaged = 0;
+    m_described = false;
     m_loadedEntries = 0;
     m_fileSize = 0;
     m_fileCrc = Crc32::Of(nullptr, 0);
-    DiskFile disk(m_files);
-    std::unique_ptr<CMemFile> opened;
-    ULONGLONG length = 0;
-    if (m_form.Sealed()) {
-        std::vector<BYTE> bytes;
-        if (!ReadSealed(path, SealKind::History, 0, bytes, false))
-            return FALSE;
-        length = bytes.size();
-        opened = std::make_unique<CMemFile>(std::move(bytes));
-    } else if (!disk.Open(path, CFile::modeRead | CFile::shareDenyNone)) {
-        const DWORD error = disk.Error();
-        if (!disk::IsMissing(error))
-            NoteUnread(path, error);
-        return FALSE;
-    } else {
-        length = disk.GetLength();
+}
+
+bool HistoryStore::AppendRecord(int record, ByteSource& source, const std::wstring& folder,
+                                const journal::Header* described)
+{
+    const bool known = described && static_cast<size_t>(record) < described->recordIds.size();
+    const EntryId id = known ? described->recordIds[static_cast<size_t>(record)] : m_history.NewId();
+    archive::RawString raw;
+    std::string bytes;
+    const std::int32_t kind = ReadHistoryRecordRaw(source, raw, bytes);
+    m_recordIds.push_back(id);
+    if (kind == kHistoryTextRecord)
+        AppendLoadedText(id, raw, bytes);
+    else if (kind == kHistoryBitmapRecord)
+        AppendLoadedBitmap(id, record, m_picturePath ? m_picturePath(record) : folder + m_form.PictureName(record));
+    return true;
+}
+
+void HistoryStore::LoadRecords(CFile& file, const std::wstring& folder, const journal::Header* described)
+{
+    const ULONGLONG length = file.GetLength();
+    // Described, each record is read where the description puts it and checked: a damaged one costs its
+    // entry alone. Else the records are read one after the other, up to the first that runs past the end.
+    const std::vector<journal::RecordCheck>* checks =
+        described && Fits(described->records, length) ? &described->records : nullptr;
+    m_described = checks != nullptr;
+    RecordSource source(file);
+    std::uint64_t expected = 0;
+    for (int record = 0; checks ? static_cast<size_t>(record) < checks->size()
+                                : (!m_countKnown || record < m_options.m_nEntryCount);
+         ++record) {
+        if (checks && source.Position() != expected)
+            source.SeekTo(expected);
+        source.BeginRecord();
+        const int before = m_history.Count();
+        bool read = true;
+        try {
+            AppendRecord(record, source, folder, described);
+        } catch (...) {
+            // A record that runs past the end, or memory running out.
+            read = false;
+        }
+        const journal::RecordCheck check = source.EndRecord();
+        if (!checks) {
+            if (!read)
+                break;
+            m_records.push_back(check);
+            continue;
+        }
+        const journal::RecordCheck& wanted = (*checks)[static_cast<size_t>(record)];
+        if (!read || !(check == wanted)) {
+            // Damaged: what it yielded goes, its place stays.
+            ++m_damaged;
+            while (m_history.Count() > before)
+                m_history.DropLast();
+            if (!read)
+                m_recordIds.push_back(described->recordIds[static_cast<size_t>(record)]);
+        }
+        m_records.push_back(wanted);
+        expected += wanted.size;
     }
-    SummingFile file(opened ? static_cast<CFile&>(*opened) : disk);
+    // The whole file summed up: a journal of an earlier version names it so.
+    source.Whole(m_fileSize, m_fileCrc);
+}
+
+BOOL HistoryStore::LoadHistory(const wchar_t* path, const journal::Header* described)
+{
+    Begin();
     const std::wstring whole(path);
     const std::wstring folder = whole.substr(0, whole.find_last_of(L'\\') + 1);
     const int countBefore = m_history.Count();
-    try {
-        // A large buffer: a small one costs two reads of the file per record.
-        CArchive archive(&file, CArchive::load, 1 << 16);
-        archive::RawString raw;
-        std::string bytes;
-        // Without a count, the records run to the end of the file.
-        for (int record = 0; !m_countKnown || record < m_options.m_nEntryCount; ++record) {
-            const std::int32_t kind = ReadHistoryRecordRaw(archive, raw, bytes);
-            const bool known = recordIds && static_cast<size_t>(record) < recordIds->size();
-            const EntryId id = known ? (*recordIds)[static_cast<size_t>(record)] : m_history.NewId();
-            m_recordIds.push_back(id);
-            if (kind == kHistoryTextRecord)
-                AppendLoadedText(id, raw, bytes);
-            else if (kind == kHistoryBitmapRecord)
-                AppendLoadedBitmap(id, record,
-                                   m_picturePath ? m_picturePath(record) : folder + m_form.PictureName(record));
+    if (m_form.Sealed() && !m_form.Legacy()) {
+        if (!LoadSealedRecords(whole, folder, described))
+            return FALSE;
+    } else if (m_form.Sealed()) {
+        // Sealed whole, before sets were counted.
+        std::vector<BYTE> bytes;
+        if (!ReadSealed(path, SealKind::History, 0, bytes, false))
+            return FALSE;
+        CMemFile opened(std::move(bytes));
+        LoadRecords(opened, folder, described);
+    } else {
+        DiskFile disk(m_files);
+        if (!disk.Open(path, CFile::modeRead | CFile::shareDenyNone)) {
+            const DWORD error = disk.Error();
+            if (!disk::IsMissing(error))
+                NoteUnread(path, error);
+            return FALSE;
         }
-    } catch (...) {
-        // A record that runs past the end, or memory running out, ends the load;
-        // the entries read so far stay.
+        LoadRecords(disk, folder, described);
+        // Bytes that could not be read are not the end of the history.
+        if (disk.Error() != ERROR_SUCCESS)
+            NoteUnread(path, disk.Error());
     }
     m_loadedEntries = m_history.Count() - countBefore;
     if (!m_countKnown)
         m_options.m_nEntryCount = static_cast<int>(m_recordIds.size());
-    // The archive read the file from its start, in order: what it left is summed on.
-    file.ReadToEnd();
-    m_fileSize = file.Size();
-    m_fileCrc = file.Crc();
-    // Bytes that could not be read are not the end of the history.
-    if (m_fileSize != length)
-        NoteUnread(path, disk.Error());
     return TRUE;
+}
+
+bool HistoryStore::LoadSealedRecords(const std::wstring& path, const std::wstring& folder,
+                                     const journal::Header* described)
+{
+    std::vector<BYTE> bytes;
+    const DWORD error = disk::ReadWhole(m_files, path, bytes);
+    if (error != ERROR_SUCCESS) {
+        if (!disk::IsMissing(error))
+            NoteUnread(path, error);
+        return false;
+    }
+    std::vector<std::vector<std::uint8_t>> records;
+    std::vector<bool> opened;
+    // Not a sealed history of this key at all: not taken for missing, and nothing is saved over it.
+    if (!sealed_history::Decode(m_form, bytes, records, opened)) {
+        NoteUnread(path, ERROR_DECRYPTION_FAILED);
+        return false;
+    }
+    m_described = described != nullptr && described->records.size() == records.size();
+    Crc32 whole;
+    for (size_t record = 0; record < records.size(); ++record) {
+        const int before = m_history.Count();
+        bool read = opened[record];
+        CMemFile memory(records[record]);
+        RecordSource source(memory);
+        source.BeginRecord();
+        if (read) {
+            try {
+                AppendRecord(static_cast<int>(record), source, folder, described);
+            } catch (...) {
+                read = false;
+            }
+        }
+        if (!read) {
+            // A record that does not open costs its entry alone; its place stays.
+            ++m_damaged;
+            while (m_history.Count() > before)
+                m_history.DropLast();
+            if (m_recordIds.size() <= record)
+                m_recordIds.push_back(m_described ? described->recordIds[record] : m_history.NewId());
+            m_records.push_back(m_described ? described->records[record] : journal::RecordCheck());
+            continue;
+        }
+        m_records.push_back(source.EndRecord());
+        whole.Update(records[record].data(), records[record].size());
+        m_fileSize += records[record].size();
+    }
+    m_fileCrc = whole.Value();
+    return true;
 }

@@ -1,7 +1,9 @@
 #pragma once
 #include "framework/ArchiveCore.h"
 #include "history/model/ClipOptions.h"
+#include "framework/CFile.h"
 #include "history/model/HistoryModel.h"
+#include "history/store/journal/JournalFormat.h"
 #include "history/store/disk/FileSystem.h"
 #include "history/store/sealed/StoreForm.h"
 
@@ -31,9 +33,12 @@ public:
     // whole leaves the entry count unknown: the history file's records are counted.
     BOOL LoadOptions(const wchar_t* path);
     // Appends the entries of the history file to the model; the caller announces
-    // the load (HistoryModel::Loaded) once everything is in. With `recordIds`,
-    // the entry of record i gets recordIds[i] (the ids a journal knows them by).
-    BOOL LoadHistory(const wchar_t* path, const std::vector<EntryId>* recordIds = nullptr);
+    // the load (HistoryModel::Loaded) once everything is in. With `described`
+    // (a journal's start or the extras' map), the entry of record i gets
+    // recordIds[i] (the id the journal knows it by), and when its records make
+    // up the file, each is read where they put it and checked by its size and
+    // CRC: a damaged record costs its own entry, nothing else.
+    BOOL LoadHistory(const wchar_t* path, const journal::Header* described = nullptr);
 
     // False when the settings did not say how many records the history file holds.
     bool CountKnown() const { return m_countKnown; }
@@ -43,14 +48,24 @@ public:
     const std::wstring& UnreadFile() const { return m_unreadFile; }
     DWORD UnreadError() const { return m_unreadError; }
 
-    // The last load: the id given to each record read (entry or not), and the entries it yielded.
+    // The last load: the id given to each record read (entry or not), each
+    // record's size and CRC, and the entries it yielded.
     const std::vector<EntryId>& RecordIds() const { return m_recordIds; }
+    const std::vector<journal::RecordCheck>& Records() const { return m_records; }
+    // Whether the description fitted the file, and how many records it found damaged.
+    bool Described() const { return m_described; }
+    int DamagedRecords() const { return m_damaged; }
     int LoadedEntries() const { return m_loadedEntries; }
     // Size and CRC-32 of the whole history file read (none: an empty one).
     std::uint64_t FileSize() const { return m_fileSize; }
     std::uint32_t FileCrc() const { return m_fileCrc; }
 
 private:
+    void Begin();
+    void LoadRecords(CFile& file, const std::wstring& folder, const journal::Header* described);
+    bool LoadSealedRecords(const std::wstring& path, const std::wstring& folder, const journal::Header* described);
+    // Reads record `record` at the source and appends its entry (if it yields one); throws when it does not read.
+    bool AppendRecord(int record, ByteSource& source, const std::wstring& folder, const journal::Header* described);
     void AppendLoadedText(EntryId id, const archive::RawString& raw, const std::string& bytes);
     void AppendLoadedBitmap(EntryId id, int record, const std::wstring& path);
     // A sealed file's plain bytes; false when it cannot be read (noted) or
@@ -65,6 +80,9 @@ private:
     PicturePath m_picturePath;
     StoreForm m_form;
     std::vector<EntryId> m_recordIds;
+    std::vector<journal::RecordCheck> m_records;
+    int m_damaged = 0;
+    bool m_described = false;
     int m_loadedEntries = 0;
     std::uint64_t m_fileSize = 0;
     std::uint32_t m_fileCrc = 0;

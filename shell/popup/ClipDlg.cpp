@@ -105,6 +105,8 @@ BOOL CClipDlg::OnInitDialog()
     }
     m_theme.Attach({m_hWnd, m_list.m_hWnd, m_search.m_hWnd, &m_btnOptions, &m_dpi, &m_preview});
     m_durable.Start(m_hWnd, ScreenColorDepth());
+    if (m_durable.WaitingToRead())
+        ::SetTimer(m_hWnd, kReadAgainTimer, DurableHistory::kReadAgainMs, nullptr);
     if (m_durable.SealedHistoryLost() != DurableHistory::LostKey::None)
         ShowTrayBalloon(m_hWnd, notices::kTitle,
                         notices::HistorySetAside(m_durable.SetAsideFolder(),

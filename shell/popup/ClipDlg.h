@@ -80,6 +80,7 @@ protected:
 
 private:
     static constexpr UINT_PTR kForgetTimer = 0x5151;
+    static constexpr UINT_PTR kReadAgainTimer = 0x5152;
 
     LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
     void OnSysCommand(WPARAM id, LPARAM lParam);

@@ -38,6 +38,14 @@ LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             m_share.OnTimer();
             return 0;
         }
+        if (wParam == kReadAgainTimer) {
+            // The history that could not be read at the start, once it can: the settings read with it apply.
+            if (m_durable.ReadAgain())
+                ApplyOptions();
+            if (!m_durable.WaitingToRead())
+                ::KillTimer(m_hWnd, kReadAgainTimer);
+            return 0;
+        }
         break;
     case WM_HOTKEY:
         switch (m_hotkeys.Dispatch(wParam, lParam)) {

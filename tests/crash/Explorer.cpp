@@ -189,8 +189,15 @@ struct Timeline {
     }
     void Changed(const HistoryModel& model, const HistoryChange& change)
     {
-        if (change.kind == HistoryChange::Kind::Reset)
+        if (change.kind == HistoryChange::Kind::Reset) {
+            // A history read late joined what was copied meanwhile.
+            for (int row = 0; row < model.Count(); ++row) {
+                if (present.insert(model.At(row).id).second)
+                    Learn(model.At(row));
+            }
+            states.push_back(Now(model));
             return;
+        }
         if ((change.kind == HistoryChange::Kind::Insert || change.kind == HistoryChange::Kind::MoveBelowTop) &&
             change.entry)
             Learn(*change.entry);
@@ -535,20 +542,32 @@ std::vector<Violation> Explorer::Run(const Case& one)
     const Image& prepared = PreparedOf(workload);
     Outcome outcome;
     RunBody(workload, prepared, one, check, outcome);
-    if (one.fault.mode == Fault::Mode::None && workload.damaged) {
-        // I6: one damaged byte costs at most the record it is in, and the load reads the files once.
+    if (one.fault.mode == Fault::Mode::None && (workload.damaged || workload.rolledBack)) {
+        // I6: one damaged byte costs at most the record it is in, a file of another set or journal is
+        // never taken for the history's, and the load reads the files once.
         MemoryFiles intactFiles(IntactOf(workload));
         Program intact(intactFiles, kFolder);
         intact.StartUp();
         MemoryFiles::Quiet quiet(intactFiles);
         const State whole = FromDisk(intact.Model());
-        const State& damaged = outcome.line.states.front();
-        int lost = 0;
+        const State& loaded = outcome.line.states.front();
+        int lost = 0, gained = 0;
         for (const std::wstring& row : whole.rows)
-            lost += std::find(damaged.rows.begin(), damaged.rows.end(), row) == damaged.rows.end() ? 1 : 0;
-        if (lost > 1)
+            lost += std::find(loaded.rows.begin(), loaded.rows.end(), row) == loaded.rows.end() ? 1 : 0;
+        // Read as something it is not: a row the history lacks, or formats other than its own (none is fine).
+        const auto content = [](const std::wstring& row) { return row.substr(0, row.find(L" [")); };
+        for (const std::wstring& row : loaded.rows) {
+            const bool same = std::find(whole.rows.begin(), whole.rows.end(), row) != whole.rows.end();
+            const bool bare = std::any_of(whole.rows.begin(), whole.rows.end(),
+                                          [&](const std::wstring& other) { return content(other) == row; });
+            gained += same || bare ? 0 : 1;
+        }
+        if (workload.damaged && lost > 1)
             check.Add("I6", "one damaged byte cost " + std::to_string(lost) + " entries: " + whole.Text() + " became " +
-                                damaged.Text(),
+                                loaded.Text(),
+                      prepared);
+        if (gained > 0)
+            check.Add("I6", "what the files hold was misread: " + whole.Text() + " was read as " + loaded.Text(),
                       prepared);
         MemoryFiles reads(prepared);
         Program load(reads, kFolder);

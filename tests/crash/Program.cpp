@@ -88,6 +88,11 @@ void Program::Pass(std::chrono::milliseconds time)
     // In steps of a tenth of a second, as a flush or a retry falls due.
     for (auto passed = std::chrono::milliseconds(0); passed < time; passed += std::chrono::milliseconds(100)) {
         m_now += std::chrono::milliseconds(100);
+        // The popup's timer for a history that could not be read at the start.
+        if (m_durable->WaitingToRead() && m_now >= m_readAgain) {
+            m_durable->ReadAgain();
+            m_readAgain = m_now + std::chrono::milliseconds(DurableHistory::kReadAgainMs);
+        }
         Handle();
     }
 }

@@ -56,6 +56,7 @@ private:
     ClipOptions m_options;
     std::unique_ptr<DurableHistory> m_durable;
     std::chrono::steady_clock::time_point m_now;
+    std::chrono::steady_clock::time_point m_readAgain;
     std::vector<UINT> m_messages;
     std::vector<std::wstring> m_told;
     bool m_exited = false;

@@ -6,6 +6,7 @@
 #include <cwctype>
 
 #include "history/store/formats/FileNames.h"
+#include "history/store/journal/JournalFormat.h"
 
 namespace crash {
 
@@ -228,6 +229,87 @@ Workload DamageCase(const std::string& name, std::function<Image()> prepare, con
     return workload;
 }
 
+// The sealed history of every kind, then a run that copied another picture and exited.
+Image Later(const Image& earlier)
+{
+    MemoryFiles files(earlier);
+    {
+        Program program(files, kFolder);
+        program.StartUp();
+        for (const Action& action : {Picture(9), CopyHtml(12), Exit()}) {
+            action.run(program);
+            program.Pass(std::chrono::milliseconds(1500));
+        }
+    }
+    return files.Now();
+}
+
+// A sealed folder where `names` (all files ending so) are put back as an earlier set had them.
+Workload RolledBack(const std::string& name, const std::wstring& suffix, bool keyLost)
+{
+    Workload workload;
+    workload.name = name;
+    workload.intact = [] { return Later(EveryKind(true)); };
+    workload.prepare = [suffix] {
+        const Image earlier = EveryKind(true);
+        Image later = Later(earlier);
+        for (const auto& entry : earlier.nodes) {
+            const std::wstring& path = entry.second.path;
+            auto now = later.nodes.find(entry.first);
+            if (now != later.nodes.end() && path.size() >= suffix.size() &&
+                path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0)
+                now->second.bytes = entry.second.bytes;
+        }
+        return later;
+    };
+    workload.body = {Copy(20), Exit()};
+    workload.rolledBack = true;
+    workload.keyLost = keyLost;
+    return workload;
+}
+
+// Changes after a sealed history in its journal, the first of them taken from another run's journal
+// that went on from the same set: the same offset, the same size.
+Image Spliced()
+{
+    const Image base = EveryKind(true);
+    const auto run = [&base](int text) {
+        MemoryFiles files(base);
+        {
+            Program program(files, kFolder);
+            program.StartUp();
+            for (const Action& action : {Copy(text), Copy(text + 20)}) {
+                action.run(program);
+                program.Pass(std::chrono::milliseconds(1500));
+            }
+        }
+        return files.Now();
+    };
+    Image mine = run(30);
+    Image theirs = run(31);
+    std::vector<std::uint8_t>& journal = NodeOf(mine, g_strSealedJournalFileName).bytes;
+    const std::vector<std::uint8_t>& other = NodeOf(theirs, g_strSealedJournalFileName).bytes;
+    // The start frame is alike in size in both: the first change follows it at the same offset.
+    const std::size_t start = 8 + 8 + (journal[8] | journal[9] << 8 | journal[10] << 16 | journal[11] << 24);
+    const std::size_t frame = 8 + (journal[start] | journal[start + 1] << 8);
+    if (other.size() >= start + frame && journal.size() >= start + frame)
+        std::copy(other.begin() + static_cast<std::ptrdiff_t>(start),
+                  other.begin() + static_cast<std::ptrdiff_t>(start + frame),
+                  journal.begin() + static_cast<std::ptrdiff_t>(start));
+    // As one who can write the folder but has no key would: every frame's CRC made to chain again.
+    std::uint32_t chain = journal[12] | journal[13] << 8 | journal[14] << 16 | static_cast<std::uint32_t>(journal[15]) << 24;
+    for (std::size_t at = start; at + 8 <= journal.size();) {
+        const std::size_t length = journal[at] | journal[at + 1] << 8 | journal[at + 2] << 16;
+        if (at + 8 + length > journal.size())
+            break;
+        chain = journal::ChainedCrc(chain, journal.data() + at + 8, length);
+        for (int i = 0; i < 4; ++i)
+            journal[at + 4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(chain >> (8 * i));
+        at += 8 + length;
+    }
+    return mine;
+}
+
 Workload Make(std::string name, std::function<Image()> prepare, std::vector<Action> body)
 {
     Workload workload;
@@ -286,11 +368,24 @@ std::vector<Workload> AllWorkloads()
     all.push_back(DamageCase("damaged data.extras record", plain, g_strExtrasFileName, 60));
     all.push_back(DamageCase("damaged data.extras length", plain, g_strExtrasFileName, 24));
     all.push_back(DamageCase("damaged data.journal", plain, g_strJournalFileName, -20));
+    all.push_back(DamageCase("damaged data.journal frame", plain, g_strJournalFileName, 200));
+    all.push_back(DamageCase("damaged data.qjournal frame", sealed, g_strSealedJournalFileName, 230));
     all.push_back(DamageCase("damaged N.dat", plain, L"*.dat", 0));
     all.push_back(DamageCase("damaged data.qdata", sealed, g_strSealedHistoryFileName, -30));
     all.push_back(DamageCase("damaged data.qextras record", sealed, g_strSealedExtrasFileName, -40));
     all.push_back(DamageCase("damaged data.qjournal", sealed, g_strSealedJournalFileName, -20));
     all.push_back(DamageCase("damaged N.qdat", sealed, L"*.qdat", 40));
+    all.push_back(RolledBack("N.qdat rolled back", L".qdat", false));
+    all.push_back(RolledBack("data.qextras rolled back", L"data.qextras", false));
+    all.push_back(RolledBack("history.key rolled back", L"history.key", true));
+    Workload spliced = Make("data.qjournal spliced", Spliced, {Copy(20), Exit()});
+    spliced.rolledBack = true;
+    spliced.intact = [] {
+        Image image = Spliced();
+        image.nodes.erase(L"C:\\CRASH\\DATA\\DATA.QJOURNAL");
+        return image;
+    };
+    all.push_back(spliced);
     return all;
 }
 

@@ -36,6 +36,10 @@ struct Workload {
     // may lose the record the byte was in, and nothing else.
     bool damaged = false;
     std::function<Image()> intact;
+    // A sealed file of the prepared folder was put back from an earlier set,
+    // or a frame spliced in from another journal (`intact` prepares it as it
+    // was): what it holds may be refused, never taken for the history's.
+    bool rolledBack = false;
     // Its sealed history has no key that opens it: its files must be kept whole.
     bool keyLost = false;
 };

@@ -298,13 +298,14 @@ TEST_F(SaveSetTest, FailingContentKeepsTheOldFileWhole)
     ExpectOldFileAloneInFolder();
 }
 
-TEST_F(SaveSetTest, EachSaveHasItsTemporaryAndThoseOfEndedWritersGoAtRecovery)
+TEST_F(SaveSetTest, EachSaveHasItsTemporaryAndOnlyThoseOfSavesInProgressOutliveRecovery)
 {
-    // No process has a process id this large; the other name is a save of this process.
+    // No process has a process id this large; the other name is this process's, of no save in progress
+    // (as after a reboot gave a running program the id of the one that wrote it).
     const std::wstring abandoned = target + L".4294967292-3.qtmp";
-    const std::wstring live = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"-999999.qtmp";
+    const std::wstring reused = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"-999999.qtmp";
     ASSERT_TRUE(WriteWholeFile(abandoned, Bytes(5000, 'x')));
-    ASSERT_TRUE(WriteWholeFile(live, Bytes(10, 'y')));
+    ASSERT_TRUE(WriteWholeFile(reused, Bytes(10, 'y')));
     SaveSet first(folder / L"");
     SaveSet second(folder / L"");
     EXPECT_NE(first.TemporaryPath(L"data.data"), second.TemporaryPath(L"data.data"));
@@ -313,10 +314,12 @@ TEST_F(SaveSetTest, EachSaveHasItsTemporaryAndThoseOfEndedWritersGoAtRecovery)
     EXPECT_TRUE(first.Commit());
     EXPECT_TRUE(second.Commit());
     EXPECT_EQ(ReadWholeFile(target), (Bytes{'t', 'w', 'o'}));
+    SaveSet inProgress(folder / L"");
+    ASSERT_TRUE(inProgress.AddFile(L"data.data", [](CFile& file) { file.Write("three", 5); }));
     EXPECT_TRUE(SaveSet::Recover(folder / L""));
     EXPECT_FALSE(Exists(abandoned));
-    EXPECT_TRUE(Exists(live));
-    DeleteFileW(live.c_str());
+    EXPECT_FALSE(Exists(reused));
+    EXPECT_TRUE(Exists(inProgress.TemporaryPath(L"data.data")));
 }
 
 DWORD WINAPI CloseAfter300Ms(void* file)

@@ -84,7 +84,7 @@ protected:
         callbacks.fullSaveWanted = [this] { ++fullSavesWanted; };
         writer = nullptr;
         writer = std::make_unique<JournalWriter>(temp.Path(), 24, std::move(callbacks));
-        writer->Start(journal::Header(), 0, temp / g_strJournalFileName, journalLength, false);
+        writer->Start(journal::Header(), 0, temp / g_strJournalFileName, journalLength, 0, true, false);
     }
     void TearDown() override { SaveSet::SetInterruptionForTesting(nullptr); }
 

@@ -7,7 +7,6 @@ namespace disk {
 namespace {
 
 constexpr int kAttempts = 10;
-constexpr int kPatientAttempts = 5;
 constexpr DWORD kPauseMs = 100;
 
 bool IsHeld(DWORD error)
@@ -23,10 +22,10 @@ bool IsPassing(DWORD error)
            error != ERROR_HANDLE_DISK_FULL && error != ERROR_FILE_TOO_LARGE && error != ERROR_NOT_ENOUGH_MEMORY;
 }
 
-DWORD Patiently(FileSystem& files, const std::function<DWORD()>& step)
+DWORD Patiently(FileSystem& files, const std::function<DWORD()>& step, int attempts)
 {
     DWORD error = step();
-    for (int attempt = 1; attempt < kPatientAttempts && IsPassing(error); ++attempt) {
+    for (int attempt = 1; attempt < attempts && IsPassing(error); ++attempt) {
         files.Pause(kPauseMs);
         error = step();
     }

@@ -20,8 +20,9 @@ DWORD ListFolder(FileSystem& files, const std::wstring& folder, std::vector<Foun
 // Whether an error may pass: another program holds the file, or the device
 // faltered. Reads and moves try such steps again for a moment.
 bool IsPassing(DWORD error);
-// Tries `step` again while it fails with a passing error, for about half a second.
-DWORD Patiently(FileSystem& files, const std::function<DWORD()>& step);
+// Tries `step` again while it fails with a passing error, a tenth of a second
+// apart: `attempts` times in all (about half a second unless said).
+DWORD Patiently(FileSystem& files, const std::function<DWORD()>& step, int attempts = 5);
 
 // The whole of a file, shared with writers. ERROR_SUCCESS, or why it could not
 // be opened or read to its end; files beyond `limit` bytes are not read.

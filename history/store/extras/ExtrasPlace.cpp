@@ -1,5 +1,7 @@
 #include "history/store/extras/ExtrasPlace.h"
 
+#include "history/store/disk/FileSteps.h"
+
 #include "history/store/extras/FormatsRecord.h"
 #include "history/store/sealed/SealedExtras.h"
 
@@ -36,12 +38,18 @@ std::mutex& ExtrasPlace::FilesLock()
     return lock;
 }
 
-bool ExtrasPlace::Read(std::vector<KeptFormat>& kept) const
+FormatsPlace::Outcome ExtrasPlace::Read(std::vector<KeptFormat>& kept) const
 {
     std::lock_guard<std::mutex> lock(FilesLock());
     // The first path whose bytes there check out: the other may hold the file this one replaces.
+    Outcome outcome = Outcome::Damaged;
     for (const std::wstring& path : *m_paths) {
         ExtrasFileSource file(m_files, path);
+        if (!file.IsOpen()) {
+            if (!disk::IsMissing(file.Error()))
+                outcome = Outcome::Unreadable;
+            continue;
+        }
         extras::Formats formats;
         if (m_form.Sealed()) {
             std::vector<std::uint8_t> part(m_span.length);
@@ -52,7 +60,7 @@ bool ExtrasPlace::Read(std::vector<KeptFormat>& kept) const
             continue;
         }
         kept = KeptOf(std::move(formats));
-        return true;
+        return Outcome::Read;
     }
-    return false;
+    return outcome;
 }

@@ -42,7 +42,7 @@ public:
         : m_files(files), m_paths(std::move(paths)), m_span(span), m_form(std::move(form)), m_sealId(sealId)
     {
     }
-    bool Read(std::vector<KeptFormat>& kept) const override;
+    Outcome Read(std::vector<KeptFormat>& kept) const override;
 
     // Held by a save from replacing the extras file until every shelf points
     // into the new one, and by every read: no read meets a file that another

@@ -1,5 +1,7 @@
 #include "history/store/extras/FormatsRecord.h"
 
+#include "history/store/formats/Crc32.h"
+
 namespace {
 
 // wchar_t is UTF-16 on this platform, so names convert by copy.
@@ -81,6 +83,40 @@ std::shared_ptr<const EntryFormats> OutlineOf(const extras::Formats& outline, st
 bool KeptInOutline(const extras::Format& format)
 {
     return format.name.empty() && format.number == EntryFormats::kFileListNumber;
+}
+
+extras::Outline OutlineOf(const EntryFormats& formats, const std::vector<KeptFormat>& kept)
+{
+    extras::Outline outline;
+    const extras::Formats known = KnownOf(formats);
+    outline.leftOut = known.leftOut;
+    outline.label = known.label;
+    for (const KeptFormat& format : kept) {
+        extras::OutlineFormat item;
+        item.name = ToU16(format.format.name);
+        item.number = format.format.number;
+        item.size = static_cast<std::uint32_t>(format.bytes.size());
+        item.crc = Crc32::Of(format.bytes.data(), format.bytes.size());
+        if (KeptInOutline({item.name, item.number, {}}))
+            item.bytes = format.bytes;
+        outline.kept.push_back(std::move(item));
+    }
+    return outline;
+}
+
+std::shared_ptr<const EntryFormats> FromOutline(const extras::Outline& outline, std::shared_ptr<FormatsShelf> shelf)
+{
+    extras::Formats names;
+    names.leftOut = outline.leftOut;
+    names.label = outline.label;
+    for (const extras::OutlineFormat& format : outline.kept)
+        names.kept.push_back({format.name, format.number, format.bytes});
+    if (names.Empty())
+        return nullptr;
+    auto formats = std::make_shared<EntryFormats>(Named(names));
+    formats->kept = KeptOf(names);
+    formats->shelf = names.kept.empty() ? nullptr : std::move(shelf);
+    return formats;
 }
 
 std::vector<std::uint8_t> EncodeEntryFormats(const std::shared_ptr<const EntryFormats>& formats)

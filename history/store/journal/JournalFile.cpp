@@ -23,11 +23,13 @@ void JournalFile::SetForm(StoreForm form)
     m_path = m_folder + m_form.JournalName();
 }
 
-void JournalFile::Continue(const std::wstring& path, std::uint64_t length)
+void JournalFile::Continue(const std::wstring& path, std::uint64_t length, std::uint32_t chain, bool chained)
 {
     Close();
     m_openPath = path;
     m_length = length;
+    m_chain = chain;
+    m_chained = chained;
     m_fresh = length == 0;
     // A torn last frame goes before anything is added.
     m_cutNeeded = true;
@@ -39,12 +41,16 @@ void JournalFile::StartAfresh(journal::Header base)
     m_openPath = m_path;
     m_base = std::move(base);
     m_length = 0;
+    m_chain = 0;
+    m_chained = true;
     m_fresh = true;
 }
 
-void JournalFile::SwitchTo(const std::wstring& path, std::uint64_t length, StoreForm form)
+void JournalFile::SwitchTo(const std::wstring& path, std::uint64_t length, std::uint32_t chain, StoreForm form)
 {
     Close();
+    m_chain = chain;
+    m_chained = true;
     SetForm(std::move(form));
     m_openPath = path;
     m_file.Open(path, kAppendMode);
@@ -117,10 +123,11 @@ bool JournalFile::WritePending(SaveSet::Failure& failure)
     try {
         for (; written < m_pending.size(); ++written) {
             // Sealed to the offset it lands on, so a frame that waited is sealed where it goes.
-            const std::vector<std::uint8_t> bytes = m_form.JournalBytesAt(m_pending[written], m_length);
+            const std::vector<std::uint8_t> bytes = m_form.JournalBytesAt(m_pending[written], m_length, m_chain, m_chained);
             if (bytes.empty())
                 throw CFileWriteError(ERROR_ENCRYPTION_FAILED);
             m_file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
+            m_chain = journal::ChainAfter(bytes, m_length == 0);
             m_length += bytes.size();
             m_pendingBytes -= m_pending[written].size();
         }

@@ -36,13 +36,13 @@ public:
     void SetForm(StoreForm form);
 
     // Appends to the journal already there (at `path`, which a waiting save
-    // moves into place), whose first `length` bytes are whole.
-    void Continue(const std::wstring& path, std::uint64_t length);
+    // moves into place), whose first `length` bytes are whole and end with `chain`.
+    void Continue(const std::wstring& path, std::uint64_t length, std::uint32_t chain, bool chained);
     // The next append starts a new journal for this full save.
     void StartAfresh(journal::Header base);
     // Appends from now on to another file (a new journal that a save will move
     // into place, in the save's form), whose `length` bytes are written and flushed.
-    void SwitchTo(const std::wstring& path, std::uint64_t length, StoreForm form);
+    void SwitchTo(const std::wstring& path, std::uint64_t length, std::uint32_t chain, StoreForm form);
     // Flushes and lets go of the file.
     void Close();
     // A save has moved the journal it was kept in into place: an open handle
@@ -78,6 +78,8 @@ private:
     std::wstring m_openPath;
     DiskFile m_file;
     std::uint64_t m_length = 0;
+    std::uint32_t m_chain = 0;
+    bool m_chained = true;  // false while it goes on with a journal of an earlier version
     bool m_fresh = false;
     bool m_cutNeeded = false;
     journal::Header m_base;

@@ -8,6 +8,9 @@
 // little-endian. The first frame describes the full save the changes apply
 // to; every later frame is one change. A torn or damaged frame ends the
 // journal: it and anything after it are dropped, everything before it stays.
+// Version 3 (this one's) describes each record of the history file by its
+// size and CRC-32, so that a damaged record costs only its own entry; version
+// 1 describes the file whole.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -20,19 +23,30 @@
 namespace journal {
 
 constexpr std::uint32_t kVersion = 1;
+constexpr std::uint32_t kCheckedVersion = 3;
 // A sealed journal: the same layout, each payload sealed with the folder's key
-// to its frame's offset (the start frame's is 8).
+// to its frame's offset (the start frame's is 8): 2 for version 1's, 4 for 3's.
 constexpr std::uint32_t kSealedVersion = 2;
+constexpr std::uint32_t kCheckedSealedVersion = 4;
 constexpr std::size_t kStartBytes = 8;   // magic and version
 constexpr std::size_t kFrameHeadBytes = 8;  // length and CRC-32
 
+// One record of the history file: its size and CRC-32 as written.
+struct RecordCheck {
+    std::uint32_t size = 0;
+    std::uint32_t crc = 0;
+    bool operator==(const RecordCheck& other) const { return size == other.size && crc == other.crc; }
+};
+
 // The full save the changes apply to: data.data as it was written, and the
-// ids of its entries. The journal is replayed only over exactly that file.
+// ids of its entries. The journal is replayed only over that file: the same
+// bytes, or the same records but for one that a damaged byte changed.
 struct Header {
     std::uint64_t historySize = 0;  // bytes of data.data; 0 when there is none
     std::uint32_t historyCrc = 0;   // CRC-32 of data.data
     std::int32_t entryCount = 0;    // its records, as imgOption.data counts them
     std::vector<std::uint64_t> recordIds;  // the entry id of each record, in file order
+    std::vector<RecordCheck> records;      // each record's size and CRC (none from a version 1 journal)
 };
 
 enum class Op : std::uint8_t {
@@ -62,6 +76,16 @@ std::vector<std::uint8_t> EncodeStart(const Header& header);
 std::vector<std::uint8_t> EncodeRecord(const Record& record);
 // A frame around any payload (a sealed one).
 std::vector<std::uint8_t> EncodeFrame(const std::uint8_t* payload, std::size_t size);
+// Since version 3 each frame's CRC-32 runs over the CRC of the frame before it
+// (0 before the start) and its payload: the frames make a chain. A damaged
+// frame is stepped over (the next is the first place whose frame chains to
+// the bytes since), and a frame taken from another journal, or planted in
+// copied content, never fits the chain; a sealed frame is sealed to it too.
+std::uint32_t ChainedCrc(std::uint32_t chain, const std::uint8_t* payload, std::size_t size);
+// Stored bytes (the journal's start, or one frame) with their CRC made the chained one.
+std::vector<std::uint8_t> Chained(std::vector<std::uint8_t> stored, bool start, std::uint32_t chain);
+// The chain after a frame as stored: its CRC field.
+std::uint32_t ChainAfter(const std::vector<std::uint8_t>& stored, bool start);
 // A text insert straight from the entry's text, without a copy into a Record.
 // With `formats` (not empty), an InsertTextWithFormats.
 std::vector<std::uint8_t> EncodeTextInsert(std::uint64_t time, std::uint64_t id, std::u16string_view text,
@@ -90,8 +114,10 @@ bool IntentNamesAreOurs(const Intent& intent);
 class Reader {
 public:
     // Opens a sealed journal's payload in place: whether it is the start frame,
-    // and the frame's offset. False when it does not open.
-    using Opener = std::function<bool(bool start, std::uint64_t offset, std::vector<std::uint8_t>& payload)>;
+    // the frame's offset and the chain (the CRC of the frame before it, 0 for
+    // the start). False when it does not open.
+    using Opener =
+        std::function<bool(bool start, std::uint64_t offset, std::uint32_t chain, std::vector<std::uint8_t>& payload)>;
 
     // Without an opener only a plain journal is read; with one, only a sealed one.
     explicit Reader(ByteSource& source, Opener opener = nullptr) : m_source(source), m_opener(std::move(opener)) {}
@@ -104,14 +130,30 @@ public:
 
     // Bytes up to the end of the last whole frame: where appending may go on.
     std::uint64_t GoodLength() const { return m_good; }
+    // The chain a frame appended there goes on with, and whether the journal chains its frames at all.
+    std::uint32_t Chain() const { return m_goodChain; }
+    bool Checked() const { return m_checked; }
 
 private:
-    Next ReadFrame(std::vector<std::uint8_t>& payload);
+    Next ReadFrame(std::vector<std::uint8_t>& payload, std::uint32_t& crc);
+    Next ReadCheckedRecord(Record& record);
+    // A whole frame at `at` of the changes read, chained to `chain`.
+    bool FrameAt(std::size_t at, std::uint32_t chain, std::vector<std::uint8_t>& payload, std::uint32_t& crc,
+                 std::size_t& next);
 
     ByteSource& m_source;
     Opener m_opener;
     bool m_sealed = false;
     std::uint64_t m_good = 0;
+    std::uint32_t m_chain = 0;      // after the last frame read, whole or stepped over
+    std::uint32_t m_goodChain = 0;  // after the last whole frame
+    bool m_checked = false;
+    // A checked journal's changes, read whole.
+    bool m_restRead = false;
+    std::vector<std::uint8_t> m_rest;
+    std::uint64_t m_restStart = 0;
+    std::size_t m_at = 0;
+    std::uint64_t m_checkedBytes = 0;
 };
 
 }  // namespace journal

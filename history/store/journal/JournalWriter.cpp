@@ -48,7 +48,8 @@ JournalWriter::~JournalWriter()
 }
 
 void JournalWriter::Start(journal::Header base, int baseTopCount, const std::wstring& journal,
-                          std::uint64_t journalLength, bool saveWaiting, StoreForm form)
+                          std::uint64_t journalLength, std::uint32_t journalChain, bool journalChained, bool saveWaiting,
+                          StoreForm form)
 {
     m_form = form;
     m_wanted = form;
@@ -57,7 +58,7 @@ void JournalWriter::Start(journal::Header base, int baseTopCount, const std::wst
     m_baseTopCount = baseTopCount;
     m_pendingSave = saveWaiting;
     if (journalLength > 0)
-        m_journal.Continue(journal, journalLength);
+        m_journal.Continue(journal, journalLength, journalChain, journalChained);
     else
         m_journal.StartAfresh(m_base);
     if (m_driver.ownThread)
@@ -322,15 +323,16 @@ bool JournalWriter::DoSaveFull(const SaveSnapshot& snapshot, bool final)
     FullSave save(m_folder, snapshot, m_files);
     bool committing = false;
     const bool saved = save.Run([this](std::vector<std::vector<std::uint8_t>>& tail) { ServiceAppends(tail); },
-                                [this, &save, &committing, &snapshot](const std::wstring& newJournal) {
+                                [this, &save, &committing](const std::wstring& newJournal) {
                                     committing = true;
-                                    m_journal.SwitchTo(newJournal, save.JournalBytes(), snapshot.form);
+                                    m_journal.SwitchTo(newJournal, save.JournalBytes(), save.JournalChain(),
+                                                       save.Form());
                                 },
                                 wait);
     if (committing) {
         // The new files stand (or will, once a blocked move goes through).
         m_base = save.Base();
-        m_form = snapshot.form;
+        m_form = save.Form();
         m_baseTopCount = save.TopCount();
         m_journal.ForgetPending();
         m_fullSaveAsked = false;

@@ -57,10 +57,11 @@ public:
 
     // Starts the thread. `base` is the full save on disk; `journal` and
     // `journalLength` a journal to go on with (length 0: start one at the first
-    // change). With `saveWaiting`, a save's moves are still to be made first.
-    // `form`: the form of the files on disk; each full save brings its own.
+    // change) and the chain its last frame ends with. With `saveWaiting`, a
+    // save's moves are still to be made first. `form`: the form of the files on
+    // disk; each full save brings its own.
     void Start(journal::Header base, int baseTopCount, const std::wstring& journal, std::uint64_t journalLength,
-               bool saveWaiting, StoreForm form = StoreForm());
+               std::uint32_t journalChain, bool journalChained, bool saveWaiting, StoreForm form = StoreForm());
 
     // A change of the history; for a text insert, `entry` is the new entry, and
     // for an insert or a repeat with formats, the entry whose formats it records. A

@@ -5,15 +5,16 @@
 
 #include "framework/CArchive.h"
 #include "framework/CMemFile.h"
-#include "history/store/formats/Crc32.h"
-#include "history/store/extras/ExtrasFormat.h"
 #include "history/store/extras/ExtrasPlace.h"
-#include "history/store/formats/FileNames.h"
+#include "history/store/extras/FormatsFilePlace.h"
 #include "history/store/extras/FormatsRecord.h"
+#include "history/store/formats/Crc32.h"
+#include "history/store/formats/FileNames.h"
 #include "history/store/formats/HistoryFormat.h"
 #include "history/store/formats/OptionsRecord.h"
 #include "history/store/formats/PictureFiles.h"
 #include "history/store/sealed/SealedExtras.h"
+#include "history/store/sealed/SealedHistory.h"
 
 namespace {
 
@@ -21,13 +22,30 @@ namespace {
 constexpr size_t kRecordsPerStep = 64;
 // Beyond this a text's 8-bit form could pass the 32-bit length prefix.
 constexpr size_t kLongestText = 0x7FFFFFFF;
-// The extras go to the file in pieces of about this.
-constexpr size_t kExtrasPiece = size_t{1} << 20;
+
+// One record of the history file as its bytes.
+std::vector<std::uint8_t> RecordBytes(const HistoryEntry& entry)
+{
+    CMemFile memory;
+    {
+        CArchive archive(&memory, CArchive::store, 1 << 16);
+        if (entry.IsPicture()) {
+            WriteBitmapRecord(archive);
+        } else {
+            const std::wstring& text = *entry.text;
+            WriteTextRecord(archive, std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()),
+                            archive.Codec());
+        }
+        archive.Close();
+    }
+    return memory.Bytes();
+}
 
 }  // namespace
 
 FullSave::FullSave(std::wstring folder, const SaveSnapshot& snapshot, disk::FileSystem& files)
-    : m_folder(std::move(folder)), m_files(files), m_snapshot(snapshot), m_form(snapshot.form), m_set(m_folder, files)
+    : m_folder(std::move(folder)), m_files(files), m_snapshot(snapshot), m_form(snapshot.form.NextSet()),
+      m_set(m_folder, files)
 {
 }
 
@@ -87,6 +105,18 @@ bool FullSave::AddStaleFiles()
         if (!used && !(sealed && m_snapshot.keepSealed))
             m_set.AddStale(name);
     }
+    if (listed == ERROR_SUCCESS) {
+        std::vector<disk::Found> found;
+        listed = disk::ListFolder(m_files, m_folder, found);
+        for (const disk::Found& entry : found) {
+            std::uint64_t id = 0;
+            if (entry.folder || !extras::IdOfFormatsFile(entry.name, id) || m_formatsFiles.count(entry.name))
+                continue;
+            const bool sealed = entry.name.size() > 5 && entry.name.compare(entry.name.size() - 5, 5, L".qfmt") == 0;
+            if (!(sealed && m_snapshot.keepSealed))
+                m_set.AddStale(entry.name);
+        }
+    }
     if (listed != ERROR_SUCCESS) {
         m_failure = {m_form.HistoryName(), listed};
         return false;
@@ -100,78 +130,117 @@ bool FullSave::AddStaleFiles()
 
 bool FullSave::WriteHistory(const Between& between)
 {
-    SaveSet::Written written;
-    const bool ok = AddStored(
-        m_form.HistoryName(), SealKind::History, 0,
-        [this, &between](CFile& file) {
-            CArchive archive(&file, CArchive::store);
-            for (size_t i = 0; i < m_kept.size(); ++i) {
-                const HistoryEntry& entry = m_snapshot.history.entries[m_kept[i]];
-                if (entry.IsPicture()) {
-                    WriteBitmapRecord(archive);
-                } else {
-                    const std::wstring& text = *entry.text;
-                    WriteTextRecord(archive,
-                                    std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()),
-                                    archive.Codec());
-                }
-                if ((i + 1) % kRecordsPerStep == 0)
-                    between(m_tail);
+    m_base = journal::Header();
+    // Each record goes out on its own, described by its size and CRC; sealed, each is sealed to its place.
+    const auto body = [this, &between](CFile& file) {
+        if (m_form.Sealed()) {
+            const std::vector<std::uint8_t> start = sealed_history::EncodeStart();
+            file.Write(start.data(), static_cast<UINT>(start.size()));
+        }
+        Crc32 whole;
+        for (size_t i = 0; i < m_kept.size(); ++i) {
+            const HistoryEntry& entry = m_snapshot.history.entries[m_kept[i]];
+            const std::vector<std::uint8_t> record = RecordBytes(entry);
+            m_base.records.push_back({static_cast<std::uint32_t>(record.size()), Crc32::Of(record.data(), record.size())});
+            m_base.recordIds.push_back(entry.id);
+            whole.Update(record.data(), record.size());
+            m_base.historySize += record.size();
+            if (m_form.Sealed()) {
+                std::vector<std::uint8_t> sealed;
+                if (!sealed_history::EncodeRecord(m_form, static_cast<std::uint32_t>(i), record, sealed))
+                    throw CFileWriteError(ERROR_ENCRYPTION_FAILED);
+                file.Write(sealed.data(), static_cast<UINT>(sealed.size()));
+            } else {
+                file.Write(record.data(), static_cast<UINT>(record.size()));
             }
-            archive.Close();
-        },
-        &written);
-    m_base.historySize = written.size;
-    m_base.historyCrc = written.crc;
+            if ((i + 1) % kRecordsPerStep == 0)
+                between(m_tail);
+        }
+        m_base.historyCrc = whole.Value();
+    };
+    bool ok = false;
+    try {
+        ok = m_set.AddFile(m_form.HistoryName(), body);
+    } catch (const ArchiveStringTooLong&) {
+        // Left out by WritePictures: a text that long never gets here.
+        ok = false;
+    }
     m_base.entryCount = static_cast<std::int32_t>(m_kept.size());
-    m_base.recordIds.clear();
-    for (size_t index : m_kept)
-        m_base.recordIds.push_back(m_snapshot.history.entries[index].id);
     return ok;
+}
+
+bool FullSave::MapEntryOf(std::size_t position, extras::MapEntry& mapped)
+{
+    const HistoryEntry& entry = m_snapshot.history.entries[m_kept[position]];
+    mapped.recordSize = m_base.records[position].size;
+    mapped.recordCrc = m_base.records[position].crc;
+    mapped.id = entry.id;
+    mapped.captured = entry.captured;
+    if (!entry.formats)
+        return true;
+    mapped.hasOutline = true;
+    const std::wstring name = extras::FormatsFileName(entry.id, m_form.Sealed());
+    const std::shared_ptr<FormatsShelf>& shelf = entry.formats->shelf;
+    const auto* place = shelf ? dynamic_cast<const FormatsFilePlace*>(shelf->Place().get()) : nullptr;
+    if (place && place->Sealed() == m_form.Sealed() && place->Path() == m_folder + name) {
+        // Already in its file: it stays there.
+        mapped.outline = place->Outline();
+        mapped.formatsSet = place->Set();
+        m_formatsFiles.insert(name);
+        return true;
+    }
+    FormatsPlace::Outcome outcome = FormatsPlace::Outcome::Read;
+    const FormatsShelf::Kept kept = shelf ? shelf->Take(&outcome) : FormatsShelf::Kept(entry.formats, &entry.formats->kept);
+    // Formats that could not be read now are not taken for gone: the old files stay, and the save is tried again.
+    if (!kept && outcome == FormatsPlace::Outcome::Unreadable) {
+        m_failure = {m_form.ExtrasName(), ERROR_READ_FAULT};
+        return false;
+    }
+    // Damaged ones cost this entry its formats, never its names or label.
+    mapped.outline = OutlineOf(*entry.formats, kept ? *kept : std::vector<KeptFormat>());
+    mapped.formatsSet = m_form.Set();
+    if (mapped.outline.kept.empty())
+        return true;
+    std::vector<std::uint8_t> bytes;
+    for (const KeptFormat& format : *kept)
+        bytes.insert(bytes.end(), format.bytes.begin(), format.bytes.end());
+    const std::vector<std::uint8_t> file = m_form.Sealed() ? sealed_extras::EncodeFormatsFile(m_form, entry.id, bytes)
+                                                           : [&] {
+                                                                 std::vector<std::uint8_t> plain =
+                                                                     extras::FormatsFileHead(entry.id);
+                                                                 plain.insert(plain.end(), bytes.begin(), bytes.end());
+                                                                 return plain;
+                                                             }();
+    if (!m_set.AddFile(name, [&file](CFile& out) {
+            if (file.empty())
+                throw CFileWriteError(ERROR_ENCRYPTION_FAILED);
+            out.Write(file.data(), static_cast<UINT>(file.size()));
+        }))
+        return false;
+    m_formatsFiles.insert(name);
+    if (shelf)
+        m_places.emplace_back(shelf, std::make_shared<FormatsFilePlace>(
+                                         m_files, std::vector<std::wstring>{m_folder + name, m_set.TemporaryPath(name)},
+                                         entry.id, mapped.outline, m_form, m_form.Set()));
+    return true;
 }
 
 bool FullSave::WriteExtras()
 {
-    const std::uint32_t historyCrc = m_base.historyCrc;
-    const std::wstring name = m_form.ExtrasName();
-    auto paths = std::make_shared<std::vector<std::wstring>>();
-    paths->push_back(m_folder + name);
-    paths->push_back(m_set.TemporaryPath(name));
-    // A record at a time: formats read from disk are never all in memory at once.
-    return m_set.AddFile(name, [&](CFile& out) {
-        std::vector<std::uint8_t> bytes = m_form.Sealed()
-                                              ? sealed_extras::EncodeHeader(m_form, m_base.historySize, historyCrc)
-                                              : extras::EncodeHeader(m_base.historySize, historyCrc);
+    extras::Map map;
+    map.historySize = m_base.historySize;
+    map.historyCrc = m_base.historyCrc;
+    map.entries.resize(m_kept.size());
+    for (size_t i = 0; i < m_kept.size(); ++i) {
+        if (!MapEntryOf(i, map.entries[i]))
+            return false;
+    }
+    const std::vector<std::uint8_t> bytes =
+        extras::EncodeMap(map, m_form.Sealed() ? sealed_extras::MapSeals(m_form) : extras::PlainSeals());
+    return m_set.AddFile(m_form.ExtrasName(), [&bytes](CFile& out) {
         if (bytes.empty())
             throw CFileWriteError(ERROR_ENCRYPTION_FAILED);
-        std::uint64_t offset = 0;
-        for (size_t i = 0; i <= m_kept.size(); ++i) {
-            if (i < m_kept.size()) {
-                const HistoryEntry& entry = m_snapshot.history.entries[m_kept[i]];
-                extras::Record record;
-                record.captured = entry.captured;
-                record.formats = StoredOf(entry.formats);
-                const auto position = static_cast<std::uint32_t>(i);
-                extras::Span span;
-                if (!m_form.Sealed())
-                    span = extras::EncodeRecord(position, record, bytes);
-                else if (!sealed_extras::EncodeRecord(m_form, historyCrc, position, record, KeptInOutline, bytes, span))
-                    throw CFileWriteError(ERROR_ENCRYPTION_FAILED);
-                span.offset += offset;
-                if (entry.formats && entry.formats->shelf && !record.formats.kept.empty())
-                    m_places.emplace_back(entry.formats->shelf,
-                                          m_form.Sealed() ? std::make_shared<ExtrasPlace>(
-                                                                m_files, paths, span, m_form,
-                                                                sealed_extras::SealId(historyCrc, position))
-                                                          : std::make_shared<ExtrasPlace>(m_files, paths, span));
-            }
-            // Written in pieces, so that a long history's formats pass through a small buffer.
-            if (bytes.size() >= kExtrasPiece || i == m_kept.size()) {
-                out.Write(bytes.data(), static_cast<UINT>(bytes.size()));
-                offset += bytes.size();
-                bytes.clear();
-            }
-        }
+        out.Write(bytes.data(), static_cast<UINT>(bytes.size()));
     });
 }
 
@@ -202,11 +271,13 @@ bool FullSave::WriteJournal(const std::vector<std::vector<std::uint8_t>>& tail)
 {
     return m_set.AddFile(m_form.JournalName(), [this, &tail](CFile& file) {
         m_journalBytes = 0;
+        m_journalChain = 0;
         const auto write = [this, &file](const std::vector<std::uint8_t>& plain) {
-            const std::vector<std::uint8_t> bytes = m_form.JournalBytesAt(plain, m_journalBytes);
+            const std::vector<std::uint8_t> bytes = m_form.JournalBytesAt(plain, m_journalBytes, m_journalChain);
             if (bytes.empty())
                 throw CFileWriteError(ERROR_ENCRYPTION_FAILED);
             file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
+            m_journalChain = journal::ChainAfter(bytes, m_journalBytes == 0);
             m_journalBytes += bytes.size();
         };
         write(journal::EncodeStart(m_base));
@@ -219,9 +290,11 @@ bool FullSave::Run(const Between& between, const Committing& committing, disk::M
 {
     if (!WritePictures(between) || !WriteHistory(between) || !WriteExtras() || !WriteOptions())
         return false;
-    // The key goes with the files it opens.
+    // The key goes with the files it opens, with this set's number under it.
     if (m_form.Sealed() && !m_set.AddFile(g_strKeyFileName, [this](CFile& out) {
-            const std::vector<std::uint8_t> key = m_form.Key()->FileBytes();
+            const std::vector<std::uint8_t> key = m_form.KeyFileBytes();
+            if (key.empty())
+                throw CFileWriteError(ERROR_ENCRYPTION_FAILED);
             out.Write(key.data(), static_cast<UINT>(key.size()));
         }))
         return false;
@@ -229,12 +302,11 @@ bool FullSave::Run(const Between& between, const Committing& committing, disk::M
     between(m_tail);
     // The new journal belongs to the set even when it holds no change yet: should
     // a move be blocked, later changes go on into it, and it moves with the rest.
-    if (!WriteJournal(m_tail))
-        return false;
-    if (!AddStaleFiles())
+    if (!WriteJournal(m_tail) || !AddStaleFiles())
         return false;
     const std::wstring newJournal = m_set.TemporaryPath(m_form.JournalName());
-    // No read of formats meets the extras file between its replacement and the shelves' move into it.
+    // No read of formats from an earlier version's extras file meets it between its replacement and the
+    // shelves' move into their own files.
     std::lock_guard<std::mutex> lock(ExtrasPlace::FilesLock());
     bool bound = false;
     const bool done = m_set.Commit(

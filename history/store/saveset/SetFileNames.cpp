@@ -31,6 +31,13 @@ bool IsSetFile(std::u16string_view name)
         if (EndsWith(name, suffix) && AllDigits(name.substr(0, name.size() - suffix.size())))
             return true;
     }
+    // Formats files: an entry's id in 16 hex digits, ".fmt" or ".qfmt".
+    for (std::u16string_view suffix : {u".fmt", u".qfmt"}) {
+        if (EndsWith(name, suffix) && name.size() == 16 + suffix.size() &&
+            std::all_of(name.begin(), name.begin() + 16,
+                        [](char16_t unit) { return (unit >= u'0' && unit <= u'9') || (unit >= u'a' && unit <= u'f'); }))
+            return true;
+    }
     return false;
 }
 

@@ -9,7 +9,8 @@
 namespace {
 
 constexpr std::uint8_t kMagic[4] = {'Q', 'K', 'E', 'Y'};
-constexpr std::uint32_t kVersion = 1;
+constexpr std::uint32_t kCountedVersion = 2;
+constexpr std::uint32_t kFirstVersion = 1;
 // Binds the wrapped key to this program: another program's DPAPI call without it cannot unwrap it.
 constexpr char kEntropy[] = "Quillary history key v1";
 constexpr char kCheckText[] = "Quillary key check";
@@ -52,41 +53,42 @@ bool TakePart(const std::vector<std::uint8_t>& bytes, std::size_t& pos, std::vec
     return true;
 }
 
-// The wrapped key and the check record of a whole key file, with nothing after them.
-bool SplitFile(const std::vector<std::uint8_t>& bytes, std::vector<std::uint8_t>& wrapped,
+// The version, the wrapped key and the check record of a whole key file, with nothing after them.
+bool SplitFile(const std::vector<std::uint8_t>& bytes, std::uint32_t& version, std::vector<std::uint8_t>& wrapped,
                std::vector<std::uint8_t>& check)
 {
     if (bytes.size() < sizeof(kMagic) || !std::equal(kMagic, kMagic + sizeof(kMagic), bytes.begin()))
         return false;
     std::size_t pos = sizeof(kMagic);
-    std::uint32_t version = 0;
-    return TakeU32(bytes, pos, version) && version == kVersion && TakePart(bytes, pos, wrapped) &&
-           TakePart(bytes, pos, check) && pos == bytes.size();
+    return TakeU32(bytes, pos, version) && (version == kFirstVersion || version == kCountedVersion) &&
+           TakePart(bytes, pos, wrapped) && TakePart(bytes, pos, check) && pos == bytes.size();
 }
 
-// The associated data: the kind, then the id, little-endian.
-std::array<std::uint8_t, 12> BoundTo(SealKind kind, std::uint64_t id)
+// The associated data: the kind, then the id, then (since sets are counted) the set, little-endian.
+std::vector<std::uint8_t> BoundTo(SealKind kind, std::uint64_t id, const std::uint64_t* set)
 {
-    std::array<std::uint8_t, 12> aad = {};
-    const auto kindValue = static_cast<std::uint32_t>(kind);
-    for (int i = 0; i < 4; ++i)
-        aad[i] = static_cast<std::uint8_t>(kindValue >> (8 * i));
-    for (int i = 0; i < 8; ++i)
-        aad[4 + i] = static_cast<std::uint8_t>(id >> (8 * i));
+    std::vector<std::uint8_t> aad;
+    PutU32(aad, static_cast<std::uint32_t>(kind));
+    PutU32(aad, static_cast<std::uint32_t>(id));
+    PutU32(aad, static_cast<std::uint32_t>(id >> 32));
+    if (set) {
+        PutU32(aad, static_cast<std::uint32_t>(*set));
+        PutU32(aad, static_cast<std::uint32_t>(*set >> 32));
+    }
     return aad;
 }
 
-std::vector<std::uint8_t> SealWith(const AesGcmKey& cipher, SealKind kind, std::uint64_t id, const void* plain,
-                                   std::size_t len)
+std::vector<std::uint8_t> SealWith(const AesGcmKey& cipher, SealKind kind, std::uint64_t id, const std::uint64_t* set,
+                                   const void* plain, std::size_t len)
 {
-    const auto aad = BoundTo(kind, id);
+    const auto aad = BoundTo(kind, id, set);
     return cipher.Seal(aad.data(), aad.size(), plain, len);
 }
 
-bool OpenWith(const AesGcmKey& cipher, SealKind kind, std::uint64_t id, const void* sealed, std::size_t len,
-              std::vector<std::uint8_t>& plain)
+bool OpenWith(const AesGcmKey& cipher, SealKind kind, std::uint64_t id, const std::uint64_t* set, const void* sealed,
+              std::size_t len, std::vector<std::uint8_t>& plain)
 {
-    const auto aad = BoundTo(kind, id);
+    const auto aad = BoundTo(kind, id, set);
     return cipher.Open(aad.data(), aad.size(), sealed, len, plain);
 }
 
@@ -102,8 +104,8 @@ std::unique_ptr<AesGcmKey> Unwrap(const std::vector<std::uint8_t>& wrapped)
 
 }  // namespace
 
-HistoryKey::HistoryKey(std::unique_ptr<AesGcmKey> cipher, std::vector<std::uint8_t> fileBytes)
-    : m_cipher(std::move(cipher)), m_fileBytes(std::move(fileBytes))
+HistoryKey::HistoryKey(std::unique_ptr<AesGcmKey> cipher, std::vector<std::uint8_t> wrapped)
+    : m_cipher(std::move(cipher)), m_wrapped(std::move(wrapped))
 {
 }
 
@@ -117,42 +119,73 @@ std::unique_ptr<HistoryKey> HistoryKey::Create()
     std::vector<std::uint8_t> wrapped;
     if (!cipher || !ProtectForUser(raw, Entropy(), wrapped))
         return nullptr;
-    const std::vector<std::uint8_t> check = SealWith(*cipher, SealKind::Check, 0, kCheckText, sizeof(kCheckText) - 1);
+    return std::unique_ptr<HistoryKey>(new HistoryKey(std::move(cipher), std::move(wrapped)));
+}
+
+std::vector<std::uint8_t> HistoryKey::FileBytes(std::uint64_t set) const
+{
+    std::vector<std::uint8_t> text = CheckText();
+    PutU32(text, static_cast<std::uint32_t>(set));
+    PutU32(text, static_cast<std::uint32_t>(set >> 32));
+    const std::vector<std::uint8_t> check = SealWith(*m_cipher, SealKind::Check, 0, nullptr, text.data(), text.size());
     if (check.empty())
-        return nullptr;
+        return {};
     std::vector<std::uint8_t> file(kMagic, kMagic + sizeof(kMagic));
-    PutU32(file, kVersion);
-    PutU32(file, static_cast<std::uint32_t>(wrapped.size()));
-    file.insert(file.end(), wrapped.begin(), wrapped.end());
+    PutU32(file, kCountedVersion);
+    PutU32(file, static_cast<std::uint32_t>(m_wrapped.size()));
+    file.insert(file.end(), m_wrapped.begin(), m_wrapped.end());
     PutU32(file, static_cast<std::uint32_t>(check.size()));
     file.insert(file.end(), check.begin(), check.end());
-    return std::unique_ptr<HistoryKey>(new HistoryKey(std::move(cipher), std::move(file)));
+    return file;
 }
 
 HistoryKey::OpenResult HistoryKey::FromFileBytes(const std::vector<std::uint8_t>& bytes,
-                                                 std::unique_ptr<HistoryKey>& key)
+                                                 std::unique_ptr<HistoryKey>& key, std::uint64_t* set, bool* counted)
 {
     key.reset();
+    std::uint32_t version = 0;
     std::vector<std::uint8_t> wrapped;
     std::vector<std::uint8_t> check;
-    if (!SplitFile(bytes, wrapped, check))
+    if (!SplitFile(bytes, version, wrapped, check))
         return OpenResult::Unopenable;
     // The system may unwrap a damaged or foreign key to wrong bytes: the check decides.
     std::unique_ptr<AesGcmKey> cipher = Unwrap(wrapped);
     std::vector<std::uint8_t> text;
-    if (!cipher || !OpenWith(*cipher, SealKind::Check, 0, check.data(), check.size(), text) || text != CheckText())
+    const std::vector<std::uint8_t> expected = CheckText();
+    const std::size_t setBytes = version == kCountedVersion ? 8 : 0;
+    if (!cipher || !OpenWith(*cipher, SealKind::Check, 0, nullptr, check.data(), check.size(), text) ||
+        text.size() != expected.size() + setBytes || !std::equal(expected.begin(), expected.end(), text.begin()))
         return OpenResult::Unopenable;
-    key.reset(new HistoryKey(std::move(cipher), bytes));
+    std::uint64_t number = 0;
+    for (std::size_t i = 0; i < setBytes; ++i)
+        number |= static_cast<std::uint64_t>(text[expected.size() + i]) << (8 * i);
+    if (set)
+        *set = number;
+    if (counted)
+        *counted = version == kCountedVersion;
+    key.reset(new HistoryKey(std::move(cipher), std::move(wrapped)));
     return OpenResult::Opened;
+}
+
+std::vector<std::uint8_t> HistoryKey::Seal(SealKind kind, std::uint64_t id, std::uint64_t set, const void* plain,
+                                           std::size_t len) const
+{
+    return SealWith(*m_cipher, kind, id, &set, plain, len);
+}
+
+bool HistoryKey::Open(SealKind kind, std::uint64_t id, std::uint64_t set, const void* sealed, std::size_t len,
+                      std::vector<std::uint8_t>& plain) const
+{
+    return OpenWith(*m_cipher, kind, id, &set, sealed, len, plain);
 }
 
 std::vector<std::uint8_t> HistoryKey::Seal(SealKind kind, std::uint64_t id, const void* plain, std::size_t len) const
 {
-    return SealWith(*m_cipher, kind, id, plain, len);
+    return SealWith(*m_cipher, kind, id, nullptr, plain, len);
 }
 
 bool HistoryKey::Open(SealKind kind, std::uint64_t id, const void* sealed, std::size_t len,
                       std::vector<std::uint8_t>& plain) const
 {
-    return OpenWith(*m_cipher, kind, id, sealed, len, plain);
+    return OpenWith(*m_cipher, kind, id, nullptr, sealed, len, plain);
 }

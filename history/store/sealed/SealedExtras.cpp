@@ -7,6 +7,10 @@ namespace sealed_extras {
 namespace {
 
 constexpr std::uint8_t kSealedMagic[4] = {'Q', 'X', 'T', 'S'};
+constexpr std::uint8_t kFormatsMagic[4] = {'Q', 'X', 'F', 'S'};
+constexpr std::uint32_t kFormatsVersion = 1;
+// A sealed record's nonce and tag.
+constexpr std::size_t kSealOverhead = 12 + 16;
 constexpr std::uint32_t kSealedVersion = 1;
 // The marker, the position and the two parts' lengths.
 constexpr std::size_t kHead = 4 + 4 + 4 + 4;
@@ -55,53 +59,52 @@ std::uint64_t SealId(std::uint32_t historyCrc, std::uint32_t position)
     return static_cast<std::uint64_t>(historyCrc) << 32 | position;
 }
 
-std::vector<std::uint8_t> EncodeHeader(const StoreForm& form, std::uint64_t historySize, std::uint32_t historyCrc)
+extras::Seals MapSeals(const StoreForm& form)
 {
-    const std::vector<std::uint8_t> header =
-        form.Seal(SealKind::Extras, 0, extras::EncodeHeader(historySize, historyCrc));
-    if (header.empty())
+    const auto sealer = [form](SealKind kind) {
+        return [form, kind](std::uint32_t position, std::vector<std::uint8_t>& bytes) {
+            bytes = form.Seal(kind, position, bytes);
+            return !bytes.empty();
+        };
+    };
+    const auto opener = [form](SealKind kind) {
+        return [form, kind](std::uint32_t position, std::vector<std::uint8_t>& bytes) {
+            return form.Open(kind, position, bytes);
+        };
+    };
+    return {0x53545851,  // "QXTS"
+            extras::kSlotFields + kSealOverhead,
+            sealer(SealKind::ExtrasMap),
+            opener(SealKind::ExtrasMap),
+            sealer(SealKind::ExtrasRecord),
+            opener(SealKind::ExtrasRecord)};
+}
+
+std::vector<std::uint8_t> EncodeFormatsFile(const StoreForm& form, std::uint64_t id,
+                                            const std::vector<std::uint8_t>& bytes)
+{
+    const std::vector<std::uint8_t> sealed = form.Seal(SealKind::ExtrasFormats, id, bytes);
+    if (sealed.empty())
         return {};
-    std::vector<std::uint8_t> out(std::begin(kSealedMagic), std::end(kSealedMagic));
-    extras::Put(out, kSealedVersion, 4);
-    extras::Put(out, static_cast<std::uint32_t>(header.size()), 4);
-    out.insert(out.end(), header.begin(), header.end());
+    std::vector<std::uint8_t> out(std::begin(kFormatsMagic), std::end(kFormatsMagic));
+    extras::Put(out, kFormatsVersion, 4);
+    extras::Put(out, id, 8);
+    extras::Put(out, form.Set(), 8);
+    out.insert(out.end(), sealed.begin(), sealed.end());
     return out;
 }
 
-bool EncodeRecord(const StoreForm& form, std::uint32_t historyCrc, std::uint32_t position, const extras::Record& record,
-                  const extras::KeepBytes& keepBytes, std::vector<std::uint8_t>& out, extras::Span& span)
+bool DecodeFormatsFile(const StoreForm& form, const std::vector<std::uint8_t>& file, std::uint64_t id,
+                       std::uint64_t set, const extras::Outline& outline, std::vector<extras::Format>& kept)
 {
-    // The outline without a copy of the bytes it leaves out.
-    extras::Record outline;
-    outline.captured = record.captured;
-    outline.formats.leftOut = record.formats.leftOut;
-    outline.formats.label = record.formats.label;
-    for (const extras::Format& format : record.formats.kept)
-        outline.formats.kept.push_back(
-            {format.name, format.number, keepBytes(format) ? format.bytes : std::vector<std::uint8_t>()});
-    std::vector<std::uint8_t> plain;
-    const extras::Span payload = extras::EncodeRecord(position, outline, plain);
-    const std::uint64_t id = SealId(historyCrc, position);
-    const std::vector<std::uint8_t> sealedOutline =
-        form.Seal(SealKind::ExtrasRecord, id, {plain.begin() + static_cast<std::ptrdiff_t>(payload.offset), plain.end()});
-    std::vector<std::uint8_t> sealedFormats;
-    if (!record.formats.kept.empty()) {
-        plain.clear();
-        extras::EncodeFormats(record.formats, plain);
-        sealedFormats = form.Seal(SealKind::ExtrasFormats, id, plain);
-        if (sealedFormats.empty())
-            return false;
-    }
-    if (sealedOutline.empty())
+    constexpr std::size_t kHead = 4 + 4 + 8 + 8;
+    if (file.size() < kHead || std::memcmp(file.data(), kFormatsMagic, 4) != 0 ||
+        extras::Get(file.data() + 4, 4) != kFormatsVersion || extras::Get(file.data() + 8, 8) != id ||
+        extras::Get(file.data() + 16, 8) != set)
         return false;
-    out.insert(out.end(), std::begin(extras::kMarker), std::end(extras::kMarker));
-    extras::Put(out, position, 4);
-    extras::Put(out, static_cast<std::uint32_t>(sealedOutline.size()), 4);
-    extras::Put(out, static_cast<std::uint32_t>(sealedFormats.size()), 4);
-    out.insert(out.end(), sealedOutline.begin(), sealedOutline.end());
-    span = {out.size(), static_cast<std::uint32_t>(sealedFormats.size()), 0};
-    out.insert(out.end(), sealedFormats.begin(), sealedFormats.end());
-    return true;
+    std::vector<std::uint8_t> bytes(file.begin() + kHead, file.end());
+    return form.OpenIn(set, SealKind::ExtrasFormats, id, bytes) &&
+           extras::SplitFormats(bytes.data(), bytes.size(), outline, kept);
 }
 
 bool IndexRecords(const extras::Source& source, const StoreForm& form, extras::Index& index)

@@ -1,11 +1,15 @@
 #include "history/store/sealed/SealedFolder.h"
 
+#include <algorithm>
+#include <cwchar>
 #include <set>
 #include <vector>
 
 #include "history/store/disk/FileSteps.h"
 #include "history/store/formats/FileNames.h"
+#include "history/store/extras/ExtrasMap.h"
 #include "history/store/formats/PictureFiles.h"
+#include "history/store/sealed/SealedHistory.h"
 
 SealedFolder::Opened SealedFolder::OpenKey(disk::FileSystem& files, const std::wstring& path)
 {
@@ -19,28 +23,35 @@ SealedFolder::Opened SealedFolder::OpenKey(disk::FileSystem& files, const std::w
         return opened;
     }
     std::unique_ptr<HistoryKey> key;
-    if (HistoryKey::FromFileBytes(bytes, key) != HistoryKey::OpenResult::Opened) {
+    std::uint64_t set = 0;
+    bool counted = false;
+    if (HistoryKey::FromFileBytes(bytes, key, &set, &counted) != HistoryKey::OpenResult::Opened) {
         opened.unopenable = true;
         return opened;
     }
-    opened.form = StoreForm(std::shared_ptr<const HistoryKey>(std::move(key)));
+    opened.form = StoreForm(std::shared_ptr<const HistoryKey>(std::move(key)), set, !counted);
     return opened;
 }
 
 DWORD SealedFolder::SealedFiles(disk::FileSystem& files, const std::wstring& folder, std::vector<std::wstring>& names)
 {
     names.clear();
-    DWORD error = ERROR_SUCCESS;
-    const std::set<std::wstring> pictures = picture_files::In(files, folder, &error);
+    std::vector<disk::Found> found;
+    const DWORD error = disk::ListFolder(files, folder, found);
     if (error != ERROR_SUCCESS)
         return error;
-    for (const std::wstring& name : StoreForm::FixedNames(true)) {
-        if (disk::Exists(files, folder + name))
+    const std::vector<std::wstring> fixed = StoreForm::FixedNames(true);
+    for (const disk::Found& entry : found) {
+        const std::wstring& name = entry.name;
+        const auto endsWith = [&name](const wchar_t* end) {
+            const size_t size = std::wcslen(end);
+            return name.size() > size && name.compare(name.size() - size, size, end) == 0;
+        };
+        std::uint64_t id = 0;
+        if (!entry.folder && (std::find(fixed.begin(), fixed.end(), name) != fixed.end() ||
+                              (picture_files::RecordOf(name) >= 0 && endsWith(L".qdat")) ||
+                              (extras::IdOfFormatsFile(name, id) && endsWith(L".qfmt"))))
             names.push_back(name);
-    }
-    for (const std::wstring& picture : pictures) {
-        if (picture.size() > 5 && picture.compare(picture.size() - 5, 5, L".qdat") == 0)
-            names.push_back(picture);
     }
     return ERROR_SUCCESS;
 }
@@ -78,7 +89,13 @@ bool SealedFolder::Opens(disk::FileSystem& files, const StoreForm& form, const s
     // Missing, or held for now: loading tells.
     if (disk::ReadWhole(files, path, bytes) != ERROR_SUCCESS)
         return true;
-    return form.Open(SealKind::History, 0, bytes);
+    if (form.Legacy())
+        return form.Open(SealKind::History, 0, bytes);
+    // A damaged record costs its entry: the key is the history's when any record opens with it.
+    std::vector<std::vector<std::uint8_t>> records;
+    std::vector<bool> opened;
+    return sealed_history::Decode(form, bytes, records, opened) &&
+           (records.empty() || std::find(opened.begin(), opened.end(), true) != opened.end());
 }
 
 StoreForm SealedFolder::NewForm()
@@ -86,5 +103,5 @@ StoreForm SealedFolder::NewForm()
     std::unique_ptr<HistoryKey> key = HistoryKey::Create();
     if (!key)
         return StoreForm();
-    return StoreForm(std::shared_ptr<const HistoryKey>(std::move(key)));
+    return StoreForm(std::shared_ptr<const HistoryKey>(std::move(key)), 0, false);
 }

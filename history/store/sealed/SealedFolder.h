@@ -21,7 +21,7 @@ public:
     // `keyPath`: the key file, which may be missing.
     static Opened OpenKey(disk::FileSystem& files, const std::wstring& keyPath);
     // The sealed files in `folder` (which ends with a backslash): the history,
-    // extras, journal and key files under their sealed names, and "N.qdat".
+    // extras, journal and key files under their sealed names, "N.qdat" and "<id>.qfmt".
     static DWORD SealedFiles(disk::FileSystem& files, const std::wstring& folder, std::vector<std::wstring>& names);
     // Moves them all into "set aside <date>" (a number added when taken): the
     // new folder's path. When one cannot be moved those moved go back, and the
