@@ -125,7 +125,7 @@ TEST_F(DataFiles, ExitWithAnEmptyListWritesAnEmptyHistoryAndTheDefaultSettings)
     ASSERT_TRUE(PathExists(HistoryFile())) << "no history file";
     EXPECT_EQ(ReadFileBytes(HistoryFile()), "");
     const std::string options = ReadFileBytes(OptionsFile());
-    EXPECT_EQ(options.size(), 34u + 33u);  // the defaults of the older layout, then the appended fields
+    EXPECT_EQ(options.size(), 34u + 38u);  // the defaults of the older layout, then the appended fields
     StoredSettings expected;
     expected.window = atExit;
     EXPECT_EQ(options, SettingsFileBytes(expected));

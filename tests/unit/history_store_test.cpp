@@ -101,10 +101,10 @@ TEST_F(StoreTest, DefaultSettingsAndEmptyListGiveTheKnownFiles)
     SaveAll();
     const Bytes expected = {0x00, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                             0x0A, 0, 0, 0, 0x0A, 0, 0, 0, 0xC8, 0, 0, 0, 0x2C, 0x01, 0, 0,
-                            // Eight appended fields: Ctrl+Shift+F, 1000 entries, both flags off, no programs,
-                            // no clearing at a lock, no forgetting, no encryption.
-                            8, 0, 0, 0, 0x46, 0x03, 0, 0, 0xE8, 0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00,
-                            0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+                            // Ten appended fields: Ctrl+Shift+F, 1000 entries, both flags off, no programs,
+                            // no clearing at a lock, no forgetting, no encryption, no sharing and no folder.
+                            10, 0, 0, 0, 0x46, 0x03, 0, 0, 0xE8, 0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00,
+                            0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00};
     EXPECT_EQ(expected, ReadWholeFile(Path(L"imgOption.data")));
     EXPECT_TRUE(Exists(Path(L"data.data")));
     EXPECT_TRUE(ReadWholeFile(Path(L"data.data")).empty());
@@ -121,7 +121,7 @@ TEST_F(StoreTest, TextAndBitmapGiveTheTwelveByteHistoryAndOneBitmapFile)
     EXPECT_EQ(expected, ReadWholeFile(Path(L"data.data")));
     EXPECT_TRUE(Exists(Path(L"1.dat")));
     Bytes settings = ReadWholeFile(Path(L"imgOption.data"));
-    ASSERT_EQ(67u, settings.size());
+    ASSERT_EQ(72u, settings.size());
     EXPECT_EQ(2, settings[2]);  // the entry count follows the two empty strings
 
     Reload();
