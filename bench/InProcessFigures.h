@@ -29,5 +29,8 @@ void BenchJournalAppend(int runs);
 void BenchCaptureSteps(int runs);
 // The full save at exit without the process around it (notes only).
 void BenchSaveAtExit(int runs);
+// A Delete among 300 entries of 1 MiB HTML, to its bytes in no file of the
+// data folder, against 300 of 1 KB and against two seconds.
+void BenchDelete(int runs);
 // Single list-view calls that the figures above are made of (notes only).
 void BenchListViewCosts(int runs);

@@ -15,6 +15,7 @@ int wmain(int argc, wchar_t** argv)
     BenchJournalAppend(11);
     BenchCaptureSteps(41);
     BenchSaveAtExit(5);
+    BenchDelete(5);
     BenchListViewCosts(11);
     return 0;
 }
