@@ -29,6 +29,9 @@ void BenchJournalAppend(int runs);
 void BenchCaptureSteps(int runs);
 // The full save at exit without the process around it (notes only).
 void BenchSaveAtExit(int runs);
+// A Delete among 300 entries of 1 MiB HTML, to its bytes in no file of the
+// data folder, against 300 of 1 KB and against two seconds.
+void BenchDelete(int runs);
 // Sharing through a folder: a capture with it on against off, and a merge of
 // 10,000 entries from another PC against reading their bytes.
 void BenchSharing(int runs);

@@ -2,8 +2,6 @@
 
 namespace {
 
-// What a save reports goes nowhere: the figures check the files themselves.
-constexpr HWND kNoWindow = nullptr;
 constexpr int kScreenDepth = 32;
 
 }  // namespace
@@ -13,5 +11,19 @@ KeptHistory::KeptHistory(const std::wstring& dataFolder) : durable(model, option
     durable.SetFolder(DataFolder{dataFolder, dataFolder, false});
     durable.LoadOptions();
     durable.LoadHistory();
-    durable.Start(kNoWindow, kScreenDepth);
+    // What a save reports goes nowhere: the figures check the files themselves.
+    durable.Start(
+        [this](UINT message) {
+            if (message == DurableHistory::kFullSaveMessage)
+                fullSaveAsked = true;
+        },
+        kScreenDepth, JournalWriter::Driver());
+}
+
+bool KeptHistory::Answer()
+{
+    if (!fullSaveAsked.exchange(false))
+        return false;
+    durable.SaveFull();
+    return true;
 }

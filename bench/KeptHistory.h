@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <string>
 
 #include "history/model/ClipOptions.h"
@@ -11,7 +12,12 @@ struct KeptHistory {
     // `dataFolder` ends with a backslash.
     explicit KeptHistory(const std::wstring& dataFolder);
 
+    // What the popup does with the store's messages: a full save asked for (a
+    // fold after a removal) is made. True when one was asked for.
+    bool Answer();
+
     HistoryModel model;
     ClipOptions options;
     DurableHistory durable;
+    std::atomic<bool> fullSaveAsked{false};
 };

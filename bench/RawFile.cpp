@@ -23,6 +23,21 @@ bool Write(const std::wstring& path, const std::string& bytes)
     return true;
 }
 
+std::string Read(const std::wstring& path)
+{
+    UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size = {};
+    if (!file || !GetFileSizeEx(file.Get(), &size) || size.QuadPart > (1 << 30))
+        return {};
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD got = 0;
+    if (!bytes.empty() && (!ReadFile(file.Get(), &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr) ||
+                           got != bytes.size()))
+        return {};
+    return bytes;
+}
+
 LONGLONG Size(const std::wstring& path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;

@@ -16,6 +16,7 @@ int wmain(int argc, wchar_t** argv)
     BenchCaptureSteps(41);
     BenchSharing(7);
     BenchSaveAtExit(5);
+    BenchDelete(5);
     BenchListViewCosts(11);
     return 0;
 }

@@ -598,6 +598,41 @@ std::string Explorer::StepOf(const Case& one) const
     return std::string(NameOf(step.kind)) + " " + Narrow(path);
 }
 
+namespace {
+
+// A step's file as the data folder names it, a temporary's token left out.
+std::string FileOfStep(const Step& step)
+{
+    std::wstring path = step.path.substr(0, step.path.find(L" -> "));
+    if (path.compare(0, std::wstring(kFolder).size(), kFolder) == 0)
+        path.erase(0, std::wstring(kFolder).size());
+    const size_t temporary = path.find(L".qtmp");
+    if (temporary != std::wstring::npos) {
+        const size_t dot = path.rfind(L'.', temporary - 1);
+        path.erase(dot, temporary - dot);
+    }
+    return Narrow(path);
+}
+
+}  // namespace
+
+std::string Explorer::StepKey(const Case& one) const
+{
+    auto log = m_logs.find(one.workload);
+    if (one.fault.mode == Fault::Mode::None || log == m_logs.end() ||
+        static_cast<size_t>(one.fault.step) >= log->second.size())
+        return "";
+    const std::vector<Step>& steps = log->second;
+    const Step& step = steps[static_cast<size_t>(one.fault.step)];
+    const std::string file = FileOfStep(step);
+    int occurrence = 0;
+    for (int i = 0; i <= one.fault.step; ++i) {
+        if (steps[static_cast<size_t>(i)].kind == step.kind && FileOfStep(steps[static_cast<size_t>(i)]) == file)
+            ++occurrence;
+    }
+    return std::string(NameOf(step.kind)) + " " + file + " #" + std::to_string(occurrence);
+}
+
 std::vector<Case> Explorer::CasesOf(const Workload& workload)
 {
     std::vector<Case> cases;

@@ -36,6 +36,10 @@ public:
     std::vector<Violation> Run(const Case& one);
     // What the case's step is in a run without a fault ("write data.journal").
     std::string StepOf(const Case& one) const;
+    // The same, named to outlast changes of the code: the step's kind, its
+    // file (a temporary's token left out) and which such step of the run it is
+    // ("open data.journal #1").
+    std::string StepKey(const Case& one) const;
 
 private:
     const Image& PreparedOf(const Workload& workload);

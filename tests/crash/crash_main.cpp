@@ -4,6 +4,7 @@
 //   crash_explorer            a sample of the cases, with every case that once failed
 //   crash_explorer --full     every case
 //   crash_explorer --workload NAME [--case I]   only that workload's cases (only its I-th, its steps traced)
+//   crash_explorer --workload NAME --keys       each of its cases' step, as the kept cases name them
 #include <windows.h>
 
 #include <chrono>
@@ -21,11 +22,14 @@ int main(int argc, char** argv)
     bool full = false;
     std::string only;
     long traced = -1;
+    bool keys = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--full") == 0)
             full = true;
         else if (std::strcmp(argv[i], "--workload") == 0 && i + 1 < argc)
             only = argv[++i];
+        else if (std::strcmp(argv[i], "--keys") == 0)
+            keys = true;
         else if (std::strcmp(argv[i], "--case") == 0 && i + 1 < argc)
             traced = std::strtol(argv[++i], nullptr, 10);
     }
@@ -33,17 +37,25 @@ int main(int argc, char** argv)
     crash::Explorer explorer;
     const std::vector<crash::Workload> workloads = crash::AllWorkloads();
     size_t cases = 0, violations = 0;
+    std::vector<std::string> seen;
     for (size_t w = 0; w < workloads.size(); ++w) {
         const crash::Workload& workload = workloads[w];
         if (!only.empty() && workload.name != only)
             continue;
         const std::vector<crash::Case> all = explorer.CasesOf(workload);
+        seen.push_back(workload.name);
+        if (keys) {
+            for (size_t i = 0; i < all.size(); ++i)
+                std::printf("%zu %s: %s\n", i, all[i].Name().c_str(), explorer.StepKey(all[i]).c_str());
+            continue;
+        }
         size_t ran = 0, seen = 0;
         for (size_t i = 0; i < all.size(); ++i) {
             crash::Case one = all[i];
             if (traced >= 0 && static_cast<size_t>(traced) != i)
                 continue;
-            if (traced < 0 && !full && !crash::InSample(one, i, w))
+            const bool sampled = crash::InSample(explorer, one, i, w);
+            if (traced < 0 && !full && !sampled)
                 continue;
             one.trace = traced >= 0;
             ++ran;
@@ -60,6 +72,13 @@ int main(int argc, char** argv)
         std::fflush(stdout);
         cases += ran;
         violations += seen;
+    }
+    // A case that once failed stays in the sample: one that no longer names a case must be named anew.
+    if (traced < 0) {
+        for (const std::string& lost : crash::KeptCasesNotFound(seen)) {
+            std::printf("KEPT CASE NOT FOUND: %s\n", lost.c_str());
+            ++violations;
+        }
     }
     if (only.empty() || only == "sharing") {
         const crash::ShareTally sharing = crash::ExploreSharing(full, only.empty() ? -1 : traced);

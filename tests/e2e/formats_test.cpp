@@ -1,9 +1,13 @@
 // Formats beyond text, as a user meets them: a copy with HTML and RTF (and
 // files copied in a file manager) pasted back into a window that reads every
 // format, Shift+Enter for the text alone, and a program that renders on
-// demand so slowly that it is not asked again, and a formats file damaged on
-// disk. Each copying program is ended before the paste, and with it what it
+// demand so slowly that it is not asked again, a formats file damaged on
+// disk, and the extras file held by another program while a Delete folds. Each copying program is ended before the paste, and with it what it
 // put on the clipboard: what comes back is what Quillary kept.
+#include "framework/Handles.h"
+#include "tests/e2e/Clipboard.h"
+#include "tests/e2e/DialogControls.h"
+#include "tests/e2e/DiskSearch.h"
 #include "tests/e2e/ExtrasBytes.h"
 #include "tests/e2e/FileBytes.h"
 #include "tests/e2e/FormatCopier.h"
@@ -32,6 +36,7 @@ using namespace e2e;
 namespace {
 
 constexpr int kFilesImage = 4;
+constexpr WORD kDeleteCommand = 32776;
 constexpr std::uint64_t kSomeDay = 133800000000000000ull;  // a FILETIME in 2025
 
 std::string Utf16Bytes(const std::wstring& text)
@@ -170,6 +175,38 @@ TEST_F(Formats, FilesCutInAFileManagerBecomeAnEntryAndPasteBackAsACopyOfTheSameP
     EXPECT_EQ(fileList, pasted[L"#15"]);
     EXPECT_EQ(Dword(DROPEFFECT_COPY), pasted[L"Preferred DropEffect"]);
     EXPECT_EQ(Utf16Bytes(paths[0] + L"\r\n" + paths[1]), pasted[L"#13"]);
+}
+
+TEST_F(Formats, FormatsSurviveADeleteThatFoldsWhileAnotherProgramHoldsTheExtrasFile)
+{
+    const std::vector<FormatCopier::Format> rich = FormattedCopy(L"Rich-Kept-6120");
+    FormatCopier copier;
+    ASSERT_TRUE(copier.Copy(rich, {true, 0}));
+    ASSERT_TRUE(LabelsBecome({L"Rich-Kept-6120"}));
+    copier.End();
+    ASSERT_TRUE(CopyAndWaitForNewRow(m_list, L"Deleted-Soon-6121"));
+    // After an exit the formats are on disk, and the extras file tells where.
+    ASSERT_TRUE(m_quillary->End());
+    ASSERT_NO_FATAL_FAILURE(Launch());
+    const std::wstring data = m_folder.Child(kDataFolderName);
+    {
+        // A backup or sync program holds data.extras (no sharing) for three seconds while the Delete folds.
+        UniqueFileHandle held(CreateFileW((data + L"\\data.extras").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(static_cast<bool>(held));
+        ASSERT_TRUE(SelectOnlyRows(m_list, {0}));
+        ASSERT_TRUE(SendCommand(m_popup, kDeleteCommand));
+        ASSERT_TRUE(LabelsBecome({L"Rich-Kept-6120"}));
+        Sleep(3000);
+    }
+    // Let go of, the fold goes through on its own: the deleted text leaves the disk.
+    EXPECT_TRUE(WaitUntil([&] { return FilesHolding(data, FormsOf("Deleted-Soon-6121")).empty(); }))
+        << testing::PrintToString(FilesHolding(data, FormsOf("Deleted-Soon-6121")));
+    ASSERT_TRUE(m_quillary->End());
+    ASSERT_NO_FATAL_FAILURE(Launch());
+    FormatTarget::Formats pasted = PasteFirstRow("Return");
+    for (const FormatCopier::Format& format : rich)
+        EXPECT_EQ(format.bytes, pasted[format.name]) << testing::PrintToString(format.name);
 }
 
 // A record of the formats file damaged on disk: its entry keeps its text, the next ones keep their formats.

@@ -12,10 +12,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!reader.ReadStart(header)) return 0;
     journal::Record record;
     while (reader.ReadRecord(record) == journal::Reader::Next::Record) {
-        const std::vector<std::uint8_t> frame = journal::EncodeRecord(record);
         journal::Record reread;
-        // A frame is read through a journal of its own.
-        std::vector<std::uint8_t> alone = journal::EncodeStart(header);
+        // A frame is read through a journal of its own, chained as the writer chains it.
+        std::vector<std::uint8_t> alone = journal::Chained(journal::EncodeStart(header), true, 0);
+        const std::vector<std::uint8_t> frame =
+            journal::Chained(journal::EncodeRecord(record), false, journal::ChainAfter(alone, true));
         alone.insert(alone.end(), frame.begin(), frame.end());
         MemorySource whole(alone);
         journal::Reader wholeReader(whole);

@@ -1,6 +1,10 @@
-// The journal and intent files: every change survives a write and a read, and
-// a torn or damaged frame ends the journal there and nowhere earlier.
+// The journal and intent files: every change survives a write and a read; a
+// torn last frame ends the journal there and nowhere earlier; a damaged frame
+// costs its own change, the frames around it stay; a frame that does not fit
+// the chain (taken from another journal, planted in copied text) is never read.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "MemoryStreams.h"
 #include "history/store/formats/Crc32.h"
@@ -40,6 +44,7 @@ std::vector<journal::Record> SampleRecords()
     return records;
 }
 
+// A journal as the writer leaves it: each frame chained to the one before.
 Bytes Journal(const std::vector<journal::Record>& records, std::vector<std::size_t>* frameStarts = nullptr)
 {
     journal::Header header;
@@ -47,11 +52,14 @@ Bytes Journal(const std::vector<journal::Record>& records, std::vector<std::size
     header.historyCrc = 0xDEADBEEF;
     header.entryCount = 2;
     header.recordIds = {7, 8};
-    Bytes bytes = journal::EncodeStart(header);
+    header.records = {{5, 0x1234}, {7, 0x5678}};
+    Bytes bytes = journal::Chained(journal::EncodeStart(header), true, 0);
+    std::uint32_t chain = journal::ChainAfter(bytes, true);
     for (const journal::Record& record : records) {
         if (frameStarts)
             frameStarts->push_back(bytes.size());
-        const Bytes frame = journal::EncodeRecord(record);
+        const Bytes frame = journal::Chained(journal::EncodeRecord(record), false, chain);
+        chain = journal::ChainAfter(frame, false);
         bytes.insert(bytes.end(), frame.begin(), frame.end());
     }
     return bytes;
@@ -94,6 +102,7 @@ TEST(JournalFormat, EveryChangeAndTheHeaderSurviveAWriteAndARead)
     EXPECT_EQ(0xDEADBEEFu, header.historyCrc);
     EXPECT_EQ(2, header.entryCount);
     EXPECT_EQ((std::vector<std::uint64_t>{7, 8}), header.recordIds);
+    EXPECT_EQ((std::vector<journal::RecordCheck>{{5, 0x1234}, {7, 0x5678}}), header.records);
     for (const journal::Record& expected : records) {
         journal::Record read;
         ASSERT_EQ(journal::Reader::Next::Record, reader.ReadRecord(read));
@@ -128,18 +137,31 @@ TEST(JournalFormat, ATornLastRecordIsDroppedAloneWhereverTheCutFalls)
     }
 }
 
-TEST(JournalFormat, ADamagedRecordEndsTheJournalThereAndADamagedHeaderRefusesIt)
+TEST(JournalFormat, ADamagedFrameCostsItsOwnChangeWhicheverFieldItHitsAndADamagedHeaderRefusesTheJournal)
 {
     const auto records = SampleRecords();
     std::vector<std::size_t> starts;
     const Bytes whole = Journal(records, &starts);
-    Bytes damaged = whole;
-    damaged[starts[2] + 12] ^= 0x40;
+    const struct {
+        const char* what;
+        std::size_t at;
+    } hits[] = {{"its length", starts[2] + 1}, {"its CRC", starts[2] + 5}, {"its payload", starts[2] + 12}};
+    for (const auto& hit : hits) {
+        Bytes damaged = whole;
+        damaged[hit.at] ^= 0x40;
+        journal::Reader::Next last;
+        std::uint64_t good = 0;
+        const auto read = ReadAll(damaged, last, good);
+        ASSERT_EQ(records.size() - 1, read.size()) << hit.what;
+        for (std::size_t i = 0, j = 0; i < records.size(); ++i) {
+            if (i != 2)
+                EXPECT_TRUE(Same(records[i], read[j++])) << hit.what << " " << i;
+        }
+        EXPECT_EQ(journal::Reader::Next::End, last) << hit.what;
+        EXPECT_EQ(whole.size(), good) << hit.what;
+    }
     journal::Reader::Next last;
     std::uint64_t good = 0;
-    EXPECT_EQ(2u, ReadAll(damaged, last, good).size());
-    EXPECT_EQ(journal::Reader::Next::Damaged, last);
-    EXPECT_EQ(starts[2], good);
 
     Bytes header = whole;
     header[10] ^= 0x01;
@@ -148,14 +170,74 @@ TEST(JournalFormat, ADamagedRecordEndsTheJournalThereAndADamagedHeaderRefusesIt)
     EXPECT_TRUE(ReadAll(Bytes(whole.begin(), whole.begin() + 5), last, good).empty());
 }
 
+TEST(JournalFormat, FramesThatDoNotFitTheChainAreNeverRead)
+{
+    const auto records = SampleRecords();
+    std::vector<std::size_t> starts;
+    const Bytes whole = Journal(records, &starts);
+    // Another journal's frame put in between, its CRC whole but chained to that journal's frames.
+    journal::Record planted;
+    planted.op = journal::Op::Clear;
+    planted.time = 1;
+    const Bytes frame = journal::EncodeRecord(planted);
+    Bytes foreign = whole;
+    foreign.insert(foreign.begin() + static_cast<std::ptrdiff_t>(starts[3]), frame.begin(), frame.end());
+    journal::Reader::Next last;
+    std::uint64_t good = 0;
+    auto read = ReadAll(foreign, last, good);
+    EXPECT_EQ(records.size(), read.size());
+    EXPECT_TRUE(std::none_of(read.begin(), read.end(), [](const journal::Record& r) { return r.time == 1; }));
+
+    // A whole frame inside a copied text, stepped into after a damaged length: it would need the chain.
+    journal::Record carrier;
+    carrier.op = journal::Op::InsertText;
+    carrier.ids = {9};
+    carrier.text = std::u16string(frame.begin(), frame.end());
+    Bytes planting = Journal({records[0], carrier, records[1]}, &starts);
+    planting[starts[1]] ^= 0x01;
+    read = ReadAll(planting, last, good);
+    ASSERT_EQ(2u, read.size());
+    EXPECT_TRUE(Same(records[0], read[0]));
+    EXPECT_TRUE(Same(records[1], read[1]));
+}
+
+TEST(JournalFormat, AJournalOfTheFirstVersionIsStillRead)
+{
+    const auto records = SampleRecords();
+    // The start without record checks, version 1, every CRC over its payload alone.
+    journal::Header header;
+    header.historySize = 12;
+    header.recordIds = {7};
+    Bytes bytes = journal::EncodeStart(header);
+    bytes[4] = 1;
+    const std::size_t length = bytes[8] | bytes[9] << 8;
+    bytes.resize(bytes.size() - 4);
+    const std::size_t payload = length - 4;
+    bytes[8] = static_cast<std::uint8_t>(payload);
+    bytes[9] = static_cast<std::uint8_t>(payload >> 8);
+    const std::uint32_t crc = Crc32::Of(bytes.data() + 16, payload);
+    for (int i = 0; i < 4; ++i)
+        bytes[12 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(crc >> (8 * i));
+    for (const journal::Record& record : records) {
+        const Bytes frame = journal::EncodeRecord(record);
+        bytes.insert(bytes.end(), frame.begin(), frame.end());
+    }
+    journal::Reader::Next last;
+    std::uint64_t good = 0;
+    EXPECT_EQ(records.size(), ReadAll(bytes, last, good).size());
+    EXPECT_EQ(journal::Reader::Next::End, last);
+}
+
 TEST(JournalFormat, IntentSurvivesAWriteAndAnyDamageRefusesIt)
 {
     journal::Intent intent;
     intent.moves = {{u"data.data.1.qtmp", u"data.data"}, {u"3.dat.1.qtmp", u"3.dat"}};
+    intent.deletes = {u"4.dat", u"00000000000000ff.fmt"};
     const Bytes bytes = journal::EncodeIntent(intent);
     journal::Intent read;
     ASSERT_TRUE(journal::DecodeIntent(bytes, read));
     EXPECT_EQ(intent.moves, read.moves);
+    EXPECT_EQ(intent.deletes, read.deletes);
     for (std::size_t cut = 0; cut < bytes.size(); ++cut)
         EXPECT_FALSE(journal::DecodeIntent(Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(cut)), read));
     for (std::size_t at = 0; at < bytes.size(); ++at) {
@@ -205,6 +287,16 @@ TEST(JournalFormat, IntentNamesAreOursOnlyForTheSetsFilesAndTheirOwnTemporaries)
             << std::string(c.to, c.to + std::char_traits<char16_t>::length(c.to));
     }
     EXPECT_TRUE(journal::IntentNamesAreOurs(journal::Intent()));
+    // The files a set leaves stale are files of the set too, and nothing else.
+    for (const auto& stale : {std::make_pair(u"3.qdat", true), std::make_pair(u"data.journal", true),
+                              std::make_pair(u"00ff00ff00ff00ff.fmt", true), std::make_pair(u"00ff00ff00ff00ff.qfmt", true),
+                              std::make_pair(u"00FF00FF00FF00FF.fmt", false), std::make_pair(u"ff.fmt", false),
+                              std::make_pair(u"..\\data.data", false), std::make_pair(u"quillary.exe", false)}) {
+        journal::Intent intent;
+        intent.deletes = {stale.first};
+        EXPECT_EQ(stale.second, journal::IntentNamesAreOurs(intent))
+            << std::string(stale.first, stale.first + std::char_traits<char16_t>::length(stale.first));
+    }
 }
 
 TEST(Crc32, KnownValueAndPiecewiseUpdate)

@@ -435,7 +435,8 @@ Reader::Next Reader::ReadCheckedRecord(Record& record)
             continue;
         }
         // Damaged here: the next frame is the first place whose frame chains to this one, by the CRC this
-        // one says it has (its payload damaged, or its length) or by the bytes since (its CRC damaged).
+        // one says it has (its payload damaged, or its length) or by the bytes since (its CRC damaged), or
+        // to the one before (bytes put in between).
         // Copied content never passes for one: it would have to know the chain.
         const std::uint32_t said = m_rest.size() - m_at >= kFrameHead ? LittleEndian32(m_rest.data() + m_at + 4) : 0;
         Crc32 damaged;
@@ -448,7 +449,7 @@ Reader::Next Reader::ReadCheckedRecord(Record& record)
         for (std::size_t candidate = summed; candidate + kFrameHead <= m_rest.size(); ++candidate) {
             damaged.Update(m_rest.data() + summed, candidate - summed);
             summed = candidate;
-            for (const std::uint32_t chain : {said, damaged.Value()}) {
+            for (const std::uint32_t chain : {said, damaged.Value(), m_chain}) {
                 if (FrameAt(candidate, chain, payload, crc, next)) {
                     m_chain = chain;
                     m_at = candidate;
@@ -490,8 +491,9 @@ bool Reader::ReadStart(Header& header)
     header.recordIds = in.Ids();
     header.records.clear();
     if (checked) {
+        // None (records not described) or one check per record.
         const std::uint32_t count = in.U32();
-        if (!in.Ok() || count != header.recordIds.size())
+        if (!in.Ok() || (count != 0 && count != header.recordIds.size()))
             return false;
         for (std::uint32_t i = 0; in.Ok() && i < count; ++i) {
             RecordCheck record;
