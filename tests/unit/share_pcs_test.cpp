@@ -419,4 +419,72 @@ TEST_F(SharedHistory, AWrongPassphraseIsRefusedAtOnceAndWritesNothing)
     EXPECT_TRUE(other.sharing->Fingerprint().empty());
 }
 
+TEST_F(SharedHistory, APcAwayFromTheFolderGoesOnAloneSaysSoOnceAndCatchesUpWhenItReturns)
+{
+    SetUpPcs(2);
+    std::mt19937 random(11);
+    SyncService sync(Pcs(), random);
+    std::wstring fingerprint;
+    ASSERT_EQ(m_pcs[0]->sharing->Prepare(kShare, kPassphrase, fingerprint), HistorySharing::Setup::Ready);
+    sync.Scan();
+    sync.Quiet();
+    ASSERT_EQ(m_pcs[1]->sharing->Prepare(kShare, kPassphrase, fingerprint), HistorySharing::Setup::Ready);
+    for (auto& pc : m_pcs)
+        TurnOn(*pc);
+    const auto settle = [&] {
+        for (int round = 0; round < 3; ++round) {
+            for (auto& pc : m_pcs)
+                pc->sharing->Tick(true);
+            sync.Scan();
+            sync.Quiet();
+        }
+    };
+    settle();
+    Pc& away = *m_pcs[1];
+    std::wstring pcName;
+    EXPECT_EQ(away.sharing->TakeProblem(pcName), HistorySharing::Problem::None);
+
+    // The folder goes away (a drive unplugged): what it held is kept aside to come back as it was.
+    MemoryFiles& files = away.files;
+    std::map<std::wstring, std::shared_ptr<Bytes>> kept;
+    std::set<std::wstring> keptFolders;
+    for (auto at = files.files.begin(); at != files.files.end();) {
+        if (at->first.compare(0, kShare.size(), kShare) == 0) {
+            kept.insert(*at);
+            at = files.files.erase(at);
+        } else {
+            ++at;
+        }
+    }
+    for (auto at = files.folders.begin(); at != files.folders.end();) {
+        if (at->compare(0, kShare.size(), kShare) == 0) {
+            keptFolders.insert(*at);
+            at = files.folders.erase(at);
+        } else {
+            ++at;
+        }
+    }
+    away.model->InsertText(L"copied while the folder was away");
+    m_pcs[0]->model->InsertText(L"copied on the other PC meanwhile");
+    m_pcs[0]->sharing->Tick(true);
+    for (int tick = 0; tick < 3; ++tick)
+        away.sharing->Tick(true);
+    EXPECT_EQ(away.Texts(), std::vector<std::wstring>{L"copied while the folder was away"});
+    EXPECT_EQ(away.sharing->TakeProblem(pcName), HistorySharing::Problem::FolderUnreachable);
+    away.sharing->Tick(true);
+    EXPECT_EQ(away.sharing->TakeProblem(pcName), HistorySharing::Problem::None) << "said only once";
+
+    // It comes back: both copies reach both PCs, and nothing more is said.
+    files.files.insert(kept.begin(), kept.end());
+    files.folders.insert(keptFolders.begin(), keptFolders.end());
+    settle();
+    for (auto& pc : m_pcs) {
+        std::vector<std::wstring> texts = pc->Texts();
+        std::sort(texts.begin(), texts.end());
+        EXPECT_EQ(texts, (std::vector<std::wstring>{L"copied on the other PC meanwhile", L"copied while the folder was away"}));
+    }
+    EXPECT_EQ(away.sharing->TakeProblem(pcName), HistorySharing::Problem::None);
+    EXPECT_EQ(away.sharing->PcCount(), 2);
+}
+
 }  // namespace
