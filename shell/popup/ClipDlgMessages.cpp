@@ -33,8 +33,8 @@ LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             ForgetOldEntries();
             return 0;
         }
+        // No drawing held here: a hold repaints the list when it ends, and this runs every second.
         if (wParam == ShareCoordinator::kTimer) {
-            HistoryListView::RedrawHold hold(m_listView);
             m_share.OnTimer();
             return 0;
         }
