@@ -85,7 +85,7 @@ BOOL CClipDlg::OnInitDialog()
     m_list.InsertColumn(0, L"Txt", LVCFMT_LEFT, 300);
     CString cue;
     cue.LoadString(IDS_SEARCH_CUE);
-    m_search.SendMessage(EM_SETCUEBANNER, FALSE, reinterpret_cast<LPARAM>(cue.GetString()));
+    m_search.SetCue(cue);
     m_keyboard.SetWindows({m_hWnd, m_list.m_hWnd, m_search.m_hWnd, m_btnOptions.m_hWnd});
     m_preview.SetWindows(m_hWnd, m_list.m_hWnd, m_dpi);
     // A preview of an entry that moved or went would show the wrong row.
@@ -102,7 +102,7 @@ BOOL CClipDlg::OnInitDialog()
         HistoryListView::RedrawHold hold(m_listView);
         LoadHistory();
     }
-    m_theme.Attach({m_hWnd, m_list.m_hWnd, m_search.m_hWnd, &m_btnOptions, &m_dpi, &m_preview});
+    m_theme.Attach({m_hWnd, m_list.m_hWnd, &m_search, &m_btnOptions, &m_preview});
     m_durable.Start(m_hWnd, ScreenColorDepth());
     if (!m_durable.SetAsideFolder().empty())
         ShowTrayBalloon(m_hWnd, notices::kTitle, notices::HistorySetAside(m_durable.SetAsideFolder()), true);

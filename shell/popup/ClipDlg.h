@@ -15,6 +15,7 @@
 #include "shell/popup/PopupDpi.h"
 #include "shell/popup/PopupKeyboard.h"
 #include "shell/popup/PopupTheme.h"
+#include "shell/popup/SearchField.h"
 #include "shell/popup/TargetMonitorPlacement.h"
 #include "shell/popup/PreviewController.h"
 #include "shell/popup/PopupHotkeys.h"
@@ -102,7 +103,7 @@ private:
 
     CImageButton m_btnOptions;
     CListCtrl m_list;
-    CWnd m_search;
+    CSearchField m_search;
     int m_bSuppressCapture = 0;
     int m_bReady = 0;
     int m_bExiting = 0;

@@ -32,8 +32,10 @@ void PopupDpi::BuildIcons(HWND popup)
 void PopupDpi::FillIcons()
 {
     const int size = IconSize(m_dpi);
-    m_icons.Create(size, size, ILC_COLOR8, 2, 2);
-    m_icons.SetBkColor(m_iconGround);
+    // With their alpha and mask, and no ground of their own: the icons sit on whatever
+    // the row shows (light, dark, high contrast, selected).
+    m_icons.Create(size, size, ILC_COLOR32 | ILC_MASK, 2, 2);
+    m_icons.SetBkColor(CLR_NONE);
     for (UINT id : kIconIds) {
         // The icon files hold the usual sizes drawn apart; the loader picks the one of this size.
         UniqueIcon icon(static_cast<HICON>(
@@ -68,13 +70,6 @@ void PopupDpi::Change(UINT dpi, CListCtrl& list, std::initializer_list<HWND> con
     m_font.Reset(CreateFontIndirectW(&font));
     for (HWND control : controls)
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), TRUE);
-}
-
-void PopupDpi::SetIconGround(COLORREF ground)
-{
-    m_iconGround = ground;
-    if (m_icons.GetSafeHandle())
-        m_icons.SetBkColor(ground);
 }
 
 int PopupDpi::SearchHeight() const

@@ -26,9 +26,6 @@ public:
     // WM_DPICHANGED: the list gets icons of the new size, the controls a font.
     void Change(UINT dpi, CListCtrl& list, std::initializer_list<HWND> controls);
 
-    // The ground the entry icons are drawn on: the list's rows.
-    void SetIconGround(COLORREF ground);
-
     UINT Dpi() const { return m_dpi; }
     // The controls' font: the template's until the DPI first changes.
     HFONT Font() const { return m_font ? m_font.Get() : m_madeFontHandle; }
@@ -39,7 +36,6 @@ private:
     void FillIcons();
 
     CImageList& m_icons;
-    COLORREF m_iconGround = RGB(255, 255, 255);
     UINT m_dpi = 96;
     UINT m_madeDpi = 96;
     int m_searchHeight = 0;
