@@ -102,6 +102,27 @@ Palette Palette::Dark()
     return p;
 }
 
+COLORREF Palette::Colour(int index) const
+{
+    switch (index) {
+    case COLOR_WINDOW: return list;
+    case COLOR_WINDOWTEXT: return listText;
+    case COLOR_BTNFACE: return face;
+    case COLOR_MENU: return menu;
+    case COLOR_BTNTEXT: return faceText;
+    case COLOR_MENUTEXT: return menuText;
+    case COLOR_HIGHLIGHT: return menuHighlight;
+    case COLOR_HIGHLIGHTTEXT: return menuHighlightText;
+    case COLOR_GRAYTEXT: return grayText;
+    case COLOR_BTNSHADOW: return shadow;
+    case COLOR_BTNHIGHLIGHT: case COLOR_3DLIGHT: return highlight;
+    case COLOR_3DDKSHADOW: return dark ? list : CLR_INVALID;
+    case COLOR_INFOBK: return info;
+    case COLOR_INFOTEXT: return infoText;
+    default: return CLR_INVALID;
+    }
+}
+
 double Palette::Contrast(COLORREF a, COLORREF b)
 {
     const double la = Luminance(a);

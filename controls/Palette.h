@@ -40,6 +40,10 @@ struct Palette {
     static Palette HighContrast(const std::function<COLORREF(int)>& sysColor = GetSysColor);
     static Palette Dark();
 
+    // The palette's counterpart of a system colour (GetSysColor's index), as the
+    // controls draw with it; CLR_INVALID for one the palette has none of.
+    COLORREF Colour(int index) const;
+
     // The WCAG 2 contrast ratio of two colours, 1 to 21.
     static double Contrast(COLORREF a, COLORREF b);
     // What text must reach against its ground, and what marks (ticks, dots, frames) must.

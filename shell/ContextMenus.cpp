@@ -4,6 +4,7 @@
 #include "controls/KelvoMenu.h"
 #include "framework/CListCtrl.h"
 #include "framework/CMenu.h"
+#include "framework/Dpi.h"
 #include "resource.h"
 
 #include <memory>
@@ -18,7 +19,15 @@ KelvoMenu* trackedMenu = nullptr;
 bool ContextMenus::Track(UINT menuId, UINT flags, POINT screen, HWND owner, UINT checkedId)
 {
     const bool drawn = ControlColours::Current().dark;
-    std::unique_ptr<CMenu> menu = drawn ? std::make_unique<KelvoMenu>() : std::make_unique<CMenu>();
+    std::unique_ptr<CMenu> menu;
+    if (drawn) {
+        auto drawnMenu = std::make_unique<KelvoMenu>();
+        // Drawn to the scale of the monitor it opens on.
+        drawnMenu->SetDpi(dpi::OfMonitorAt(screen));
+        menu = std::move(drawnMenu);
+    } else {
+        menu = std::make_unique<CMenu>();
+    }
     if (!menu->LoadMenu(menuId))
         return false;
     HMENU popup = ::GetSubMenu(menu->GetSafeHmenu(), 0);
