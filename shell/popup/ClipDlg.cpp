@@ -134,8 +134,7 @@ void CClipDlg::ApplyOptions()
 
 void CClipDlg::PlacePopup(bool haveStoredRect)
 {
-    m_rcWindow = PopupPlacement::Choose(m_rcWindow, haveStoredRect, PopupPlacement::IsOnSomeMonitor(m_rcWindow),
-                                        PopupPlacement::DefaultDpi());
+    m_rcWindow = PopupPlacement::Choose(m_rcWindow, haveStoredRect, ScreenLayout::Current());
     m_bPlacing = 1;
     SetWindowPos(HWND_TOPMOST, m_rcWindow.left, m_rcWindow.top, m_rcWindow.right - m_rcWindow.left,
                  m_rcWindow.bottom - m_rcWindow.top, SWP_SHOWWINDOW);

@@ -117,6 +117,14 @@ bool CClipDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
     case WM_QUERYDRAGICON:
         result = reinterpret_cast<LRESULT>(m_hIcon);
         return true;
+    case WM_DISPLAYCHANGE:
+        // A monitor removed or moved may have taken the popup's place with it.
+        m_monitors.OnDisplayChange(m_hWnd);
+        return CDialog::OnMessage(message, wParam, lParam, result);
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETWORKAREA)
+            m_monitors.OnDisplayChange(m_hWnd);
+        return CDialog::OnMessage(message, wParam, lParam, result);
     case WM_DPICHANGED:
         if (!lParam)
             return false;
