@@ -17,6 +17,8 @@
 #define IDS_CLEAR_ALL_HIDDEN    115
 #define IDS_SEARCH_CUE          116
 #define IDS_FORGET_DAYS_RANGE   117
+// The "Clear the history when Windows is locked" box while Windows gives no notice of locks.
+#define IDS_CLEAR_ON_LOCK_WAITING   1700
 
 #define IDR_MAINFRAME           128
 #define IDI_ENTRY_TEXT          130

@@ -98,6 +98,11 @@ BOOL COptionDlg::OnInitDialog()
     ::SendDlgItemMessageW(m_hWnd, IDC_EDIT_FORGET_DAYS, EM_LIMITTEXT, kMaxForgetDaysDigits, 0);
     UpdateCompoundControls();
     UpdateForgetControls();
+    if (!m_bLockNoticesHeld) {
+        CString waiting;
+        waiting.LoadString(IDS_CLEAR_ON_LOCK_WAITING);
+        ::SetDlgItemTextW(m_hWnd, IDC_CHECK_CLEAR_ON_LOCK, waiting);
+    }
     m_theme.Attach(m_hWnd);
     return TRUE;
 }

@@ -26,6 +26,9 @@ public:
     // How many entries the history holds at the moment (copies go on while the
     // dialog is open): OK asks before a smaller size removes some.
     void SetEntryCounter(std::function<int()> counter) { m_entryCounter = std::move(counter); }
+    // False while Windows gives the program no notice of locks: the clear-at-lock
+    // box then says that it waits for Windows.
+    void SetLockNoticesHeld(bool held) { m_bLockNoticesHeld = held; }
     // The before and after edits are usable only while compound paste is ticked,
     // the days only while forgetting is.
     void UpdateCompoundControls();
@@ -67,5 +70,6 @@ private:
 
     SummonHotkey* m_pSummonHotkey = nullptr;
     std::function<int()> m_entryCounter;
+    bool m_bLockNoticesHeld = true;
     DialogTheme m_theme;
 };

@@ -15,7 +15,6 @@
 
 #include <vector>
 
-#include <wtsapi32.h>
 
 CClipDlg::CClipDlg()
     : CDialog(IDD_QUILLARY_DIALOG),
@@ -59,7 +58,7 @@ BOOL CClipDlg::OnInitDialog()
     m_capture.SetWindow(m_hWnd);
     m_capture.JoinChain();
     // Told when the session is locked (for "Clear the history when Windows is locked").
-    WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION);
+    m_lockNotices.Start(m_hWnd);
 
     if (HMENU systemMenu = GetSystemMenu(m_hWnd, FALSE)) {
         CString about;

@@ -13,6 +13,7 @@
 #include "history/clipboard/IgnoredPrograms.h"
 #include "shell/CommandTable.h"
 #include "shell/popup/PopupDpi.h"
+#include "shell/popup/LockNotices.h"
 #include "shell/popup/PopupKeyboard.h"
 #include "shell/popup/PopupTheme.h"
 #include "shell/popup/SearchField.h"
@@ -132,4 +133,5 @@ private:
     PreviewController m_preview;
     PopupTheme m_theme;
     TargetMonitorPlacement m_monitors{m_bPlacing};
+    LockNotices m_lockNotices;
 };

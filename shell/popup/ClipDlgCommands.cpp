@@ -183,6 +183,7 @@ void CClipDlg::ShowOptions()
     dialog.SetOptions(static_cast<const ClipOptions&>(*this));
     dialog.SetSummonHotkey(&m_hotkeys.Summon());
     dialog.SetEntryCounter([this] { return m_history.Count(); });
+    dialog.SetLockNoticesHeld(m_lockNotices.Held());
     if (dialog.DoModal() != IDOK)
         return;
     dialog.GetOptions(this);

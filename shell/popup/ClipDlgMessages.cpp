@@ -33,6 +33,8 @@ LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             ForgetOldEntries();
             return 0;
         }
+        if (m_lockNotices.OnTimer(wParam))
+            return 0;
         break;
     case WM_HOTKEY:
         switch (m_hotkeys.Dispatch(wParam, lParam)) {
@@ -85,7 +87,7 @@ LRESULT CClipDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_DESTROY:
         m_capture.LeaveChain();
-        WTSUnRegisterSessionNotification(m_hWnd);
+        m_lockNotices.Stop();
         break;
     default:
         break;
