@@ -18,6 +18,14 @@
 #define IDS_SEARCH_CUE          116
 #define IDS_FORGET_DAYS_RANGE   117
 
+// What screen readers call the popup's controls.
+#define IDS_ACCESS_OPTIONS      1400
+#define IDS_ACCESS_OPTIONS_HINT 1401
+#define IDS_ACCESS_SEARCH       1402
+#define IDS_ACCESS_SEARCH_HINT  1403
+#define IDS_ACCESS_LIST         1404
+#define IDS_ACCESS_SUMMON_KEY   1405
+
 #define IDR_MAINFRAME           128
 #define IDI_ENTRY_TEXT          130
 #define IDI_ENTRY_BITMAP        132
@@ -51,6 +59,8 @@
 #define IDC_CHECK_FORGET_OLD        1026
 #define IDC_EDIT_FORGET_DAYS        1027
 #define IDC_CHECK_ENCRYPT           1028
+// The popup's live region, in which searches are told to screen readers.
+#define IDC_SEARCH_NEWS             1410
 
 #define ID_SYSMENU_ABOUT        16
 
