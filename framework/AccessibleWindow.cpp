@@ -1,5 +1,6 @@
 #include "framework/AccessibleWindow.h"
 
+#include "framework/AccessibleCalls.h"
 #include "framework/AccessibleSelection.h"
 
 #include <utility>
@@ -10,32 +11,10 @@ namespace {
 // an import thunk, not the GUID, and every query for it would fail.
 const IID kIAccessible = {0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
 
-// No C++ exception may unwind into the caller, a system or another process.
-template <typename Call>
-HRESULT Guarded(Call call)
-{
-    try {
-        return call();
-    } catch (...) {
-        return E_FAIL;
-    }
-}
-
-HRESULT GiveText(const std::wstring& text, BSTR* out)
-{
-    if (text.empty())
-        return S_FALSE;
-    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    return *out ? S_OK : E_OUTOFMEMORY;
-}
-
-void SetChild(VARIANT* out, long child)
-{
-    out->vt = VT_I4;
-    out->lVal = child;
-}
-
 }  // namespace
+
+using accessible_calls::Guarded;
+using accessible_calls::SetChild;
 
 AccessibleWindow::AccessibleWindow(HWND window, AccessibleFacts facts, AccessibleItems* items)
     : m_window(window), m_facts(std::move(facts)), m_items(items)
@@ -50,7 +29,7 @@ AccessibleWindow::~AccessibleWindow()
 
 UINT AccessibleWindow::DefaultActionMessage()
 {
-    static const UINT message = RegisterWindowMessageW(L"Quillary.AccessibleDefaultAction");
+    static const UINT message = RegisterWindowMessageW(L"AccessibleWindow.DefaultAction");
     return message;
 }
 
@@ -205,154 +184,6 @@ HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accChild(VARIANT child, IDispatc
     return target.valid && !target.self ? S_FALSE : E_INVALIDARG;
 }
 
-HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accName(VARIANT child, BSTR* name)
-{
-    if (!name)
-        return E_POINTER;
-    *name = nullptr;
-    if (!m_connected)
-        return RPC_E_DISCONNECTED;
-    return Guarded([&] {
-        const Target target = TargetOf(child);
-        if (!target.valid)
-            return E_INVALIDARG;
-        if (!target.self)
-            return GiveText(m_items->Name(target.item), name);
-        if (!m_facts.name.empty())
-            return GiveText(m_facts.name, name);
-        IAccessible* standard = Standard();
-        return standard ? standard->get_accName(child, name) : S_FALSE;
-    });
-}
-
-HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accValue(VARIANT child, BSTR* value)
-{
-    if (!value)
-        return E_POINTER;
-    *value = nullptr;
-    if (!m_connected)
-        return RPC_E_DISCONNECTED;
-    const Target target = TargetOf(child);
-    if (!target.valid)
-        return E_INVALIDARG;
-    IAccessible* standard = target.self ? Standard() : nullptr;
-    return standard ? standard->get_accValue(child, value) : S_FALSE;
-}
-
-HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accDescription(VARIANT child, BSTR* description)
-{
-    if (!description)
-        return E_POINTER;
-    *description = nullptr;
-    if (!m_connected)
-        return RPC_E_DISCONNECTED;
-    return Guarded([&] {
-        const Target target = TargetOf(child);
-        if (!target.valid)
-            return E_INVALIDARG;
-        if (!target.self)
-            return GiveText(m_items->Description(target.item), description);
-        if (!m_facts.description.empty())
-            return GiveText(m_facts.description, description);
-        IAccessible* standard = Standard();
-        return standard ? standard->get_accDescription(child, description) : S_FALSE;
-    });
-}
-
-HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accRole(VARIANT child, VARIANT* role)
-{
-    if (!role)
-        return E_POINTER;
-    VariantInit(role);
-    if (!m_connected)
-        return RPC_E_DISCONNECTED;
-    const Target target = TargetOf(child);
-    if (!target.valid)
-        return E_INVALIDARG;
-    if (!target.self || m_facts.role) {
-        SetChild(role, target.self ? m_facts.role : m_items->Role());
-        return S_OK;
-    }
-    IAccessible* standard = Standard();
-    return standard ? standard->get_accRole(child, role) : S_FALSE;
-}
-
-HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accState(VARIANT child, VARIANT* state)
-{
-    if (!state)
-        return E_POINTER;
-    VariantInit(state);
-    if (!m_connected)
-        return RPC_E_DISCONNECTED;
-    return Guarded([&] {
-        const Target target = TargetOf(child);
-        if (!target.valid)
-            return E_INVALIDARG;
-        if (!target.self) {
-            SetChild(state, m_items->State(target.item));
-            return S_OK;
-        }
-        IAccessible* standard = Standard();
-        VARIANT system;
-        VariantInit(&system);
-        const long known = standard && SUCCEEDED(standard->get_accState(child, &system)) && system.vt == VT_I4
-                               ? system.lVal
-                               : 0;
-        VariantClear(&system);
-        SetChild(state, known | (m_facts.addedState ? m_facts.addedState() : 0));
-        return S_OK;
-    });
-}
-
-HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accHelp(VARIANT child, BSTR* help)
-{
-    if (!help)
-        return E_POINTER;
-    *help = nullptr;
-    if (!m_connected)
-        return RPC_E_DISCONNECTED;
-    const Target target = TargetOf(child);
-    if (!target.valid)
-        return E_INVALIDARG;
-    IAccessible* standard = target.self ? Standard() : nullptr;
-    return standard ? standard->get_accHelp(child, help) : S_FALSE;
-}
-
-HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accHelpTopic(BSTR* file, VARIANT child, long* topic)
-{
-    if (!file || !topic)
-        return E_POINTER;
-    *file = nullptr;
-    *topic = 0;
-    if (!m_connected)
-        return RPC_E_DISCONNECTED;
-    const Target target = TargetOf(child);
-    if (!target.valid)
-        return E_INVALIDARG;
-    IAccessible* standard = target.self ? Standard() : nullptr;
-    return standard ? standard->get_accHelpTopic(file, child, topic) : S_FALSE;
-}
-
-HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accKeyboardShortcut(VARIANT child, BSTR* shortcut)
-{
-    if (!shortcut)
-        return E_POINTER;
-    *shortcut = nullptr;
-    if (!m_connected)
-        return RPC_E_DISCONNECTED;
-    return Guarded([&] {
-        const Target target = TargetOf(child);
-        if (!target.valid)
-            return E_INVALIDARG;
-        if (!target.self)
-            return S_FALSE;
-        if (!m_facts.keyboardShortcut.empty())
-            return GiveText(m_facts.keyboardShortcut, shortcut);
-        IAccessible* standard = Standard();
-        return standard ? standard->get_accKeyboardShortcut(child, shortcut) : S_FALSE;
-    });
-}
-
 HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accFocus(VARIANT* child)
 {
     if (!child)
@@ -398,26 +229,6 @@ HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accSelection(VARIANT* children)
         children->vt = VT_UNKNOWN;
         children->punkVal = new AccessibleSelection(std::move(ids));
         return S_OK;
-    });
-}
-
-HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accDefaultAction(VARIANT child, BSTR* action)
-{
-    if (!action)
-        return E_POINTER;
-    *action = nullptr;
-    if (!m_connected)
-        return RPC_E_DISCONNECTED;
-    return Guarded([&] {
-        const Target target = TargetOf(child);
-        if (!target.valid)
-            return E_INVALIDARG;
-        if (!target.self)
-            return GiveText(m_items->DefaultAction(target.item), action);
-        if (!m_facts.defaultAction.empty())
-            return GiveText(m_facts.defaultAction, action);
-        IAccessible* standard = Standard();
-        return standard ? standard->get_accDefaultAction(child, action) : S_FALSE;
     });
 }
 
@@ -548,18 +359,4 @@ HRESULT STDMETHODCALLTYPE AccessibleWindow::accDoDefaultAction(VARIANT child)
         // once the call has returned, from the window's own queue.
         return PostMessageW(m_window, DefaultActionMessage(), static_cast<WPARAM>(child.lVal), 0) ? S_OK : E_FAIL;
     });
-}
-
-HRESULT STDMETHODCALLTYPE AccessibleWindow::put_accName(VARIANT, BSTR)
-{
-    return m_connected ? E_NOTIMPL : RPC_E_DISCONNECTED;
-}
-
-HRESULT STDMETHODCALLTYPE AccessibleWindow::put_accValue(VARIANT child, BSTR value)
-{
-    if (!m_connected)
-        return RPC_E_DISCONNECTED;
-    const Target target = TargetOf(child);
-    IAccessible* standard = target.valid && target.self ? Standard() : nullptr;
-    return standard ? standard->put_accValue(child, value) : E_NOTIMPL;
 }
