@@ -36,6 +36,8 @@ constexpr DWORD kLiveRegionChanged = 0x8019;
 constexpr int kTextImage = 0;
 constexpr int kTopTextImage = 2;
 constexpr wchar_t kMenuClass[] = L"#32768";
+// How long a look for a window that a key should have opened waits before the key is pressed again.
+constexpr std::chrono::milliseconds kPoll{100};
 constexpr wchar_t kAboutTitle[] = L"About Quillary";
 constexpr wchar_t kAccessibilityKey[] = L"Software\\Microsoft\\Accessibility";
 constexpr wchar_t kTextScaleValue[] = L"TextScaleFactor";
@@ -263,7 +265,8 @@ TEST_F(Accessibility, EveryCommandIsAtAKeyWithoutTheMouse)
 
     // The options, and Esc out of them.
     ASSERT_TRUE(Summon());
-    ASSERT_TRUE(PressKeys("ctrl+o"));
+    const auto optionsOpen = [&] { return WaitForDialog(m_quillary.ProcessId(), kOptionTitle, kPoll) != nullptr; };
+    ASSERT_TRUE(PressKeysUntil("ctrl+o", optionsOpen, [&] { return !optionsOpen(); }));
     HWND options = WaitForDialog(m_quillary.ProcessId(), kOptionTitle);
     ASSERT_NE(options, nullptr) << "Ctrl+O opened no Option dialog";
     ASSERT_TRUE(PressKeysUntil("Escape", [&] { return !IsWindow(options); }, [&] { return IsWindow(options) != FALSE; }));
@@ -271,7 +274,8 @@ TEST_F(Accessibility, EveryCommandIsAtAKeyWithoutTheMouse)
     // Clear All asks when a search hides entries: Esc answers no.
     ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == m_popup; })) << DescribeForeground();
     ASSERT_TRUE(Shows("t h r e e", {L"three"}));
-    ASSERT_TRUE(PressKeys("ctrl+shift+Delete"));
+    const auto asked = [&] { return WaitForMessageBox(m_quillary.ProcessId(), m_popup, kPoll) != nullptr; };
+    ASSERT_TRUE(PressKeysUntil("ctrl+shift+Delete", asked, [&] { return !asked(); }));
     HWND question = WaitForMessageBox(m_quillary.ProcessId(), m_popup);
     ASSERT_NE(question, nullptr) << "Clear All did not ask";
     ASSERT_TRUE(PressKeysUntil("Escape", [&] { return !IsWindow(question); }, [&] { return IsWindow(question) != FALSE; }));
@@ -279,16 +283,16 @@ TEST_F(Accessibility, EveryCommandIsAtAKeyWithoutTheMouse)
     ASSERT_TRUE(Shows("Escape", {L"four", L"three", L"two"}));
     ASSERT_TRUE(PressKeysUntil("ctrl+shift+Delete", [&] { return List().ItemCount() == 0; },
                                [&] { return List().ItemCount() == 3; }));
-    ASSERT_TRUE(PressKeys("Escape"));
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(m_popup); }));
+    ASSERT_TRUE(PressKeysUntil("Escape", [&] { return !IsWindowVisible(m_popup); },
+                               [&] { return IsWindowVisible(m_popup) != FALSE; }));
 
     // The tray icon from the keyboard, as the shell reports it (version 4): Enter on the icon
     // summons, Shift+F10 on it opens the tray menu, Esc closes that.
     ASSERT_TRUE(m_notepad.Activate());
     PostMessageW(m_popup, kTrayMessage, MAKEWPARAM(900, 700), MAKELPARAM(kKeySelect, kTrayIconId));
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(m_popup) != FALSE; })) << "keyboard selection of the tray icon";
-    ASSERT_TRUE(PressKeys("Escape"));
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(m_popup); }));
+    ASSERT_TRUE(PressKeysUntil("Escape", [&] { return !IsWindowVisible(m_popup); },
+                               [&] { return IsWindowVisible(m_popup) != FALSE; }));
     PostMessageW(m_popup, kTrayMessage, MAKEWPARAM(900, 700), MAKELPARAM(WM_CONTEXTMENU, kTrayIconId));
     ASSERT_TRUE(WaitUntil([&] { return VisibleMenu() != nullptr; })) << "the tray icon's context menu did not open";
     // The menu's owner is the hidden popup, which has no X window to take the X focus: the
