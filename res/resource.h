@@ -20,6 +20,14 @@
 // The "Clear the history when Windows is locked" box while Windows gives no notice of locks.
 #define IDS_CLEAR_ON_LOCK_WAITING   1700
 
+// What screen readers call the popup's controls.
+#define IDS_ACCESS_OPTIONS      1400
+#define IDS_ACCESS_OPTIONS_HINT 1401
+#define IDS_ACCESS_SEARCH       1402
+#define IDS_ACCESS_SEARCH_HINT  1403
+#define IDS_ACCESS_LIST         1404
+#define IDS_ACCESS_SUMMON_KEY   1405
+
 #define IDR_MAINFRAME           128
 #define IDI_ENTRY_TEXT          130
 #define IDI_ENTRY_BITMAP        132
@@ -53,6 +61,8 @@
 #define IDC_CHECK_FORGET_OLD        1026
 #define IDC_EDIT_FORGET_DAYS        1027
 #define IDC_CHECK_ENCRYPT           1028
+// The popup's live region, in which searches are told to screen readers.
+#define IDC_SEARCH_NEWS             1410
 
 #define ID_SYSMENU_ABOUT        16
 

@@ -1,5 +1,6 @@
 #include "shell/OptionDlg.h"
 
+#include "framework/AccessibleFacts.h"
 #include "framework/CDataExchange.h"
 #include "history/clipboard/IgnoredPrograms.h"
 #include "resource.h"
@@ -104,6 +105,14 @@ BOOL COptionDlg::OnInitDialog()
         ::SetDlgItemTextW(m_hWnd, IDC_CHECK_CLEAR_ON_LOCK, waiting);
     }
     m_theme.Attach(m_hWnd);
+    // Edits are named after the label before them; a hot-key field is not everywhere.
+    if (m_summonKey.SubclassDlgItem(IDC_HOTKEY_SUMMON, this)) {
+        CString name;
+        name.LoadString(IDS_ACCESS_SUMMON_KEY);
+        AccessibleFacts named;
+        named.name = name.GetString();
+        m_summonKey.SetAccessible(named);
+    }
     return TRUE;
 }
 
@@ -154,7 +163,8 @@ bool COptionDlg::ConfirmTrim()
     format.LoadString(IDS_HISTORY_TRIM);
     CString question;
     question.Format(format, count, size, count - size);
-    if (::MessageBoxW(m_hWnd, question, GetWindowText(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES)
+    // OK and Cancel, so that Esc answers as everywhere else.
+    if (::MessageBoxW(m_hWnd, question, GetWindowText(), MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2) == IDOK)
         return true;
     FocusControl(IDC_EDIT_HISTORY_SIZE);
     return false;

@@ -68,6 +68,8 @@ private:
     void Refuse(const CString& message, int control);
     void FocusControl(int control);
 
+    // Bound only to be named for screen readers.
+    CWnd m_summonKey;
     SummonHotkey* m_pSummonHotkey = nullptr;
     std::function<int()> m_entryCounter;
     bool m_bLockNoticesHeld = true;

@@ -22,9 +22,12 @@ public:
     // Changes the shown icon and tip to say whether recording is paused.
     static BOOL ShowPaused(HWND popup, bool paused);
 
-    // A WM_TRAYNOTIFY: a left button press on our icon runs `summon`; a right
-    // button release opens the tray menu at the pointer, owned by the popup.
-    static void OnNotify(HWND popup, WPARAM iconId, LPARAM mouseMessage, const std::function<void()>& summon,
+    // A WM_TRAYNOTIFY: a left button press on our icon, or its selection with
+    // the keyboard (Enter or Space), runs `summon`; the icon's context menu (a
+    // right click, Shift+F10 or the Menu key) opens the tray menu, owned by the
+    // popup. Where the shell speaks the newer form of these messages (the
+    // event and icon in lParam, where it happened in wParam), that is read too.
+    static void OnNotify(HWND popup, WPARAM wParam, LPARAM lParam, const std::function<void()>& summon,
                          bool paused = false);
 };
 

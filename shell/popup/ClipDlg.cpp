@@ -1,11 +1,13 @@
 #include "shell/popup/ClipDlg.h"
 
+#include "framework/AccessibleFacts.h"
 #include "framework/CDataExchange.h"
 #include "framework/Dpi.h"
 #include "framework/Handles.h"
 #include "history/store/BitmapFileWriter.h"
 #include "history/store/DataFolder.h"
 #include "shell/AppTitle.h"
+#include "shell/ContextMenus.h"
 #include "shell/ModulePath.h"
 #include "shell/Notices.h"
 #include "shell/popup/PopupLayout.h"
@@ -15,6 +17,7 @@
 
 #include <vector>
 
+#include <oleacc.h>
 
 CClipDlg::CClipDlg()
     : CDialog(IDD_QUILLARY_DIALOG),
@@ -28,7 +31,9 @@ CClipDlg::CClipDlg()
                                       [this] { DeleteSelectedEntries(); },
                                       [this] { ClearHistory(); }, [this] { TogglePause(); }}),
       m_keyboard({[this] { PasteSelectedEntries(); }, [this] { PasteSelectedAsPlainText(); },
-                  [this](int row) { PasteRow(row); }, [this] { HidePopup(); }, [this] { ShowOptions(); }}),
+                  [this](int row) { PasteRow(row); }, [this] { HidePopup(); }, [this] { ShowOptions(); },
+                  [this](UINT command) { m_commands.Route(MAKEWPARAM(command, 1), 0); },
+                  [this] { ContextMenus::ShowListMenuAtSelection(m_list, m_hWnd); }}),
       m_preview([this](int row) { return row < m_listView.View().Count() ? &m_listView.View().At(row) : nullptr; })
 {
     m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
@@ -72,6 +77,7 @@ BOOL CClipDlg::OnInitDialog()
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     // Measured before the first layout; from here on the popup answers its DPI changes itself.
     m_dpi.TakeMeasures(m_hWnd, m_search.m_hWnd, m_btnOptions.m_hWnd);
+    m_dpi.FollowTextScale({m_search.m_hWnd, m_list.m_hWnd, m_btnOptions.m_hWnd});
     dpi::TakeOverDialogScaling(m_hWnd);
     m_bReady = 1;
     SetWindowText(kSingleInstanceTitle);
@@ -86,6 +92,7 @@ BOOL CClipDlg::OnInitDialog()
     cue.LoadString(IDS_SEARCH_CUE);
     m_search.SetCue(cue);
     m_keyboard.SetWindows({m_hWnd, m_list.m_hWnd, m_search.m_hWnd, m_btnOptions.m_hWnd});
+    MakeAccessible();
     m_preview.SetWindows(m_hWnd, m_list.m_hWnd, m_dpi);
     // A preview of an entry that moved or went would show the wrong row.
     m_history.AddListener([this](const HistoryChange&) { m_preview.Hide(); });
@@ -110,6 +117,29 @@ BOOL CClipDlg::OnInitDialog()
     ForgetOldEntries();
     ::SetTimer(m_hWnd, kForgetTimer, AgeLimit::kCheckIntervalMs, nullptr);
     return TRUE;
+}
+
+void CClipDlg::MakeAccessible()
+{
+    const auto text = [](UINT id) {
+        CString loaded;
+        loaded.LoadString(id);
+        return std::wstring(loaded.GetString());
+    };
+    // The button draws "<>"; a screen reader says what it does.
+    m_btnOptions.SetAccessibleName(text(IDS_ACCESS_OPTIONS).c_str(), L"Ctrl+O");
+    AccessibleFacts button = *m_btnOptions.GetAccessible();
+    button.description = text(IDS_ACCESS_OPTIONS_HINT);
+    m_btnOptions.SetAccessible(button);
+    AccessibleFacts search;
+    search.name = text(IDS_ACCESS_SEARCH);
+    search.description = text(IDS_ACCESS_SEARCH_HINT);
+    m_search.SetAccessible(search);
+    AccessibleFacts list;
+    list.name = text(IDS_ACCESS_LIST);
+    list.role = ROLE_SYSTEM_LIST;
+    m_list.SetAccessible(list, &m_rows);
+    m_announcer.Create(m_hWnd, m_search.m_hWnd, IDC_SEARCH_NEWS);
 }
 
 void CClipDlg::PrepareDataFolder()

@@ -20,6 +20,8 @@
 #include "shell/popup/TargetMonitorPlacement.h"
 #include "shell/popup/PreviewController.h"
 #include "shell/popup/PopupHotkeys.h"
+#include "shell/popup/HistoryRows.h"
+#include "shell/popup/SearchAnnouncer.h"
 
 // The program's one window: the always-on-top popup with the history list. It
 // owns the settings, the clipboard-viewer link, the paste target, the hotkeys
@@ -81,6 +83,9 @@ protected:
 
 private:
     static constexpr UINT_PTR kForgetTimer = 0x5151;
+    // A search is told to screen readers once typing has paused this long.
+    static constexpr UINT_PTR kAnnounceTimer = 0x5152;
+    static constexpr UINT kAnnounceDelayMs = 300;
 
     LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
     void OnSysCommand(WPARAM id, LPARAM lParam);
@@ -97,6 +102,12 @@ private:
     void ShowSaveReports();
     void HidePopup();
     void OnSearchChanged();
+    // Names, roles and the rows for screen readers, and the live region searches are told in.
+    void MakeAccessible();
+    // What the search found (the count and the entry selected), told without moving the focus.
+    void AnnounceSearch();
+    // The entry the arrows moved to while the focus is in the search field.
+    void AnnounceFocusedRow();
     // The settings the program runs by: the history's size, the programs to ignore.
     void ApplyOptions();
     // "Forget entries older than N days", at start, hourly and when the option changes.
@@ -125,6 +136,8 @@ private:
     HistoryModel m_history;
     IgnoredPrograms m_ignored;
     HistoryListView m_listView;
+    HistoryRows m_rows{m_list, m_listView, m_history, [this](int row) { PasteRow(row); }};
+    SearchAnnouncer m_announcer;
     ClipboardCapture m_capture;
     PasteBack m_paste;
     DurableHistory m_durable;

@@ -20,6 +20,10 @@ void CClipDlg::SummonAtFocus()
     HWND target = GetFocusInForeground();
     if (!target)
         return;
+    // Reached through the notification area with the keyboard, the taskbar has
+    // the focus: the paste goes where the last summons came from.
+    if (foreground::IsTaskbar(target) && m_hPasteTarget && ::IsWindow(m_hPasteTarget))
+        target = m_hPasteTarget;
     m_hPasteTarget = target;
     m_monitors.Follow(m_hWnd, target);
     // Each summons starts with the whole list.
@@ -82,6 +86,29 @@ void CClipDlg::OnSearchChanged()
 {
     m_preview.Hide();
     m_listView.SetQuery(m_search.GetWindowText().Str());
+    // A summons empties the query of a hidden popup: that is no news.
+    if (IsWindowVisible())
+        ::SetTimer(m_hWnd, kAnnounceTimer, kAnnounceDelayMs, nullptr);
+}
+
+void CClipDlg::AnnounceSearch()
+{
+    const int matches = m_listView.View().Count();
+    const int selected = m_list.GetNextItem(-1, LVNI_SELECTED);
+    const std::wstring name = selected >= 0 ? m_rows.Name(selected) : std::wstring();
+    m_announcer.Announce(SearchAnnouncer::Found(matches, name, !m_listView.Query().empty()));
+}
+
+void CClipDlg::AnnounceFocusedRow()
+{
+    // In the list the list itself tells its readers where its focus went.
+    if (::GetFocus() != m_search.m_hWnd)
+        return;
+    const int row = m_list.GetNextItem(-1, LVNI_FOCUSED);
+    if (row < 0)
+        return;
+    m_announcer.Announce(m_rows.Name(row) + L", " + std::to_wstring(row + 1) + L" of " +
+                         std::to_wstring(m_listView.View().Count()));
 }
 
 void CClipDlg::ClearHistory()
@@ -93,7 +120,8 @@ void CClipDlg::ClearHistory()
         format.LoadString(IDS_CLEAR_ALL_HIDDEN);
         CString question;
         question.Format(format, hidden);
-        if (MessageBoxW(m_hWnd, question, L"Quillary", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        // OK and Cancel, so that Esc answers as everywhere else.
+        if (MessageBoxW(m_hWnd, question, L"Quillary", MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2) != IDOK)
             return;
     }
     m_history.Clear();

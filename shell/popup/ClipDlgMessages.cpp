@@ -23,6 +23,7 @@ LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case PreviewController::kShowFocusedMessage:
         m_preview.ShowFocused();
+        AnnounceFocusedRow();
         return 0;
     case WM_TIMER:
         if (wParam == PreviewController::kHoverTimer) {
@@ -35,6 +36,16 @@ LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         }
         if (m_lockNotices.OnTimer(wParam))
             return 0;
+        if (wParam == kAnnounceTimer) {
+            ::KillTimer(m_hWnd, kAnnounceTimer);
+            AnnounceSearch();
+            return 0;
+        }
+        break;
+    case WM_SETTINGCHANGE:
+        // The text size setting, or the fonts it enlarges, may have changed; the theme looks too.
+        if (m_dpi.FollowTextScale({m_search.m_hWnd, m_list.m_hWnd, m_btnOptions.m_hWnd}))
+            OnSize();
         break;
     case WM_HOTKEY:
         switch (m_hotkeys.Dispatch(wParam, lParam)) {
@@ -86,6 +97,7 @@ LRESULT CClipDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         m_capture.OnChangeCbChain(wParam, lParam);
         break;
     case WM_DESTROY:
+        m_announcer.Destroy();
         m_capture.LeaveChain();
         m_lockNotices.Stop();
         break;

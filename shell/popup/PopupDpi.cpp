@@ -1,6 +1,7 @@
 #include "shell/popup/PopupDpi.h"
 
 #include "framework/Dpi.h"
+#include "shell/popup/TextScale.h"
 #include "resource.h"
 
 namespace {
@@ -63,9 +64,28 @@ void PopupDpi::Change(UINT dpi, CListCtrl& list, std::initializer_list<HWND> con
     list.SendMessage(LVM_SETIMAGELIST, LVSIL_SMALL, 0);
     FillIcons();
     list.SetImageList(&m_icons, LVSIL_SMALL);
+    ApplyFont(controls);
+}
 
+bool PopupDpi::FollowTextScale(std::initializer_list<HWND> controls)
+{
+    const int percent = TextScale::Current(dpi::Rescale(m_madeFont.lfHeight, m_madeDpi, dpi::OfSystem()));
+    if (percent == m_textScale)
+        return false;
+    m_textScale = percent;
+    ApplyFont(controls);
+    return true;
+}
+
+int PopupDpi::Scaled(int madeHeight) const
+{
+    return MulDiv(dpi::Rescale(madeHeight, m_madeDpi, m_dpi), m_textScale, TextScale::kNormal);
+}
+
+void PopupDpi::ApplyFont(std::initializer_list<HWND> controls)
+{
     LOGFONTW font = m_madeFont;
-    font.lfHeight = dpi::Rescale(m_madeFont.lfHeight, m_madeDpi, dpi);
+    font.lfHeight = Scaled(m_madeFont.lfHeight);
     UniqueFont previous(m_font.Release());
     m_font.Reset(CreateFontIndirectW(&font));
     for (HWND control : controls)
@@ -74,10 +94,10 @@ void PopupDpi::Change(UINT dpi, CListCtrl& list, std::initializer_list<HWND> con
 
 int PopupDpi::SearchHeight() const
 {
-    return dpi::Rescale(m_searchHeight, m_madeDpi, m_dpi);
+    return Scaled(m_searchHeight);
 }
 
 int PopupDpi::ButtonHeight() const
 {
-    return dpi::Rescale(m_buttonHeight, m_madeDpi, m_dpi);
+    return Scaled(m_buttonHeight);
 }
