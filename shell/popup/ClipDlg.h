@@ -84,7 +84,7 @@ protected:
 private:
     static constexpr UINT_PTR kForgetTimer = 0x5151;
     // A search is told to screen readers once typing has paused this long.
-    static constexpr UINT_PTR kAnnounceTimer = 0x5152;
+    static constexpr UINT_PTR kAnnounceTimer = 0x5153;
     static constexpr UINT kAnnounceDelayMs = 300;
 
     LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
