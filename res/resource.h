@@ -17,6 +17,8 @@
 #define IDS_CLEAR_ALL_HIDDEN    115
 #define IDS_SEARCH_CUE          116
 #define IDS_FORGET_DAYS_RANGE   117
+#define IDS_TYPE_LONG           1500
+#define IDS_PASTE_KEY_NO_NAME   1508
 
 #define IDR_MAINFRAME           128
 #define IDI_ENTRY_TEXT          130
@@ -51,6 +53,13 @@
 #define IDC_CHECK_FORGET_OLD        1026
 #define IDC_EDIT_FORGET_DAYS        1027
 #define IDC_CHECK_ENCRYPT           1028
+#define IDD_PASTE_KEYS              1501
+#define IDC_BUTTON_PASTE_KEYS       1502
+#define IDC_LIST_PASTE_KEYS         1503
+#define IDC_EDIT_PASTE_PROGRAM      1504
+#define IDC_COMBO_PASTE_KEY         1505
+#define IDC_BUTTON_PASTE_SET        1506
+#define IDC_BUTTON_PASTE_REMOVE     1507
 
 #define ID_SYSMENU_ABOUT        16
 
@@ -64,5 +73,6 @@
 #define ID_MENU_HELP            32782
 #define ID_MENU_PAUSE           32784
 #define ID_MENU_PASTE_PLAIN     32785
+#define ID_MENU_TYPE_IT         33200
 
 #define IDC_STATIC              (-1)

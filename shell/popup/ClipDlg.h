@@ -12,6 +12,7 @@
 #include "history/clipboard/PasteBack.h"
 #include "history/clipboard/IgnoredPrograms.h"
 #include "shell/CommandTable.h"
+#include "shell/TargetSelection.h"
 #include "shell/popup/PopupDpi.h"
 #include "shell/popup/PopupKeyboard.h"
 #include "shell/popup/PopupTheme.h"
@@ -47,6 +48,8 @@ public:
     void PasteSelectedAsPlainText();
     // Ctrl+1 to Ctrl+9: the row shown at `row` alone, as Enter would paste it.
     void PasteRow(int row);
+    // Ctrl+Shift+Enter and "Type it": the selected entries' text typed into the target key by key.
+    void TypeSelectedEntries();
 
     // The data folder's files: loaded at start, kept up to date from then on,
     // saved in full at exit.
@@ -93,6 +96,10 @@ private:
     void RegisterHotkeys();
     void UnregisterHotkeys();
     void ShowSaveReports();
+    // Tells the user when a paste could not press its key (the entry is on the clipboard).
+    void ReportPaste(PasteBack::Outcome outcome);
+    // False when the user would rather not have a long text typed.
+    bool ConfirmTyping(size_t length);
     void HidePopup();
     void OnSearchChanged();
     // The settings the program runs by: the history's size, the programs to ignore.
@@ -116,6 +123,7 @@ private:
     CImageList m_imageList;
     PopupDpi m_dpi{m_imageList};
     HWND m_hPasteTarget = nullptr;
+    TargetSelection m_targetSelection;
     PopupHotkeys m_hotkeys;
     HICON m_hIcon = nullptr;
     HWND m_hNextViewer = nullptr;

@@ -92,7 +92,7 @@ TEST_F(OptionFields, EveryTextFitsItsControlInTheDialogsFont)
     }
     SelectObject(dc, previous);
     ReleaseDC(dialog.m_hWnd, dc);
-    EXPECT_EQ(measured, 16) << "Ok, Cancel, seven check boxes and seven labels";
+    EXPECT_EQ(measured, 17) << "Ok, Cancel, Paste keys..., seven check boxes and seven labels";
 }
 
 TEST_F(OptionFields, ShowTheRecordAndGiveBackTheEditsWithACleanProgramList)
