@@ -150,7 +150,8 @@ TEST_F(PasteLanding, APasteWhileCtrlIsStillHeldGetsThePasteKeyAloneAndLeavesNoKe
     EXPECT_EQ(std::find(pasteKey, keys.end(), L"up Ctrl"), keys.end())
         << "Ctrl came up after the paste key: " << testing::PrintToString(keys);
     ASSERT_TRUE(Settle(m_target.Handle()));
-    EXPECT_EQ(m_target.KeysDown(), std::vector<std::wstring>{}) << "keys seen: " << testing::PrintToString(m_target.Keys());
+    EXPECT_EQ(m_target.KeysDown(), std::vector<std::wstring>{})
+        << "keys seen: " << testing::PrintToString(m_target.Keys());
     for (int key : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LWIN, VK_INSERT, static_cast<int>('V')})
         EXPECT_FALSE(GetAsyncKeyState(key) & 0x8000) << "key " << key << " is still down";
 }
@@ -191,7 +192,8 @@ TEST_F(TypeIt, TypesLettersBeyondAsciiAndALineBreakIntoNotepadAndLeavesTheClipbo
     EXPECT_FALSE(WaitUntil([&] { return m_notepad.Text() != typed; }, kSettleTime))
         << "afterwards notepad holds " << testing::PrintToString(m_notepad.Text());
     const std::string clipboard = ReadClipboard(CF_UNICODETEXT).value_or("");
-    const std::wstring onClipboard(reinterpret_cast<const wchar_t*>(clipboard.data()), clipboard.size() / sizeof(wchar_t));
+    const std::wstring onClipboard(reinterpret_cast<const wchar_t*>(clipboard.data()),
+                                   clipboard.size() / sizeof(wchar_t));
     EXPECT_EQ(onClipboard.c_str(), std::wstring(L"still on the clipboard")) << "typing changed the clipboard";
     ExpectListUnchanged(before);
 }

@@ -322,7 +322,8 @@ TEST_F(PasteTest, WhereNoKeyCanLandTheEntryIsOnTheClipboardAndTheBalloonSaysWhy)
             asked = window;
             return test.rights;
         });
-        HWND closedWindow = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        HWND closedWindow =
+            CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
         DestroyWindow(closedWindow);
         host.target = test.targetClosed ? closedWindow : targetEdit;
         PutText(targetFrame, L"before");
