@@ -84,8 +84,13 @@ void CClipDlg::PasteRow(int row)
 void CClipDlg::TypeSelectedEntries()
 {
     const std::vector<HistoryEntry> entries = m_listView.SelectedEntries();
+    // With nothing chosen it only hides, as Enter does.
+    if (entries.empty()) {
+        PasteSelectedEntries();
+        return;
+    }
     const size_t length = m_paste.JoinedText(entries).size();
-    // Pictures alone have nothing to type.
+    // Pictures alone have nothing to type; Enter pastes them.
     if (length == 0) {
         MessageBeep(MB_OK);
         return;
