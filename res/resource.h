@@ -27,6 +27,8 @@
 #define IDS_ACCESS_SEARCH_HINT  1403
 #define IDS_ACCESS_LIST         1404
 #define IDS_ACCESS_SUMMON_KEY   1405
+#define IDS_TYPE_LONG           1500
+#define IDS_PASTE_KEY_NO_NAME   1508
 
 #define IDR_MAINFRAME           128
 #define IDI_ENTRY_TEXT          130
@@ -63,6 +65,13 @@
 #define IDC_CHECK_ENCRYPT           1028
 // The popup's live region, in which searches are told to screen readers.
 #define IDC_SEARCH_NEWS             1410
+#define IDD_PASTE_KEYS              1501
+#define IDC_BUTTON_PASTE_KEYS       1502
+#define IDC_LIST_PASTE_KEYS         1503
+#define IDC_EDIT_PASTE_PROGRAM      1504
+#define IDC_COMBO_PASTE_KEY         1505
+#define IDC_BUTTON_PASTE_SET        1506
+#define IDC_BUTTON_PASTE_REMOVE     1507
 
 #define ID_SYSMENU_ABOUT        16
 
@@ -76,5 +85,6 @@
 #define ID_MENU_HELP            32782
 #define ID_MENU_PAUSE           32784
 #define ID_MENU_PASTE_PLAIN     32785
+#define ID_MENU_TYPE_IT         33200
 
 #define IDC_STATIC              (-1)

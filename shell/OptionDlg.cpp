@@ -4,6 +4,7 @@
 #include "framework/CDataExchange.h"
 #include "history/clipboard/IgnoredPrograms.h"
 #include "resource.h"
+#include "shell/PasteKeysDlg.h"
 #include "shell/SummonHotkey.h"
 
 #include <commctrl.h>
@@ -50,6 +51,7 @@ void COptionDlg::SetOptions(ClipOptions options)
     m_bForgetOld = options.m_nForgetDays > 0;
     m_nForgetDays = options.m_nForgetDays > 0 ? options.m_nForgetDays : kDefaultForgetDays;
     m_strIgnoredPrograms = options.m_strIgnoredPrograms;
+    m_pasteKeys = options.m_pasteKeys;
 }
 
 void COptionDlg::GetOptions(ClipOptions* options) const
@@ -66,6 +68,7 @@ void COptionDlg::GetOptions(ClipOptions* options) const
     options->m_nForgetDays = m_bForgetOld ? m_nForgetDays : 0;
     options->m_bEncrypt = m_bEncrypt;
     options->m_strIgnoredPrograms = IgnoredPrograms::JoinList(IgnoredPrograms::ParseList(m_strIgnoredPrograms));
+    options->m_pasteKeys = m_pasteKeys;
 }
 
 void COptionDlg::DoDataExchange(CDataExchange* dx)
@@ -207,7 +210,20 @@ bool COptionDlg::OnCommand(WPARAM wParam, LPARAM lParam)
         UpdateForgetControls();
         return true;
     }
+    if (LOWORD(wParam) == IDC_BUTTON_PASTE_KEYS && HIWORD(wParam) == BN_CLICKED) {
+        EditPasteKeys();
+        return true;
+    }
     return CDialog::OnCommand(wParam, lParam);
+}
+
+void COptionDlg::EditPasteKeys()
+{
+    // Taken only when the Option dialog's OK is pressed too.
+    CPasteKeysDlg dialog(this);
+    dialog.SetRules(m_pasteKeys);
+    if (dialog.DoModal() == IDOK)
+        m_pasteKeys = dialog.Rules();
 }
 
 void COptionDlg::UpdateCompoundControls()

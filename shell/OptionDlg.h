@@ -10,7 +10,8 @@ class SummonHotkey;
 
 // The options dialog: the before and after strings, compound paste, start
 // with Windows, the summon key, the history size, no repeats, record pictures,
-// the programs to ignore, clearing at a lock, forgetting old entries and encryption. It works on a copy of the settings record.
+// the programs to ignore, clearing at a lock, forgetting old entries and encryption; "Paste keys..."
+// opens the paste key of each program. It works on a copy of the settings record.
 class COptionDlg : public CDialog {
 public:
     explicit COptionDlg(CWnd* parent = nullptr);
@@ -49,6 +50,7 @@ public:
     int m_nForgetDays = kDefaultForgetDays;  // shown, and kept while forgetting is off
     int m_bEncrypt = 0;
     CString m_strIgnoredPrograms;
+    PasteKeyList::Rules m_pasteKeys;
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
@@ -66,6 +68,7 @@ private:
     // False, after telling the user, when a changed summon key cannot be registered.
     bool ApplySummonHotkey();
     void Refuse(const CString& message, int control);
+    void EditPasteKeys();
     void FocusControl(int control);
 
     // Bound only to be named for screen readers.

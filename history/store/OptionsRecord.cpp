@@ -43,6 +43,9 @@ SettingsRecord ToRecord(const ClipOptions& options)
     record.clearOnLock = options.m_bClearOnLock;
     record.forgetDays = options.m_nForgetDays;
     record.encrypt = options.m_bEncrypt;
+    record.pasteKeys.clear();
+    for (const ProgramPasteKey& rule : options.m_pasteKeys)
+        record.pasteKeys.push_back({ToU16(rule.program), static_cast<std::int32_t>(rule.key)});
     return record;
 }
 
@@ -63,4 +66,7 @@ void FromRecord(const SettingsRecord& record, ClipOptions& options)
     options.m_bClearOnLock = record.clearOnLock;
     options.m_nForgetDays = record.forgetDays;
     options.m_bEncrypt = record.encrypt;
+    options.m_pasteKeys.clear();
+    for (const ProgramPasteKeyRecord& entry : record.pasteKeys)
+        options.m_pasteKeys.push_back({FromU16(entry.program), static_cast<PasteKey>(entry.key)});
 }

@@ -23,17 +23,19 @@ CClipDlg::CClipDlg()
     : CDialog(IDD_QUILLARY_DIALOG),
       m_listView(m_list, m_history),
       m_capture(m_history, {m_hNextViewer, m_bReady, m_bSuppressCapture}, {*this, m_ignored}),
-      m_paste({m_hPasteTarget, m_bSuppressCapture, *this}, [this](HWND window) { RestoreTargetFocus(window); }),
+      m_paste({m_hPasteTarget, m_bSuppressCapture, *this, m_hWnd}, [this](HWND window) { RestoreTargetFocus(window); }),
       m_durable(m_history, *this),
       m_commands(PopupCommandHandlers{[this] { ShowOptions(); }, [this] { ShowHelp(); }, [this] { ShowAbout(); },
                                       [this] { ExitProgram(); }, [this] { SetSelectedToTop(); },
                                       [this] { PasteSelectedEntries(); }, [this] { PasteSelectedAsPlainText(); },
                                       [this] { DeleteSelectedEntries(); },
-                                      [this] { ClearHistory(); }, [this] { TogglePause(); }}),
+                                      [this] { ClearHistory(); }, [this] { TogglePause(); },
+                                      [this] { TypeSelectedEntries(); }}),
       m_keyboard({[this] { PasteSelectedEntries(); }, [this] { PasteSelectedAsPlainText(); },
                   [this](int row) { PasteRow(row); }, [this] { HidePopup(); }, [this] { ShowOptions(); },
                   [this](UINT command) { m_commands.Route(MAKEWPARAM(command, 1), 0); },
-                  [this] { ContextMenus::ShowListMenuAtSelection(m_list, m_hWnd); }}),
+                  [this] { ContextMenus::ShowListMenuAtSelection(m_list, m_hWnd); },
+                  [this] { TypeSelectedEntries(); }}),
       m_preview([this](int row) { return row < m_listView.View().Count() ? &m_listView.View().At(row) : nullptr; })
 {
     m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));

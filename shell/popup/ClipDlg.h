@@ -12,6 +12,7 @@
 #include "history/clipboard/PasteBack.h"
 #include "history/clipboard/IgnoredPrograms.h"
 #include "shell/CommandTable.h"
+#include "shell/TargetSelection.h"
 #include "shell/popup/PopupDpi.h"
 #include "shell/popup/LockNotices.h"
 #include "shell/popup/PopupKeyboard.h"
@@ -51,6 +52,8 @@ public:
     void PasteSelectedAsPlainText();
     // Ctrl+1 to Ctrl+9: the row shown at `row` alone, as Enter would paste it.
     void PasteRow(int row);
+    // Ctrl+Shift+Enter and "Type it": the selected entries' text typed into the target key by key.
+    void TypeSelectedEntries();
 
     // The data folder's files: loaded at start, kept up to date from then on,
     // saved in full at exit.
@@ -100,6 +103,10 @@ private:
     void RegisterHotkeys();
     void UnregisterHotkeys();
     void ShowSaveReports();
+    // Tells the user when a paste could not press its key (the entry is on the clipboard).
+    void ReportPaste(PasteBack::Outcome outcome);
+    // False when the user would rather not have a long text typed.
+    bool ConfirmTyping(size_t length);
     void HidePopup();
     void OnSearchChanged();
     // Names, roles and the rows for screen readers, and the live region searches are told in.
@@ -129,6 +136,7 @@ private:
     CImageList m_imageList;
     PopupDpi m_dpi{m_imageList};
     HWND m_hPasteTarget = nullptr;
+    TargetSelection m_targetSelection;
     PopupHotkeys m_hotkeys;
     HICON m_hIcon = nullptr;
     HWND m_hNextViewer = nullptr;

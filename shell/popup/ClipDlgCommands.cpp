@@ -10,6 +10,13 @@
 #include "shell/TrayIcon.h"
 #include "resource.h"
 
+namespace {
+
+// Longer texts are typed only once the user has agreed: typing them takes a while.
+constexpr size_t kAskBeforeTyping = 2000;
+
+}  // namespace
+
 void CClipDlg::SummonAtFocus()
 {
     // The entries are freed during the exit; a message box of the exit may still pump a hotkey.
@@ -25,6 +32,7 @@ void CClipDlg::SummonAtFocus()
     if (foreground::IsTaskbar(target) && m_hPasteTarget && ::IsWindow(m_hPasteTarget))
         target = m_hPasteTarget;
     m_hPasteTarget = target;
+    m_targetSelection.Remember(target);
     m_monitors.Follow(m_hWnd, target);
     // Each summons starts with the whole list.
     if (m_search.GetWindowText().GetLength() > 0)
@@ -43,6 +51,7 @@ HWND CClipDlg::GetFocusInForeground()
 void CClipDlg::RestoreTargetFocus(HWND window)
 {
     foreground::RestoreFocus(window, m_hWnd);
+    m_targetSelection.PutBack(window);
 }
 
 void CClipDlg::PinForegroundTop()
@@ -58,13 +67,13 @@ void CClipDlg::UnpinForegroundTop()
 void CClipDlg::PasteSelectedEntries()
 {
     ShowWindow(SW_HIDE);
-    m_paste.Paste(m_listView.SelectedEntries());
+    ReportPaste(m_paste.Paste(m_listView.SelectedEntries()));
 }
 
 void CClipDlg::PasteSelectedAsPlainText()
 {
     ShowWindow(SW_HIDE);
-    m_paste.Paste(m_listView.SelectedEntries(), PasteBack::Content::TextOnly);
+    ReportPaste(m_paste.Paste(m_listView.SelectedEntries(), PasteBack::Content::TextOnly));
 }
 
 void CClipDlg::PasteRow(int row)
@@ -73,7 +82,45 @@ void CClipDlg::PasteRow(int row)
         return;
     const HistoryEntry entry = m_listView.View().At(row);
     ShowWindow(SW_HIDE);
-    m_paste.Paste({entry});
+    ReportPaste(m_paste.Paste({entry}));
+}
+
+void CClipDlg::TypeSelectedEntries()
+{
+    const std::vector<HistoryEntry> entries = m_listView.SelectedEntries();
+    // With nothing chosen it only hides, as Enter does.
+    if (entries.empty()) {
+        PasteSelectedEntries();
+        return;
+    }
+    const size_t length = m_paste.JoinedText(entries).size();
+    // Pictures alone have nothing to type; Enter pastes them.
+    if (length == 0) {
+        MessageBeep(MB_OK);
+        return;
+    }
+    if (!ConfirmTyping(length))
+        return;
+    ShowWindow(SW_HIDE);
+    ReportPaste(m_paste.Type(entries));
+}
+
+bool CClipDlg::ConfirmTyping(size_t length)
+{
+    if (length <= kAskBeforeTyping)
+        return true;
+    CString format;
+    format.LoadString(IDS_TYPE_LONG);
+    CString question;
+    question.Format(format, static_cast<int>(length), static_cast<int>(TextTyper::SecondsFor(length)));
+    return MessageBoxW(m_hWnd, question, notices::kTitle, MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2) == IDOK;
+}
+
+void CClipDlg::ReportPaste(PasteBack::Outcome outcome)
+{
+    const std::wstring why = notices::PasteNotLanded(outcome);
+    if (!why.empty())
+        ShowTrayBalloon(m_hWnd, notices::kTitle, why, false);
 }
 
 void CClipDlg::HidePopup()

@@ -90,7 +90,9 @@ bool PopupKeyboard::OnKeyDown(const MSG& msg)
     switch (key) {
     case VK_RETURN:
         if (msg.hwnd == m_windows.list || msg.hwnd == m_windows.search) {
-            if (IsDown(VK_SHIFT))
+            if (IsDown(VK_SHIFT) && IsDown(VK_CONTROL))
+                m_actions.typeIt();
+            else if (IsDown(VK_SHIFT))
                 m_actions.pastePlainText();
             else
                 m_actions.paste();

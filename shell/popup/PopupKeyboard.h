@@ -4,7 +4,7 @@
 #include <functional>
 
 // What keys do in the popup, before the dialog manager sees them: Enter
-// pastes (Shift+Enter the text alone), Esc clears the search query or, with none, hides the popup; typing
+// pastes (Shift+Enter the text alone, Ctrl+Shift+Enter types it), Esc clears the search query or, with none, hides the popup; typing
 // anywhere in the popup goes to the search field while the arrows keep moving
 // through the list; Ctrl+1 to Ctrl+9 paste the first to ninth row shown;
 // Enter on "<>" presses it. The menus' commands have keys of their own (the
@@ -21,6 +21,7 @@ public:
         // A menu command, as WM_COMMAND brings it.
         std::function<void(UINT command)> command;
         std::function<void()> listMenu;
+        std::function<void()> typeIt;
     };
     struct Windows {
         HWND popup;

@@ -62,12 +62,16 @@ TEST(SettingsAppended, ANewFileIsTheOldLayoutThatOldReadersStopAtThenTheAppended
     record.clearOnLock = 1;
     record.forgetDays = 30;
     record.encrypt = 1;
+    record.pasteKeys = {{u"putty.exe", 1}, {u"term.exe", 2}};
     MemorySink sink;
     WriteSettings(sink, record, kCodec);
-    // Eight appended fields now: clear on lock, forget days and encryption follow the program list.
+    // Nine appended fields now: clear on lock, forget days and encryption follow the program list, then the
+    // paste keys. Everything before the paste keys lies where the versions before wrote it.
     Bytes expected = kNewFile;
-    expected[kRectangleEnd] = 8;
+    expected[kRectangleEnd] = 9;
     expected.insert(expected.end(), {1, 0, 0, 0, 30, 0, 0, 0, 1, 0, 0, 0});
+    expected.insert(expected.end(), {2, 0, 0, 0, 9, 'p', 'u', 't', 't', 'y', '.', 'e', 'x', 'e', 1, 0, 0, 0,
+                                     8, 't', 'e', 'r', 'm', '.', 'e', 'x', 'e', 2, 0, 0, 0});
     EXPECT_EQ(sink.Bytes(), expected);
     SettingsRecord loaded;
     MemorySource again(sink.Bytes().data(), sink.Bytes().size());
@@ -75,12 +79,16 @@ TEST(SettingsAppended, ANewFileIsTheOldLayoutThatOldReadersStopAtThenTheAppended
     EXPECT_EQ(loaded.clearOnLock, 1);
     EXPECT_EQ(loaded.forgetDays, 30);
     EXPECT_EQ(loaded.encrypt, 1);
+    ASSERT_EQ(loaded.pasteKeys.size(), 2u);
+    EXPECT_EQ(loaded.pasteKeys[1].program, u"term.exe");
+    EXPECT_EQ(loaded.pasteKeys[1].key, 2);
     SettingsRecord older;
     MemorySource previous(kNewFile.data(), kNewFile.size());
     EXPECT_TRUE(ReadSettings(previous, older, kCodec));
     EXPECT_EQ(older.clearOnLock, 0) << "a file without the field keeps the default";
     EXPECT_EQ(older.forgetDays, 0);
     EXPECT_EQ(older.encrypt, 0);
+    EXPECT_EQ(older.pasteKeys.size(), DefaultPasteKeyRecords().size()) << "the known terminals";
 
     // The older readers' field order, written out here: two strings, four ints, 16 rectangle bytes.
     MemorySource source(kNewFile);
@@ -129,6 +137,43 @@ TEST(SettingsAppended, ValuesOutOfRangeComeBackInRange) {
         WriteSettings(sink, record, kCodec);
         ExpectAppended(Load(sink.Bytes(), sink.Bytes().size(), true), loaded[i]);
     }
+}
+
+// The paste keys: the known terminals until a file says otherwise; a list is
+// taken only whole, and entries a later version adds keys for are left out.
+TEST(SettingsAppended, PasteKeysAreTakenWholeAndKeysNotKnownHereAreLeftOut) {
+    SettingsRecord record;
+    record.pasteKeys = {{u"putty.exe", 1}, {u"term.exe", 2}};
+    MemorySink sink;
+    WriteSettings(sink, record, kCodec);
+    Bytes bytes = sink.Bytes();
+    const std::size_t keysStart = bytes.size() - 31;
+    ASSERT_EQ(bytes[keysStart], 2);
+
+    const auto loadKeys = [](const Bytes& file, std::size_t length, bool complete) {
+        SettingsRecord loaded;
+        MemorySource source(file.data(), length);
+        EXPECT_EQ(ReadSettings(source, loaded, kCodec), complete) << "read of " << length << " bytes";
+        std::u16string names;
+        for (const ProgramPasteKeyRecord& entry : loaded.pasteKeys)
+            names += entry.program + u"=" + static_cast<char16_t>(u'0' + entry.key) + u";";
+        return names;
+    };
+    const std::u16string defaults = loadKeys(bytes, keysStart, false);
+    EXPECT_NE(defaults.find(u"mintty.exe=1;"), std::u16string::npos);
+    EXPECT_NE(defaults.find(u"putty.exe=1;"), std::u16string::npos);
+    EXPECT_EQ(loadKeys(bytes, bytes.size() - 4, false), defaults) << "cut inside the list";
+    EXPECT_EQ(loadKeys(bytes, bytes.size(), true), u"putty.exe=1;term.exe=2;");
+
+    Bytes later = bytes;
+    later[bytes.size() - 4] = 7;  // a key of a later version
+    EXPECT_EQ(loadKeys(later, later.size(), true), u"putty.exe=1;");
+    Bytes empty(bytes.begin(), bytes.begin() + keysStart);
+    empty.insert(empty.end(), {0, 0, 0, 0});
+    EXPECT_EQ(loadKeys(empty, empty.size(), true), u"") << "the user removed every program";
+    Bytes huge(bytes.begin(), bytes.begin() + keysStart);
+    huge.insert(huge.end(), {0xFF, 0xFF, 0xFF, 0x7F});
+    EXPECT_EQ(loadKeys(huge, huge.size(), false), defaults);
 }
 
 }  // namespace

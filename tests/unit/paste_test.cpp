@@ -5,6 +5,7 @@
 #include "framework/CWnd.h"
 #include "history/clipboard/ClipboardCapture.h"
 #include "history/clipboard/PasteBack.h"
+#include "shell/Notices.h"
 
 #include <cstring>
 #include <set>
@@ -38,6 +39,19 @@ std::wstring ClipboardText()
     return text;
 }
 
+// A copy of the user's own, made by another window.
+void PutText(HWND owner, const std::wstring& text)
+{
+    if (!OpenClipboard(owner))
+        return;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(block);
+    SetClipboardData(CF_UNICODETEXT, block);
+    CloseClipboard();
+}
+
 // The clipboard's bytes in a format; empty when it holds none.
 std::string ClipboardBytes(UINT format)
 {
@@ -56,6 +70,7 @@ const UINT kHtml = RegisterClipboardFormatW(L"HTML Format");
 const UINT kDropEffect = RegisterClipboardFormatW(L"Preferred DropEffect");
 
 struct Keystroke {
+    PasteKey key;
     std::wstring text;
     bool bitmap;
     int suppress;
@@ -69,10 +84,10 @@ class PasteHost : public CWnd {
 public:
     PasteHost()
         : capture(history, {nextViewer, ready, suppress}, {rules, ignored}),
-          paste({target, suppress, options}, [this](HWND window) { focusRestored.push_back(window); })
+          paste({target, suppress, options, m_hWnd}, [this](HWND window) { focusRestored.push_back(window); })
     {
-        paste.SetKeystrokeSender([this] {
-            keystrokes.push_back({ClipboardText(), IsClipboardFormatAvailable(CF_BITMAP) != FALSE, suppress,
+        paste.SetKeystrokeSender([this](PasteKey key) {
+            keystrokes.push_back({key, ClipboardText(), IsClipboardFormatAvailable(CF_BITMAP) != FALSE, suppress,
                                   ClipboardBytes(kHtml), ClipboardBytes(CF_HDROP), ClipboardBytes(kDropEffect)});
         });
     }
@@ -257,13 +272,7 @@ TEST_F(PasteTest, NothingSelectedOrNoTargetPastesNothingAndKeepsTheClipboard)
 {
     Append(L"a");
     const std::wstring users = L"the user's own copy";
-    ASSERT_TRUE(OpenClipboard(targetFrame));
-    EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (users.size() + 1) * sizeof(wchar_t));
-    memcpy(GlobalLock(block), users.c_str(), (users.size() + 1) * sizeof(wchar_t));
-    GlobalUnlock(block);
-    SetClipboardData(CF_UNICODETEXT, block);
-    CloseClipboard();
+    PutText(targetFrame, users);
     Pump();
     host.history.Clear();
     Append(L"a");
@@ -277,6 +286,58 @@ TEST_F(PasteTest, NothingSelectedOrNoTargetPastesNothingAndKeepsTheClipboard)
     PasteSelection();  // no target any more
     EXPECT_TRUE(host.keystrokes.empty());
     EXPECT_TRUE(host.focusRestored.empty());
+}
+
+// Windows drops the keys sent to a program run with more rights, and a closed
+// window takes none: the entry is on the clipboard all the same, no key is
+// pressed, and the balloon says so in plain words.
+TEST_F(PasteTest, WhereNoKeyCanLandTheEntryIsOnTheClipboardAndTheBalloonSaysWhy)
+{
+    const std::wstring elevated = L"Windows does not let Quillary type into programs run as administrator. The "
+                                  L"entry is on the clipboard: press Ctrl+V there.";
+    const std::wstring closed = L"The window you were pasting into has closed. The entry is on the clipboard: press "
+                                L"Ctrl+V where you want it.";
+    const struct {
+        const char* what;
+        TargetRights rights;
+        bool targetClosed;
+        PasteBack::Outcome outcome;
+        size_t keys;
+        size_t focusRestored;
+        std::wstring balloon;
+    } cases[] = {
+        {"same rights", TargetRights::NotHigher, false, PasteBack::Outcome::Pasted, 1, 1, L""},
+        {"rights unknown", TargetRights::Unknown, false, PasteBack::Outcome::Pasted, 1, 1, L""},
+        {"run as administrator", TargetRights::Higher, false, PasteBack::Outcome::TargetElevated, 0, 1, elevated},
+        {"closed", TargetRights::NotHigher, true, PasteBack::Outcome::TargetGone, 0, 0, closed},
+    };
+    Append(L"entry");
+    // Taken now: each case's copy before the paste becomes an entry above it.
+    const std::vector<HistoryEntry> entries{host.history.At(0)};
+    for (const auto& test : cases) {
+        host.keystrokes.clear();
+        host.focusRestored.clear();
+        HWND asked = nullptr;
+        host.paste.SetRightsComparer([&](HWND window) {
+            asked = window;
+            return test.rights;
+        });
+        HWND closedWindow =
+            CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        DestroyWindow(closedWindow);
+        host.target = test.targetClosed ? closedWindow : targetEdit;
+        PutText(targetFrame, L"before");
+
+        const PasteBack::Outcome outcome = host.paste.Paste(entries);
+        EXPECT_EQ(outcome, test.outcome) << test.what;
+        EXPECT_EQ(ClipboardText(), L"entry") << test.what;
+        EXPECT_EQ(host.keystrokes.size(), test.keys) << test.what;
+        EXPECT_EQ(host.focusRestored.size(), test.focusRestored) << test.what;
+        EXPECT_EQ(asked, test.targetClosed ? nullptr : targetEdit) << test.what;
+        EXPECT_EQ(notices::PasteNotLanded(outcome), test.balloon) << test.what;
+        EXPECT_EQ(GetClipboardOwner(), test.targetClosed ? host.m_hWnd : targetEdit) << test.what;
+        EXPECT_EQ(host.target, nullptr) << test.what;
+    }
 }
 
 TEST_F(PasteTest, BitmapsPasteOneAtATimeBeforeTheJoinedTexts)
