@@ -214,7 +214,7 @@ TEST_F(TypeIt, ALongTextIsTypedOnlyAfterAskingAndEscStopsIt)
     EXPECT_NE(MessageBoxText(question).find(L"2100 characters"), std::wstring::npos)
         << testing::PrintToString(MessageBoxText(question));
     EXPECT_TRUE(m_notepad.Text().empty()) << "typing began before the answer";
-    ASSERT_TRUE(ClickButton(GetDlgItem(question, IDYES)));
+    ASSERT_TRUE(ClickButton(GetDlgItem(question, IDOK)));
 
     ASSERT_TRUE(WaitUntil([&] { return m_notepad.Text().size() >= 40; })) << "typing did not begin";
     ASSERT_TRUE(PressKeys("Escape"));

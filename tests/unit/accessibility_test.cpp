@@ -21,8 +21,8 @@ namespace {
 const std::vector<std::wstring> kTrayWords = {L"Option...\tCtrl+O", L"", L"Help\tF1", L"About...", L"",
                                               L"Pause recording", L"", L"Exit"};
 const std::vector<std::wstring> kListWords = {L"Set top\tCtrl+P", L"", L"Paste to...\tEnter",
-                                              L"Paste as plain text\tShift+Enter", L"", L"Delete\tDel",
-                                              L"Clear All\tCtrl+Shift+Del"};
+                                              L"Paste as plain text\tShift+Enter", L"Type it\tCtrl+Shift+Enter",
+                                              L"", L"Delete\tDel", L"Clear All\tCtrl+Shift+Del"};
 
 std::vector<std::wstring> WordsOf(HMENU menu)
 {
