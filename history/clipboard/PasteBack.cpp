@@ -2,6 +2,7 @@
 
 #include "framework/Handles.h"
 #include "history/clipboard/FormatWriter.h"
+#include "history/clipboard/OwnWriteMark.h"
 #include "history/model/FormatsShelf.h"
 
 #include <string>
@@ -22,25 +23,21 @@ void PasteBack::Paste(const std::vector<HistoryEntry>& entries, Content content)
     HWND target = m_state.pasteTarget;
     if (!target)
         return;
-    // Whatever happens below, the target is used up and capture is on again.
+    // Whatever happens below, the target is used up.
     struct Finish {
-        State& state;
-        ~Finish()
-        {
-            state.suppressCapture = 0;
-            state.pasteTarget = nullptr;
-        }
-    } finish{m_state};
-    // Nothing chosen: the clipboard keeps what the user had copied.
-    if (entries.empty())
-        return;
+        HWND& target;
+        ~Finish() { target = nullptr; }
+    } finish{m_state.pasteTarget};
     // Read before the clipboard is opened: they may come from disk.
     const FormatsShelf::Kept formats = FormatsToPaste(entries, content);
+    // Nothing to place (no entries, an empty text alone): the clipboard keeps what the user had copied.
+    if (NothingToPlace(entries, formats))
+        return;
     ClipboardSession clipboard(target);
     if (!clipboard.IsOpen())
         return;
     EmptyClipboard();
-    m_state.suppressCapture = 1;
+    OwnWriteMark::Place();
 
     std::wstring joined;
     for (const HistoryEntry& entry : entries) {
@@ -58,16 +55,28 @@ void PasteBack::Paste(const std::vector<HistoryEntry>& entries, Content content)
 
     // Texts gathered before a failed reopening are still pasted: the clipboard
     // is opened once more for them.
-    if (!joined.empty() && clipboard.Open(target)) {
-        const bool placed = PlaceText(joined);
-        if (placed && formats)
-            FormatWriter::PlaceAll(*formats);
+    const bool formatsToPlace = formats && !formats->empty();
+    if ((!joined.empty() || formatsToPlace) && clipboard.Open(target)) {
+        // The richest formats first, the text last: many programs take the first one they know.
+        bool placed = formatsToPlace && FormatWriter::PlaceAll(*formats);
+        placed = (!joined.empty() && PlaceText(joined)) || placed;
         clipboard.Close();
         if (placed) {
             m_restoreFocus(target);
             m_sendKeys();
         }
     }
+}
+
+bool PasteBack::NothingToPlace(const std::vector<HistoryEntry>& entries, const FormatsShelf::Kept& formats) const
+{
+    if (formats && !formats->empty())
+        return false;
+    for (const HistoryEntry& entry : entries) {
+        if (entry.IsPicture() || m_state.options.m_bCompoundPaste || (entry.text && !entry.text->empty()))
+            return false;
+    }
+    return true;
 }
 
 FormatsShelf::Kept PasteBack::FormatsToPaste(const std::vector<HistoryEntry>& entries, Content content) const
@@ -94,6 +103,7 @@ bool PasteBack::PutBitmapOnClipboard(HBITMAP bitmap)
     if (!clipboard.IsOpen())
         return false;
     EmptyClipboard();
+    OwnWriteMark::Place();
     UniqueBitmap copy(CopyBitmap(bitmap));
     if (copy && SetClipboardData(CF_BITMAP, copy.Get()))
         copy.Release();  // the clipboard owns it now

@@ -10,7 +10,6 @@
 #include "history/model/HistoryModel.h"
 #include "history/store/DurableHistory.h"
 #include "history/clipboard/PasteBack.h"
-#include "history/clipboard/IgnoredPrograms.h"
 #include "shell/CommandTable.h"
 #include "shell/popup/PopupDpi.h"
 #include "shell/popup/PopupKeyboard.h"
@@ -20,8 +19,8 @@
 #include "shell/popup/PopupHotkeys.h"
 
 // The program's one window: the always-on-top popup with the history list. It
-// owns the settings, the clipboard-viewer link, the paste target, the hotkeys
-// and the tray icon. Closing it only hides it; ExitProgram ends it.
+// owns the settings, the capture of copies, the paste target, the hotkeys and
+// the tray icon. Closing it only hides it; ExitProgram ends it.
 class CClipDlg : public CDialog, public ClipOptions {
 public:
     CClipDlg();
@@ -103,7 +102,6 @@ private:
     CImageButton m_btnOptions;
     CListCtrl m_list;
     CWnd m_search;
-    int m_bSuppressCapture = 0;
     int m_bReady = 0;
     int m_bExiting = 0;
     // Windows is ending the session: nothing may hold it up.
@@ -118,10 +116,8 @@ private:
     HWND m_hPasteTarget = nullptr;
     PopupHotkeys m_hotkeys;
     HICON m_hIcon = nullptr;
-    HWND m_hNextViewer = nullptr;
     CString m_strDataDir;
     HistoryModel m_history;
-    IgnoredPrograms m_ignored;
     HistoryListView m_listView;
     ClipboardCapture m_capture;
     PasteBack m_paste;

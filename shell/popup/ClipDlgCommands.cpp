@@ -28,7 +28,6 @@ void CClipDlg::SummonAtFocus()
     SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     ShowWindow(SW_SHOWNOACTIVATE);
     m_list.SetFocus();
-    m_capture.RejoinChain();
 }
 
 HWND CClipDlg::GetFocusInForeground()
@@ -117,8 +116,9 @@ void CClipDlg::ExitProgram()
     if (m_bExiting)
         return;
     m_bExiting = 1;
-    // The history is on its way to disk: a copy made now (while a message of the exit shows) would be lost.
-    m_bSuppressCapture = 1;
+    // The history is on its way to disk: copies read so far go in, and a copy
+    // made now (while a message of the exit shows) would be lost, so none is read.
+    m_capture.Stop();
     m_rcWindow = m_monitors.Home(m_hWnd);
     ShowWindow(SW_HIDE);
     SaveAll();
