@@ -7,8 +7,10 @@
 
 namespace {
 
-constexpr int kOpenAttempts = 25;
-constexpr DWORD kOpenRetryMs = 20;
+// Another program (Wine's own clipboard bridge, a target pasting) usually
+// holds it for well under a millisecond: tried again at once, then less often,
+// for about half a second in all.
+constexpr DWORD kOpenRetryMs[] = {0, 1, 1, 2, 5, 10, 20, 40, 80, 160, 200};
 
 // The clipboard's text, when it offers one.
 bool ReadText(std::wstring& text)
@@ -26,24 +28,16 @@ void CopyReader::OnClipboardChange()
 {
     if (!m_exchange.Recording())
         return;
-    DWORD sequence = GetClipboardSequenceNumber();
-    if (!m_exchange.Claim(sequence))
-        return;
-    // Marked content (Quillary's own paste, a password) is known without opening the clipboard.
-    OfferedFormats offered = OfferedFormats::Now();
-    if (offered.ExcludedOrOwnWithoutReading())
-        return;
+    // Opened first: while it is open nobody changes it, so the number and the
+    // formats below are those of the copy read. Each call is a round trip to
+    // the window server, and capture runs on every copy anywhere.
     ClipboardSession clipboard(m_window);
     if (!Open(clipboard))
         return;
-    // Changed again before it could be opened: that newer copy is the one read.
-    const DWORD opened = GetClipboardSequenceNumber();
-    if (opened != sequence) {
-        if (!m_exchange.Claim(opened))
-            return;
-        sequence = opened;
-        offered = OfferedFormats::Now();
-    }
+    const DWORD sequence = GetClipboardSequenceNumber();
+    if (!m_exchange.Claim(sequence))
+        return;
+    const OfferedFormats offered = OfferedFormats::Now();
     const std::shared_ptr<const CaptureExchange::Rules> rules = m_exchange.CurrentRules();
     // A program the user listed counts as one that marked its content private.
     if (offered.Excluded() || rules->ignored.IsClipboardOwnerIgnored())
@@ -55,8 +49,10 @@ void CopyReader::OnClipboardChange()
 
 bool CopyReader::Open(ClipboardSession& clipboard) const
 {
-    for (int attempt = 1; !clipboard.IsOpen() && attempt < kOpenAttempts && m_exchange.Recording(); ++attempt) {
-        Sleep(kOpenRetryMs);
+    for (DWORD wait : kOpenRetryMs) {
+        if (clipboard.IsOpen() || !m_exchange.Recording())
+            break;
+        Sleep(wait);
         clipboard.Open(m_window);
     }
     return clipboard.IsOpen();

@@ -50,7 +50,7 @@ bool OfferedFormats::Has(UINT format) const
     return format != 0 && std::find(m_formats.begin(), m_formats.end(), format) != m_formats.end();
 }
 
-bool OfferedFormats::ExcludedOrOwnWithoutReading() const
+bool OfferedFormats::MarkedByFormat() const
 {
     const ExclusionFormats& formats = Exclusions();
     return Has(formats.exclude) || Has(formats.viewerIgnore) || Has(OwnWriteMark::Format());
@@ -58,7 +58,7 @@ bool OfferedFormats::ExcludedOrOwnWithoutReading() const
 
 bool OfferedFormats::Excluded() const
 {
-    if (ExcludedOrOwnWithoutReading())
+    if (MarkedByFormat())
         return true;
     const UINT history = Exclusions().history;
     if (!Has(history))

@@ -11,15 +11,15 @@ public:
     // The formats on the clipboard now.
     static OfferedFormats Now();
     bool Has(UINT format) const;
-    // The copy's owner asked monitors not to record it: "Clipboard Viewer
+    // The copy's owner asked monitors not to record it ("Clipboard Viewer
     // Ignore", "ExcludeClipboardContentFromMonitorProcessing", or
-    // "CanIncludeInClipboardHistory" holding 0 (that one is read, so the
-    // clipboard must be open when it is offered).
+    // "CanIncludeInClipboardHistory" holding 0, which is read: the clipboard
+    // must be open), or Quillary put it there itself.
     bool Excluded() const;
-    // The marks that need no reading: exclusion formats and Quillary's own paste.
-    bool ExcludedOrOwnWithoutReading() const;
-
 private:
+    // The marks that need no reading: exclusion formats and Quillary's own paste.
+    bool MarkedByFormat() const;
+
     std::vector<UINT> m_formats;
     bool m_listed = true;
 };
