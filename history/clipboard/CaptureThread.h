@@ -24,6 +24,8 @@ public:
     CaptureThread& operator=(const CaptureThread&) = delete;
 
     bool Listening() const;
+    // Its listener window, which it opens the clipboard for; null once it has ended.
+    HWND Window() const { return m_shared->window.load(); }
     // The copy whose formats it is reading, for the popup's watch.
     CopyInFlight& InFlight() { return m_shared->inFlight; }
     void Retire();

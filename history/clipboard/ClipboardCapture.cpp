@@ -128,6 +128,17 @@ bool ClipboardCapture::TakeRepeat(const std::wstring& text, std::shared_ptr<cons
     return false;
 }
 
+bool ClipboardCapture::HoldsClipboard() const
+{
+    HWND open = GetOpenClipboardWindow();
+    if (!open)
+        return false;
+    if (m_thread && m_thread->Window() == open)
+        return true;
+    return std::any_of(m_retired.begin(), m_retired.end(),
+                       [open](const std::unique_ptr<CaptureThread>& thread) { return thread->Window() == open; });
+}
+
 void ClipboardCapture::OnWatch()
 {
     if (!m_exchange || m_watching)

@@ -45,6 +45,10 @@ public:
     void OnWatch();
     void OnWatchTimer();
 
+    // A capture thread has the clipboard open: reading a copy, or waiting for
+    // the program that copied to render it.
+    bool HoldsClipboard() const;
+
     // Whether the clipboard still holds what became `id` at the last capture.
     bool ClipboardHoldsCaptureOf(EntryId id) const
     {

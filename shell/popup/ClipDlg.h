@@ -17,6 +17,7 @@
 #include "shell/popup/TargetMonitorPlacement.h"
 #include "shell/popup/PreviewController.h"
 #include "shell/popup/PopupHotkeys.h"
+#include "shell/popup/PendingPaste.h"
 
 // The program's one window: the always-on-top popup with the history list. It
 // owns the settings, the capture of copies, the paste target, the hotkeys and
@@ -98,6 +99,8 @@ private:
     void ApplyOptions();
     // "Forget entries older than N days", at start, hourly and when the option changes.
     void ForgetOldEntries();
+    // Runs the paste now, or once capture no longer holds the clipboard.
+    void PasteWhenFree(std::function<void()> paste);
 
     CImageButton m_btnOptions;
     CListCtrl m_list;
@@ -121,6 +124,7 @@ private:
     HistoryListView m_listView;
     ClipboardCapture m_capture;
     PasteBack m_paste;
+    PendingPaste m_pendingPaste;
     DurableHistory m_durable;
     CommandTable m_commands;
     PopupKeyboard m_keyboard;

@@ -21,6 +21,8 @@ void CClipDlg::SummonAtFocus()
     if (!target)
         return;
     m_hPasteTarget = target;
+    // A paste still waiting for the clipboard was meant for the last target.
+    m_pendingPaste.Drop();
     m_monitors.Follow(m_hWnd, target);
     // Each summons starts with the whole list.
     if (m_search.GetWindowText().GetLength() > 0)
@@ -53,13 +55,23 @@ void CClipDlg::UnpinForegroundTop()
 void CClipDlg::PasteSelectedEntries()
 {
     ShowWindow(SW_HIDE);
-    m_paste.Paste(m_listView.SelectedEntries());
+    PasteWhenFree([this, entries = m_listView.SelectedEntries()] { m_paste.Paste(entries); });
 }
 
 void CClipDlg::PasteSelectedAsPlainText()
 {
     ShowWindow(SW_HIDE);
-    m_paste.Paste(m_listView.SelectedEntries(), PasteBack::Content::TextOnly);
+    PasteWhenFree(
+        [this, entries = m_listView.SelectedEntries()] { m_paste.Paste(entries, PasteBack::Content::TextOnly); });
+}
+
+void CClipDlg::PasteWhenFree(std::function<void()> paste)
+{
+    m_pendingPaste.Drop();
+    if (m_capture.HoldsClipboard())
+        m_pendingPaste.Hold(m_hWnd, std::move(paste));
+    else
+        paste();
 }
 
 void CClipDlg::PasteRow(int row)
@@ -68,7 +80,7 @@ void CClipDlg::PasteRow(int row)
         return;
     const HistoryEntry entry = m_listView.View().At(row);
     ShowWindow(SW_HIDE);
-    m_paste.Paste({entry});
+    PasteWhenFree([this, entry] { m_paste.Paste({entry}); });
 }
 
 void CClipDlg::HidePopup()
@@ -119,6 +131,7 @@ void CClipDlg::ExitProgram()
     // The history is on its way to disk: copies read so far go in, and a copy
     // made now (while a message of the exit shows) would be lost, so none is read.
     m_capture.Stop();
+    m_pendingPaste.Drop();
     m_rcWindow = m_monitors.Home(m_hWnd);
     ShowWindow(SW_HIDE);
     SaveAll();

@@ -35,6 +35,10 @@ LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             m_capture.OnWatchTimer();
             return 0;
         }
+        if (wParam == PendingPaste::kTimer) {
+            m_pendingPaste.OnTimer(m_capture.HoldsClipboard());
+            return 0;
+        }
         if (wParam == PreviewController::kHoverTimer) {
             m_preview.OnHoverTimer();
             return 0;

@@ -6,6 +6,7 @@
 #include "tests/e2e/ArchiveBytes.h"
 #include "tests/e2e/FileBytes.h"
 #include "tests/e2e/FormatCopier.h"
+#include "tests/e2e/Keyboard.h"
 #include "tests/e2e/PopupOverNotepad.h"
 #include "tests/e2e/ProductFacts.h"
 #include "tests/e2e/Wait.h"
@@ -61,7 +62,8 @@ protected:
     }
 };
 
-TEST_F(SlowRender, WhileARenderIsStuckThePopupShowsAndTakesTypingAndTheCopyComesOnceRendered)
+// The paste waits for the clipboard, which Quillary holds open while the copy renders.
+TEST_F(SlowRender, WhileARenderIsStuckThePopupShowsTakesTypingAndPastesOnceTheCopyIsRendered)
 {
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(Copy({L"alpha earlier", L"beta earlier"}));
@@ -73,10 +75,15 @@ TEST_F(SlowRender, WhileARenderIsStuckThePopupShowsAndTakesTypingAndTheCopyComes
     ASSERT_TRUE(Summon()) << "the popup did not show while a render was stuck";
     EXPECT_TRUE(Shows("a l p h a", {L"alpha earlier"}));
     EXPECT_TRUE(Shows("Escape", {L"beta earlier", L"alpha earlier"}));
+    ASSERT_TRUE(Select("Home", {0}));
+    ASSERT_TRUE(PressKeys("Return"));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(m_popup); }));
     EXPECT_TRUE(QuillaryWaitsForTheRender()) << "the render ended before the popup was tried";
 
     hold.Release();
     EXPECT_TRUE(LabelsBecome({L"alpha held", L"beta earlier", L"alpha earlier"}));
+    EXPECT_TRUE(WaitUntil([&] { return m_notepad.Text() == L"beta earlier"; }))
+        << "notepad holds " << testing::PrintToString(m_notepad.Text());
     EXPECT_TRUE(copier.End().has_value());
 }
 
