@@ -45,11 +45,6 @@ CaptureThread::~CaptureThread()
     Retire();
 }
 
-bool CaptureThread::Listening() const
-{
-    return m_shared->window.load() != nullptr && !Ended();
-}
-
 void CaptureThread::Retire()
 {
     m_shared->retired = true;

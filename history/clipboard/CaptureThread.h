@@ -16,14 +16,13 @@
 // while a new one takes the next copies.
 class CaptureThread {
 public:
-    // Starts it and waits until it listens; Listening() says whether it does.
+    // Starts it and waits until it listens.
     explicit CaptureThread(std::shared_ptr<CaptureExchange> exchange);
     // Retires it without waiting.
     ~CaptureThread();
     CaptureThread(const CaptureThread&) = delete;
     CaptureThread& operator=(const CaptureThread&) = delete;
 
-    bool Listening() const;
     // Its listener window, which it opens the clipboard for; null once it has ended.
     HWND Window() const { return m_shared->window.load(); }
     // The copy whose formats it is reading, for the popup's watch.

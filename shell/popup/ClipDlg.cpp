@@ -56,8 +56,6 @@ LRESULT CClipDlg::OnCreate(WPARAM wParam, LPARAM lParam)
 BOOL CClipDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    // Copies are heard from here on; they reach the history once it is loaded.
-    m_capture.Listen(m_hWnd);
     // Told when the session is locked (for "Clear the history when Windows is locked").
     WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION);
 
@@ -93,6 +91,8 @@ BOOL CClipDlg::OnInitDialog()
 
     PrepareDataFolder();
     const bool haveSettings = LoadOptions() != FALSE;
+    // Copies are heard from here on, read by the user's rules; they reach the history once it is loaded.
+    m_capture.Listen(m_hWnd);
     AddTrayIcon();
     if (m_durable.Folder().perUser)
         ShowTrayBalloon(m_hWnd, notices::kTitle, notices::PerUserFolder(m_durable.Folder().write), false);
