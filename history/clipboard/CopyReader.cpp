@@ -28,16 +28,26 @@ void CopyReader::OnClipboardChange()
 {
     if (!m_exchange.Recording())
         return;
-    // Opened first: while it is open nobody changes it, so the number and the
-    // formats below are those of the copy read. Each call is a round trip to
-    // the window server, and capture runs on every copy anywhere.
+    DWORD sequence = GetClipboardSequenceNumber();
+    if (!m_exchange.Claim(sequence))
+        return;
+    // Quillary's own paste, and content marked as private, are known without
+    // opening the clipboard: other programs react to the change at this very
+    // moment (the paste's target, other viewers) and find it free.
+    OfferedFormats offered = OfferedFormats::Now();
+    if (offered.MarkedByFormat())
+        return;
     ClipboardSession clipboard(m_window);
     if (!Open(clipboard))
         return;
-    const DWORD sequence = GetClipboardSequenceNumber();
-    if (!m_exchange.Claim(sequence))
-        return;
-    const OfferedFormats offered = OfferedFormats::Now();
+    // Changed again before it could be opened: that newer copy is the one read.
+    const DWORD opened = GetClipboardSequenceNumber();
+    if (opened != sequence) {
+        if (!m_exchange.Claim(opened))
+            return;
+        sequence = opened;
+        offered = OfferedFormats::Now();
+    }
     const std::shared_ptr<const CaptureExchange::Rules> rules = m_exchange.CurrentRules();
     // A program the user listed counts as one that marked its content private.
     if (offered.Excluded() || rules->ignored.IsClipboardOwnerIgnored())

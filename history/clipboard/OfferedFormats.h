@@ -16,10 +16,10 @@ public:
     // "CanIncludeInClipboardHistory" holding 0, which is read: the clipboard
     // must be open), or Quillary put it there itself.
     bool Excluded() const;
-private:
     // The marks that need no reading: exclusion formats and Quillary's own paste.
     bool MarkedByFormat() const;
 
+private:
     std::vector<UINT> m_formats;
     bool m_listed = true;
 };
