@@ -14,6 +14,8 @@ constexpr DWORD kEndWaitMs = 1000;
 
 ClipboardCapture::~ClipboardCapture()
 {
+    // The history's other followers (the journal) may be gone already: copies still waiting stay out.
+    m_delivering = false;
     Stop();
 }
 
