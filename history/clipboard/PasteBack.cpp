@@ -3,6 +3,7 @@
 #include "framework/Handles.h"
 #include "history/clipboard/FormatWriter.h"
 #include "history/clipboard/IgnoredPrograms.h"
+#include "history/clipboard/OwnWriteMark.h"
 #include "history/clipboard/SyntheticKeys.h"
 #include "history/model/FormatsShelf.h"
 
@@ -42,20 +43,16 @@ PasteBack::Outcome PasteBack::Paste(const std::vector<HistoryEntry>& entries, Co
     HWND target = m_state.pasteTarget;
     if (!target)
         return Outcome::Nothing;
-    // Whatever happens below, the target is used up and capture is on again.
+    // Whatever happens below, the target is used up.
     struct Finish {
-        State& state;
-        ~Finish()
-        {
-            state.suppressCapture = 0;
-            state.pasteTarget = nullptr;
-        }
-    } finish{m_state};
-    // Nothing chosen: the clipboard keeps what the user had copied.
-    if (entries.empty())
-        return Outcome::Nothing;
+        HWND& target;
+        ~Finish() { target = nullptr; }
+    } finish{m_state.pasteTarget};
     // Read before the clipboard is opened: they may come from disk.
     const FormatsShelf::Kept formats = FormatsToPaste(entries, content);
+    // Nothing to place (no entries, an empty text alone): the clipboard keeps what the user had copied.
+    if (NothingToPlace(entries, formats))
+        return Outcome::Nothing;
     // A window that has closed cannot own what goes on the clipboard; the popup does.
     const bool alive = IsWindow(target) != FALSE;
     HWND owner = alive ? target : m_state.popup;
@@ -63,7 +60,7 @@ PasteBack::Outcome PasteBack::Paste(const std::vector<HistoryEntry>& entries, Co
     if (!clipboard.IsOpen())
         return Outcome::Nothing;
     EmptyClipboard();
-    m_state.suppressCapture = 1;
+    OwnWriteMark::Place();
 
     // Asked once, when the first key is due: the entry is on the clipboard before.
     Outcome landing = Outcome::Nothing;
@@ -87,10 +84,11 @@ PasteBack::Outcome PasteBack::Paste(const std::vector<HistoryEntry>& entries, Co
 
     // Texts gathered before a failed reopening are still pasted: the clipboard
     // is opened once more for them.
-    if (!joined.empty() && clipboard.Open(owner)) {
-        const bool placed = PlaceText(joined);
-        if (placed && formats)
-            FormatWriter::PlaceAll(*formats);
+    const bool formatsToPlace = formats && !formats->empty();
+    if ((!joined.empty() || formatsToPlace) && clipboard.Open(owner)) {
+        // The richest formats first, the text last: many programs take the first one they know.
+        bool placed = formatsToPlace && FormatWriter::PlaceAll(*formats);
+        placed = (!joined.empty() && PlaceText(joined)) || placed;
         clipboard.Close();
         if (placed)
             press();
@@ -130,6 +128,17 @@ void PasteBack::PressPasteKey(HWND target, Outcome landing)
         m_sendKeys(PasteKeyList::For(m_state.options.m_pasteKeys, IgnoredPrograms::ProcessImageOf(target)));
 }
 
+bool PasteBack::NothingToPlace(const std::vector<HistoryEntry>& entries, const FormatsShelf::Kept& formats) const
+{
+    if (formats && !formats->empty())
+        return false;
+    for (const HistoryEntry& entry : entries) {
+        if (entry.IsPicture() || m_state.options.m_bCompoundPaste || (entry.text && !entry.text->empty()))
+            return false;
+    }
+    return true;
+}
+
 FormatsShelf::Kept PasteBack::FormatsToPaste(const std::vector<HistoryEntry>& entries, Content content) const
 {
     // Formats belong to one copy: several entries, or one wrapped in the
@@ -153,6 +162,7 @@ bool PasteBack::PutBitmapOnClipboard(HBITMAP bitmap, HWND owner)
     if (!clipboard.IsOpen())
         return false;
     EmptyClipboard();
+    OwnWriteMark::Place();
     UniqueBitmap copy(CopyBitmap(bitmap));
     if (copy && SetClipboardData(CF_BITMAP, copy.Get()))
         copy.Release();  // the clipboard owns it now

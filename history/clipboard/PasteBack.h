@@ -13,9 +13,11 @@
 // the target program's paste key for the user: the texts joined into one
 // paste (each wrapped in the before and after strings when compound paste is
 // on), each bitmap on its own. One entry alone goes back with the formats it
-// kept, unless the user asked for its text alone. Where no key can land (the
-// target is gone, or runs with more rights) the entry still goes on the
-// clipboard, and the outcome says why nothing was pressed.
+// kept, unless the user asked for its text alone: the richest first, then the
+// text. Everything it puts there carries Quillary's own mark, so capture
+// leaves it be. Where no key can land (the target is gone, or runs with more
+// rights) the entry still goes on the clipboard, and the outcome says why
+// nothing was pressed.
 class PasteBack {
 public:
     enum class Content { AsCopied, TextOnly };
@@ -29,7 +31,6 @@ public:
 
     struct State {
         HWND& pasteTarget;
-        int& suppressCapture;
         const ClipOptions& options;
         // Owns the clipboard's contents when the target window is gone.
         const HWND& popup;
@@ -45,7 +46,7 @@ public:
     }
 
     // Everything of a paste of these entries (top first) after the popup has
-    // hidden. With no entries the user's clipboard is left as it is.
+    // hidden. With nothing to place the user's clipboard is left as it is.
     Outcome Paste(const std::vector<HistoryEntry>& entries, Content content = Content::AsCopied);
     // Types the text these entries paste into the target instead of pasting
     // it; where no key can land, pastes it as text instead.
@@ -66,6 +67,7 @@ public:
 
 private:
     FormatsShelf::Kept FormatsToPaste(const std::vector<HistoryEntry>& entries, Content content) const;
+    bool NothingToPlace(const std::vector<HistoryEntry>& entries, const FormatsShelf::Kept& formats) const;
     bool PlaceText(const std::wstring& text);
     // Puts the target's focus back and presses its program's paste key, when the keys can land.
     void PressPasteKey(HWND target, Outcome landing);

@@ -22,8 +22,8 @@
 CClipDlg::CClipDlg()
     : CDialog(IDD_QUILLARY_DIALOG),
       m_listView(m_list, m_history),
-      m_capture(m_history, {m_hNextViewer, m_bReady, m_bSuppressCapture}, {*this, m_ignored}),
-      m_paste({m_hPasteTarget, m_bSuppressCapture, *this, m_hWnd}, [this](HWND window) { RestoreTargetFocus(window); }),
+      m_capture(m_history, *this),
+      m_paste({m_hPasteTarget, *this, m_hWnd}, [this](HWND window) { RestoreTargetFocus(window); }),
       m_durable(m_history, *this),
       m_commands(PopupCommandHandlers{[this] { ShowOptions(); }, [this] { ShowHelp(); }, [this] { ShowAbout(); },
                                       [this] { ExitProgram(); }, [this] { SetSelectedToTop(); },
@@ -62,8 +62,6 @@ LRESULT CClipDlg::OnCreate(WPARAM wParam, LPARAM lParam)
 BOOL CClipDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    m_capture.SetWindow(m_hWnd);
-    m_capture.JoinChain();
     // Told when the session is locked (for "Clear the history when Windows is locked").
     m_lockNotices.Start(m_hWnd);
 
@@ -101,6 +99,8 @@ BOOL CClipDlg::OnInitDialog()
 
     PrepareDataFolder();
     const bool haveSettings = LoadOptions() != FALSE;
+    // Copies are heard from here on, read by the user's rules; they reach the history once it is loaded.
+    m_capture.Listen(m_hWnd);
     AddTrayIcon();
     if (m_durable.Folder().perUser)
         ShowTrayBalloon(m_hWnd, notices::kTitle, notices::PerUserFolder(m_durable.Folder().write), false);
@@ -118,6 +118,7 @@ BOOL CClipDlg::OnInitDialog()
         ShowTrayBalloon(m_hWnd, notices::kTitle, notices::OlderFilesMerged(), false);
     ForgetOldEntries();
     ::SetTimer(m_hWnd, kForgetTimer, AgeLimit::kCheckIntervalMs, nullptr);
+    m_capture.Deliver();
     return TRUE;
 }
 
@@ -160,7 +161,7 @@ BOOL CClipDlg::LoadOptions()
 void CClipDlg::ApplyOptions()
 {
     m_history.SetMaxEntries(m_nHistorySize);
-    m_ignored.SetList(m_strIgnoredPrograms);
+    m_capture.SetRules(m_strIgnoredPrograms, m_bRecordPictures != 0);
 }
 
 void CClipDlg::PlacePopup(bool haveStoredRect)

@@ -10,7 +10,6 @@
 #include "history/model/HistoryModel.h"
 #include "history/store/DurableHistory.h"
 #include "history/clipboard/PasteBack.h"
-#include "history/clipboard/IgnoredPrograms.h"
 #include "shell/CommandTable.h"
 #include "shell/TargetSelection.h"
 #include "shell/popup/PopupDpi.h"
@@ -23,10 +22,11 @@
 #include "shell/popup/PopupHotkeys.h"
 #include "shell/popup/HistoryRows.h"
 #include "shell/popup/SearchAnnouncer.h"
+#include "shell/popup/PendingPaste.h"
 
 // The program's one window: the always-on-top popup with the history list. It
-// owns the settings, the clipboard-viewer link, the paste target, the hotkeys
-// and the tray icon. Closing it only hides it; ExitProgram ends it.
+// owns the settings, the capture of copies, the paste target, the hotkeys and
+// the tray icon. Closing it only hides it; ExitProgram ends it.
 class CClipDlg : public CDialog, public ClipOptions {
 public:
     CClipDlg();
@@ -119,11 +119,12 @@ private:
     void ApplyOptions();
     // "Forget entries older than N days", at start, hourly and when the option changes.
     void ForgetOldEntries();
+    // Runs the paste now, or once capture no longer holds the clipboard.
+    void PasteWhenFree(std::function<void()> paste);
 
     CImageButton m_btnOptions;
     CListCtrl m_list;
     CSearchField m_search;
-    int m_bSuppressCapture = 0;
     int m_bReady = 0;
     int m_bExiting = 0;
     // Windows is ending the session: nothing may hold it up.
@@ -139,15 +140,14 @@ private:
     TargetSelection m_targetSelection;
     PopupHotkeys m_hotkeys;
     HICON m_hIcon = nullptr;
-    HWND m_hNextViewer = nullptr;
     CString m_strDataDir;
     HistoryModel m_history;
-    IgnoredPrograms m_ignored;
     HistoryListView m_listView;
     HistoryRows m_rows{m_list, m_listView, m_history, [this](int row) { PasteRow(row); }};
     SearchAnnouncer m_announcer;
     ClipboardCapture m_capture;
     PasteBack m_paste;
+    PendingPaste m_pendingPaste;
     DurableHistory m_durable;
     CommandTable m_commands;
     PopupKeyboard m_keyboard;

@@ -33,6 +33,8 @@ void CClipDlg::SummonAtFocus()
         target = m_hPasteTarget;
     m_hPasteTarget = target;
     m_targetSelection.Remember(target);
+    // A paste still waiting for the clipboard was meant for the last target.
+    m_pendingPaste.Drop();
     m_monitors.Follow(m_hWnd, target);
     // Each summons starts with the whole list.
     if (m_search.GetWindowText().GetLength() > 0)
@@ -40,7 +42,6 @@ void CClipDlg::SummonAtFocus()
     SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     ShowWindow(SW_SHOWNOACTIVATE);
     m_list.SetFocus();
-    m_capture.RejoinChain();
 }
 
 HWND CClipDlg::GetFocusInForeground()
@@ -67,13 +68,24 @@ void CClipDlg::UnpinForegroundTop()
 void CClipDlg::PasteSelectedEntries()
 {
     ShowWindow(SW_HIDE);
-    ReportPaste(m_paste.Paste(m_listView.SelectedEntries()));
+    PasteWhenFree([this, entries = m_listView.SelectedEntries()] { ReportPaste(m_paste.Paste(entries)); });
 }
 
 void CClipDlg::PasteSelectedAsPlainText()
 {
     ShowWindow(SW_HIDE);
-    ReportPaste(m_paste.Paste(m_listView.SelectedEntries(), PasteBack::Content::TextOnly));
+    PasteWhenFree([this, entries = m_listView.SelectedEntries()] {
+        ReportPaste(m_paste.Paste(entries, PasteBack::Content::TextOnly));
+    });
+}
+
+void CClipDlg::PasteWhenFree(std::function<void()> paste)
+{
+    m_pendingPaste.Drop();
+    if (m_capture.HoldsClipboard())
+        m_pendingPaste.Hold(m_hWnd, std::move(paste));
+    else
+        paste();
 }
 
 void CClipDlg::PasteRow(int row)
@@ -82,7 +94,7 @@ void CClipDlg::PasteRow(int row)
         return;
     const HistoryEntry entry = m_listView.View().At(row);
     ShowWindow(SW_HIDE);
-    ReportPaste(m_paste.Paste({entry}));
+    PasteWhenFree([this, entry] { ReportPaste(m_paste.Paste({entry})); });
 }
 
 void CClipDlg::TypeSelectedEntries()
@@ -102,7 +114,8 @@ void CClipDlg::TypeSelectedEntries()
     if (!ConfirmTyping(length))
         return;
     ShowWindow(SW_HIDE);
-    ReportPaste(m_paste.Type(entries));
+    // Where the keys cannot land, typing falls back to a paste, which needs the clipboard.
+    PasteWhenFree([this, entries] { ReportPaste(m_paste.Type(entries)); });
 }
 
 bool CClipDlg::ConfirmTyping(size_t length)
@@ -192,8 +205,10 @@ void CClipDlg::ExitProgram()
     if (m_bExiting)
         return;
     m_bExiting = 1;
-    // The history is on its way to disk: a copy made now (while a message of the exit shows) would be lost.
-    m_bSuppressCapture = 1;
+    // The history is on its way to disk: copies read so far go in, and a copy
+    // made now (while a message of the exit shows) would be lost, so none is read.
+    m_capture.Stop();
+    m_pendingPaste.Drop();
     m_rcWindow = m_monitors.Home(m_hWnd);
     ShowWindow(SW_HIDE);
     SaveAll();

@@ -25,7 +25,21 @@ LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         m_preview.ShowFocused();
         AnnounceFocusedRow();
         return 0;
+    case ClipboardCapture::kCopiesMessage:
+        m_capture.OnCopies();
+        return 0;
+    case ClipboardCapture::kWatchMessage:
+        m_capture.OnWatch();
+        return 0;
     case WM_TIMER:
+        if (wParam == ClipboardCapture::kWatchTimer) {
+            m_capture.OnWatchTimer();
+            return 0;
+        }
+        if (wParam == PendingPaste::kTimer) {
+            m_pendingPaste.OnTimer(m_capture.HoldsClipboard());
+            return 0;
+        }
         if (wParam == PreviewController::kHoverTimer) {
             m_preview.OnHoverTimer();
             return 0;
@@ -90,15 +104,9 @@ LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 LRESULT CClipDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_DRAWCLIPBOARD:
-        m_capture.OnDrawClipboard(wParam, lParam);
-        break;
-    case WM_CHANGECBCHAIN:
-        m_capture.OnChangeCbChain(wParam, lParam);
-        break;
     case WM_DESTROY:
         m_announcer.Destroy();
-        m_capture.LeaveChain();
+        m_capture.Stop();
         m_lockNotices.Stop();
         break;
     default:
