@@ -43,7 +43,7 @@ struct EntryFormats {
     // Offered but not given within the copy's time for formats (a program slow
     // to render them, or not answering). Known to this run only: the files
     // keep what is kept and what was too large.
-    std::vector<FormatName> late;
+    std::vector<FormatName> late = {};
 
     const KeptFormat* Find(const FormatName& format) const;
     static bool IsFileList(const FormatName& format) { return format.name.empty() && format.number == kFileListNumber; }

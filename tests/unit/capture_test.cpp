@@ -81,8 +81,9 @@ TEST_F(CaptureTest, APasteAddsNothingAndACopyMadeRightAfterItIsRecorded)
     HWND target = NewTopLevel(L"paste target");
     ClipOptions options;
     int keystrokes = 0;
-    PasteBack paste({target, options}, [](HWND) {});
-    paste.SetKeystrokeSender([&keystrokes] { ++keystrokes; });
+    const HWND noPopup = nullptr;  // the target lives: it owns what is pasted
+    PasteBack paste({target, options, noPopup}, [](HWND) {});
+    paste.SetKeystrokeSender([&keystrokes](PasteKey) { ++keystrokes; });
     paste.Paste({host.history.At(0)});
     ASSERT_EQ(1, keystrokes);
     ASSERT_TRUE(host.LookNow());
