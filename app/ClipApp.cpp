@@ -1,5 +1,7 @@
 #include "app/ClipApp.h"
 
+#include "framework/ComApartment.h"
+
 #include "shell/AppTitle.h"
 #include "shell/popup/ClipDlg.h"
 #include "shell/SingleInstance.h"
@@ -26,6 +28,8 @@ BOOL CClipApp::InitInstance()
         std::exit(0);
     }
 
+    // Screen readers reach the popup's accessible objects through COM.
+    ComApartment com;
     CClipDlg dialog;
     m_pMainWnd = &dialog;
     dialog.DoModal();

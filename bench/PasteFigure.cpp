@@ -104,8 +104,23 @@ bool SummonWithFirstRow(const ProductProcess& product, const TargetWindow& targe
 }
 
 
-bool RunQuillaryRound(const BenchFolder& folder, const SampleHistory& history, Samples& medians, Samples& all,
-                      int& lost)
+// Milliseconds on `watch` until the target is the foreground window with the focus back; -1 when it never was.
+double UntilTargetBack(const TargetWindow& target, const Stopwatch& watch)
+{
+    const HWND window = target.Handle();
+    const bool back =
+        WaitFor(kLostAfterMs, [&] { return GetForegroundWindow() == window && FocusOf(window) == window; });
+    return back ? watch.ElapsedMs() : -1;
+}
+
+// What a paste costs in Quillary, and its floor: the same summons, then Esc, which hides the
+// popup and brings the target back with nothing pasted.
+struct QuillarySamples {
+    Samples pasteMedians, pasteAll, floorMedians, floorAll;
+    int lost = 0;
+};
+
+bool RunQuillaryRound(const BenchFolder& folder, const SampleHistory& history, QuillarySamples& samples)
 {
     ProductProcess product(folder.Path());
     ViewerProcess viewer;
@@ -118,15 +133,23 @@ bool RunQuillaryRound(const BenchFolder& folder, const SampleHistory& history, S
     if (!product.Sync())
         return false;
     LRESULT before = 0;
-    const bool ok = CopyTimer::RunTimedRound(
+    const bool pasted = CopyTimer::RunTimedRound(
         [&](int) {
             if (!SummonWithFirstRow(product, target) || !SettledReads(viewer, before))
                 return -2.0;
             const Stopwatch watch;
             return PressKeys({VK_RETURN}) ? UntilRead(viewer, before, watch) : -2.0;
         },
-        medians, all, lost);
-    return viewer.Close() && ok;
+        samples.pasteMedians, samples.pasteAll, samples.lost);
+    const bool floored = pasted && CopyTimer::RunTimedRound(
+        [&](int) {
+            if (!SummonWithFirstRow(product, target))
+                return -2.0;
+            const Stopwatch watch;
+            return PressKeys({VK_ESCAPE}) ? UntilTargetBack(target, watch) : -2.0;
+        },
+        samples.floorMedians, samples.floorAll, samples.lost);
+    return viewer.Close() && floored;
 }
 
 bool RunBareRound(HWND owner, const ClipboardCopy& copy, Samples& medians, Samples& all, int& lost)
@@ -157,21 +180,40 @@ void BenchPaste(HWND owner, const BenchFolder& folder, int rounds)
     ClipboardCopy copy = ClipboardCopy::OfText(std::wstring(text.begin(), text.end()));
     // The bytes that the sample history keeps as the entry's HTML.
     copy.Add(L"HTML Format", std::string(kHtmlBytes, 'h'));
+    const char* bare = "the same bytes put on the clipboard by a bare process, read by the same viewer";
+    FigureRow floor("Paste (floor)", "Esc in the popup to the target in front with the focus, nothing pasted", bare,
+                    FigureRow::Unit::Milliseconds, 0);
     FigureRow row("Paste", "Enter in the popup to the text and HTML read from the clipboard, entry of 1 KB with 1 MB "
                   "of HTML",
-                  "the same bytes put on the clipboard by a bare process, read by the same viewer",
-                  FigureRow::Unit::Milliseconds, 1.5);
-    Samples quillaryAll, bareAll;
-    int quillaryLost = 0, bareLost = 0;
-    row.AddRoundsInTurn(
-        rounds, [&](Samples& medians) { return RunQuillaryRound(folder, history, medians, quillaryAll, quillaryLost); },
-        [&](Samples& medians) { return RunBareRound(owner, copy, medians, bareAll, bareLost); });
-    if (quillaryLost || bareLost)
-        row.SetFailure("pastes not seen: Quillary " + std::to_string(quillaryLost) + ", bare " +
+                  std::string(bare) + ", plus the floor", FigureRow::Unit::Milliseconds, 1.5);
+    QuillarySamples quillary;
+    Samples bareAll;
+    int bareLost = 0;
+    for (int round = 0; round < rounds; ++round) {
+        QuillarySamples one;
+        Samples bareMedians;
+        if (!RunQuillaryRound(folder, history, one) || !RunBareRound(owner, copy, bareMedians, bareAll, bareLost)) {
+            row.SetFailure("a round did not finish");
+            floor.SetFailure("a round did not finish");
+            continue;
+        }
+        row.AddRun(one.pasteMedians.Median(), bareMedians.Median() + one.floorMedians.Median());
+        floor.AddRun(one.floorMedians.Median(), bareMedians.Median());
+        for (double value : one.pasteAll.Values())
+            quillary.pasteAll.Add(value);
+        for (double value : one.floorAll.Values())
+            quillary.floorAll.Add(value);
+        quillary.lost += one.lost;
+    }
+    if (quillary.lost || bareLost)
+        row.SetFailure("pastes not seen: Quillary " + std::to_string(quillary.lost) + ", bare " +
                        std::to_string(bareLost));
+    floor.Print();
     row.Print();
     std::printf("NOTE\tPaste, 1 MB of HTML: median of all pastes %.3f ms (Quillary, %zu pastes) vs %.3f ms (bare "
-                "process, %zu copies); both read back by a bare viewer process (text and HTML)\n",
-                quillaryAll.Median(), quillaryAll.Count(), bareAll.Median(), bareAll.Count());
+                "process, %zu copies); both read back by a bare viewer process (text and HTML). Esc to the target "
+                "back: median %.3f ms (%zu times)\n",
+                quillary.pasteAll.Median(), quillary.pasteAll.Count(), bareAll.Median(), bareAll.Count(),
+                quillary.floorAll.Median(), quillary.floorAll.Count());
     std::fflush(stdout);
 }

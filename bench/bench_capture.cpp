@@ -3,7 +3,7 @@
 // Quillary's list, against a bare viewer process that only reads the same
 // formats, and with a full history of long texts against an empty one. Every
 // receiver is asked the same way: a message sent from here, answered by its
-// user-interface thread. Paste: see PasteFigure.cpp.
+// user-interface thread. Paste: see PasteFigure.cpp; summons: SummonFigure.cpp.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -24,6 +24,7 @@
 #include "bench/SampleHistory.h"
 #include "bench/Samples.h"
 #include "bench/Stopwatch.h"
+#include "bench/SummonFigure.h"
 #include "bench/ViewerProcess.h"
 #include "history/store/formats/FileNames.h"
 #include "resource.h"
@@ -31,6 +32,7 @@
 namespace {
 
 constexpr int kRounds = 10;  // 200 timed copies per size and side
+constexpr int kSummonRounds = 5;  // each summons beside a render waits two seconds for it to end
 constexpr DWORD kStartTimeoutMs = 120000;
 
 HWND CreateOwnerWindow()
@@ -249,7 +251,7 @@ void BenchCaptureWithHistory(HWND owner, const BenchFolder& folder)
 
 }  // namespace
 
-// With names (text, formats, history, encrypted, paste) only those figures run.
+// With names (text, formats, history, encrypted, paste, summon) only those figures run.
 int wmain(int argc, wchar_t** argv)
 {
     BenchFolder folder(L"capture");
@@ -275,6 +277,8 @@ int wmain(int argc, wchar_t** argv)
         BenchCaptureEncrypted(owner, folder);
     if (chosen(L"paste"))
         BenchPaste(owner, folder, kRounds);
+    if (chosen(L"summon"))
+        BenchSummon(folder, kSummonRounds);
     DestroyWindow(owner);
     return 0;
 }

@@ -23,22 +23,8 @@ const Palette& ControlColours::Current()
 
 COLORREF ControlColours::Sys(int index)
 {
+    // Light and high contrast read the system's colours live.
     const Palette& p = Held();
-    if (!p.dark)
-        return GetSysColor(index);
-    switch (index) {
-    case COLOR_WINDOW: return p.list;
-    case COLOR_WINDOWTEXT: return p.listText;
-    case COLOR_BTNFACE: case COLOR_MENU: return p.face;
-    case COLOR_BTNTEXT: case COLOR_MENUTEXT: return p.faceText;
-    case COLOR_HIGHLIGHT: return p.menuHighlight;
-    case COLOR_HIGHLIGHTTEXT: return p.menuHighlightText;
-    case COLOR_GRAYTEXT: return p.grayText;
-    case COLOR_BTNSHADOW: return p.shadow;
-    case COLOR_BTNHIGHLIGHT: case COLOR_3DLIGHT: return p.highlight;
-    case COLOR_3DDKSHADOW: return p.list;
-    case COLOR_INFOBK: return p.info;
-    case COLOR_INFOTEXT: return p.infoText;
-    default: return GetSysColor(index);
-    }
+    const COLORREF colour = p.dark ? p.Colour(index) : CLR_INVALID;
+    return colour != CLR_INVALID ? colour : GetSysColor(index);
 }

@@ -99,6 +99,7 @@ void CHyperLinkLabel::PreSubclassWindow()
         GetClientRect(&tool.rect);
         m_toolTip.SendMessage(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
+    UpdateAccessible();
 
     CStatic::PreSubclassWindow();
 }
@@ -134,6 +135,7 @@ void CHyperLinkLabel::SetTarget(const CString& target)
         return;
     FitToText();
     m_toolTip.UpdateTipText(m_strTarget, this, 1);
+    UpdateAccessible();
 }
 
 void CHyperLinkLabel::MarkVisited(BOOL visited)
@@ -279,6 +281,8 @@ BOOL CHyperLinkLabel::PreTranslateMessage(MSG* msg)
 
 bool CHyperLinkLabel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
+    if (OnKeyMessage(message, wParam, lParam, result))
+        return true;
     switch (message) {
     case WM_SETCURSOR:
         // Without a hand cursor nothing else is shown either.

@@ -9,7 +9,8 @@
 // A static text control of a dialog that acts as a link: link colours, an
 // underline while the pointer is over it, a hand cursor, a tooltip with the
 // target, and a click that opens the target through the shell (falling back
-// to the program registered for ".htm" files).
+// to the program registered for ".htm" files). Tab reaches it, Enter or Space
+// opens it, and screen readers read it as a link.
 class CHyperLinkLabel : public CStatic {
 public:
     CHyperLinkLabel() = default;
@@ -53,6 +54,10 @@ private:
     void OnTimer();
     void OnClicked();
     void OnEraseBackground(HDC dc);
+    // What a screen reader is told: a link, its target, its action.
+    void UpdateAccessible();
+    // Keys, focus and the focus rectangle; true when the message was handled.
+    bool OnKeyMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     BOOL m_bHovering = FALSE;
     BOOL m_bVisited = FALSE;

@@ -3,6 +3,9 @@
 // placement in ImageButtonPlacement.cpp.
 #include "controls/ImageButton.h"
 #include "controls/ControlColours.h"
+#include "framework/AccessibleFacts.h"
+
+#include <oleacc.h>
 
 namespace {
 
@@ -249,6 +252,24 @@ void CImageButton::PreSubclassWindow()
         m_defaultButton = TRUE;
     ModifyStyle(0x1F, BS_OWNERDRAW, SWP_FRAMECHANGED);
     CButton::PreSubclassWindow();
+    // Drawn by us, it is still a button to a screen reader (the system cannot tell an owner-drawn one's kind).
+    AccessibleFacts facts;
+    facts.role = m_checkBox ? ROLE_SYSTEM_CHECKBUTTON : ROLE_SYSTEM_PUSHBUTTON;
+    facts.defaultAction = m_checkBox ? L"Check" : L"Press";
+    facts.doDefault = [this] { SendMessage(BM_CLICK); };
+    facts.addedState = [this] { return m_checked ? static_cast<long>(STATE_SYSTEM_CHECKED) : 0L; };
+    SetAccessible(facts);
+}
+
+void CImageButton::SetAccessibleName(const wchar_t* name, const wchar_t* shortcut)
+{
+    const AccessibleFacts* known = GetAccessible();
+    if (!known)
+        return;
+    AccessibleFacts facts = *known;
+    facts.name = name ? name : L"";
+    facts.keyboardShortcut = shortcut ? shortcut : L"";
+    SetAccessible(facts);
 }
 
 BOOL CImageButton::PreTranslateMessage(MSG* msg)

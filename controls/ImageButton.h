@@ -59,6 +59,9 @@ public:
     // Takes the cursor shown over the button.
     void SetCursor(HCURSOR cursor);
     void SetTooltipText(const wchar_t* text);
+    // What a screen reader calls the button, when its caption is a picture or
+    // signs ("<>"), and the key that presses it; the drawn caption stays.
+    void SetAccessibleName(const wchar_t* name, const wchar_t* shortcut = nullptr);
 
     BOOL IsFlat() const { return m_flat; }
     BOOL IsHovering() const { return m_hovering; }

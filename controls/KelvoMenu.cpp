@@ -121,6 +121,9 @@ BOOL KelvoMenu::AppendItem(const wchar_t* text, UINT flags, UINT_PTR id, int gly
     record->m_commandId = id;
     record->m_flags = flags;
     BOOL appended = CMenu::AppendMenu(flags, id, reinterpret_cast<const wchar_t*>(record));
+    // Drawn from the record, the item keeps its words for screen readers too.
+    if (appended && id != 0)
+        SetItemWords(static_cast<UINT>(GetMenuItemCount() - 1), record->m_text.c_str());
     if (m_loadedFromResource)
         RestoreTopLevelPopups();
     return appended;
@@ -132,7 +135,10 @@ std::unique_ptr<KelvoMenuItem> KelvoMenu::ReplaceItemAt(int position, UINT flags
     record->SetWideText(text);
     record->m_flags = flags;
     record->m_commandId = id;
-    ModifyMenu(static_cast<UINT>(position), flags | MF_BYPOSITION, id, reinterpret_cast<const wchar_t*>(record.get()));
+    if (ModifyMenu(static_cast<UINT>(position), flags | MF_BYPOSITION, id,
+                   reinterpret_cast<const wchar_t*>(record.get())) &&
+        !(flags & MF_SEPARATOR))
+        SetItemWords(static_cast<UINT>(position), record->m_text.c_str());
     return record;
 }
 

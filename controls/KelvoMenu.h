@@ -85,6 +85,22 @@ public:
     static void DrawEmbossedGlyph(CDC* target, int x, int y, int width, int height, CBitmap* glyph, int sourceX,
                                   int sourceY, COLORREF background);
 
+    // A tick's or dot's colour and the ground of its box, as drawn. The box takes its
+    // lighter colour only where the mark stands out from it by 3:1 (a dark menu's light
+    // mark would not); otherwise it keeps the ground around it.
+    struct CheckColours {
+        COLORREF mark;
+        COLORREF box;
+    };
+    static CheckColours ClassicCheckColours(COLORREF menuColour, COLORREF mark, BOOL selected);
+    static CheckColours FlatCheckColours(COLORREF highlight, COLORREF bar, COLORREF mark);
+
+    // The DPI of the monitor the menu opens on: the glyph column, the gaps and the check
+    // marks are measured and drawn to its scale (glyph images keep their size).
+    // Until set, the system's DPI.
+    void SetDpi(UINT dpi) { m_dpi = dpi; }
+    UINT Dpi() const;
+
     // Settings (the program keeps the construction values).
     void SetGlyphSize(int width, int height);
     void SetMaskColor(COLORREF colour, BOOL use);
@@ -152,15 +168,18 @@ private:
     void DrawItemText(CDC* dc, RECT area, const std::wstring& text) const;
     BOOL DrawCheckImage(CDC* dc, const RECT& box, BOOL selected) const;
     void DrawClassicCheck(CDC* dc, const RECT& box, BOOL selected, BOOL radio, COLORREF menuColour) const;
-    void DrawFlatCheck(CDC* dc, const RECT& box, BOOL radio, COLORREF highlight) const;
-    static void DrawCheckDot(CDC* dc, int x, int y);
-    static void DrawCheckTick(CDC* dc, int x, int y);
+    void DrawFlatCheck(CDC* dc, const RECT& box, BOOL radio, COLORREF highlight, COLORREF bar) const;
+    void DrawCheckDot(CDC* dc, int x, int y, COLORREF mark) const;
+    void DrawCheckTick(CDC* dc, int x, int y, COLORREF mark) const;
+    // `value`, in pixels at 96 DPI, at the menu's DPI.
+    int Px(int value) const;
     static BOOL HasRadioCheckBitmap(const DRAWITEMSTRUCT* item);
 
     std::vector<std::unique_ptr<KelvoMenuItem>> m_items;
     std::vector<HMENU> m_subMenus;
     int m_glyphWidth = 16;
     int m_glyphHeight = 15;
+    UINT m_dpi = 0;  // the system's
     COLORREF m_maskColor = RGB(192, 192, 192);
     BOOL m_useMaskColor = FALSE;
     BOOL m_altDisabledStyle = FALSE;

@@ -5,6 +5,7 @@
 #include "controls/ControlColours.h"
 #include "controls/KelvoMenu.h"
 #include "controls/MenuBufferDC.h"
+#include "framework/Dpi.h"
 #include "framework/Handles.h"
 
 namespace {
@@ -43,9 +44,11 @@ void KelvoMenu::MeasureItem(MEASUREITEMSTRUCT* item)
     if (!record)
         return;
     int pad = GetPad();
+    // The system's menu height is at the system's DPI; the menu may open on a monitor of another.
+    const int menuHeight = dpi::Rescale(GetSystemMetrics(SM_CYMENU), dpi::OfSystem(), Dpi());
     if (record->m_flags & MF_SEPARATOR) {
         item->itemWidth = 0;
-        item->itemHeight = static_cast<UINT>(std::max(GetSystemMetrics(SM_CYMENU) >> 1, (m_glyphHeight + pad) / 2));
+        item->itemHeight = static_cast<UINT>(std::max(menuHeight >> 1, Px(m_glyphHeight + pad) / 2));
         return;
     }
 
@@ -69,9 +72,9 @@ void KelvoMenu::MeasureItem(MEASUREITEMSTRUCT* item)
         dc.SelectObject(previousFont);
     ::ReleaseDC(window, dc.Detach());
 
-    int width = UsesFlatStyle() ? textWidth + m_glyphWidth + pad + 8 : textWidth + 2 * m_glyphWidth + 1;
+    int width = UsesFlatStyle() ? textWidth + Px(m_glyphWidth + pad + 8) : textWidth + Px(2 * m_glyphWidth + 1);
     item->itemWidth = static_cast<UINT>(width);
-    item->itemHeight = static_cast<UINT>(std::max(GetSystemMetrics(SM_CYMENU), m_glyphHeight + pad));
+    item->itemHeight = static_cast<UINT>(std::max(menuHeight, Px(m_glyphHeight + pad)));
 }
 
 void KelvoMenu::DrawItem(DRAWITEMSTRUCT* item)
@@ -90,15 +93,6 @@ void KelvoMenu::DrawItem(DRAWITEMSTRUCT* item)
         DrawClassicItem(&dc, item, record);
     ::RestoreDC(item->hDC, saved);
     dc.Detach();
-}
-
-BOOL KelvoMenu::HasRadioCheckBitmap(const DRAWITEMSTRUCT* item)
-{
-    MENUITEMINFOW info = {};
-    info.cbSize = sizeof(info);
-    info.fMask = MIIM_CHECKMARKS;
-    HMENU menu = reinterpret_cast<HMENU>(item->hwndItem);
-    return ::GetMenuItemInfoW(menu, item->itemID, FALSE, &info) && info.hbmpChecked;
 }
 
 void KelvoMenu::DrawGrayedGlyph(CDC* dc, int index, int x, int y, COLORREF background) const
@@ -139,21 +133,22 @@ void KelvoMenu::DrawClassicItem(CDC* dc, const DRAWITEMSTRUCT* item, const Kelvo
     } else {
         RECT fill = r;
         if (hasGlyph || look.checked)
-            fill.left = r.left + m_glyphWidth + 5;
+            fill.left = r.left + Px(m_glyphWidth + 5);
         dc->FillSolidRect(fill, ControlColours::Sys(COLOR_HIGHLIGHT));
         textColour = ControlColours::Sys(COLOR_HIGHLIGHTTEXT);
     }
 
-    int dy = std::max(0, (static_cast<int>(r.bottom - r.top) - m_glyphHeight - 4) / 2);
+    int dy = std::max(0, (static_cast<int>(r.bottom - r.top) - Px(m_glyphHeight + 4)) / 2);
     if (hasGlyph) {
         DrawClassicGlyph(dc, index, POINT{r.left, r.top + dy}, look, menuColour);
     } else if (look.checked) {
-        RECT box = {r.left + 1, r.top + dy + 2, r.left + m_glyphWidth + 1, r.top + dy + m_glyphHeight + 2};
+        RECT box = {r.left + Px(1), r.top + dy + Px(2), r.left + Px(m_glyphWidth + 1),
+                    r.top + dy + Px(m_glyphHeight + 2)};
         if (!DrawCheckImage(dc, box, look.selected))
             DrawClassicCheck(dc, box, look.selected, HasRadioCheckBitmap(item), menuColour);
     }
 
-    RECT area = {r.left + m_glyphWidth + 9, r.top - 1, r.right, r.bottom - 1};
+    RECT area = {r.left + Px(m_glyphWidth + 9), r.top - 1, r.right, r.bottom - 1};
     DrawClassicText(dc, area, record->m_text, look, textColour, menuColour);
 }
 
@@ -161,9 +156,9 @@ void KelvoMenu::DrawClassicGlyph(CDC* dc, int index, POINT corner, ItemLook look
 {
     COLORREF shadow = ControlColours::Sys(COLOR_BTNSHADOW);
     COLORREF highlight = ControlColours::Sys(COLOR_BTNHIGHLIGHT);
-    RECT cell = {corner.x + 1, corner.y + 1, corner.x + m_glyphWidth + 3, corner.y + m_glyphHeight + 3};
-    RECT outer = {corner.x, corner.y, corner.x + m_glyphWidth + 4, corner.y + m_glyphHeight + 4};
-    POINT at = {corner.x + 2, corner.y + 2};
+    RECT cell = {corner.x + Px(1), corner.y + Px(1), corner.x + Px(m_glyphWidth + 3), corner.y + Px(m_glyphHeight + 3)};
+    RECT outer = {corner.x, corner.y, corner.x + Px(m_glyphWidth + 4), corner.y + Px(m_glyphHeight + 4)};
+    POINT at = {corner.x + Px(2), corner.y + Px(2)};
     FrameRect(dc, cell, menuColour);
     if (look.grayed) {
         FrameRect(dc, outer, menuColour);
@@ -231,7 +226,7 @@ void KelvoMenu::PaintFlatItem(CDC* dc, const DRAWITEMSTRUCT* item, const KelvoMe
     RECT r = item->rcItem;
     int height = r.bottom - r.top;
     int pad = GetPad();
-    int barWidth = m_glyphWidth + pad;
+    int barWidth = Px(m_glyphWidth + pad);
     FlatColours colours = {};
     colours.bar = ControlColours::Sys(COLOR_BTNFACE);
     colours.window = ControlColours::Sys(COLOR_WINDOW);
@@ -241,7 +236,7 @@ void KelvoMenu::PaintFlatItem(CDC* dc, const DRAWITEMSTRUCT* item, const KelvoMe
 
     if (record->m_flags & MF_SEPARATOR) {
         dc->FillSolidRect(r, colours.window);
-        RECT line = {barRect.right + pad, r.top + height / 2, r.right, r.bottom};
+        RECT line = {barRect.right + Px(pad), r.top + height / 2, r.right, r.bottom};
         dc->DrawEdge(&line, EDGE_ETCHED, BF_TOP);
         dc->FillSolidRect(barRect, colours.bar);
         FrameRect(dc, barRect, colours.bar);
@@ -266,17 +261,17 @@ void KelvoMenu::PaintFlatItem(CDC* dc, const DRAWITEMSTRUCT* item, const KelvoMe
     int index = record->m_sharedImageIndex;
     if (index >= 0) {
         POINT at = {r.left + HalfOffset(barWidth - m_glyphWidth), r.top + HalfOffset(height - m_glyphHeight)};
-        RECT cell = {r.left + 1, r.top + 1, r.left + barWidth - 1, r.bottom - 1};
+        RECT cell = {r.left + Px(1), r.top + Px(1), r.left + barWidth - Px(1), r.bottom - Px(1)};
         PaintFlatGlyph(dc, index, at, cell, look, colours);
     } else if (look.checked) {
-        int left = r.left + HalfOffset(barWidth - 16);
-        int top = r.top + HalfOffset(height - 16);
-        RECT box = {left, top, left + 16, top + 16};
+        int left = r.left + HalfOffset(barWidth - Px(16));
+        int top = r.top + HalfOffset(height - Px(16));
+        RECT box = {left, top, left + Px(16), top + Px(16)};
         if (!DrawCheckImage(dc, box, selected))
-            DrawFlatCheck(dc, box, HasRadioCheckBitmap(item), colours.highlight);
+            DrawFlatCheck(dc, box, HasRadioCheckBitmap(item), colours.highlight, colours.bar);
     }
 
-    RECT area = {r.left + barWidth + 8, r.top - 1, r.right, r.bottom - 1};
+    RECT area = {r.left + barWidth + Px(8), r.top - 1, r.right, r.bottom - 1};
     dc->SetTextColor(ControlColours::Sys(look.grayed ? COLOR_GRAYTEXT : COLOR_MENUTEXT));
     DrawItemText(dc, area, record->m_text);
 }
@@ -320,7 +315,7 @@ void KelvoMenu::DrawItemText(CDC* dc, RECT area, const std::wstring& text) const
     size_t lastTab = text.rfind(L'\t');
     std::wstring left = text.substr(0, firstTab);
     if (firstTab != std::wstring::npos)
-        area.right -= m_glyphWidth;
+        area.right -= Px(m_glyphWidth);
     int previousMode = dc->SetBkMode(TRANSPARENT);
     dc->DrawText(left.c_str(), static_cast<int>(left.size()), &area, DT_LEFT | DT_SINGLELINE | DT_VCENTER);
     if (firstTab != std::wstring::npos) {
@@ -328,59 +323,4 @@ void KelvoMenu::DrawItemText(CDC* dc, RECT area, const std::wstring& text) const
         dc->DrawText(right.c_str(), static_cast<int>(right.size()), &area, DT_RIGHT | DT_SINGLELINE | DT_VCENTER);
     }
     dc->SetBkMode(previousMode);
-}
-
-BOOL KelvoMenu::DrawCheckImage(CDC* dc, const RECT& box, BOOL selected) const
-{
-    int image = selected ? m_checkImageSelected : m_checkImageNormal;
-    if (!m_checkImages || image < 0 || image >= m_checkImages->GetImageCount())
-        return FALSE;
-    return m_checkImages->Draw(*dc, image, POINT{box.left, box.top}, ILD_TRANSPARENT);
-}
-
-void KelvoMenu::DrawClassicCheck(CDC* dc, const RECT& box, BOOL selected, BOOL radio, COLORREF menuColour) const
-{
-    dc->FillSolidRect(box, selected ? menuColour : Lighten(menuColour, 0.6));
-    if (IsModernShell()) {
-        RECT edge = box;
-        dc->DrawEdge(&edge, BDR_SUNKENOUTER, BF_RECT);
-    }
-    if (radio)
-        DrawCheckDot(dc, box.left + 5, box.top + 4);
-    else
-        DrawCheckTick(dc, box.left + 4, box.top + 4);
-}
-
-void KelvoMenu::DrawFlatCheck(CDC* dc, const RECT& box, BOOL radio, COLORREF highlight) const
-{
-    dc->FillSolidRect(box, Lighten(highlight, 0.85));
-    FrameRect(dc, box, highlight);
-    if (radio)
-        DrawCheckDot(dc, box.left + 5, box.top + 4);
-    else
-        DrawCheckTick(dc, box.left + 5, box.top + 4);
-}
-
-void KelvoMenu::DrawCheckDot(CDC* dc, int x, int y)
-{
-    COLORREF mark = ControlColours::Sys(COLOR_MENUTEXT);
-    CPen pen(PS_SOLID, 0, mark);
-    CBrush brush(mark);
-    HGDIOBJ previousPen = dc->SelectObject(&pen);
-    HGDIOBJ previousBrush = dc->SelectObject(&brush);
-    dc->Ellipse(x, y, x + 6, y + 6);
-    dc->SelectObject(previousBrush);
-    dc->SelectObject(previousPen);
-}
-
-void KelvoMenu::DrawCheckTick(CDC* dc, int x, int y)
-{
-    static const int kStrokeTop[7] = {2, 3, 4, 3, 2, 1, 0};
-    CPen pen(PS_SOLID, 1, ControlColours::Sys(COLOR_MENUTEXT));
-    HGDIOBJ previousPen = dc->SelectObject(&pen);
-    for (int k = 0; k < 7; ++k) {
-        dc->MoveTo(x + k, y + kStrokeTop[k]);
-        dc->LineTo(x + k, y + kStrokeTop[k] + 3);
-    }
-    dc->SelectObject(previousPen);
 }

@@ -87,6 +87,7 @@ KelvoMenu* KelvoMenu::NewTemplatePopup() const
     popup->m_checkImages = m_checkImages;
     popup->m_checkImageSelected = m_checkImageSelected;
     popup->m_checkImageNormal = m_checkImageNormal;
+    popup->m_dpi = m_dpi;
     popup->Attach(::CreatePopupMenu());
     return popup;
 }

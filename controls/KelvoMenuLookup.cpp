@@ -80,7 +80,8 @@ void KelvoMenu::Resync()
                 record->m_flags = state | MF_BYPOSITION | MF_OWNERDRAW;
                 if (!text.IsEmpty())
                     record->SetWideText(text);
-                ModifyMenu(position, record->m_flags, id, reinterpret_cast<const wchar_t*>(record.get()));
+                if (ModifyMenu(position, record->m_flags, id, reinterpret_cast<const wchar_t*>(record.get())))
+                    SetItemWords(position, record->m_text.c_str());
             }
         }
         rebuilt.push_back(std::move(record));

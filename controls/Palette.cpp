@@ -62,6 +62,16 @@ Palette Palette::Light(const std::function<COLORREF(int)>& sysColor)
     return p;
 }
 
+Palette Palette::HighContrast(const std::function<COLORREF(int)>& sysColor)
+{
+    Palette p = Light(sysColor);
+    // The theme has one colour for links, whatever their state; the underline shows the pointer.
+    p.link = sysColor(COLOR_HOTLIGHT);
+    p.linkVisited = p.link;
+    p.linkHover = p.link;
+    return p;
+}
+
 Palette Palette::Dark()
 {
     // Close to Windows' own dark apps: near-black grounds, near-white text.
@@ -92,6 +102,27 @@ Palette Palette::Dark()
     return p;
 }
 
+COLORREF Palette::Colour(int index) const
+{
+    switch (index) {
+    case COLOR_WINDOW: return list;
+    case COLOR_WINDOWTEXT: return listText;
+    case COLOR_BTNFACE: return face;
+    case COLOR_MENU: return menu;
+    case COLOR_BTNTEXT: return faceText;
+    case COLOR_MENUTEXT: return menuText;
+    case COLOR_HIGHLIGHT: return menuHighlight;
+    case COLOR_HIGHLIGHTTEXT: return menuHighlightText;
+    case COLOR_GRAYTEXT: return grayText;
+    case COLOR_BTNSHADOW: return shadow;
+    case COLOR_BTNHIGHLIGHT: case COLOR_3DLIGHT: return highlight;
+    case COLOR_3DDKSHADOW: return dark ? list : CLR_INVALID;
+    case COLOR_INFOBK: return info;
+    case COLOR_INFOTEXT: return infoText;
+    default: return CLR_INVALID;
+    }
+}
+
 double Palette::Contrast(COLORREF a, COLORREF b)
 {
     const double la = Luminance(a);
@@ -99,10 +130,16 @@ double Palette::Contrast(COLORREF a, COLORREF b)
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
+COLORREF Palette::MarkGround(COLORREF preferred, COLORREF fallback, COLORREF mark)
+{
+    return Contrast(mark, preferred) >= kMarkContrast ? preferred : fallback;
+}
+
 std::vector<Palette::TextPair> Palette::TextPairs() const
 {
     return {{"window", windowText, window},         {"list", listText, list},
             {"selection", selectionText, selection}, {"field", fieldText, field},
+            {"search hint", grayText, field},
             {"face", faceText, face},                {"link", link, window},
             {"visited link", linkVisited, window},   {"link under the pointer", linkHover, window},
             {"menu", menuText, menu},                {"menu highlight", menuHighlightText, menuHighlight},

@@ -112,3 +112,12 @@ void CMenu::MeasureItem(MEASUREITEMSTRUCT*)
 void CMenu::DrawItem(DRAWITEMSTRUCT*)
 {
 }
+
+BOOL CMenu::SetItemWords(UINT position, const wchar_t* text)
+{
+    MENUITEMINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_STRING;
+    info.dwTypeData = const_cast<wchar_t*>(text ? text : L"");
+    return ::SetMenuItemInfoW(m_hMenu, position, TRUE, &info);
+}

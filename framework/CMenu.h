@@ -56,6 +56,9 @@ public:
     {
         return ::ModifyMenuW(m_hMenu, position, flags, id, item);
     }
+    // Gives the owner-drawn item at `position` its words, where GetMenuString and
+    // screen readers look for them; its item data (what it is drawn from) stays.
+    BOOL SetItemWords(UINT position, const wchar_t* text);
     BOOL RemoveMenu(UINT position, UINT flags) { return ::RemoveMenu(m_hMenu, position, flags); }
     BOOL DeleteMenu(UINT position, UINT flags) { return ::DeleteMenu(m_hMenu, position, flags); }
     UINT CheckMenuItem(UINT item, UINT check) { return ::CheckMenuItem(m_hMenu, item, check); }

@@ -1,5 +1,6 @@
 #include "framework/CWnd.h"
 
+#include "framework/AccessibleWindow.h"
 #include "framework/HandleMap.h"
 
 #include <unordered_map>
@@ -65,6 +66,7 @@ void CWnd::Bind(HWND window)
 
 void CWnd::Unbind()
 {
+    ReleaseAccessible();
     t_windows.Remove(m_hWnd, this);
     m_hWnd = nullptr;
 }
@@ -170,9 +172,35 @@ void CWnd::ClientToScreen(RECT* rect) const
     ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(rect), 2);
 }
 
+void CWnd::SetAccessible(const AccessibleFacts& facts, AccessibleItems* items)
+{
+    if (!m_hWnd)
+        return;
+    if (m_accessible)
+        m_accessible->SetFacts(facts);
+    else
+        m_accessible = new AccessibleWindow(m_hWnd, facts, items);
+}
+
+const AccessibleFacts* CWnd::GetAccessible() const
+{
+    return m_accessible ? &m_accessible->Facts() : nullptr;
+}
+
+void CWnd::ReleaseAccessible()
+{
+    if (!m_accessible)
+        return;
+    m_accessible->Disconnect();
+    m_accessible->Release();
+    m_accessible = nullptr;
+}
+
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     LRESULT result = 0;
+    if (m_accessible && m_accessible->OnMessage(message, wParam, lParam, result))
+        return result;
     if (OnMessage(message, wParam, lParam, result))
         return result;
     return DefWindowProc(message, wParam, lParam);

@@ -2,6 +2,10 @@
 #include <windows.h>
 #include "framework/CString.h"
 
+class AccessibleItems;
+class AccessibleWindow;
+struct AccessibleFacts;
+
 // Base of every window object. A CWnd is bound to a window by replacing the
 // window's procedure (the object is found through the thread's handle map);
 // from then on the window's messages reach WindowProc, and what the object
@@ -29,6 +33,14 @@ public:
     bool CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
                   const RECT& rect, CWnd* parent, UINT id);
     virtual bool DestroyWindow();
+
+    // From now on a screen reader that asks for the window's client area reads
+    // these facts over what the system's own object says, and `items` (kept,
+    // not owned; they must last as long as the window) as the items inside it.
+    // Called again, it changes the facts; the items stay.
+    void SetAccessible(const AccessibleFacts& facts, AccessibleItems* items = nullptr);
+    // The facts given, or null before SetAccessible.
+    const AccessibleFacts* GetAccessible() const;
 
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
@@ -104,6 +116,8 @@ private:
     void Bind(HWND window);
     void Unbind();
     void RestorePreviousProc();
+    void ReleaseAccessible();
     WNDPROC m_prevProc = nullptr;
     bool m_temporary = false;
+    AccessibleWindow* m_accessible = nullptr;
 };

@@ -17,6 +17,18 @@
 #define IDS_CLEAR_ALL_HIDDEN    115
 #define IDS_SEARCH_CUE          116
 #define IDS_FORGET_DAYS_RANGE   117
+// The "Clear the history when Windows is locked" box while Windows gives no notice of locks.
+#define IDS_CLEAR_ON_LOCK_WAITING   1700
+
+// What screen readers call the popup's controls.
+#define IDS_ACCESS_OPTIONS      1400
+#define IDS_ACCESS_OPTIONS_HINT 1401
+#define IDS_ACCESS_SEARCH       1402
+#define IDS_ACCESS_SEARCH_HINT  1403
+#define IDS_ACCESS_LIST         1404
+#define IDS_ACCESS_SUMMON_KEY   1405
+#define IDS_TYPE_LONG           1500
+#define IDS_PASTE_KEY_NO_NAME   1508
 
 #define IDR_MAINFRAME           128
 #define IDI_ENTRY_TEXT          130
@@ -56,6 +68,15 @@
 #define IDC_BUTTON_SHARE_BROWSE     1602
 #define IDC_EDIT_SHARE_PASSPHRASE   1603
 #define IDC_STATIC_SHARE_KEY        1604
+// The popup's live region, in which searches are told to screen readers.
+#define IDC_SEARCH_NEWS             1410
+#define IDD_PASTE_KEYS              1501
+#define IDC_BUTTON_PASTE_KEYS       1502
+#define IDC_LIST_PASTE_KEYS         1503
+#define IDC_EDIT_PASTE_PROGRAM      1504
+#define IDC_COMBO_PASTE_KEY         1505
+#define IDC_BUTTON_PASTE_SET        1506
+#define IDC_BUTTON_PASTE_REMOVE     1507
 
 #define ID_SYSMENU_ABOUT        16
 
@@ -69,5 +90,6 @@
 #define ID_MENU_HELP            32782
 #define ID_MENU_PAUSE           32784
 #define ID_MENU_PASTE_PLAIN     32785
+#define ID_MENU_TYPE_IT         33200
 
 #define IDC_STATIC              (-1)

@@ -14,6 +14,7 @@ CommandTable::CommandTable(const PopupCommandHandlers& handlers)
           {ID_MENU_DELETE, handlers.deleteSelectedEntries},
           {ID_MENU_CLEAR_ALL, handlers.clearHistory},
           {ID_MENU_PAUSE, handlers.togglePause},
+          {ID_MENU_TYPE_IT, handlers.typeSelectedEntries},
           {IDC_BUTTON_OPTIONS, handlers.showOptions},
       }
 {

@@ -16,6 +16,7 @@ struct PopupCommandHandlers {
     std::function<void()> deleteSelectedEntries;
     std::function<void()> clearHistory;
     std::function<void()> togglePause;
+    std::function<void()> typeSelectedEntries;
 };
 
 // Which handler each menu command and the "<>" button's click reach.

@@ -4,6 +4,7 @@
 #include "controls/KelvoMenu.h"
 #include "framework/CListCtrl.h"
 #include "framework/CMenu.h"
+#include "framework/Dpi.h"
 #include "resource.h"
 
 #include <memory>
@@ -18,7 +19,15 @@ KelvoMenu* trackedMenu = nullptr;
 bool ContextMenus::Track(UINT menuId, UINT flags, POINT screen, HWND owner, UINT checkedId)
 {
     const bool drawn = ControlColours::Current().dark;
-    std::unique_ptr<CMenu> menu = drawn ? std::make_unique<KelvoMenu>() : std::make_unique<CMenu>();
+    std::unique_ptr<CMenu> menu;
+    if (drawn) {
+        auto drawnMenu = std::make_unique<KelvoMenu>();
+        // Drawn to the scale of the monitor it opens on.
+        drawnMenu->SetDpi(dpi::OfMonitorAt(screen));
+        menu = std::move(drawnMenu);
+    } else {
+        menu = std::make_unique<CMenu>();
+    }
     if (!menu->LoadMenu(menuId))
         return false;
     HMENU popup = ::GetSubMenu(menu->GetSafeHmenu(), 0);
@@ -59,10 +68,13 @@ bool ContextMenus::OnMenuItemMessage(UINT message, LPARAM lParam)
     return true;
 }
 
-bool ContextMenus::ShowTrayMenu(HWND owner, bool paused)
+bool ContextMenus::ShowTrayMenu(HWND owner, bool paused, const POINT* at)
 {
     POINT pointer = {};
-    ::GetCursorPos(&pointer);
+    if (at)
+        pointer = *at;
+    else
+        ::GetCursorPos(&pointer);
     return Track(IDR_TRAY_MENU, 0, pointer, owner, paused ? ID_MENU_PAUSE : 0);
 }
 
@@ -81,4 +93,21 @@ bool ContextMenus::OnListRightClick(const CListCtrl& list, HWND owner)
     POINT pointer = {};
     ::GetCursorPos(&pointer);
     return ShowListMenu(list, pointer, owner);
+}
+
+bool ContextMenus::ShowListMenuAtSelection(const CListCtrl& list, HWND owner)
+{
+    int row = list.GetNextItem(-1, LVNI_SELECTED);
+    if (row < 0)
+        row = list.GetNextItem(-1, LVNI_FOCUSED);
+    if (row < 0)
+        return false;
+    list.SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    RECT rect = {};
+    rect.left = LVIR_LABEL;
+    if (!list.SendMessage(LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rect)))
+        return false;
+    POINT below = {rect.left, rect.bottom};
+    list.ClientToScreen(&below);
+    return Track(IDR_LIST_MENU, TPM_RIGHTBUTTON, below, owner);
 }

@@ -17,15 +17,19 @@ public:
     // With `checkedId`, that command shows a tick.
     static bool Track(UINT menuId, UINT flags, POINT screen, HWND owner, UINT checkedId = 0);
 
-    // The tray menu at the pointer, left-aligned, chosen with the left button;
-    // "Pause recording" ticked while recording is paused.
-    static bool ShowTrayMenu(HWND owner, bool paused = false);
+    // The tray menu at the pointer (or at `at`, where the keyboard opened it),
+    // left-aligned, chosen with the left button; "Pause recording" ticked while
+    // recording is paused.
+    static bool ShowTrayMenu(HWND owner, bool paused = false, const POINT* at = nullptr);
 
     // The list's context menu at a screen point, offered only when an entry lies
     // under it; either mouse button chooses.
     static bool ShowListMenu(const CListCtrl& list, POINT screen, HWND owner);
     // The same at the pointer: the list's right-click notification.
     static bool OnListRightClick(const CListCtrl& list, HWND owner);
+    // The list's context menu from the keyboard (the Menu key, Shift+F10): below
+    // the selected entry, or the focused one; false when there is none.
+    static bool ShowListMenuAtSelection(const CListCtrl& list, HWND owner);
 
     // The owner's WM_MEASUREITEM and WM_DRAWITEM for the items of the menu that is up.
     static bool OnMenuItemMessage(UINT message, LPARAM lParam);

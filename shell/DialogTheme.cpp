@@ -26,6 +26,8 @@ void DialogTheme::Attach(HWND dialog)
 bool DialogTheme::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     if (message == WM_SETTINGCHANGE || message == WM_SYSCOLORCHANGE) {
+        if (message == WM_SYSCOLORCHANGE && m_dialog)
+            SystemTheme::PassColourChangeToChildren(m_dialog);
         // The system's own handling goes on as well.
         if (m_system.OnSettingChange(message, wParam, lParam) && m_dialog)
             Apply();

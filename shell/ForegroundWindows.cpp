@@ -45,4 +45,14 @@ void Unpin()
         SetWindowPos(front, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
 }
 
+bool IsTaskbar(HWND window)
+{
+    HWND root = window ? GetAncestor(window, GA_ROOT) : nullptr;
+    wchar_t name[64] = {};
+    if (!root || !GetClassNameW(root, name, static_cast<int>(sizeof(name) / sizeof(name[0]))))
+        return false;
+    return lstrcmpW(name, L"Shell_TrayWnd") == 0 || lstrcmpW(name, L"Shell_SecondaryTrayWnd") == 0 ||
+           lstrcmpW(name, L"NotifyIconOverflowWindow") == 0;
+}
+
 }  // namespace foreground

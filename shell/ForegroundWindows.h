@@ -12,5 +12,7 @@ HWND FocusedWindow(HWND popup);
 void RestoreFocus(HWND window, HWND popup);
 void Pin();
 void Unpin();
+// True for a window of the taskbar itself (where the keyboard is when it reached our tray icon).
+bool IsTaskbar(HWND window);
 
 }  // namespace foreground

@@ -80,4 +80,18 @@ std::wstring HotkeysTaken(const std::vector<CString>& keys)
            L" used by another program. The tray icon still opens Quillary.";
 }
 
+std::wstring PasteNotLanded(PasteBack::Outcome outcome)
+{
+    switch (outcome) {
+    case PasteBack::Outcome::TargetElevated:
+        return L"Windows does not let Quillary type into programs run as administrator. The entry is on the "
+               L"clipboard: press Ctrl+V there.";
+    case PasteBack::Outcome::TargetGone:
+        return L"The window you were pasting into has closed. The entry is on the clipboard: press Ctrl+V where "
+               L"you want it.";
+    default:
+        return std::wstring();
+    }
+}
+
 }  // namespace notices

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "framework/CString.h"
+#include "history/clipboard/PasteBack.h"
 
 // The texts of the tray balloons and of the message at exit.
 namespace notices {
@@ -27,5 +28,7 @@ std::wstring OlderFilesMerged();
 std::wstring EncryptionUnavailable();
 // Names the hotkeys that another program holds.
 std::wstring HotkeysTaken(const std::vector<CString>& keys);
+// Why a paste left the entry on the clipboard without pressing its key; empty when it did not.
+std::wstring PasteNotLanded(PasteBack::Outcome outcome);
 
 }  // namespace notices

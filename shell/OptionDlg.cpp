@@ -1,9 +1,11 @@
 #include "shell/OptionDlg.h"
 
+#include "framework/AccessibleFacts.h"
 #include "framework/CDataExchange.h"
 #include "history/clipboard/IgnoredPrograms.h"
 #include "resource.h"
 #include "shell/ShareNotices.h"
+#include "shell/PasteKeysDlg.h"
 #include "shell/SummonHotkey.h"
 
 #include <commctrl.h>
@@ -53,6 +55,7 @@ void COptionDlg::SetOptions(ClipOptions options)
     m_strIgnoredPrograms = options.m_strIgnoredPrograms;
     m_bShare = options.m_bShare;
     m_strShareFolder = options.m_strShareFolder;
+    m_pasteKeys = options.m_pasteKeys;
 }
 
 void COptionDlg::GetOptions(ClipOptions* options) const
@@ -71,6 +74,7 @@ void COptionDlg::GetOptions(ClipOptions* options) const
     options->m_strIgnoredPrograms = IgnoredPrograms::JoinList(IgnoredPrograms::ParseList(m_strIgnoredPrograms));
     options->m_bShare = m_bShare;
     options->m_strShareFolder = m_strShareFolder;
+    options->m_pasteKeys = m_pasteKeys;
 }
 
 void COptionDlg::DoDataExchange(CDataExchange* dx)
@@ -108,7 +112,20 @@ BOOL COptionDlg::OnInitDialog()
     UpdateForgetControls();
     UpdateShareControls();
     ShowShareKey();
+    if (!m_bLockNoticesHeld) {
+        CString waiting;
+        waiting.LoadString(IDS_CLEAR_ON_LOCK_WAITING);
+        ::SetDlgItemTextW(m_hWnd, IDC_CHECK_CLEAR_ON_LOCK, waiting);
+    }
     m_theme.Attach(m_hWnd);
+    // Edits are named after the label before them; a hot-key field is not everywhere.
+    if (m_summonKey.SubclassDlgItem(IDC_HOTKEY_SUMMON, this)) {
+        CString name;
+        name.LoadString(IDS_ACCESS_SUMMON_KEY);
+        AccessibleFacts named;
+        named.name = name.GetString();
+        m_summonKey.SetAccessible(named);
+    }
     return TRUE;
 }
 
@@ -159,7 +176,8 @@ bool COptionDlg::ConfirmTrim()
     format.LoadString(IDS_HISTORY_TRIM);
     CString question;
     question.Format(format, count, size, count - size);
-    if (::MessageBoxW(m_hWnd, question, GetWindowText(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES)
+    // OK and Cancel, so that Esc answers as everywhere else.
+    if (::MessageBoxW(m_hWnd, question, GetWindowText(), MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2) == IDOK)
         return true;
     FocusControl(IDC_EDIT_HISTORY_SIZE);
     return false;
@@ -261,7 +279,20 @@ bool COptionDlg::OnCommand(WPARAM wParam, LPARAM lParam)
         BrowseShareFolder();
         return true;
     }
+    if (LOWORD(wParam) == IDC_BUTTON_PASTE_KEYS && HIWORD(wParam) == BN_CLICKED) {
+        EditPasteKeys();
+        return true;
+    }
     return CDialog::OnCommand(wParam, lParam);
+}
+
+void COptionDlg::EditPasteKeys()
+{
+    // Taken only when the Option dialog's OK is pressed too.
+    CPasteKeysDlg dialog(this);
+    dialog.SetRules(m_pasteKeys);
+    if (dialog.DoModal() == IDOK)
+        m_pasteKeys = dialog.Rules();
 }
 
 void COptionDlg::UpdateCompoundControls()

@@ -12,8 +12,8 @@ class SummonHotkey;
 
 // The options dialog: the before and after strings, compound paste, start
 // with Windows, the summon key, the history size, no repeats, record pictures,
-// the programs to ignore, clearing at a lock, forgetting old entries, encryption and sharing through a folder.
-// It works on a copy of the settings record.
+// the programs to ignore, clearing at a lock, forgetting old entries, encryption and sharing through a
+// folder; "Paste keys..." opens the paste key of each program. It works on a copy of the settings record.
 class COptionDlg : public CDialog {
 public:
     explicit COptionDlg(CWnd* parent = nullptr);
@@ -40,6 +40,9 @@ public:
     }
     // The fingerprint of the key this PC holds after the dialog.
     const std::wstring& ShareKey() const { return m_strShareKey; }
+    // False while Windows gives the program no notice of locks: the clear-at-lock
+    // box then says that it waits for Windows.
+    void SetLockNoticesHeld(bool held) { m_bLockNoticesHeld = held; }
     // The before and after edits are usable only while compound paste is ticked,
     // the days only while forgetting is.
     void UpdateCompoundControls();
@@ -64,6 +67,7 @@ public:
     int m_bShare = 0;
     CString m_strShareFolder;
     std::wstring m_strShareKey;  // the fingerprint of the key this PC holds
+    PasteKeyList::Rules m_pasteKeys;
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
@@ -85,10 +89,14 @@ private:
     void BrowseShareFolder();
     void ShowShareKey();
     void Refuse(const CString& message, int control, UINT icon = MB_ICONEXCLAMATION);
+    void EditPasteKeys();
     void FocusControl(int control);
 
+    // Bound only to be named for screen readers.
+    CWnd m_summonKey;
     SummonHotkey* m_pSummonHotkey = nullptr;
     std::function<int()> m_entryCounter;
     SharePreparer m_sharePreparer;
+    bool m_bLockNoticesHeld = true;
     DialogTheme m_theme;
 };

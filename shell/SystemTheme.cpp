@@ -62,6 +62,12 @@ bool SystemTheme::OnSettingChange(UINT message, WPARAM wParam, LPARAM lParam)
     return (colourSet || wParam == SPI_SETHIGHCONTRAST) && Refresh();
 }
 
+void SystemTheme::PassColourChangeToChildren(HWND parent)
+{
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
+}
+
 void SystemTheme::Hand()
 {
     m_brushes.Make(m_palette);

@@ -30,6 +30,9 @@ public:
     // The system's app mode as stored for the current user (null when absent).
     static bool ReadAppsUseLightTheme(DWORD& value);
     static bool HighContrastOn();
+    // Windows sends WM_SYSCOLORCHANGE to top-level windows only: common controls
+    // (the list, its header, edits) refresh their colours when their parent passes it on.
+    static void PassColourChangeToChildren(HWND parent);
 
 private:
     // The controls and the brushes take the palette.

@@ -11,7 +11,12 @@ ThemeKind Choose(bool highContrast, const DWORD* appsUseLightTheme)
 
 Palette PaletteFor(ThemeKind kind)
 {
-    return kind == ThemeKind::Dark ? Palette::Dark() : Palette::Light();
+    switch (kind) {
+    case ThemeKind::Dark: return Palette::Dark();
+    case ThemeKind::HighContrast: return Palette::HighContrast();
+    case ThemeKind::Light: break;
+    }
+    return Palette::Light();
 }
 
 }  // namespace ThemeRule

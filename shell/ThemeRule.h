@@ -11,7 +11,7 @@ namespace ThemeRule {
 
 // `appsUseLightTheme`: the Personalize value, null when it is absent (light then).
 ThemeKind Choose(bool highContrast, const DWORD* appsUseLightTheme);
-// The palette of `kind`; light and high contrast take the system's colours.
+// The palette of `kind`; light and high contrast take the system's colours (at this call).
 Palette PaletteFor(ThemeKind kind);
 
 }  // namespace ThemeRule

@@ -41,6 +41,10 @@ NOTIFYICONDATAW TrayIcon::MakeAddRecord(HWND popup, bool paused)
 
 namespace {
 
+// The form of the icon's messages that the shell agreed to: the keyboard's
+// selection and context menu arrive only from version 3 on.
+UINT g_version = 0;
+
 // The shell keeps its own copy of the picture, drawn for the notification
 // area's size (16 pixels at 96 DPI, more on a larger scale).
 BOOL Notify(DWORD action, NOTIFYICONDATAW& record, bool paused)
@@ -58,7 +62,19 @@ BOOL Notify(DWORD action, NOTIFYICONDATAW& record, bool paused)
 BOOL TrayIcon::Add(HWND popup, bool paused)
 {
     NOTIFYICONDATAW record = MakeAddRecord(popup, paused);
-    return Notify(NIM_ADD, record, paused);
+    const BOOL added = Notify(NIM_ADD, record, paused);
+    if (!added)
+        return FALSE;
+    // Version 4 tells where the keyboard opened the menu; older shells know version 3 at most.
+    g_version = 0;
+    for (UINT version : {UINT{NOTIFYICON_VERSION_4}, UINT{NOTIFYICON_VERSION}}) {
+        record.uVersion = version;
+        if (::Shell_NotifyIconW(NIM_SETVERSION, &record)) {
+            g_version = version;
+            break;
+        }
+    }
+    return TRUE;
 }
 
 BOOL TrayIcon::ShowPaused(HWND popup, bool paused)
@@ -78,19 +94,27 @@ BOOL TrayIcon::SetTipLine(HWND popup, bool paused, const std::wstring& line)
 BOOL TrayIcon::Remove(HWND popup)
 {
     NOTIFYICONDATAW record = MakeRemoveRecord(popup);
-    return ::Shell_NotifyIconW(NIM_DELETE, &record);
+    const BOOL removed = ::Shell_NotifyIconW(NIM_DELETE, &record);
+    if (removed)
+        g_version = 0;
+    return removed;
 }
 
-void TrayIcon::OnNotify(HWND popup, WPARAM iconId, LPARAM mouseMessage, const std::function<void()>& summon,
-                        bool paused)
+void TrayIcon::OnNotify(HWND popup, WPARAM wParam, LPARAM lParam, const std::function<void()>& summon, bool paused)
 {
-    if (iconId != kIconId)
+    // Version 4: the event in the low word of lParam, the icon in its high word, the place in wParam.
+    const bool newer = HIWORD(lParam) == kIconId;
+    if (!newer && wParam != kIconId)
         return;
-    const UINT mouse = static_cast<UINT>(mouseMessage);
-    if (mouse == WM_LBUTTONDOWN) {
+    const UINT event = newer ? LOWORD(lParam) : static_cast<UINT>(lParam);
+    POINT at = {static_cast<short>(LOWORD(wParam)), static_cast<short>(HIWORD(wParam))};
+    if (event == WM_LBUTTONDOWN || event == NIN_KEYSELECT) {
         if (summon)
             summon();
-    } else if (LOWORD(mouse) == WM_RBUTTONUP) {
+    } else if (event == WM_CONTEXTMENU && g_version != 0) {
+        ContextMenus::ShowTrayMenu(popup, paused, newer ? &at : nullptr);
+    } else if (LOWORD(event) == WM_RBUTTONUP && g_version == 0) {
+        // Without a version the shell sends no WM_CONTEXTMENU after the release.
         ContextMenus::ShowTrayMenu(popup, paused);
     }
 }

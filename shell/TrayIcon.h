@@ -24,9 +24,12 @@ public:
     // A second line under the tip (how the history is shared); it stays through pauses.
     static BOOL SetTipLine(HWND popup, bool paused, const std::wstring& line);
 
-    // A WM_TRAYNOTIFY: a left button press on our icon runs `summon`; a right
-    // button release opens the tray menu at the pointer, owned by the popup.
-    static void OnNotify(HWND popup, WPARAM iconId, LPARAM mouseMessage, const std::function<void()>& summon,
+    // A WM_TRAYNOTIFY: a left button press on our icon, or its selection with
+    // the keyboard (Enter or Space), runs `summon`; the icon's context menu (a
+    // right click, Shift+F10 or the Menu key) opens the tray menu, owned by the
+    // popup. Where the shell speaks the newer form of these messages (the
+    // event and icon in lParam, where it happened in wParam), that is read too.
+    static void OnNotify(HWND popup, WPARAM wParam, LPARAM lParam, const std::function<void()>& summon,
                          bool paused = false);
 };
 

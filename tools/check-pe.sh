@@ -14,7 +14,7 @@ x64_exe=${2:-$root/build/x64/app/quillary.exe}
 # DLLs that every supported Windows ships.
 system_dlls=(
     kernel32 user32 gdi32 comctl32 comdlg32 shell32 advapi32 ole32 oleaut32
-    msvcrt ucrtbase shlwapi imm32 version winmm uxtheme bcrypt crypt32 wtsapi32
+    msvcrt ucrtbase shlwapi imm32 version winmm uxtheme bcrypt crypt32 wtsapi32 oleacc
 )
 
 failed=0

@@ -111,6 +111,8 @@ SEEDS = {
         "appended_later.data": settings() + appended(count=7) + i32(9) + i32(8),
         "appended_out_of_range.data": settings() + appended(ints=(0x0046, 20000, 2, -1)),
         "cut_in_appended.data": (settings() + appended())[:46],
+        "paste_keys.data": settings() + appended(count=9) + i32(1) + i32(30) + i32(0) + i32(3)
+        + ansi("putty.exe") + i32(1) + ansi("term.exe") + i32(2) + ansi("later.exe") + i32(7),
     },
     "history_fuzz": {
         "abc_bitmap.data": i32(1) + ansi("abc") + i32(2),

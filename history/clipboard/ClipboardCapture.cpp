@@ -1,191 +1,121 @@
 #include "history/clipboard/ClipboardCapture.h"
 
-#include "framework/Handles.h"
-#include "history/clipboard/ClipboardPicture.h"
-#include "history/model/FileList.h"
-#include "history/model/FormatsShelf.h"
+#include <algorithm>
+#include <exception>
 
 namespace {
 
-// Registered once: each registration is a round trip to the window server,
-// and capture runs on every copy anywhere.
-struct ExclusionFormats {
-    UINT exclude = RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
-    UINT viewerIgnore = RegisterClipboardFormatW(L"Clipboard Viewer Ignore");
-    UINT history = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
-    UINT cloud = RegisterClipboardFormatW(L"CanUploadToCloudClipboard");
-};
-
-const ExclusionFormats& Formats()
-{
-    static const ExclusionFormats formats;
-    return formats;
-}
-
-// The clipboard's text, when it offers one.
-bool ReadText(std::wstring& text)
-{
-    GlobalLockGuard lock(GetClipboardData(CF_UNICODETEXT));
-    if (!lock.Data())
-        return false;
-    text = TextUpToNul(static_cast<const wchar_t*>(lock.Data()), lock.Size() / sizeof(wchar_t));
-    return true;
-}
+// Once a copy's formats are past their time, how soon the watch looks again.
+constexpr UINT kWatchAgainMs = 100;
+// At the end, how long threads that are not held get to end.
+constexpr DWORD kEndWaitMs = 1000;
 
 }  // namespace
 
-void ClipboardCapture::JoinChain()
+ClipboardCapture::~ClipboardCapture()
 {
-    m_state.nextViewer = SetClipboardViewer(m_window);
+    // The history's other followers (the journal) may be gone already: copies still waiting stay out.
+    m_delivering = false;
+    Stop();
 }
 
-void ClipboardCapture::RejoinChain()
+void ClipboardCapture::Listen(HWND popup)
 {
-    m_state.suppressCapture = 1;
-    ChangeClipboardChain(m_window, m_state.nextViewer);
-    m_state.nextViewer = SetClipboardViewer(m_window);
-    m_state.suppressCapture = 0;
+    m_popup = popup;
+    m_exchange = std::make_shared<CaptureExchange>(popup);
+    m_exchange->SetRules(m_rules);
+    m_exchange->SetRecording(!m_paused);
+    StartThread();
 }
 
-void ClipboardCapture::LeaveChain()
+void ClipboardCapture::Deliver()
 {
-    ChangeClipboardChain(m_window, m_state.nextViewer);
+    m_delivering = true;
+    OnCopies();
 }
 
-void ClipboardCapture::OnDrawClipboard(WPARAM wParam, LPARAM lParam)
+void ClipboardCapture::StartThread()
 {
-    // The notification is always passed on first.
-    if (m_state.nextViewer)
-        SendMessageW(m_state.nextViewer, WM_DRAWCLIPBOARD, wParam, lParam);
-    if (reinterpret_cast<HWND>(wParam) != m_window && m_state.ready && !m_state.suppressCapture &&
-        !m_paused)
-        CaptureClipboardText();
+    m_thread = std::make_unique<CaptureThread>(m_exchange);
 }
 
-void ClipboardCapture::OnChangeCbChain(WPARAM wParam, LPARAM lParam)
+void ClipboardCapture::Stop()
 {
-    HWND leaving = reinterpret_cast<HWND>(wParam);
-    if (leaving == m_state.nextViewer)
-        m_state.nextViewer = reinterpret_cast<HWND>(lParam);
-    else if (m_state.nextViewer)
-        SendMessageW(m_state.nextViewer, WM_CHANGECBCHAIN, wParam, lParam);
+    if (!m_exchange)
+        return;
+    OnCopies();
+    m_exchange->Close();
+    if (m_watching)
+        KillTimer(m_popup, kWatchTimer);
+    m_watching = false;
+    if (m_thread)
+        m_retired.push_back(std::move(m_thread));
+    std::vector<HANDLE> ended;
+    for (const std::unique_ptr<CaptureThread>& thread : m_retired) {
+        thread->Retire();
+        ended.push_back(thread->EndedEvent());
+    }
+    // Those that are free end at once; one held in a render is not waited for beyond this.
+    const DWORD deadline = GetTickCount() + kEndWaitMs;
+    for (HANDLE event : ended) {
+        const DWORD now = GetTickCount();
+        WaitForSingleObject(event, deadline > now ? deadline - now : 0);
+    }
+    m_retired.clear();
+    m_exchange.reset();
 }
 
-bool ClipboardCapture::IsExcludedContent()
+void ClipboardCapture::SetRules(const CString& ignoredPrograms, bool recordPictures)
 {
-    const ExclusionFormats& formats = Formats();
-    bool history = false;
-    // One query for all formats instead of one per format: each is a round trip.
-    UINT present[64];
-    const UINT capacity = static_cast<UINT>(sizeof(present) / sizeof(present[0]));
-    UINT count = 0;
-    if (GetUpdatedClipboardFormats(present, capacity, &count)) {
-        for (UINT i = 0; i < count; ++i) {
-            if (present[i] == formats.exclude || present[i] == formats.viewerIgnore)
-                return true;
-            history = history || present[i] == formats.history;
+    auto rules = std::make_shared<CaptureExchange::Rules>();
+    rules->ignored.SetList(ignoredPrograms);
+    rules->recordPictures = recordPictures;
+    m_rules = std::move(rules);
+    if (m_exchange)
+        m_exchange->SetRules(m_rules);
+}
+
+void ClipboardCapture::SetPaused(bool paused)
+{
+    m_paused = paused;
+    if (m_exchange)
+        m_exchange->SetRecording(!paused);
+}
+
+void ClipboardCapture::OnCopies()
+{
+    if (!m_exchange || !m_delivering)
+        return;
+    for (CapturedCopy& copy : m_exchange->Take()) {
+        // A copy the history cannot take (out of memory) is lost alone; the next ones go in.
+        try {
+            Take(std::move(copy));
+        } catch (const std::exception&) {
         }
+    }
+}
+
+void ClipboardCapture::Take(CapturedCopy copy)
+{
+    if (copy.picture) {
+        // The cap makes room only for an entry that comes: a copy of nothing kept drops nothing.
+        m_history.TrimForInsert();
+        m_lastCaptured =
+            m_history.InsertPicture(std::move(copy.picture), std::move(copy.pictureLabel), copy.keepHere);
     } else {
-        // More formats than the list holds.
-        if (IsClipboardFormatAvailable(formats.exclude) || IsClipboardFormatAvailable(formats.viewerIgnore))
-            return true;
-        history = IsClipboardFormatAvailable(formats.history) != FALSE;
+        Keep(std::move(copy.text), std::move(copy.formats), copy.keepHere);
     }
-    if (!history)
-        return false;
-    HANDLE data = GetClipboardData(formats.history);
-    GlobalLockGuard lock(data);
-    return lock.Data() && lock.Size() >= sizeof(DWORD) && *static_cast<const DWORD*>(lock.Data()) == 0;
+    m_lastSequence = copy.sequence;
+    m_haveSequence = true;
 }
 
-bool ClipboardCapture::IsNotForCloud()
-{
-    const UINT cloud = Formats().cloud;
-    if (!IsClipboardFormatAvailable(cloud))
-        return false;
-    GlobalLockGuard lock(GetClipboardData(cloud));
-    return lock.Data() && lock.Size() >= sizeof(DWORD) && *static_cast<const DWORD*>(lock.Data()) == 0;
-}
-
-void ClipboardCapture::CaptureClipboardText()
-{
-    // Reading delay-rendered data can make the system announce the same change
-    // again from inside the read; that nested notice, and any later repeat of a
-    // change already handled, add nothing.
-    if (m_capturing)
-        return;
-    const DWORD sequence = GetClipboardSequenceNumber();
-    if (m_haveSequence && sequence != 0 && sequence == m_lastSequence)
-        return;
-    // Set again on every path, an exception included: capture must not stay off.
-    struct CapturingScope {
-        bool& flag;
-        explicit CapturingScope(bool& capturing) : flag(capturing) { flag = true; }
-        ~CapturingScope() { flag = false; }
-    } capturing(m_capturing);
-
-    ClipboardSession clipboard(m_window);
-    if (clipboard.IsOpen()) {
-        // Read before the close: while the clipboard is open nobody can change it,
-        // so a copy made right after the close keeps its own notice.
-        m_lastSequence = GetClipboardSequenceNumber();
-        m_haveSequence = true;
-        // A program the user listed counts as one that marked its content private.
-        if (!IsExcludedContent() && !m_rules.ignored.IsClipboardOwnerIgnored()) {
-            m_notForCloud = IsNotForCloud();
-            CaptureOpenClipboard();
-        }
-    }
-}
-
-void ClipboardCapture::CaptureOpenClipboard()
-{
-    std::wstring text;
-    if (ReadText(text)) {
-        CaptureText(&text);
-        return;
-    }
-    // A picture beside text is never asked for; files may come without text.
-    if (FormatReader::FilesOffered()) {
-        CaptureText(nullptr);
-        return;
-    }
-    if (!m_rules.options.m_bRecordPictures)
-        return;
-    ClipboardPicture picture;
-    if (picture.Read() != ClipboardPicture::Outcome::Read)
-        return;
-    // The cap makes room only for an entry that comes: a copy of nothing kept drops nothing.
-    m_history.TrimForInsert();
-    m_lastCaptured = m_history.InsertPicture(UniqueBitmap(picture.Release()), picture.Label().Str());
-}
-
-void ClipboardCapture::CaptureText(std::wstring* offered)
-{
-    EntryFormats formats = m_formats.Read();
-    // Moved, never copied: a text may be megabytes.
-    std::wstring text = offered ? std::move(*offered) : std::wstring();
-    if (const KeptFormat* files = formats.Files()) {
-        const std::vector<std::wstring> paths = FileList::Paths(files->bytes);
-        formats.label = FileList::Label(paths);
-        if (!offered)
-            text = FileList::Text(paths);
-        // A block that holds no path is no file list.
-        if (paths.empty())
-            formats.kept.erase(formats.kept.begin() + (files - formats.kept.data()));
-    }
-    if (!offered && text.empty())
-        return;
-    Keep(std::move(text), formats.Empty() ? nullptr : Shelved(std::move(formats)));
-}
-
-void ClipboardCapture::Keep(std::wstring text, std::shared_ptr<const EntryFormats> formats)
+void ClipboardCapture::Keep(std::wstring text, std::shared_ptr<const EntryFormats> formats, bool keepHere)
 {
     // A repeat adds nothing, so it costs no entry at the bottom either.
-    if (m_rules.options.m_bNoRepeats && TakeRepeat(text, formats))
+    if (m_options.m_bNoRepeats && TakeRepeat(text, formats))
         return;
     m_history.TrimForInsert();
-    m_lastCaptured = m_history.InsertText(std::move(text), std::move(formats), m_notForCloud);
+    m_lastCaptured = m_history.InsertText(std::move(text), std::move(formats), keepHere);
 }
 
 bool ClipboardCapture::TakeRepeat(const std::wstring& text, std::shared_ptr<const EntryFormats> formats)
@@ -199,4 +129,50 @@ bool ClipboardCapture::TakeRepeat(const std::wstring& text, std::shared_ptr<cons
         }
     }
     return false;
+}
+
+bool ClipboardCapture::HoldsClipboard() const
+{
+    HWND open = GetOpenClipboardWindow();
+    if (!open)
+        return false;
+    if (m_thread && m_thread->Window() == open)
+        return true;
+    return std::any_of(m_retired.begin(), m_retired.end(),
+                       [open](const std::unique_ptr<CaptureThread>& thread) { return thread->Window() == open; });
+}
+
+void ClipboardCapture::OnWatch()
+{
+    if (!m_exchange || m_watching)
+        return;
+    m_watching = SetTimer(m_popup, kWatchTimer, static_cast<UINT>(CopyInFlight::kFormatsBudgetMs) + kWatchAgainMs,
+                          nullptr) != 0;
+}
+
+void ClipboardCapture::OnWatchTimer()
+{
+    KillTimer(m_popup, kWatchTimer);
+    m_watching = false;
+    m_retired.erase(std::remove_if(m_retired.begin(), m_retired.end(),
+                                   [](const std::unique_ptr<CaptureThread>& thread) { return thread->Ended(); }),
+                    m_retired.end());
+    if (!m_exchange || !m_thread)
+        return;
+    if (std::optional<CopyInFlight::Finished> held = m_thread->InFlight().TakeOverdue()) {
+        m_exchange->NoteCosts(held->renderer, held->timings);
+        if (held->copy)
+            m_exchange->Deliver(std::move(*held->copy));
+        TakeOverHeldThread();
+        OnCopies();
+    } else if (m_thread->InFlight().Reading()) {
+        m_watching = SetTimer(m_popup, kWatchTimer, kWatchAgainMs, nullptr) != 0;
+    }
+}
+
+void ClipboardCapture::TakeOverHeldThread()
+{
+    m_thread->Retire();
+    m_retired.push_back(std::move(m_thread));
+    StartThread();
 }

@@ -1,50 +1,54 @@
 #pragma once
+#include "history/clipboard/CaptureExchange.h"
+#include "history/clipboard/CaptureThread.h"
 #include "history/model/ClipOptions.h"
 #include "history/model/HistoryModel.h"
-#include "history/clipboard/FormatReader.h"
-#include "history/clipboard/IgnoredPrograms.h"
 
 #include <memory>
 #include <string>
+#include <vector>
 
-// Membership of the clipboard-viewer chain and the capture of each new
-// clipboard text, with the formats kept beside it, as a history entry. The flags and the next viewer belong to
-// the popup; this class works on them.
+// The capture of each new copy as a history entry, seen from the popup: a
+// capture thread reads the clipboard and the popup's thread puts each copy in
+// the history, in the order the copies came, when its message arrives. The
+// popup's thread never waits on the clipboard; it keeps the time of a copy's
+// formats and, when a program holds the reading thread past it, takes the copy
+// as far as it was read and starts a new thread for the next copies.
 class ClipboardCapture {
 public:
-    struct State {
-        HWND& nextViewer;
-        int& ready;
-        int& suppressCapture;
-    };
-    // What the user chose about what is recorded.
-    struct Rules {
-        const ClipOptions& options;  // no repeats, record pictures
-        const IgnoredPrograms& ignored;
-    };
+    static constexpr UINT kCopiesMessage = CaptureExchange::kCopiesMessage;
+    static constexpr UINT kWatchMessage = CaptureExchange::kWatchMessage;
+    static constexpr UINT_PTR kWatchTimer = 0x5130;
 
-    ClipboardCapture(HistoryModel& history, State state, Rules rules)
-        : m_history(history), m_state(state), m_rules(rules) {}
+    // `options`: no repeats (the rest reaches the reading thread through SetRules).
+    ClipboardCapture(HistoryModel& history, const ClipOptions& options) : m_history(history), m_options(options) {}
+    ~ClipboardCapture();
+    ClipboardCapture(const ClipboardCapture&) = delete;
+    ClipboardCapture& operator=(const ClipboardCapture&) = delete;
 
-    void SetWindow(HWND window) { m_window = window; }
-    void JoinChain();
-    // Leaves and joins again with capture suppressed, so the notification the
-    // join causes adds nothing.
-    void RejoinChain();
-    void LeaveChain();
+    // Copies are heard from here on (the clipboard's content now is not one)
+    // and wait for Deliver, which lets them into the history once it is loaded.
+    void Listen(HWND popup);
+    void Deliver();
+    // The end: the copies read so far go in, and nothing more is read. A
+    // thread that a program holds is left to it; the process may end first.
+    void Stop();
 
-    // While paused nothing is recorded; the chain is still served.
-    void SetPaused(bool paused) { m_paused = paused; }
+    // What the reading thread follows: the programs whose copies are not recorded, pictures.
+    void SetRules(const CString& ignoredPrograms, bool recordPictures);
+    // While paused nothing is read or recorded.
+    void SetPaused(bool paused);
     bool Paused() const { return m_paused; }
 
-    void OnDrawClipboard(WPARAM wParam, LPARAM lParam);
-    void OnChangeCbChain(WPARAM wParam, LPARAM lParam);
-    void CaptureClipboardText();
+    // The popup's messages.
+    void OnCopies();
+    void OnWatch();
+    void OnWatchTimer();
 
-    // True when the clipboard's owner asked monitors not to record this content.
-    static bool IsExcludedContent();
-    // The copying program marked it as not for cloud clipboards: it is kept, but never shared.
-    static bool IsNotForCloud();
+    // A capture thread has the clipboard open: reading a copy, or waiting for
+    // the program that copied to render it.
+    bool HoldsClipboard() const;
+
     // Whether the clipboard still holds what became `id` at the last capture.
     bool ClipboardHoldsCaptureOf(EntryId id) const
     {
@@ -52,23 +56,27 @@ public:
     }
 
 private:
-    void CaptureOpenClipboard();
-    // The text and what it keeps; with no text but a file list, its paths.
-    void CaptureText(std::wstring* offered);
-    void Keep(std::wstring text, std::shared_ptr<const EntryFormats> formats);
+    void Take(CapturedCopy copy);
+    void Keep(std::wstring text, std::shared_ptr<const EntryFormats> formats, bool keepHere);
     // With "no repeats": an entry with this text takes the new copy's formats
     // and moves up below the top zone (or stays, inside it) and nothing is
     // added. False when there is none.
     bool TakeRepeat(const std::wstring& text, std::shared_ptr<const EntryFormats> formats);
+    void StartThread();
+    // A render holds the reading thread past its copy's time.
+    void TakeOverHeldThread();
 
     HistoryModel& m_history;
-    State m_state;
-    Rules m_rules;
-    FormatReader m_formats;
-    HWND m_window = nullptr;
-    bool m_capturing = false;
-    bool m_notForCloud = false;  // of the copy being captured
+    const ClipOptions& m_options;
+    HWND m_popup = nullptr;
+    std::shared_ptr<const CaptureExchange::Rules> m_rules = std::make_shared<const CaptureExchange::Rules>();
+    std::shared_ptr<CaptureExchange> m_exchange;
+    std::unique_ptr<CaptureThread> m_thread;
+    // Left to programs that hold them; dropped once they end.
+    std::vector<std::unique_ptr<CaptureThread>> m_retired;
+    bool m_delivering = false;
     bool m_paused = false;
+    bool m_watching = false;
     EntryId m_lastCaptured = 0;
     DWORD m_lastSequence = 0;
     bool m_haveSequence = false;

@@ -1,29 +1,50 @@
 #pragma once
 #include "history/model/EntryFormats.h"
 
+#include <windows.h>
+
 #include <cstdint>
 #include <set>
 #include <string>
 #include <tuple>
+#include <vector>
 
-// The programs that rendered a clipboard format on demand too slowly to be
-// asked for it again until Quillary restarts: a copy must never keep the user
-// or the copying program waiting twice. Programs are known by their
-// executable's file name, in any case; a copy whose program is unknown is
-// always asked.
+// Who renders a copy on demand: the program that owns the clipboard, by its
+// executable's file name, or by its window when that name cannot be read.
+struct Renderer {
+    std::wstring program;
+    HWND window = nullptr;
+};
+
+// How long one format beyond the text took to come, or that it did not come
+// in time at all.
+struct FormatTiming {
+    FormatName format;
+    std::uint64_t elapsedMs = 0;
+    bool answered = true;
+};
+
+// The programs that rendered clipboard formats on demand too slowly to be
+// asked for them again until Quillary restarts: a copy must never keep the
+// user or the copying program waiting twice. The whole copy counts: when its
+// formats took more than kSlowMs in all, the slowest are not asked again until
+// what remains fits; one that did not come in time is never asked again. A
+// copy whose program is known neither by name nor by window is always asked.
 class SlowRenderers {
 public:
-    // About half a second: far beyond what a program that holds the data takes.
+    // About half a second for all of a copy's formats: far beyond what a
+    // program that holds the data takes.
     static constexpr std::uint64_t kSlowMs = 500;
 
-    bool MayAsk(const std::wstring& program, const FormatName& format) const;
-    // How long `program` took to hand over `format`; true when that makes it slow.
-    bool Note(const std::wstring& program, const FormatName& format, std::uint64_t elapsedMs);
+    bool MayAsk(const Renderer& renderer, const FormatName& format) const;
+    // What one copy's formats cost; the formats it stops asking for, slowest first.
+    std::vector<FormatName> NoteCopy(const Renderer& renderer, std::vector<FormatTiming> timings);
 
 private:
-    // The program (lower case), then the format's name and number.
-    using Key = std::tuple<std::wstring, std::wstring, std::uint32_t>;
-    static Key KeyOf(const std::wstring& program, const FormatName& format);
+    // The program (lower case) or the window, then the format's name and number.
+    using Key = std::tuple<std::wstring, std::uintptr_t, std::wstring, std::uint32_t>;
+    static bool Known(const Renderer& renderer) { return !renderer.program.empty() || renderer.window; }
+    static Key KeyOf(const Renderer& renderer, const FormatName& format);
 
     std::set<Key> m_slow;
 };

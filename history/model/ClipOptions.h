@@ -1,6 +1,7 @@
 #pragma once
 #include "framework/CString.h"
 #include "history/model/OptionLimits.h"
+#include "history/model/PasteKeyList.h"
 
 #include <windows.h>
 
@@ -27,6 +28,8 @@ struct ClipOptions {
     int m_nForgetDays = 0;
     // The history is written encrypted for this Windows account.
     int m_bEncrypt = 0;
+    // The key that pastes in each program that needs another than Ctrl+V.
+    PasteKeyList::Rules m_pasteKeys = PasteKeyList::Defaults();
     // The history is shared with the user's other PCs through this folder.
     int m_bShare = 0;
     CString m_strShareFolder;

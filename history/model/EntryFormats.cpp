@@ -26,6 +26,14 @@ void AppendListed(std::wstring& list, const std::wstring& item)
     list += item;
 }
 
+std::wstring Listed(const std::vector<FormatName>& formats)
+{
+    std::wstring list;
+    for (const FormatName& format : formats)
+        AppendListed(list, ShortName(format));
+    return list;
+}
+
 }  // namespace
 
 const KeptFormat* EntryFormats::Find(const FormatName& format) const
@@ -53,8 +61,10 @@ std::wstring EntryFormats::KeptSummary() const
 
 std::wstring EntryFormats::LeftOutSummary() const
 {
-    std::wstring summary;
-    for (const FormatName& format : leftOut)
-        AppendListed(summary, ShortName(format));
-    return summary;
+    return Listed(leftOut);
+}
+
+std::wstring EntryFormats::LateSummary() const
+{
+    return Listed(late);
 }

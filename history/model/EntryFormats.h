@@ -22,8 +22,9 @@ struct KeptFormat {
     std::vector<std::uint8_t> bytes;
 };
 
-// The formats an entry keeps beside its text, as the copy gave them, and
-// those it left out for their size. The text itself is never here.
+// The formats an entry keeps beside its text, as the copy gave them, those it
+// left out for their size, and those its program did not give in time. The
+// text itself is never here.
 struct EntryFormats {
     // Each format alone; a larger one is left out and the entry keeps the rest.
     static constexpr std::size_t kMaxFormatBytes = std::size_t{4} << 20;
@@ -39,6 +40,10 @@ struct EntryFormats {
     // Where the bytes of `kept` are when the list holds names alone (Shelved);
     // null when they are all here.
     std::shared_ptr<FormatsShelf> shelf = nullptr;
+    // Offered but not given within the copy's time for formats (a program slow
+    // to render them, or not answering). Known to this run only: the files
+    // keep what is kept and what was too large.
+    std::vector<FormatName> late = {};
 
     const KeptFormat* Find(const FormatName& format) const;
     static bool IsFileList(const FormatName& format) { return format.name.empty() && format.number == kFileListNumber; }
@@ -49,11 +54,13 @@ struct EntryFormats {
     }
     // The file list, when the copy was of files.
     const KeptFormat* Files() const { return Find({L"", kFileListNumber}); }
-    bool Empty() const { return kept.empty() && leftOut.empty(); }
+    bool Empty() const { return kept.empty() && leftOut.empty() && late.empty(); }
     bool LeftOutForSize() const { return !leftOut.empty(); }
 
     // What is kept, for the preview: "HTML, RTF", "3 files"; empty when nothing is.
     std::wstring KeptSummary() const;
     // What was left out, named as KeptSummary names formats: "RTF".
     std::wstring LeftOutSummary() const;
+    // What did not come in time, named the same way.
+    std::wstring LateSummary() const;
 };

@@ -1,5 +1,7 @@
 #include "history/model/HistoryEntry.h"
 
+#include <cwchar>
+
 std::wstring_view HistoryEntry::Label() const
 {
     if (picture)
@@ -21,10 +23,8 @@ std::wstring TextUpToNul(const wchar_t* text, size_t length)
 {
     if (!text)
         return {};
-    size_t end = 0;
-    while (end < length && text[end] != L'\0')
-        ++end;
-    return std::wstring(text, end);
+    const wchar_t* nul = std::wmemchr(text, L'\0', length);
+    return std::wstring(text, nul ? static_cast<size_t>(nul - text) : length);
 }
 
 std::uint64_t UtcNow()

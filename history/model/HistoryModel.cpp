@@ -65,9 +65,10 @@ EntryId HistoryModel::InsertText(std::wstring text, std::shared_ptr<const EntryF
     return id;
 }
 
-EntryId HistoryModel::InsertPicture(UniqueBitmap bitmap, std::wstring label)
+EntryId HistoryModel::InsertPicture(UniqueBitmap bitmap, std::wstring label, bool keepHere)
 {
     HistoryEntry entry;
+    entry.keepHere = keepHere;
     entry.id = NewId();
     entry.picture = std::make_shared<const EntryPicture>(std::move(bitmap), std::move(label));
     const EntryId id = entry.id;

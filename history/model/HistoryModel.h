@@ -50,7 +50,7 @@ public:
     // A new entry directly below the top zone; its id.
     EntryId InsertText(std::wstring text, std::shared_ptr<const EntryFormats> formats = nullptr,
                        bool keepHere = false);
-    EntryId InsertPicture(UniqueBitmap bitmap, std::wstring label);
+    EntryId InsertPicture(UniqueBitmap bitmap, std::wstring label, bool keepHere = false);
     // An entry that already has its id (a replayed change); false when the id is
     // taken. Without a capture time it is captured now.
     bool Insert(HistoryEntry entry);

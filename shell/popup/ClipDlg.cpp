@@ -1,11 +1,13 @@
 #include "shell/popup/ClipDlg.h"
 
+#include "framework/AccessibleFacts.h"
 #include "framework/CDataExchange.h"
 #include "framework/Dpi.h"
 #include "framework/Handles.h"
 #include "history/store/formats/BitmapFileWriter.h"
 #include "history/store/DataFolder.h"
 #include "shell/AppTitle.h"
+#include "shell/ContextMenus.h"
 #include "shell/ModulePath.h"
 #include "shell/Notices.h"
 #include "shell/popup/PopupLayout.h"
@@ -15,22 +17,26 @@
 
 #include <vector>
 
-#include <wtsapi32.h>
+#include <oleacc.h>
 
 CClipDlg::CClipDlg()
     : CDialog(IDD_QUILLARY_DIALOG),
       m_listView(m_list, m_history),
-      m_capture(m_history, {m_hNextViewer, m_bReady, m_bSuppressCapture}, {*this, m_ignored}),
-      m_paste({m_hPasteTarget, m_bSuppressCapture, *this}, [this](HWND window) { RestoreTargetFocus(window); }),
+      m_capture(m_history, *this),
+      m_paste({m_hPasteTarget, *this, m_hWnd}, [this](HWND window) { RestoreTargetFocus(window); }),
       m_durable(m_history, *this),
       m_share(m_history, *this, m_durable, [this] { return m_capture.Paused(); }),
       m_commands(PopupCommandHandlers{[this] { ShowOptions(); }, [this] { ShowHelp(); }, [this] { ShowAbout(); },
                                       [this] { ExitProgram(); }, [this] { SetSelectedToTop(); },
                                       [this] { PasteSelectedEntries(); }, [this] { PasteSelectedAsPlainText(); },
                                       [this] { DeleteSelectedEntries(); },
-                                      [this] { ClearHistory(); }, [this] { TogglePause(); }}),
+                                      [this] { ClearHistory(); }, [this] { TogglePause(); },
+                                      [this] { TypeSelectedEntries(); }}),
       m_keyboard({[this] { PasteSelectedEntries(); }, [this] { PasteSelectedAsPlainText(); },
-                  [this](int row) { PasteRow(row); }, [this] { HidePopup(); }, [this] { ShowOptions(); }}),
+                  [this](int row) { PasteRow(row); }, [this] { HidePopup(); }, [this] { ShowOptions(); },
+                  [this](UINT command) { m_commands.Route(MAKEWPARAM(command, 1), 0); },
+                  [this] { ContextMenus::ShowListMenuAtSelection(m_list, m_hWnd); },
+                  [this] { TypeSelectedEntries(); }}),
       m_preview([this](int row) { return row < m_listView.View().Count() ? &m_listView.View().At(row) : nullptr; })
 {
     m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
@@ -57,10 +63,8 @@ LRESULT CClipDlg::OnCreate(WPARAM wParam, LPARAM lParam)
 BOOL CClipDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    m_capture.SetWindow(m_hWnd);
-    m_capture.JoinChain();
     // Told when the session is locked (for "Clear the history when Windows is locked").
-    WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION);
+    m_lockNotices.Start(m_hWnd);
 
     if (HMENU systemMenu = GetSystemMenu(m_hWnd, FALSE)) {
         CString about;
@@ -74,6 +78,7 @@ BOOL CClipDlg::OnInitDialog()
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     // Measured before the first layout; from here on the popup answers its DPI changes itself.
     m_dpi.TakeMeasures(m_hWnd, m_search.m_hWnd, m_btnOptions.m_hWnd);
+    m_dpi.FollowTextScale({m_search.m_hWnd, m_list.m_hWnd, m_btnOptions.m_hWnd});
     dpi::TakeOverDialogScaling(m_hWnd);
     m_bReady = 1;
     SetWindowText(kSingleInstanceTitle);
@@ -86,14 +91,17 @@ BOOL CClipDlg::OnInitDialog()
     m_list.InsertColumn(0, L"Txt", LVCFMT_LEFT, 300);
     CString cue;
     cue.LoadString(IDS_SEARCH_CUE);
-    m_search.SendMessage(EM_SETCUEBANNER, FALSE, reinterpret_cast<LPARAM>(cue.GetString()));
+    m_search.SetCue(cue);
     m_keyboard.SetWindows({m_hWnd, m_list.m_hWnd, m_search.m_hWnd, m_btnOptions.m_hWnd});
+    MakeAccessible();
     m_preview.SetWindows(m_hWnd, m_list.m_hWnd, m_dpi);
     // A preview of an entry that moved or went would show the wrong row.
     m_history.AddListener([this](const HistoryChange&) { m_preview.Hide(); });
 
     PrepareDataFolder();
     const bool haveSettings = LoadOptions() != FALSE;
+    // Copies are heard from here on, read by the user's rules; they reach the history once it is loaded.
+    m_capture.Listen(m_hWnd);
     AddTrayIcon();
     if (m_durable.Folder().perUser)
         ShowTrayBalloon(m_hWnd, notices::kTitle, notices::PerUserFolder(m_durable.Folder().write), false);
@@ -103,7 +111,7 @@ BOOL CClipDlg::OnInitDialog()
         HistoryListView::RedrawHold hold(m_listView);
         LoadHistory();
     }
-    m_theme.Attach({m_hWnd, m_list.m_hWnd, m_search.m_hWnd, &m_btnOptions, &m_dpi, &m_preview});
+    m_theme.Attach({m_hWnd, m_list.m_hWnd, &m_search, &m_btnOptions, &m_preview});
     m_durable.Start(m_hWnd, ScreenColorDepth());
     if (m_durable.WaitingToRead())
         ::SetTimer(m_hWnd, kReadAgainTimer, DurableHistory::kReadAgainMs, nullptr);
@@ -119,7 +127,31 @@ BOOL CClipDlg::OnInitDialog()
     ForgetOldEntries();
     ::SetTimer(m_hWnd, kForgetTimer, AgeLimit::kCheckIntervalMs, nullptr);
     m_share.Start(m_hWnd, m_durable.Folder().write);
+    m_capture.Deliver();
     return TRUE;
+}
+
+void CClipDlg::MakeAccessible()
+{
+    const auto text = [](UINT id) {
+        CString loaded;
+        loaded.LoadString(id);
+        return std::wstring(loaded.GetString());
+    };
+    // The button draws "<>"; a screen reader says what it does.
+    m_btnOptions.SetAccessibleName(text(IDS_ACCESS_OPTIONS).c_str(), L"Ctrl+O");
+    AccessibleFacts button = *m_btnOptions.GetAccessible();
+    button.description = text(IDS_ACCESS_OPTIONS_HINT);
+    m_btnOptions.SetAccessible(button);
+    AccessibleFacts search;
+    search.name = text(IDS_ACCESS_SEARCH);
+    search.description = text(IDS_ACCESS_SEARCH_HINT);
+    m_search.SetAccessible(search);
+    AccessibleFacts list;
+    list.name = text(IDS_ACCESS_LIST);
+    list.role = ROLE_SYSTEM_LIST;
+    m_list.SetAccessible(list, &m_rows);
+    m_announcer.Create(m_hWnd, m_search.m_hWnd, IDC_SEARCH_NEWS);
 }
 
 void CClipDlg::PrepareDataFolder()
@@ -138,13 +170,12 @@ BOOL CClipDlg::LoadOptions()
 void CClipDlg::ApplyOptions()
 {
     m_history.SetMaxEntries(m_nHistorySize);
-    m_ignored.SetList(m_strIgnoredPrograms);
+    m_capture.SetRules(m_strIgnoredPrograms, m_bRecordPictures != 0);
 }
 
 void CClipDlg::PlacePopup(bool haveStoredRect)
 {
-    m_rcWindow = PopupPlacement::Choose(m_rcWindow, haveStoredRect, PopupPlacement::IsOnSomeMonitor(m_rcWindow),
-                                        PopupPlacement::DefaultDpi());
+    m_rcWindow = PopupPlacement::Choose(m_rcWindow, haveStoredRect, ScreenLayout::Current());
     m_bPlacing = 1;
     SetWindowPos(HWND_TOPMOST, m_rcWindow.left, m_rcWindow.top, m_rcWindow.right - m_rcWindow.left,
                  m_rcWindow.bottom - m_rcWindow.top, SWP_SHOWWINDOW);

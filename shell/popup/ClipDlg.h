@@ -10,19 +10,24 @@
 #include "history/model/HistoryModel.h"
 #include "history/store/DurableHistory.h"
 #include "history/clipboard/PasteBack.h"
-#include "history/clipboard/IgnoredPrograms.h"
 #include "shell/CommandTable.h"
 #include "shell/ShareCoordinator.h"
+#include "shell/TargetSelection.h"
 #include "shell/popup/PopupDpi.h"
+#include "shell/popup/LockNotices.h"
 #include "shell/popup/PopupKeyboard.h"
 #include "shell/popup/PopupTheme.h"
+#include "shell/popup/SearchField.h"
 #include "shell/popup/TargetMonitorPlacement.h"
 #include "shell/popup/PreviewController.h"
 #include "shell/popup/PopupHotkeys.h"
+#include "shell/popup/HistoryRows.h"
+#include "shell/popup/SearchAnnouncer.h"
+#include "shell/popup/PendingPaste.h"
 
 // The program's one window: the always-on-top popup with the history list. It
-// owns the settings, the clipboard-viewer link, the paste target, the hotkeys
-// and the tray icon. Closing it only hides it; ExitProgram ends it.
+// owns the settings, the capture of copies, the paste target, the hotkeys and
+// the tray icon. Closing it only hides it; ExitProgram ends it.
 class CClipDlg : public CDialog, public ClipOptions {
 public:
     CClipDlg();
@@ -48,6 +53,8 @@ public:
     void PasteSelectedAsPlainText();
     // Ctrl+1 to Ctrl+9: the row shown at `row` alone, as Enter would paste it.
     void PasteRow(int row);
+    // Ctrl+Shift+Enter and "Type it": the selected entries' text typed into the target key by key.
+    void TypeSelectedEntries();
 
     // The data folder's files: loaded at start, kept up to date from then on,
     // saved in full at exit.
@@ -80,7 +87,10 @@ protected:
 
 private:
     static constexpr UINT_PTR kForgetTimer = 0x5151;
-    static constexpr UINT_PTR kReadAgainTimer = 0x5152;
+    static constexpr UINT_PTR kReadAgainTimer = 0x5154;
+    // A search is told to screen readers once typing has paused this long.
+    static constexpr UINT_PTR kAnnounceTimer = 0x5153;
+    static constexpr UINT kAnnounceDelayMs = 300;
 
     LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
     void OnSysCommand(WPARAM id, LPARAM lParam);
@@ -95,17 +105,28 @@ private:
     void RegisterHotkeys();
     void UnregisterHotkeys();
     void ShowSaveReports();
+    // Tells the user when a paste could not press its key (the entry is on the clipboard).
+    void ReportPaste(PasteBack::Outcome outcome);
+    // False when the user would rather not have a long text typed.
+    bool ConfirmTyping(size_t length);
     void HidePopup();
     void OnSearchChanged();
+    // Names, roles and the rows for screen readers, and the live region searches are told in.
+    void MakeAccessible();
+    // What the search found (the count and the entry selected), told without moving the focus.
+    void AnnounceSearch();
+    // The entry the arrows moved to while the focus is in the search field.
+    void AnnounceFocusedRow();
     // The settings the program runs by: the history's size, the programs to ignore.
     void ApplyOptions();
     // "Forget entries older than N days", at start, hourly and when the option changes.
     void ForgetOldEntries();
+    // Runs the paste now, or once capture no longer holds the clipboard.
+    void PasteWhenFree(std::function<void()> paste);
 
     CImageButton m_btnOptions;
     CListCtrl m_list;
-    CWnd m_search;
-    int m_bSuppressCapture = 0;
+    CSearchField m_search;
     int m_bReady = 0;
     int m_bExiting = 0;
     // Windows is ending the session: nothing may hold it up.
@@ -118,15 +139,17 @@ private:
     CImageList m_imageList;
     PopupDpi m_dpi{m_imageList};
     HWND m_hPasteTarget = nullptr;
+    TargetSelection m_targetSelection;
     PopupHotkeys m_hotkeys;
     HICON m_hIcon = nullptr;
-    HWND m_hNextViewer = nullptr;
     CString m_strDataDir;
     HistoryModel m_history;
-    IgnoredPrograms m_ignored;
     HistoryListView m_listView;
+    HistoryRows m_rows{m_list, m_listView, m_history, [this](int row) { PasteRow(row); }};
+    SearchAnnouncer m_announcer;
     ClipboardCapture m_capture;
     PasteBack m_paste;
+    PendingPaste m_pendingPaste;
     DurableHistory m_durable;
     ShareCoordinator m_share;
     CommandTable m_commands;
@@ -134,4 +157,5 @@ private:
     PreviewController m_preview;
     PopupTheme m_theme;
     TargetMonitorPlacement m_monitors{m_bPlacing};
+    LockNotices m_lockNotices;
 };

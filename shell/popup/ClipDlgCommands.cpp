@@ -10,6 +10,13 @@
 #include "shell/TrayIcon.h"
 #include "resource.h"
 
+namespace {
+
+// Longer texts are typed only once the user has agreed: typing them takes a while.
+constexpr size_t kAskBeforeTyping = 2000;
+
+}  // namespace
+
 void CClipDlg::SummonAtFocus()
 {
     // The entries are freed during the exit; a message box of the exit may still pump a hotkey.
@@ -20,7 +27,14 @@ void CClipDlg::SummonAtFocus()
     HWND target = GetFocusInForeground();
     if (!target)
         return;
+    // Reached through the notification area with the keyboard, the taskbar has
+    // the focus: the paste goes where the last summons came from.
+    if (foreground::IsTaskbar(target) && m_hPasteTarget && ::IsWindow(m_hPasteTarget))
+        target = m_hPasteTarget;
     m_hPasteTarget = target;
+    m_targetSelection.Remember(target);
+    // A paste still waiting for the clipboard was meant for the last target.
+    m_pendingPaste.Drop();
     m_monitors.Follow(m_hWnd, target);
     // Each summons starts with the whole list.
     if (m_search.GetWindowText().GetLength() > 0)
@@ -28,7 +42,6 @@ void CClipDlg::SummonAtFocus()
     SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     ShowWindow(SW_SHOWNOACTIVATE);
     m_list.SetFocus();
-    m_capture.RejoinChain();
 }
 
 HWND CClipDlg::GetFocusInForeground()
@@ -39,6 +52,7 @@ HWND CClipDlg::GetFocusInForeground()
 void CClipDlg::RestoreTargetFocus(HWND window)
 {
     foreground::RestoreFocus(window, m_hWnd);
+    m_targetSelection.PutBack(window);
 }
 
 void CClipDlg::PinForegroundTop()
@@ -54,13 +68,24 @@ void CClipDlg::UnpinForegroundTop()
 void CClipDlg::PasteSelectedEntries()
 {
     ShowWindow(SW_HIDE);
-    m_paste.Paste(m_listView.SelectedEntries());
+    PasteWhenFree([this, entries = m_listView.SelectedEntries()] { ReportPaste(m_paste.Paste(entries)); });
 }
 
 void CClipDlg::PasteSelectedAsPlainText()
 {
     ShowWindow(SW_HIDE);
-    m_paste.Paste(m_listView.SelectedEntries(), PasteBack::Content::TextOnly);
+    PasteWhenFree([this, entries = m_listView.SelectedEntries()] {
+        ReportPaste(m_paste.Paste(entries, PasteBack::Content::TextOnly));
+    });
+}
+
+void CClipDlg::PasteWhenFree(std::function<void()> paste)
+{
+    m_pendingPaste.Drop();
+    if (m_capture.HoldsClipboard())
+        m_pendingPaste.Hold(m_hWnd, std::move(paste));
+    else
+        paste();
 }
 
 void CClipDlg::PasteRow(int row)
@@ -69,7 +94,46 @@ void CClipDlg::PasteRow(int row)
         return;
     const HistoryEntry entry = m_listView.View().At(row);
     ShowWindow(SW_HIDE);
-    m_paste.Paste({entry});
+    PasteWhenFree([this, entry] { ReportPaste(m_paste.Paste({entry})); });
+}
+
+void CClipDlg::TypeSelectedEntries()
+{
+    const std::vector<HistoryEntry> entries = m_listView.SelectedEntries();
+    // With nothing chosen it only hides, as Enter does.
+    if (entries.empty()) {
+        PasteSelectedEntries();
+        return;
+    }
+    const size_t length = m_paste.JoinedText(entries).size();
+    // Pictures alone have nothing to type; Enter pastes them.
+    if (length == 0) {
+        MessageBeep(MB_OK);
+        return;
+    }
+    if (!ConfirmTyping(length))
+        return;
+    ShowWindow(SW_HIDE);
+    // Where the keys cannot land, typing falls back to a paste, which needs the clipboard.
+    PasteWhenFree([this, entries] { ReportPaste(m_paste.Type(entries)); });
+}
+
+bool CClipDlg::ConfirmTyping(size_t length)
+{
+    if (length <= kAskBeforeTyping)
+        return true;
+    CString format;
+    format.LoadString(IDS_TYPE_LONG);
+    CString question;
+    question.Format(format, static_cast<int>(length), static_cast<int>(TextTyper::SecondsFor(length)));
+    return MessageBoxW(m_hWnd, question, notices::kTitle, MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2) == IDOK;
+}
+
+void CClipDlg::ReportPaste(PasteBack::Outcome outcome)
+{
+    const std::wstring why = notices::PasteNotLanded(outcome);
+    if (!why.empty())
+        ShowTrayBalloon(m_hWnd, notices::kTitle, why, false);
 }
 
 void CClipDlg::HidePopup()
@@ -82,6 +146,29 @@ void CClipDlg::OnSearchChanged()
 {
     m_preview.Hide();
     m_listView.SetQuery(m_search.GetWindowText().Str());
+    // A summons empties the query of a hidden popup: that is no news.
+    if (IsWindowVisible())
+        ::SetTimer(m_hWnd, kAnnounceTimer, kAnnounceDelayMs, nullptr);
+}
+
+void CClipDlg::AnnounceSearch()
+{
+    const int matches = m_listView.View().Count();
+    const int selected = m_list.GetNextItem(-1, LVNI_SELECTED);
+    const std::wstring name = selected >= 0 ? m_rows.Name(selected) : std::wstring();
+    m_announcer.Announce(SearchAnnouncer::Found(matches, name, !m_listView.Query().empty()));
+}
+
+void CClipDlg::AnnounceFocusedRow()
+{
+    // In the list the list itself tells its readers where its focus went.
+    if (::GetFocus() != m_search.m_hWnd)
+        return;
+    const int row = m_list.GetNextItem(-1, LVNI_FOCUSED);
+    if (row < 0)
+        return;
+    m_announcer.Announce(m_rows.Name(row) + L", " + std::to_wstring(row + 1) + L" of " +
+                         std::to_wstring(m_listView.View().Count()));
 }
 
 void CClipDlg::ClearHistory()
@@ -93,7 +180,8 @@ void CClipDlg::ClearHistory()
         format.LoadString(IDS_CLEAR_ALL_HIDDEN);
         CString question;
         question.Format(format, hidden);
-        if (MessageBoxW(m_hWnd, question, L"Quillary", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        // OK and Cancel, so that Esc answers as everywhere else.
+        if (MessageBoxW(m_hWnd, question, L"Quillary", MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2) != IDOK)
             return;
     }
     m_history.Clear();
@@ -117,8 +205,10 @@ void CClipDlg::ExitProgram()
     if (m_bExiting)
         return;
     m_bExiting = 1;
-    // The history is on its way to disk: a copy made now (while a message of the exit shows) would be lost.
-    m_bSuppressCapture = 1;
+    // The history is on its way to disk: copies read so far go in, and a copy
+    // made now (while a message of the exit shows) would be lost, so none is read.
+    m_capture.Stop();
+    m_pendingPaste.Drop();
     m_rcWindow = m_monitors.Home(m_hWnd);
     ShowWindow(SW_HIDE);
     SaveAll();
@@ -190,6 +280,7 @@ void CClipDlg::ShowOptions()
     dialog.SetSharePreparer([&sharing](const std::wstring& folder, const std::wstring& passphrase,
                                        std::wstring& fingerprint) { return sharing.Prepare(folder, passphrase, fingerprint); },
                             key);
+    dialog.SetLockNoticesHeld(m_lockNotices.Held());
     if (dialog.DoModal() != IDOK)
         return;
     const bool wasShared = m_bShare != 0;

@@ -23,8 +23,23 @@ LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case PreviewController::kShowFocusedMessage:
         m_preview.ShowFocused();
+        AnnounceFocusedRow();
+        return 0;
+    case ClipboardCapture::kCopiesMessage:
+        m_capture.OnCopies();
+        return 0;
+    case ClipboardCapture::kWatchMessage:
+        m_capture.OnWatch();
         return 0;
     case WM_TIMER:
+        if (wParam == ClipboardCapture::kWatchTimer) {
+            m_capture.OnWatchTimer();
+            return 0;
+        }
+        if (wParam == PendingPaste::kTimer) {
+            m_pendingPaste.OnTimer(m_capture.HoldsClipboard());
+            return 0;
+        }
         if (wParam == PreviewController::kHoverTimer) {
             m_preview.OnHoverTimer();
             return 0;
@@ -46,6 +61,18 @@ LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
                 ::KillTimer(m_hWnd, kReadAgainTimer);
             return 0;
         }
+        if (m_lockNotices.OnTimer(wParam))
+            return 0;
+        if (wParam == kAnnounceTimer) {
+            ::KillTimer(m_hWnd, kAnnounceTimer);
+            AnnounceSearch();
+            return 0;
+        }
+        break;
+    case WM_SETTINGCHANGE:
+        // The text size setting, or the fonts it enlarges, may have changed; the theme looks too.
+        if (m_dpi.FollowTextScale({m_search.m_hWnd, m_list.m_hWnd, m_btnOptions.m_hWnd}))
+            OnSize();
         break;
     case WM_HOTKEY:
         switch (m_hotkeys.Dispatch(wParam, lParam)) {
@@ -90,15 +117,10 @@ LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 LRESULT CClipDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_DRAWCLIPBOARD:
-        m_capture.OnDrawClipboard(wParam, lParam);
-        break;
-    case WM_CHANGECBCHAIN:
-        m_capture.OnChangeCbChain(wParam, lParam);
-        break;
     case WM_DESTROY:
-        m_capture.LeaveChain();
-        WTSUnRegisterSessionNotification(m_hWnd);
+        m_announcer.Destroy();
+        m_capture.Stop();
+        m_lockNotices.Stop();
         break;
     default:
         break;
@@ -130,6 +152,14 @@ bool CClipDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
     case WM_QUERYDRAGICON:
         result = reinterpret_cast<LRESULT>(m_hIcon);
         return true;
+    case WM_DISPLAYCHANGE:
+        // A monitor removed or moved may have taken the popup's place with it.
+        m_monitors.OnDisplayChange(m_hWnd);
+        return CDialog::OnMessage(message, wParam, lParam, result);
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETWORKAREA)
+            m_monitors.OnDisplayChange(m_hWnd);
+        return CDialog::OnMessage(message, wParam, lParam, result);
     case WM_DPICHANGED:
         if (!lParam)
             return false;

@@ -48,12 +48,16 @@ std::wstring EntryPreview::HeadingOf(const EntryFormats* formats)
     const std::wstring kept = formats->KeptSummary();
     if (!kept.empty())
         heading = L"Kept: " + kept;
-    if (formats->LeftOutForSize()) {
+    const auto add = [&heading](const std::wstring& part) {
         if (!heading.empty())
             heading += L"; ";
-        heading += L"formatting not kept, over " + std::to_wstring(EntryFormats::kMaxFormatBytes >> 20) +
-                   L" MiB: " + formats->LeftOutSummary();
-    }
+        heading += part;
+    };
+    if (formats->LeftOutForSize())
+        add(L"formatting not kept, over " + std::to_wstring(EntryFormats::kMaxFormatBytes >> 20) +
+            L" MiB: " + formats->LeftOutSummary());
+    if (!formats->late.empty())
+        add(L"formatting not kept, the program was too slow to give it: " + formats->LateSummary());
     return heading;
 }
 

@@ -19,8 +19,8 @@ public:
     // ending inside a surrogate pair), and its length when it is longer.
     static std::wstring TextOf(const std::wstring& text);
     // The first line, over the text: what the entry keeps beside it ("Kept:
-    // HTML, RTF", "Kept: 3 files") and what it left out for its size; empty
-    // when it keeps nothing more than its text.
+    // HTML, RTF", "Kept: 3 files"), what it left out for its size and what
+    // its program did not give in time; empty when it keeps nothing more than its text.
     static std::wstring HeadingOf(const EntryFormats* formats);
     // A picture's size scaled down (never up) to fit a square of `box` pixels.
     static SIZE FitWithin(SIZE picture, int box);

@@ -1,6 +1,7 @@
 #include "shell/popup/PopupDpi.h"
 
 #include "framework/Dpi.h"
+#include "shell/popup/TextScale.h"
 #include "resource.h"
 
 namespace {
@@ -32,8 +33,10 @@ void PopupDpi::BuildIcons(HWND popup)
 void PopupDpi::FillIcons()
 {
     const int size = IconSize(m_dpi);
-    m_icons.Create(size, size, ILC_COLOR8, 2, 2);
-    m_icons.SetBkColor(m_iconGround);
+    // With their alpha and mask, and no ground of their own: the icons sit on whatever
+    // the row shows (light, dark, high contrast, selected).
+    m_icons.Create(size, size, ILC_COLOR32 | ILC_MASK, 2, 2);
+    m_icons.SetBkColor(CLR_NONE);
     for (UINT id : kIconIds) {
         // The icon files hold the usual sizes drawn apart; the loader picks the one of this size.
         UniqueIcon icon(static_cast<HICON>(
@@ -61,28 +64,40 @@ void PopupDpi::Change(UINT dpi, CListCtrl& list, std::initializer_list<HWND> con
     list.SendMessage(LVM_SETIMAGELIST, LVSIL_SMALL, 0);
     FillIcons();
     list.SetImageList(&m_icons, LVSIL_SMALL);
+    ApplyFont(controls);
+}
 
+bool PopupDpi::FollowTextScale(std::initializer_list<HWND> controls)
+{
+    const int percent = TextScale::Current(dpi::Rescale(m_madeFont.lfHeight, m_madeDpi, dpi::OfSystem()));
+    if (percent == m_textScale)
+        return false;
+    m_textScale = percent;
+    ApplyFont(controls);
+    return true;
+}
+
+int PopupDpi::Scaled(int madeHeight) const
+{
+    return MulDiv(dpi::Rescale(madeHeight, m_madeDpi, m_dpi), m_textScale, TextScale::kNormal);
+}
+
+void PopupDpi::ApplyFont(std::initializer_list<HWND> controls)
+{
     LOGFONTW font = m_madeFont;
-    font.lfHeight = dpi::Rescale(m_madeFont.lfHeight, m_madeDpi, dpi);
+    font.lfHeight = Scaled(m_madeFont.lfHeight);
     UniqueFont previous(m_font.Release());
     m_font.Reset(CreateFontIndirectW(&font));
     for (HWND control : controls)
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), TRUE);
 }
 
-void PopupDpi::SetIconGround(COLORREF ground)
-{
-    m_iconGround = ground;
-    if (m_icons.GetSafeHandle())
-        m_icons.SetBkColor(ground);
-}
-
 int PopupDpi::SearchHeight() const
 {
-    return dpi::Rescale(m_searchHeight, m_madeDpi, m_dpi);
+    return Scaled(m_searchHeight);
 }
 
 int PopupDpi::ButtonHeight() const
 {
-    return dpi::Rescale(m_buttonHeight, m_madeDpi, m_dpi);
+    return Scaled(m_buttonHeight);
 }

@@ -1,17 +1,18 @@
 #pragma once
 #include <windows.h>
 
-// Where the popup opens: the stored rectangle, in the pixels of the monitor it
-// was stored on, unless there is none or it would put the popup out of sight;
-// then the default one, grown with the DPI of the monitor it opens on.
+#include "shell/popup/ScreenLayout.h"
+
+// Where the popup opens at start: the stored rectangle, in the pixels of the
+// monitor it was stored on, brought to the nearest work area if it would be
+// out of sight; without one, the default one inside the primary monitor's
+// work area, grown with its DPI.
 namespace PopupPlacement {
 
-// The default rectangle at `dpi`: 10, 10, 200, 300 at 96 DPI.
-RECT DefaultRect(UINT dpi);
-// `haveStored`: a settings file gave the rectangle. `onSomeMonitor`: it touches a monitor.
-RECT Choose(const RECT& stored, bool haveStored, bool onSomeMonitor, UINT defaultDpi);
-bool IsOnSomeMonitor(const RECT& rect);
-// The DPI of the monitor that the default rectangle opens on.
-UINT DefaultDpi();
+// 190 x 290 pixels at 96 DPI, 10 pixels in from the corner of `monitor`'s work
+// area (clear of a taskbar on the top or left), all scaled for its DPI.
+RECT DefaultRect(const ScreenLayout::Monitor& monitor);
+// `haveStored`: a settings file gave the rectangle.
+RECT Choose(const RECT& stored, bool haveStored, const ScreenLayout& layout);
 
 }  // namespace PopupPlacement

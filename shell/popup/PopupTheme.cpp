@@ -2,19 +2,9 @@
 
 #include "shell/WindowLook.h"
 
-namespace {
-
-// The icons were drawn on white before any theme, whatever the system's colours.
-constexpr COLORREF kLightIconGround = RGB(255, 255, 255);
-
-}  // namespace
-
 void PopupTheme::Attach(const Windows& windows)
 {
     m_windows = windows;
-    m_listBack = ListView_GetBkColor(windows.list);
-    m_listText = ListView_GetTextColor(windows.list);
-    m_listTextBack = ListView_GetTextBkColor(windows.list);
     WindowLook::SetRoundCorners(windows.popup, false);
     Apply();
 }
@@ -22,6 +12,8 @@ void PopupTheme::Attach(const Windows& windows)
 bool PopupTheme::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     if (message == WM_SETTINGCHANGE || message == WM_SYSCOLORCHANGE) {
+        if (message == WM_SYSCOLORCHANGE && m_windows.popup)
+            SystemTheme::PassColourChangeToChildren(m_windows.popup);
         // The system's own handling goes on as well: the caller passes the message on.
         if (m_system.OnSettingChange(message, wParam, lParam) && m_windows.popup)
             Apply();
@@ -63,6 +55,9 @@ void PopupTheme::Apply()
     WindowLook::SetDarkCaption(m_windows.popup, dark);
     ApplyList();
     ApplyStrip();
+    // The system's grey hint may not be readable on a dark field.
+    if (m_windows.search)
+        m_windows.search->SetCueColour(dark ? m_system.Colours().grayText : CLR_DEFAULT);
     if (m_windows.preview)
         m_windows.preview->SetColours(m_system.Colours().info, m_system.Colours().infoText);
     RedrawWindow(m_windows.popup, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
@@ -72,15 +67,13 @@ void PopupTheme::ApplyList()
 {
     const bool dark = m_system.IsDark();
     const Palette& colours = m_system.Colours();
-    ListView_SetBkColor(m_windows.list, dark ? colours.list : m_listBack);
-    ListView_SetTextColor(m_windows.list, dark ? colours.listText : m_listText);
-    ListView_SetTextBkColor(m_windows.list, dark ? colours.list : m_listTextBack);
+    ListView_SetBkColor(m_windows.list, colours.list);
+    ListView_SetTextColor(m_windows.list, colours.listText);
+    ListView_SetTextBkColor(m_windows.list, colours.list);
     // A list that was never dark keeps its theme untouched.
     if (dark || m_wasDark)
         WindowLook::SetDarkControlTheme(m_windows.list, dark);
     m_wasDark = dark;
-    if (m_windows.dpi)
-        m_windows.dpi->SetIconGround(dark ? colours.list : kLightIconGround);
 }
 
 void PopupTheme::ApplyStrip()
@@ -88,14 +81,11 @@ void PopupTheme::ApplyStrip()
     if (!m_windows.strip)
         return;
     const Palette& colours = m_system.Colours();
-    // The strip's faces were set to the system's button face before any theme.
-    const COLORREF face = m_system.IsDark() ? colours.face : GetSysColor(COLOR_BTNFACE);
-    const COLORREF text = m_system.IsDark() ? colours.faceText : GetSysColor(COLOR_BTNTEXT);
     CImageButton& strip = *m_windows.strip;
-    strip.SetStateColor(CImageButton::ActiveFace, face, FALSE);
-    strip.SetStateColor(CImageButton::RestFace, face, FALSE);
-    strip.SetStateColor(CImageButton::FocusFace, face, FALSE);
-    strip.SetStateColor(CImageButton::ActiveText, text, FALSE);
-    strip.SetStateColor(CImageButton::RestText, text, FALSE);
-    strip.SetStateColor(CImageButton::FocusText, text, FALSE);
+    strip.SetStateColor(CImageButton::ActiveFace, colours.face, FALSE);
+    strip.SetStateColor(CImageButton::RestFace, colours.face, FALSE);
+    strip.SetStateColor(CImageButton::FocusFace, colours.face, FALSE);
+    strip.SetStateColor(CImageButton::ActiveText, colours.faceText, FALSE);
+    strip.SetStateColor(CImageButton::RestText, colours.faceText, FALSE);
+    strip.SetStateColor(CImageButton::FocusText, colours.faceText, FALSE);
 }

@@ -4,25 +4,25 @@
 
 #include "controls/ImageButton.h"
 #include "shell/SystemTheme.h"
-#include "shell/popup/PopupDpi.h"
 #include "shell/popup/PreviewController.h"
+#include "shell/popup/SearchField.h"
 
 // Dresses the popup's windows in the system's theme and follows it live: the
-// ground, the list (rows, selection, scroll bars), the search field, the "<>"
-// strip, the caption and the corners. In light and high-contrast modes every
-// window keeps the colours it had before any theme was applied.
+// ground, the list (rows, selection, scroll bars), the search field and its
+// hint, the "<>" strip, the preview, the caption and the corners. Every colour
+// comes from the palette of the moment, which light and high-contrast modes
+// read from the system at each change: nothing keeps a colour read at start.
 class PopupTheme {
 public:
     struct Windows {
         HWND popup;
         HWND list;
-        HWND search;
+        CSearchField* search;
         CImageButton* strip;
-        PopupDpi* dpi;
         PreviewController* preview;
     };
 
-    // Once the popup's controls exist; notes their colours and applies the theme.
+    // Once the popup's controls exist; applies the theme.
     void Attach(const Windows& windows);
     // The theme's messages to the popup: settings changes and WM_CTLCOLOR*.
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -36,9 +36,5 @@ private:
 
     SystemTheme m_system;
     Windows m_windows = {};
-    // The list's own colours, put back in light mode.
-    COLORREF m_listBack = CLR_DEFAULT;
-    COLORREF m_listText = CLR_DEFAULT;
-    COLORREF m_listTextBack = CLR_DEFAULT;
     bool m_wasDark = false;
 };

@@ -30,14 +30,17 @@ std::string ArchiveString(const std::string& text)
 
 std::string SettingsFileBytes(const StoredSettings& settings)
 {
-    return ArchiveString(settings.before) + ArchiveString(settings.after) + ArchiveInt(settings.entryCount)
-           + ArchiveInt(settings.autoRun) + ArchiveInt(settings.compoundPaste) + ArchiveInt(settings.topCount)
-           + ArchiveInt(settings.window.left) + ArchiveInt(settings.window.top) + ArchiveInt(settings.window.right)
-           + ArchiveInt(settings.window.bottom) + ArchiveInt(10) + ArchiveInt(settings.summonHotkey)
-           + ArchiveInt(settings.historySize) + ArchiveInt(settings.noRepeats) + ArchiveInt(settings.recordPictures)
-           + ArchiveString(settings.ignoredPrograms) + ArchiveInt(settings.clearOnLock)
-           + ArchiveInt(settings.forgetDays) + ArchiveInt(settings.encrypt) + ArchiveInt(settings.share)
-           + ArchiveString(settings.shareFolder);
+    std::string bytes = ArchiveString(settings.before) + ArchiveString(settings.after)
+           + ArchiveInt(settings.entryCount) + ArchiveInt(settings.autoRun) + ArchiveInt(settings.compoundPaste)
+           + ArchiveInt(settings.topCount) + ArchiveInt(settings.window.left) + ArchiveInt(settings.window.top)
+           + ArchiveInt(settings.window.right) + ArchiveInt(settings.window.bottom) + ArchiveInt(11)
+           + ArchiveInt(settings.summonHotkey) + ArchiveInt(settings.historySize) + ArchiveInt(settings.noRepeats)
+           + ArchiveInt(settings.recordPictures) + ArchiveString(settings.ignoredPrograms)
+           + ArchiveInt(settings.clearOnLock) + ArchiveInt(settings.forgetDays) + ArchiveInt(settings.encrypt)
+           + ArchiveInt(static_cast<int32_t>(settings.pasteKeys.size()));
+    for (const auto& [program, key] : settings.pasteKeys)
+        bytes += ArchiveString(program) + ArchiveInt(key);
+    return bytes + ArchiveInt(settings.share) + ArchiveString(settings.shareFolder);
 }
 
 std::string TextRecordBytes(const std::string& text)

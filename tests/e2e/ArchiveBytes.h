@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace e2e {
 
@@ -24,7 +26,7 @@ struct StoredSettings {
     int32_t compoundPaste = 0;
     int32_t topCount = 0;
     RECT window = {10, 10, 200, 300};
-    // Appended after the rectangle, preceded by their count (10).
+    // Appended after the rectangle, preceded by their count (11).
     int32_t summonHotkey = 0x0346;  // Ctrl+Shift+F as a hot-key control gives it
     int32_t historySize = 1000;
     int32_t noRepeats = 0;
@@ -33,6 +35,12 @@ struct StoredSettings {
     int32_t clearOnLock = 0;
     int32_t forgetDays = 0;
     int32_t encrypt = 0;
+    // Executable names with their paste keys (1 Shift+Insert, 2 Ctrl+Shift+V): a count, then each
+    // name and key. At first the terminals that take Shift+Insert.
+    std::vector<std::pair<std::string, int32_t>> pasteKeys = {
+        {"mintty.exe", 1}, {"putty.exe", 1},  {"puttytel.exe", 1}, {"kitty.exe", 1},     {"mobaxterm.exe", 1},
+        {"rxvt.exe", 1},   {"conhost.exe", 1}, {"cmd.exe", 1},     {"powershell.exe", 1},
+    };
     int32_t share = 0;
     std::string shareFolder;
 };

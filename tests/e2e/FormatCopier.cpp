@@ -11,6 +11,10 @@ namespace e2e {
         arguments += L"--on-demand ";
     if (rendering.slowMs > 0)
         arguments += L"--slow " + std::to_wstring(rendering.slowMs) + L" ";
+    if (rendering.textSlowToo)
+        arguments += L"--text-too ";
+    if (!rendering.holdEvent.empty())
+        arguments += L"--hold \"" + rendering.holdEvent + L"\" ";
     for (size_t i = 0; i < formats.size(); ++i) {
         const std::wstring file = m_payload.Child(L"format" + std::to_wstring(i));
         if (!WriteFileBytes(file, formats[i].bytes))
@@ -19,5 +23,17 @@ namespace e2e {
     }
     return m_process.Start(HelperPath(QUILLARY_FORMATCOPIER_PATH), arguments);
 }
+
+namespace {
+
+std::wstring NewHoldName()
+{
+    static int made = 0;
+    return L"QuillaryRenderHold-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++made);
+}
+
+}  // namespace
+
+RenderHold::RenderHold() : m_name(NewHoldName()), m_event(CreateEventW(nullptr, TRUE, FALSE, m_name.c_str())) {}
 
 }  // namespace e2e

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -20,8 +21,14 @@ public:
         std::string bytes;
     };
     struct Rendering {
-        bool onDemand = false;
-        int slowMs = 0;  // on demand: the wait before a format other than the text
+        Rendering(bool demand = false, int slow = 0, bool textToo = false, std::wstring hold = {})
+            : onDemand(demand), slowMs(slow), textSlowToo(textToo), holdEvent(std::move(hold))
+        {
+        }
+        bool onDemand;
+        int slowMs;          // on demand: the wait before a format other than the text
+        bool textSlowToo;    // the same wait before the text
+        std::wstring holdEvent;  // on demand: every render waits until this named event is set
     };
 
     // Starts it with the formats and waits until its window owns the clipboard.
@@ -34,6 +41,23 @@ public:
 private:
     TempFolder m_payload;
     CopierProcess m_process{L"QuillaryFormatCopier"};
+};
+
+// A named event that holds a copier's renders until it is set, as a program
+// stuck in its render holds whoever asked for its copy. Set at the latest
+// when the object goes, so that no copier is left stuck.
+class RenderHold {
+public:
+    RenderHold();
+    ~RenderHold() { Release(); }
+    RenderHold(const RenderHold&) = delete;
+    RenderHold& operator=(const RenderHold&) = delete;
+    const std::wstring& Name() const { return m_name; }
+    void Release() { SetEvent(m_event.Get()); }
+
+private:
+    std::wstring m_name;
+    UniqueFileHandle m_event;
 };
 
 }  // namespace e2e

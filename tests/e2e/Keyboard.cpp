@@ -18,21 +18,46 @@ ULONG_PTR XWindowOf(HWND window)
     return window ? reinterpret_cast<ULONG_PTR>(GetPropW(window, L"__wine_x11_whole_window")) : 0;
 }
 
-}  // namespace
-
-::testing::AssertionResult PressKeys(const std::string& keys)
+// xdotool with the X keyboard focus first put on the foreground window. Without a window manager
+// Wine moves the X keyboard focus itself when a window comes to the front, and now and then the
+// move does not happen (seen: the popup in front, the X focus still on notepad), so the keys reach
+// the window that had the focus before. The X focus is put where the system's foreground is, as a
+// window manager would.
+std::vector<std::string> XdotoolAtForeground()
 {
     std::vector<std::string> command = {"xdotool"};
-    // Without a window manager Wine moves the X keyboard focus itself when a window comes to
-    // the front, and now and then the move does not happen (seen: the popup in front, the X
-    // focus still on notepad), so the keys reach the window that had the focus before. The X
-    // focus is first put where the system's foreground is, as a window manager would.
     if (const ULONG_PTR xWindow = XWindowOf(GetForegroundWindow()))
         command.insert(command.end(), {"windowfocus", std::to_string(xWindow)});
+    return command;
+}
+
+void AddKeys(std::vector<std::string>& command, const std::string& keys)
+{
     command.push_back("key");
     std::istringstream combinations(keys);
     for (std::string combination; combinations >> combination;)
         command.push_back(combination);
+}
+
+}  // namespace
+
+::testing::AssertionResult PressKeys(const std::string& keys)
+{
+    std::vector<std::string> command = XdotoolAtForeground();
+    AddKeys(command, keys);
+    const UnixCommandResult result = RunUnixCommand(command);
+    if (result.finished && result.exitCode == 0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << Describe(command, result);
+}
+
+::testing::AssertionResult PressKeysHolding(const std::string& held, const std::string& keys,
+                                            std::chrono::milliseconds holdFor)
+{
+    std::vector<std::string> command = XdotoolAtForeground();
+    command.insert(command.end(), {"keydown", held});
+    AddKeys(command, keys);
+    command.insert(command.end(), {"sleep", std::to_string(holdFor.count() / 1000.0), "keyup", held});
     const UnixCommandResult result = RunUnixCommand(command);
     if (result.finished && result.exitCode == 0)
         return ::testing::AssertionSuccess();

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -15,6 +16,11 @@ namespace e2e {
 // combinations separated by blanks are pressed one after the other.
 // Succeeds once xdotool has sent them; their effect arrives asynchronously.
 ::testing::AssertionResult PressKeys(const std::string& keys);
+
+// Holds the key `held` (an xdotool name: "ctrl") down, presses the keys, and lets go of `held`
+// only after `holdFor`, as a user slow to lift a finger would. Returns once it is let go.
+::testing::AssertionResult PressKeysHolding(const std::string& held, const std::string& keys,
+                                            std::chrono::milliseconds holdFor);
 
 // Presses the keys and waits until `done` holds. Wine now and then drops keys typed just
 // after a window came to the front: when `done` does not hold within 1.5 s and `untouched`

@@ -1,7 +1,7 @@
 // The popup follows the system's app mode while it runs: switched to dark, the
-// list, its selected row, the search field, the "<>" strip, the list's menu, the
-// preview and the Option dialog draw from the dark palette with readable text;
-// switched back, they look as they did before.
+// list, its selected row, the entry icons, the search field and its hint, the
+// "<>" strip, the list's menu, the preview and the Option dialog draw from the
+// dark palette with readable text; switched back, they look as they did before.
 #include "controls/Palette.h"
 #include "tests/e2e/Clipboard.h"
 #include "tests/e2e/DialogControls.h"
@@ -20,6 +20,7 @@
 #include <commctrl.h>
 
 #include <iomanip>
+#include <vector>
 #include <sstream>
 
 using namespace e2e;
@@ -110,6 +111,41 @@ protected:
         return rows;
     }
 
+    // The four corner pixels of a row's icon, where the icon itself draws nothing.
+    std::vector<COLORREF> IconCorners(int row) const
+    {
+        RECT icon = RemoteListView(m_list).ItemRect(row, LVIR_ICON).value_or(RECT{});
+        MapWindowPoints(m_list, nullptr, reinterpret_cast<POINT*>(&icon), 2);
+        const auto pixel = [](LONG x, LONG y) { return GroundColour(RECT{x, y, x + 1, y + 1}); };
+        return {pixel(icon.left, icon.top), pixel(icon.right - 1, icon.top), pixel(icon.left, icon.bottom - 1),
+                pixel(icon.right - 1, icon.bottom - 1)};
+    }
+    RECT UnselectedRow() const
+    {
+        RECT row = SelectedRow();
+        OffsetRect(&row, 0, row.bottom - row.top);
+        return row;
+    }
+
+    // The icons sit on the rows' ground (the selected row's may show its selection
+    // colour), and the rows' text is drawn in `text`.
+    void ExpectRowsOn(const char* mode, COLORREF ground, COLORREF selection, COLORREF text) const
+    {
+        for (int row : {0, 1})
+            for (COLORREF corner : IconCorners(row))
+                EXPECT_TRUE(corner == ground || (row == 0 && corner == selection))
+                    << mode << ": a corner of row " << row << "'s icon is " << Hex(corner) << " on a list of "
+                    << Hex(ground);
+        EXPECT_EQ(FarthestColour(UnselectedRow(), ground, Palette::Contrast), text) << mode << ": row text";
+    }
+
+    // The empty, unfocused search field shows its hint in `ink`.
+    void ExpectHint(const char* mode, COLORREF field, COLORREF ink) const
+    {
+        EXPECT_EQ(FarthestColour(SearchText(), field, Palette::Contrast), ink) << mode << ": search hint";
+    }
+    RECT SearchText() const { return ScreenClient(GetDlgItem(m_popup, kSearchFieldId), 2); }
+
     // True once the popup's grounds are `expected`; says what they are otherwise.
     ::testing::AssertionResult Becomes(const Grounds& expected) const
     {
@@ -180,9 +216,10 @@ TEST_F(AppMode, ThePopupTurnsDarkWithReadableTextAndBackToItsLightLook)
     ASSERT_TRUE(Switch(0));
     EXPECT_TRUE(Becomes({dark.field, dark.list, dark.selection, dark.face}));
     SaveWindow(m_popup, L"popup_dark.bmp");
-    RECT unselected = SelectedRow();
-    OffsetRect(&unselected, 0, unselected.bottom - unselected.top);
-    ExpectReadable("row", unselected, dark.list);
+    ExpectRowsOn("dark", dark.list, dark.selection, dark.listText);
+    ExpectHint("dark", dark.field, dark.grayText);
+    ExpectReadable("search hint", SearchText(), dark.field);
+    ExpectReadable("row", UnselectedRow(), dark.list);
     ExpectReadable("selected row", SelectedRow(), dark.selection);
     ASSERT_NO_FATAL_FAILURE(ExpectDarkListMenu(dark));
 
@@ -218,6 +255,9 @@ TEST_F(AppMode, ThePopupTurnsDarkWithReadableTextAndBackToItsLightLook)
     ASSERT_TRUE(PostClick(GetDlgItem(options, IDCANCEL)));
     ASSERT_TRUE(WaitUntilGone(options));
     EXPECT_TRUE(Becomes(light)) << "after the switch back";
+    ExpectRowsOn("light again", light.list, GetSysColor(COLOR_HIGHLIGHT), GetSysColor(COLOR_WINDOWTEXT));
+    // The system draws its own hint again, in its own grey.
+    ExpectHint("light again", light.search, GetSysColor(COLOR_GRAYTEXT));
 }
 
 }  // namespace

@@ -125,8 +125,12 @@ TEST_F(DataFiles, ExitWithAnEmptyListWritesAnEmptyHistoryAndTheDefaultSettings)
     ASSERT_TRUE(PathExists(HistoryFile())) << "no history file";
     EXPECT_EQ(ReadFileBytes(HistoryFile()), "");
     const std::string options = ReadFileBytes(OptionsFile());
-    EXPECT_EQ(options.size(), 34u + 38u);  // the defaults of the older layout, then the appended fields
     StoredSettings expected;
+    size_t pasteKeys = 4;
+    for (const auto& [program, key] : expected.pasteKeys)
+        pasteKeys += 1 + program.size() + 4;
+    // The defaults of the older layout, then the appended fields.
+    EXPECT_EQ(options.size(), 34u + 33u + pasteKeys + 5u);  // sharing: off, no folder
     expected.window = atExit;
     EXPECT_EQ(options, SettingsFileBytes(expected));
 }

@@ -209,6 +209,20 @@ TEST_F(Formats, FormatsSurviveADeleteThatFoldsWhileAnotherProgramHoldsTheExtrasF
         EXPECT_EQ(format.bytes, pasted[format.name]) << testing::PrintToString(format.name);
 }
 
+// A copy whose text is empty (a picture's caption, a cell with formatting alone).
+TEST_F(Formats, AnEmptyTextBesideHtmlIsLabelledByItAndPastesItBack)
+{
+    const std::string html = "Version:0.9\r\n<html><body><!--StartFragment--><hr><!--EndFragment--></body></html>" +
+                             std::string(1, '\0');
+    FormatCopier copier;
+    ASSERT_TRUE(copier.Copy({{L"#13", Utf16Bytes(L"")}, {L"HTML Format", html}}));
+    ASSERT_TRUE(LabelsBecome({L"Formatted copy (HTML)"}));
+    ASSERT_TRUE(copier.End().has_value());
+
+    const FormatTarget::Formats pasted = PasteFirstRow("Return");
+    EXPECT_EQ(html, pasted.count(L"HTML Format") ? pasted.at(L"HTML Format") : "(none)");
+}
+
 // A record of the formats file damaged on disk: its entry keeps its text, the next ones keep their formats.
 TEST_F(Formats, ADamagedFormatsRecordCostsOnlyItsEntryItsFormats)
 {

@@ -8,6 +8,9 @@
 namespace {
 
 bool Same(const SettingsRecord& a, const SettingsRecord& b) {
+    if (a.pasteKeys.size() != b.pasteKeys.size()) return false;
+    for (std::size_t i = 0; i < a.pasteKeys.size(); ++i)
+        if (a.pasteKeys[i].program != b.pasteKeys[i].program || a.pasteKeys[i].key != b.pasteKeys[i].key) return false;
     for (int i = 0; i < 4; ++i)
         if (a.rect[i] != b.rect[i]) return false;
     return a.before == b.before && a.after == b.after && a.entryCount == b.entryCount && a.autoRun == b.autoRun &&

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "MemoryStreams.h"
+
+#include <algorithm>
 #include "history/store/formats/SettingsFormat.h"
 
 namespace {
@@ -62,15 +64,19 @@ TEST(SettingsAppended, ANewFileIsTheOldLayoutThatOldReadersStopAtThenTheAppended
     record.clearOnLock = 1;
     record.forgetDays = 30;
     record.encrypt = 1;
+    record.pasteKeys = {{u"putty.exe", 1}, {u"term.exe", 2}};
     record.share = 1;
     record.shareFolder = u"S:";
     MemorySink sink;
     WriteSettings(sink, record, kCodec);
-    // Ten appended fields now: clear on lock, forget days and encryption follow the program list,
-    // then sharing (on, and the folder).
+    // Eleven appended fields now: clear on lock, forget days and encryption follow the program list, then the
+    // paste keys, then sharing (on, and the folder). Everything before lies where the versions before wrote it.
     Bytes expected = kNewFile;
-    expected[kRectangleEnd] = 10;
-    expected.insert(expected.end(), {1, 0, 0, 0, 30, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 2, 'S', ':'});
+    expected[kRectangleEnd] = 11;
+    expected.insert(expected.end(), {1, 0, 0, 0, 30, 0, 0, 0, 1, 0, 0, 0});
+    expected.insert(expected.end(), {2, 0, 0, 0, 9, 'p', 'u', 't', 't', 'y', '.', 'e', 'x', 'e', 1, 0, 0, 0,
+                                     8, 't', 'e', 'r', 'm', '.', 'e', 'x', 'e', 2, 0, 0, 0});
+    expected.insert(expected.end(), {1, 0, 0, 0, 2, 'S', ':'});
     EXPECT_EQ(sink.Bytes(), expected);
     SettingsRecord loaded;
     MemorySource again(sink.Bytes().data(), sink.Bytes().size());
@@ -80,6 +86,9 @@ TEST(SettingsAppended, ANewFileIsTheOldLayoutThatOldReadersStopAtThenTheAppended
     EXPECT_EQ(loaded.encrypt, 1);
     EXPECT_EQ(loaded.share, 1);
     EXPECT_EQ(loaded.shareFolder, u"S:");
+    ASSERT_EQ(loaded.pasteKeys.size(), 2u);
+    EXPECT_EQ(loaded.pasteKeys[1].program, u"term.exe");
+    EXPECT_EQ(loaded.pasteKeys[1].key, 2);
     SettingsRecord older;
     MemorySource previous(kNewFile.data(), kNewFile.size());
     EXPECT_TRUE(ReadSettings(previous, older, kCodec));
@@ -87,6 +96,7 @@ TEST(SettingsAppended, ANewFileIsTheOldLayoutThatOldReadersStopAtThenTheAppended
     EXPECT_EQ(older.forgetDays, 0);
     EXPECT_EQ(older.encrypt, 0);
     EXPECT_EQ(older.share, 0);
+    EXPECT_EQ(older.pasteKeys.size(), DefaultPasteKeyRecords().size()) << "the known terminals";
 
     // The older readers' field order, written out here: two strings, four ints, 16 rectangle bytes.
     MemorySource source(kNewFile);
@@ -135,6 +145,50 @@ TEST(SettingsAppended, ValuesOutOfRangeComeBackInRange) {
         WriteSettings(sink, record, kCodec);
         ExpectAppended(Load(sink.Bytes(), sink.Bytes().size(), true), loaded[i]);
     }
+}
+
+// The paste keys: the known terminals until a file says otherwise; a list is
+// taken only whole, and entries a later version adds keys for are left out.
+TEST(SettingsAppended, PasteKeysAreTakenWholeAndKeysNotKnownHereAreLeftOut) {
+    SettingsRecord record;
+    record.pasteKeys = {{u"putty.exe", 1}, {u"term.exe", 2}};
+    MemorySink sink;
+    WriteSettings(sink, record, kCodec);
+    // Sharing's fields follow the keys: off, and no folder.
+    const Bytes sharing = {0, 0, 0, 0, 0};
+    const Bytes written = sink.Bytes();
+    ASSERT_TRUE(std::equal(sharing.begin(), sharing.end(), written.end() - static_cast<std::ptrdiff_t>(sharing.size())));
+    const Bytes bytes(written.begin(), written.end() - static_cast<std::ptrdiff_t>(sharing.size()));
+    const std::size_t keysStart = bytes.size() - 31;
+    ASSERT_EQ(bytes[keysStart], 2);
+
+    const auto loadKeys = [&sharing](Bytes file, std::size_t length, bool complete) {
+        file.resize(length);
+        if (complete)
+            file.insert(file.end(), sharing.begin(), sharing.end());
+        SettingsRecord loaded;
+        MemorySource source(file.data(), file.size());
+        EXPECT_EQ(ReadSettings(source, loaded, kCodec), complete) << "read of " << length << " bytes";
+        std::u16string names;
+        for (const ProgramPasteKeyRecord& entry : loaded.pasteKeys)
+            names += entry.program + u"=" + static_cast<char16_t>(u'0' + entry.key) + u";";
+        return names;
+    };
+    const std::u16string defaults = loadKeys(bytes, keysStart, false);
+    EXPECT_NE(defaults.find(u"mintty.exe=1;"), std::u16string::npos);
+    EXPECT_NE(defaults.find(u"putty.exe=1;"), std::u16string::npos);
+    EXPECT_EQ(loadKeys(bytes, bytes.size() - 4, false), defaults) << "cut inside the list";
+    EXPECT_EQ(loadKeys(bytes, bytes.size(), true), u"putty.exe=1;term.exe=2;");
+
+    Bytes later = bytes;
+    later[bytes.size() - 4] = 7;  // a key of a later version
+    EXPECT_EQ(loadKeys(later, later.size(), true), u"putty.exe=1;");
+    Bytes empty(bytes.begin(), bytes.begin() + keysStart);
+    empty.insert(empty.end(), {0, 0, 0, 0});
+    EXPECT_EQ(loadKeys(empty, empty.size(), true), u"") << "the user removed every program";
+    Bytes huge(bytes.begin(), bytes.begin() + keysStart);
+    huge.insert(huge.end(), {0xFF, 0xFF, 0xFF, 0x7F});
+    EXPECT_EQ(loadKeys(huge, huge.size(), false), defaults);
 }
 
 }  // namespace

@@ -1,143 +1,38 @@
-// Capture with the real clipboard and the real viewer chain.
+// Capture with the real clipboard: another window of the test copies, and
+// capture reads on its own thread and delivers to a history. Each copy is
+// looked at before the next is made; a copy that should add nothing is
+// followed by one that adds an entry, which comes after anything it added.
 #include <gtest/gtest.h>
 
+#include "capture_host_support.h"
+#include "drop_files_support.h"
+#include "history/clipboard/OwnWriteMark.h"
+#include "history/clipboard/PasteBack.h"
+#include "history/model/FileList.h"
 #include "history/model/FormatsShelf.h"
 
-#include "framework/CWnd.h"
-#include "history/clipboard/ClipboardCapture.h"
-
-#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
 
+using namespace capture_host;
+
 namespace {
-
-HWND NewTopLevel(const wchar_t* title)
-{
-    return CreateWindowExW(0, L"STATIC", title, WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, GetModuleHandleW(nullptr),
-                           nullptr);
-}
-
-void Pump()
-{
-    MSG msg;
-    for (int round = 0; round < 3; ++round) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(5);
-    }
-}
-
-HGLOBAL GlobalCopy(const void* data, size_t bytes)
-{
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    std::memcpy(GlobalLock(block), data, bytes);
-    GlobalUnlock(block);
-    return block;
-}
-
-// Another program's copy: the clipboard is emptied and filled by a window that is not the viewer.
-void SetClipboard(HWND owner, const std::wstring* text, std::vector<std::pair<UINT, DWORD>> extra = {})
-{
-    ASSERT_TRUE(OpenClipboard(owner));
-    EmptyClipboard();
-    if (text)
-        SetClipboardData(CF_UNICODETEXT, GlobalCopy(text->c_str(), (text->size() + 1) * sizeof(wchar_t)));
-    for (const auto& format : extra)
-        SetClipboardData(format.first, GlobalCopy(&format.second, sizeof(DWORD)));
-    CloseClipboard();
-    Pump();
-}
-
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes Utf16(const std::wstring& text)
-{
-    const auto* start = reinterpret_cast<const std::uint8_t*>(text.c_str());
-    return Bytes(start, start + (text.size() + 1) * sizeof(wchar_t));
-}
-
-// Another program's copy in several formats at once.
-void SetClipboardFormats(HWND owner, const std::vector<std::pair<UINT, Bytes>>& formats)
-{
-    ASSERT_TRUE(OpenClipboard(owner));
-    EmptyClipboard();
-    for (const auto& format : formats)
-        SetClipboardData(format.first, GlobalCopy(format.second.data(), format.second.size()));
-    CloseClipboard();
-    Pump();
-}
-
-// A viewer window of the test: records what reaches it and passes nothing on.
-class RecordingViewer : public CWnd {
-public:
-    int draws = 0;
-    std::vector<std::pair<HWND, HWND>> chainChanges;
-protected:
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
-    {
-        if (message == WM_DRAWCLIPBOARD) {
-            ++draws;
-            result = 0;
-            return true;
-        }
-        if (message == WM_CHANGECBCHAIN) {
-            chainChanges.emplace_back(reinterpret_cast<HWND>(wParam), reinterpret_cast<HWND>(lParam));
-            result = 0;
-            return true;
-        }
-        return CWnd::OnMessage(message, wParam, lParam, result);
-    }
-};
-
-// The popup's part in capture, without the popup: a window whose chain
-// messages go to a ClipboardCapture working on a history.
-class CaptureHost : public CWnd {
-public:
-    CaptureHost() : capture(history, {nextViewer, ready, suppress}, {rules, ignored}) {}
-    ClipOptions rules;
-    IgnoredPrograms ignored;
-    HWND nextViewer = nullptr;
-    int ready = 0;
-    int suppress = 0;
-    HistoryModel history;
-    ClipboardCapture capture;
-protected:
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
-    {
-        if (message == WM_DRAWCLIPBOARD)
-            capture.OnDrawClipboard(wParam, lParam);
-        else if (message == WM_CHANGECBCHAIN)
-            capture.OnChangeCbChain(wParam, lParam);
-        return CWnd::OnMessage(message, wParam, lParam, result);
-    }
-};
 
 class CaptureTest : public testing::Test {
 protected:
     void SetUp() override
     {
         other = NewTopLevel(L"other program");
-        ASSERT_TRUE(host.SubclassWindow(NewTopLevel(L"capture host")));
-        host.capture.SetWindow(host.m_hWnd);
-        const std::wstring startup = L"on the clipboard at start-up";
-        SetClipboard(other, &startup);
-        host.capture.JoinChain();
-        Pump();
-        host.ready = 1;
+        ASSERT_TRUE(CopyText(other, L"on the clipboard at start-up"));
+        ASSERT_TRUE(host.Start());
     }
     void TearDown() override
     {
-        host.capture.LeaveChain();
-        host.history.Clear();
-        host.DestroyWindow();
+        host.Stop();
         DestroyWindow(other);
         CWnd::DeleteTempMap();
     }
-    std::wstring TextAt(int row) { return *host.history.At(row).text; }
     void Fill(int count)
     {
         for (int i = 0; i < count; ++i) {
@@ -148,96 +43,99 @@ protected:
         }
         host.history.Loaded();
     }
+    // Another program's copy of a text; true once it is the entry below the top zone.
+    bool Recorded(const std::wstring& text, int countAfter)
+    {
+        return host.CopyTextSeen(other, text) && host.CountBecomes(countAfter) &&
+               host.TextAt(host.history.TopCount()) == text;
+    }
 
     HWND other = nullptr;
-    CaptureHost host;
+    Host host;
 };
 
 TEST_F(CaptureTest, TextSetByAnotherWindowBecomesOneEntryButTheStartUpContentDoesNot)
 {
-    EXPECT_EQ(0, host.history.Count());
     const std::wstring text = L"grüße € 日本 \xD83D\xDE00";
-    SetClipboard(other, &text);
-    ASSERT_EQ(1, host.history.Count());
-    EXPECT_EQ(text, TextAt(0));
-
+    ASSERT_TRUE(Recorded(text, 1));
     // The same text copied again is a new change and a second entry.
-    SetClipboard(other, &text);
-    EXPECT_EQ(2, host.history.Count());
+    EXPECT_TRUE(Recorded(text, 2));
 }
 
 TEST_F(CaptureTest, RepeatedNoticeOfOneChangeAddsOneEntry)
 {
-    const std::wstring text = L"once";
-    SetClipboard(other, &text);
-    ASSERT_EQ(1, host.history.Count());
-    host.SendMessage(WM_DRAWCLIPBOARD, reinterpret_cast<WPARAM>(other), 0);
-    host.SendMessage(WM_DRAWCLIPBOARD, reinterpret_cast<WPARAM>(other), 0);
-    EXPECT_EQ(1, host.history.Count());
+    ASSERT_TRUE(Recorded(L"once", 1));
+    HWND listener = FindWindowExW(HWND_MESSAGE, nullptr, L"QuillaryCaptureListener", nullptr);
+    ASSERT_NE(nullptr, listener);
+    PostMessageW(listener, WM_CLIPBOARDUPDATE, 0, 0);
+    PostMessageW(listener, WM_CLIPBOARDUPDATE, 0, 0);
+    ASSERT_TRUE(Recorded(L"next", 2));
+    EXPECT_EQ(L"once", host.TextAt(1));
 }
 
-TEST_F(CaptureTest, SuppressedAndOwnChangesAddNothing)
+// Quillary's own writes are known by their mark, not by the moment they come:
+// the notice reaches the capture thread after the paste has ended.
+TEST_F(CaptureTest, APasteAddsNothingAndACopyMadeRightAfterItIsRecorded)
 {
-    const std::wstring text = L"our own paste";
-    host.suppress = 1;
-    SetClipboard(other, &text);
-    EXPECT_EQ(0, host.history.Count());
-    host.suppress = 0;
+    ASSERT_TRUE(Recorded(L"earlier copy", 1));
+    HWND target = NewTopLevel(L"paste target");
+    ClipOptions options;
+    int keystrokes = 0;
+    const HWND noPopup = nullptr;  // the target lives: it owns what is pasted
+    PasteBack paste({target, options, noPopup}, [](HWND) {});
+    paste.SetKeystrokeSender([&keystrokes](PasteKey) { ++keystrokes; });
+    paste.Paste({host.history.At(0)});
+    ASSERT_EQ(1, keystrokes);
+    ASSERT_TRUE(host.LookNow());
+    // At once, as a program that copies on a timer would.
+    ASSERT_TRUE(host.CopyTextSeen(other, L"copied right after the paste"));
+    ASSERT_TRUE(host.CountBecomes(2));
+    EXPECT_EQ(L"copied right after the paste", host.TextAt(0));
+    EXPECT_EQ(L"earlier copy", host.TextAt(1));
 
-    // A notice that names the viewer itself as the source is not captured.
-    const std::wstring mine = L"mine";
-    SetClipboard(other, &mine);
-    ASSERT_EQ(1, host.history.Count());
-    host.SendMessage(WM_DRAWCLIPBOARD, reinterpret_cast<WPARAM>(host.m_hWnd), 0);
-    EXPECT_EQ(1, host.history.Count());
-
-    // Re-joining the chain notifies, under suppression.
-    host.capture.RejoinChain();
-    Pump();
-    EXPECT_EQ(1, host.history.Count());
-    EXPECT_EQ(0, host.suppress);
-    const std::wstring after = L"after the re-join";
-    SetClipboard(other, &after);
-    EXPECT_EQ(2, host.history.Count());
+    // Another Quillary's mark makes another program's copy.
+    const std::wstring theirs = L"Quillary own paste " + std::to_wstring(GetCurrentProcessId() + 4);
+    ASSERT_NE(OwnWriteMark::Format(), RegisterClipboardFormatW(theirs.c_str()));
+    ASSERT_TRUE(host.CopySeen(other, {{CF_UNICODETEXT, Utf16(L"their paste")}, {RegisterClipboardFormatW(theirs.c_str()), {0}}}));
+    EXPECT_TRUE(host.CountBecomes(3));
+    EXPECT_EQ(L"their paste", host.TextAt(0));
+    DestroyWindow(target);
 }
 
 TEST_F(CaptureTest, ContentMarkedAsNotToBeRecordedAddsAndTrimsNothing)
 {
     Fill(HistoryModel::kDefaultMaxEntries);
-    const std::wstring secret = L"password";
+    const Bytes secret = Utf16(L"password");
     const UINT exclude = RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
     const UINT ignore = RegisterClipboardFormatW(L"Clipboard Viewer Ignore");
     const UINT canInclude = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
-    SetClipboard(other, &secret, {{exclude, 0}});
-    SetClipboard(other, &secret, {{ignore, 0}});
-    SetClipboard(other, &secret, {{canInclude, 0}});
-    EXPECT_EQ(HistoryModel::kDefaultMaxEntries, host.history.Count());
-    EXPECT_EQ(L"999", TextAt(999));
+    const Bytes zero(4, 0), one = {1, 0, 0, 0};
+    ASSERT_TRUE(host.CopySeen(other, {{CF_UNICODETEXT, secret}, {exclude, zero}}));
+    ASSERT_TRUE(host.CopySeen(other, {{CF_UNICODETEXT, secret}, {ignore, zero}}));
+    ASSERT_TRUE(host.CopySeen(other, {{CF_UNICODETEXT, secret}, {canInclude, zero}}));
 
-    // Allowed into the history: captured, and the cap drops the last row.
-    SetClipboard(other, &secret, {{canInclude, 1}});
+    // Allowed into the history: captured, and the cap drops the last row, once.
+    ASSERT_TRUE(host.CopySeen(other, {{CF_UNICODETEXT, Utf16(L"allowed")}, {canInclude, one}}));
+    ASSERT_TRUE(PumpUntil([&] { return host.TextAt(0) == L"allowed"; }));
     EXPECT_EQ(HistoryModel::kDefaultMaxEntries, host.history.Count());
-    EXPECT_EQ(secret, TextAt(0));
-    EXPECT_EQ(L"998", TextAt(999));
+    EXPECT_EQ(L"0", host.TextAt(1));
+    EXPECT_EQ(L"998", host.TextAt(999));
 }
 
 TEST_F(CaptureTest, ClipboardWithoutTextAddsAndTrimsNothing)
 {
     Fill(HistoryModel::kDefaultMaxEntries);
     host.history.SetTopCount(2);
-    const UINT other_format = RegisterClipboardFormatW(L"Quillary test format");
-    SetClipboard(other, nullptr, {{other_format, 5}});
-    EXPECT_EQ(HistoryModel::kDefaultMaxEntries, host.history.Count());
-    EXPECT_EQ(L"999", TextAt(999));
+    ASSERT_TRUE(host.CopySeen(other, {{RegisterClipboardFormatW(L"Quillary test format"), Bytes(4, 5)}}));
 
-    const std::wstring text = L"new text";
-    SetClipboard(other, &text);
+    ASSERT_TRUE(host.CopyTextSeen(other, L"new text"));
+    ASSERT_TRUE(PumpUntil([&] { return host.TextAt(2) == L"new text"; }));  // directly below the top zone
     EXPECT_EQ(HistoryModel::kDefaultMaxEntries, host.history.Count());
-    EXPECT_EQ(text, TextAt(2));  // directly below the top zone
-    EXPECT_EQ(L"998", TextAt(999));
+    EXPECT_EQ(L"2", host.TextAt(3));
+    EXPECT_EQ(L"998", host.TextAt(999));
 }
 
-TEST_F(CaptureTest, AFailureInsideCaptureLeavesTheClipboardClosedAndCaptureOn)
+TEST_F(CaptureTest, ACopyTheHistoryCannotTakeIsLostAloneAndCaptureGoesOn)
 {
     bool failNext = true;
     host.history.AddListener([&failNext](const HistoryChange&) {
@@ -246,39 +144,35 @@ TEST_F(CaptureTest, AFailureInsideCaptureLeavesTheClipboardClosedAndCaptureOn)
             throw std::bad_alloc();
         }
     });
-    const std::wstring first = L"fails";
-    SetClipboard(other, &first);
+    ASSERT_TRUE(host.CopyTextSeen(other, L"fails"));
+    ASSERT_TRUE(PumpUntil([&] { return !failNext; }));
     // Another program can open the clipboard at once...
     ASSERT_TRUE(OpenClipboard(other));
     CloseClipboard();
     // ...and the next copy is captured.
-    const std::wstring second = L"captured";
-    SetClipboard(other, &second);
-    EXPECT_EQ(second, TextAt(0));
+    const int before = host.history.Count();
+    EXPECT_TRUE(Recorded(L"captured", before + 1));
 }
 
 TEST_F(CaptureTest, TheUsersRulesDecideRepeatsPicturesAndIgnoredPrograms)
 {
-    for (const wchar_t* text : {L"zone", L"old", L"other"}) {
-        const std::wstring copy = text;
-        SetClipboard(other, &copy);
-    }
+    int count = 0;
+    for (const wchar_t* text : {L"zone", L"old", L"other"})
+        ASSERT_TRUE(Recorded(text, ++count));
     host.history.SetTop({host.history.At(2).id});  // "zone"
-    const std::wstring old = L"old";
-    const std::wstring zone = L"zone";
 
     // Repeats add a row while the option is off...
-    SetClipboard(other, &old);
-    ASSERT_EQ(4, host.history.Count());
+    ASSERT_TRUE(Recorded(L"old", 4));
     // ...and with it on move the earlier entry up below the top zone, or leave a top-zone one be.
     host.history.Remove({host.history.At(1).id});
-    host.rules.m_bNoRepeats = 1;
-    SetClipboard(other, &old);
-    SetClipboard(other, &zone);
-    ASSERT_EQ(3, host.history.Count());
-    EXPECT_EQ(L"zone", TextAt(0));
-    EXPECT_EQ(L"old", TextAt(1));
-    EXPECT_EQ(L"other", TextAt(2));
+    host.options.m_bNoRepeats = 1;
+    ASSERT_TRUE(host.CopyTextSeen(other, L"old"));
+    ASSERT_TRUE(host.CopyTextSeen(other, L"zone"));
+    ASSERT_TRUE(Recorded(L"sentinel", 4));
+    host.history.Remove({host.history.At(1).id});
+    EXPECT_EQ(L"zone", host.TextAt(0));
+    EXPECT_EQ(L"old", host.TextAt(1));
+    EXPECT_EQ(L"other", host.TextAt(2));
 
     // A picture with no text becomes an entry only when pictures are recorded.
     BITMAPINFOHEADER dib = {};
@@ -287,21 +181,14 @@ TEST_F(CaptureTest, TheUsersRulesDecideRepeatsPicturesAndIgnoredPrograms)
     dib.biHeight = 2;
     dib.biPlanes = 1;
     dib.biBitCount = 32;
-    std::vector<unsigned char> block(sizeof(dib) + 3 * 2 * 4, 0x80);
+    Bytes block(sizeof(dib) + 3 * 2 * 4, 0x80);
     std::memcpy(block.data(), &dib, sizeof(dib));
-    ASSERT_TRUE(OpenClipboard(other));
-    EmptyClipboard();
-    SetClipboardData(CF_DIB, GlobalCopy(block.data(), block.size()));
-    CloseClipboard();
-    Pump();
-    EXPECT_EQ(3, host.history.Count());
-    host.rules.m_bRecordPictures = 1;
-    ASSERT_TRUE(OpenClipboard(other));
-    EmptyClipboard();
-    SetClipboardData(CF_DIB, GlobalCopy(block.data(), block.size()));
-    CloseClipboard();
-    Pump();
-    ASSERT_EQ(4, host.history.Count());
+    ASSERT_TRUE(host.CopySeen(other, {{CF_DIB, block}}));
+    ASSERT_TRUE(Recorded(L"after a picture", 4));
+    host.history.Remove({host.history.At(1).id});
+    host.capture.SetRules(L"", true);
+    ASSERT_TRUE(host.CopySeen(other, {{CF_DIB, block}}));
+    ASSERT_TRUE(host.CountBecomes(4));
     ASSERT_TRUE(host.history.At(1).IsPicture());
     EXPECT_EQ(L"Picture 3 x 2", host.history.At(1).Label());
 
@@ -309,13 +196,15 @@ TEST_F(CaptureTest, TheUsersRulesDecideRepeatsPicturesAndIgnoredPrograms)
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     const std::wstring path = self;
-    host.ignored.SetList(path.substr(path.find_last_of(L'\\') + 1).c_str());
-    const std::wstring secret = L"from an ignored program";
-    SetClipboard(other, &secret);
-    EXPECT_EQ(4, host.history.Count());
-    host.ignored.SetList(L"");
-    SetClipboard(other, &secret);
-    EXPECT_EQ(secret, TextAt(1));
+    host.capture.SetRules(path.substr(path.find_last_of(L'\\') + 1).c_str(), true);
+    ASSERT_TRUE(host.CopyTextSeen(other, L"from an ignored program"));
+    // A copy that no window owns belongs to no program on the list.
+    ASSERT_TRUE(host.CopyTextSeen(nullptr, L"owned by no window"));
+    ASSERT_TRUE(host.CountBecomes(5));
+    EXPECT_EQ(L"owned by no window", host.TextAt(1));
+    EXPECT_EQ(L"Picture 3 x 2", host.history.At(2).Label());
+    host.capture.SetRules(L"", true);
+    EXPECT_TRUE(Recorded(L"after the list was emptied", 6));
 }
 
 TEST_F(CaptureTest, ACopyKeepsItsHtmlAndRtfByteForByteUpToTheLimitAndNothingElse)
@@ -325,11 +214,11 @@ TEST_F(CaptureTest, ACopyKeepsItsHtmlAndRtfByteForByteUpToTheLimitAndNothingElse
     const Bytes page = {'<', 'b', '>', 'x', '<', '/', 'b', '>', 0};
     const Bytes rich = {'{', '\\', 'r', 't', 'f', '1', ' ', 'x', '}', 0};
     // A picture and a private format beside the text are never taken.
-    SetClipboardFormats(other, {{CF_UNICODETEXT, Utf16(L"x")}, {html, page}, {rtf, rich}, {CF_DIB, Bytes(64, 1)},
-                                {RegisterClipboardFormatW(L"Quillary private"), Bytes(4, 2)}});
-    ASSERT_EQ(1, host.history.Count());
+    ASSERT_TRUE(host.CopySeen(other, {{CF_UNICODETEXT, Utf16(L"x")}, {html, page}, {rtf, rich}, {CF_DIB, Bytes(64, 1)},
+                             {RegisterClipboardFormatW(L"Quillary private"), Bytes(4, 2)}}));
+    ASSERT_TRUE(host.CountBecomes(1));
     ASSERT_NE(nullptr, host.history.At(0).formats);
-    EXPECT_EQ(L"x", TextAt(0));
+    EXPECT_EQ(L"x", host.TextAt(0));
     const FormatsShelf::Kept kept = KeptBytes(host.history.At(0).formats);
     ASSERT_TRUE(kept && kept->size() == 2u);
     const auto bytesOf = [&kept](const wchar_t* name) {
@@ -342,12 +231,13 @@ TEST_F(CaptureTest, ACopyKeepsItsHtmlAndRtfByteForByteUpToTheLimitAndNothingElse
     EXPECT_EQ(page, bytesOf(EntryFormats::kHtmlName));
     EXPECT_EQ(rich, bytesOf(EntryFormats::kRtfName));
     EXPECT_TRUE(host.history.At(0).formats->leftOut.empty());
+    EXPECT_TRUE(host.history.At(0).formats->late.empty());
 
     // A format at the limit is kept; one byte more and it is left out, named.
     const Bytes atLimit(EntryFormats::kMaxFormatBytes, 'h');
-    SetClipboardFormats(other, {{CF_UNICODETEXT, Utf16(L"large")}, {html, atLimit},
-                                {rtf, Bytes(EntryFormats::kMaxFormatBytes + 1, 'r')}});
-    ASSERT_EQ(2, host.history.Count());
+    ASSERT_TRUE(host.CopySeen(other, {{CF_UNICODETEXT, Utf16(L"large")}, {html, atLimit},
+                             {rtf, Bytes(EntryFormats::kMaxFormatBytes + 1, 'r')}}));
+    ASSERT_TRUE(host.CountBecomes(2));
     const FormatsShelf::Kept large = KeptBytes(host.history.At(0).formats);
     ASSERT_TRUE(large && large->size() == 1u);
     EXPECT_EQ(atLimit, large->front().bytes);
@@ -355,53 +245,41 @@ TEST_F(CaptureTest, ACopyKeepsItsHtmlAndRtfByteForByteUpToTheLimitAndNothingElse
     EXPECT_EQ(leftOut, host.history.At(0).formats->leftOut);
 
     // With no repeats, a copy of the same text takes the new copy's formats, none included.
-    host.rules.m_bNoRepeats = 1;
-    SetClipboardFormats(other, {{CF_UNICODETEXT, Utf16(L"x")}, {rtf, rich}});
-    ASSERT_EQ(2, host.history.Count());
-    EXPECT_EQ(L"x", TextAt(0));
+    host.options.m_bNoRepeats = 1;
+    ASSERT_TRUE(host.CopySeen(other, {{CF_UNICODETEXT, Utf16(L"x")}, {rtf, rich}}));
+    ASSERT_TRUE(PumpUntil([&] { return host.TextAt(0) == L"x"; }));
+    EXPECT_EQ(2, host.history.Count());
     ASSERT_NE(nullptr, host.history.At(0).formats);
     EXPECT_EQ(nullptr, host.history.At(0).formats->Find({EntryFormats::kHtmlName, 0}));
     EXPECT_NE(nullptr, host.history.At(0).formats->Find({EntryFormats::kRtfName, 0}));
-    SetClipboardFormats(other, {{CF_UNICODETEXT, Utf16(L"large")}});
-    EXPECT_EQ(L"large", TextAt(0));
+    ASSERT_TRUE(host.CopyTextSeen(other, L"large"));
+    ASSERT_TRUE(PumpUntil([&] { return host.TextAt(0) == L"large"; }));
     EXPECT_EQ(nullptr, host.history.At(0).formats);
 }
 
-TEST_F(CaptureTest, ChainChangesReachTheRightViewer)
+// Files alone: their paths are the entry whatever the list's size; an empty
+// text beside formats is labelled by them.
+TEST_F(CaptureTest, EveryCopyOfFilesIsRecordedAndAnEmptyTextIsLabelledByWhatItKept)
 {
-    // Join a viewer after the host: it becomes the head of the chain, the host its next.
-    RecordingViewer head;
-    ASSERT_TRUE(head.SubclassWindow(NewTopLevel(L"head viewer")));
-    HWND headNext = SetClipboardViewer(head.m_hWnd);
-    EXPECT_EQ(host.m_hWnd, headNext);
+    const std::wstring longName = L"C:\\users\\public\\" + std::wstring(200, L'n') + L".txt";
+    const std::vector<std::wstring> many(EntryFormats::kMaxFormatBytes / (longName.size() * sizeof(wchar_t)) + 2,
+                                         longName);
+    const std::vector<std::uint8_t> huge = drop_files::Block(many);
+    ASSERT_GT(huge.size(), EntryFormats::kMaxFormatBytes);
+    ASSERT_TRUE(host.CopySeen(other, {{CF_HDROP, huge}}));
+    ASSERT_TRUE(host.CountBecomes(1));
+    const HistoryEntry& files = host.history.At(0);
+    ASSERT_NE(nullptr, files.formats);
+    EXPECT_EQ(nullptr, files.formats->Files()) << "a list over the limit was kept as a format";
+    EXPECT_EQ((std::vector<FormatName>{{L"", EntryFormats::kFileListNumber}}), files.formats->leftOut);
+    EXPECT_EQ(FileList::Text(many), *files.text);
+    EXPECT_EQ(FileList::Label(many), files.Label());
 
-    // A viewer further down than the host's next one leaves: the host passes the notice on.
-    RecordingViewer below;
-    ASSERT_TRUE(below.SubclassWindow(NewTopLevel(L"below viewer")));
-    host.nextViewer = below.m_hWnd;
-    HWND distant = NewTopLevel(L"distant viewer");
-    host.SendMessage(WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(distant), 0);
-    ASSERT_EQ(1u, below.chainChanges.size());
-    EXPECT_EQ(distant, below.chainChanges[0].first);
-    EXPECT_EQ(below.m_hWnd, host.nextViewer);
-
-    // The host's next viewer leaves: its follower becomes the next, and the notice stops here.
-    host.SendMessage(WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(below.m_hWnd), reinterpret_cast<LPARAM>(distant));
-    EXPECT_EQ(distant, host.nextViewer);
-    EXPECT_EQ(1u, below.chainChanges.size());
-
-    // With the head gone again, notifications reach the host, which passes them on first.
-    ChangeClipboardChain(head.m_hWnd, headNext);
-    host.nextViewer = below.m_hWnd;
-    const std::wstring text = L"passed on";
-    SetClipboard(other, &text);
-    EXPECT_GE(below.draws, 1);
-    EXPECT_EQ(1, host.history.Count());
-    host.nextViewer = nullptr;
-
-    head.DestroyWindow();
-    below.DestroyWindow();
-    DestroyWindow(distant);
+    const Bytes page = {'<', 'i', '>', 0};
+    ASSERT_TRUE(host.CopySeen(other, {{CF_UNICODETEXT, Utf16(L"")}, {RegisterClipboardFormatW(EntryFormats::kHtmlName), page}}));
+    ASSERT_TRUE(host.CountBecomes(2));
+    EXPECT_EQ(L"", host.TextAt(0));
+    EXPECT_EQ(L"Formatted copy (HTML)", host.history.At(0).Label());
 }
 
 }  // namespace

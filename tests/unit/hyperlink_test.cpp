@@ -642,4 +642,21 @@ TEST_F(Label, FailedLaunchReportsItsCodeAndClearsVisited)
     EXPECT_EQ(host.support.errors, (std::vector<int>{SE_ERR_NOASSOC, 32}));
 }
 
+TEST_F(Label, EnterOrSpaceOnTheFocusedLinkOpensItAndEnterPressesNoButton)
+{
+    host.support.SetTarget(L"https://keys.example/");
+    Open();
+    SetFocus(label);
+    ASSERT_EQ(GetFocus(), label);
+    // As the dialog's loop hands keys on: the dialog manager asks the focused control first.
+    for (WPARAM key : {WPARAM{VK_RETURN}, WPARAM{VK_SPACE}}) {
+        MSG msg = {label, WM_KEYDOWN, key, 0, 0, {0, 0}};
+        IsDialogMessageW(host.m_hWnd, &msg);
+    }
+    ASSERT_EQ(host.support.launches.size(), 2u);
+    EXPECT_EQ(host.support.launches[0].first, L"https://keys.example/");
+    for (const auto& command : host.commandsSeen)
+        EXPECT_NE(command.first, static_cast<UINT>(IDOK)) << "Enter on the link pressed Ok";
+}
+
 }  // namespace

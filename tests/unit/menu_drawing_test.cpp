@@ -409,6 +409,33 @@ TEST_F(MenuFixture, CheckMarksTickAndDot)
     EXPECT_EQ(13, dot.bottom);
 }
 
+// On a monitor of 192 DPI every stroke of the tick is two pixels wide and six long,
+// in a box twice the size, and the text column moves right with it.
+TEST_F(MenuFixture, TheTickAndItsBoxGrowWithTheMenusDpi)
+{
+    static const int kStrokeTop[7] = {2, 3, 4, 3, 2, 1, 0};
+    const COLORREF mark = Sys(COLOR_MENUTEXT);
+    const KelvoMenuItem* ticked = Append(L"Ticked", ID_TEST_OPEN + 1012);
+    m_menu.SetDpi(192);
+    StyleGuard::UseClassic();
+    EXPECT_EQ(Measure(ticked).itemWidth, static_cast<UINT>(ExtentWithFont(L"Ticked", nullptr) + 66));
+
+    // Box (2, 9)-(34, 39): 48 high less 38 for the glyph cell, halved, and 4 down; tick at (box.left + 8, box.top + 8).
+    const COLORREF boxColour = KelvoMenu::Lighten(Sys(COLOR_MENU), 0.6);
+    MenuCanvas canvas(300, 48);
+    Draw(canvas, ticked, ODS_CHECKED, RECT{0, 0, 300, 48});
+    for (int y = 9; y < 39; ++y) {
+        for (int x = 2; x < 34; ++x) {
+            int k = (x - 10) / 2;
+            bool stroke = x >= 10 && k < 7 && y >= 17 + 2 * kStrokeTop[k] && y < 17 + 2 * kStrokeTop[k] + 6;
+            EXPECT_EQ(stroke ? mark : boxColour, canvas.Pixel(x, y)) << x << "," << y;
+        }
+    }
+    const RECT text = canvas.InkBounds(Sys(COLOR_MENU), RECT{34, 0, 300, 48});
+    EXPECT_LE(text.left, text.right) << "no text";
+    EXPECT_GE(text.left, 50) << "text drawn inside the wider glyph column";
+}
+
 TEST_F(MenuFixture, SeparatorIsAnEtchedLineAtMidHeight)
 {
     const KelvoMenuItem* separator = Append(L"", 0);

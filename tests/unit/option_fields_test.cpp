@@ -6,6 +6,7 @@
 
 #include "resource.h"
 #include "shell/OptionDlg.h"
+#include "shell/PasteKeysDlg.h"
 #include "shell/SummonHotkey.h"
 
 #include <commctrl.h>
@@ -36,7 +37,7 @@ BOOL CALLBACK ReadText(HWND child, LPARAM)
 void CALLBACK CloseMessageBox(HWND, UINT, UINT_PTR, DWORD)
 {
     HWND box = GetActiveWindow();
-    if (!box || GetDlgItem(box, IDC_HOTKEY_SUMMON) || !g_message.empty())
+    if (!box || GetDlgItem(box, IDC_HOTKEY_SUMMON) || GetDlgItem(box, IDC_LIST_PASTE_KEYS) || !g_message.empty())
         return;
     EnumChildWindows(box, ReadText, 0);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
@@ -65,34 +66,48 @@ protected:
     COptionDlg dialog;
 };
 
-TEST_F(OptionFields, EveryTextFitsItsControlInTheDialogsFont)
+// Every label and button text of a dialog fits its control in the dialog's font (labels may wrap
+// within their height); returns how many were measured.
+int ExpectTextsFit(HWND dialog)
 {
-    Open(ClipOptions());
-    HDC dc = GetDC(dialog.m_hWnd);
-    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(dialog.m_hWnd, WM_GETFONT, 0, 0)));
+    HDC dc = GetDC(dialog);
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
     int measured = 0;
-    for (HWND child = GetWindow(dialog.m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         wchar_t type[16] = {};
         GetClassNameW(child, type, 16);
         const std::wstring text = TextOf(child);
-        if (text.empty() || (lstrcmpiW(type, L"Static") != 0 && lstrcmpiW(type, L"Button") != 0))
+        const bool label = lstrcmpiW(type, L"Static") == 0;
+        if (text.empty() || (!label && lstrcmpiW(type, L"Button") != 0))
             continue;
-        SIZE extent = {};
-        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
         RECT room;
         GetClientRect(child, &room);
         // A check box's square and gap, or a push button's frame and focus margin.
         const LONG_PTR kind = GetWindowLongPtrW(child, GWL_STYLE) & BS_TYPEMASK;
-        if (lstrcmpiW(type, L"Button") == 0)
+        if (!label)
             room.right -= kind == BS_AUTOCHECKBOX ? GetSystemMetrics(SM_CXMENUCHECK) + 2 * GetSystemMetrics(SM_CXEDGE)
                                                   : 4 * GetSystemMetrics(SM_CXEDGE);
-        EXPECT_LE(extent.cx, room.right) << "cut off: " << std::string(text.begin(), text.end());
-        EXPECT_LE(extent.cy, room.bottom) << "cut off at the bottom: " << std::string(text.begin(), text.end());
+        RECT extent = {0, 0, room.right, 0};
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &extent,
+                  DT_CALCRECT | (label ? DT_WORDBREAK : DT_SINGLELINE));
+        EXPECT_LE(extent.right, room.right) << "cut off: " << std::string(text.begin(), text.end());
+        EXPECT_LE(extent.bottom, room.bottom) << "cut off at the bottom: " << std::string(text.begin(), text.end());
         ++measured;
     }
     SelectObject(dc, previous);
-    ReleaseDC(dialog.m_hWnd, dc);
-    EXPECT_EQ(measured, 20) << "Ok, Cancel, the folder button, eight check boxes and nine labels";
+    ReleaseDC(dialog, dc);
+    return measured;
+}
+
+TEST_F(OptionFields, EveryTextFitsItsControlInTheDialogsFont)
+{
+    Open(ClipOptions());
+    EXPECT_EQ(ExpectTextsFit(dialog.m_hWnd), 21)
+        << "Ok, Cancel, Paste keys..., the folder button, eight check boxes and nine labels";
+    CPasteKeysDlg keys;
+    ASSERT_TRUE(keys.Create(nullptr));
+    EXPECT_EQ(ExpectTextsFit(keys.m_hWnd), 7) << "Add, Remove, Ok, Cancel and three labels";
+    keys.DestroyWindow();
 }
 
 TEST_F(OptionFields, ShowTheRecordAndGiveBackTheEditsWithACleanProgramList)
@@ -187,6 +202,60 @@ TEST_F(OptionFields, OkRefusesASizeOutOfRangeOrAKeyItCannotHaveAndKeepsTheKeyInF
     summon.Unregister();
     DestroyWindow(popup);
     DestroyWindow(other);
+}
+
+// The paste keys: a program typed with its folder or in other letters is the same program, so
+// adding it again changes its key; Remove takes the selected one; a blank name is refused; OK
+// takes a program typed but not added yet.
+TEST(PasteKeysDialog, AddsChangesRemovesAndRefusesABlankName)
+{
+    CPasteKeysDlg keys;
+    keys.SetRules({{L"putty.exe", PasteKey::ShiftInsert}});
+    ASSERT_TRUE(keys.Create(nullptr));
+    keys.ShowWindow(SW_SHOW);
+    HWND list = GetDlgItem(keys.m_hWnd, IDC_LIST_PASTE_KEYS);
+    HWND program = GetDlgItem(keys.m_hWnd, IDC_EDIT_PASTE_PROGRAM);
+    HWND key = GetDlgItem(keys.m_hWnd, IDC_COMBO_PASTE_KEY);
+    const auto add = [&](const wchar_t* name, int choice) {
+        SetWindowTextW(program, name);
+        SendMessageW(key, CB_SETCURSEL, choice, 0);
+        g_message.clear();
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseMessageBox);
+        SendDlgItemMessageW(keys.m_hWnd, IDC_BUTTON_PASTE_SET, BM_CLICK, 0, 0);
+        KillTimer(nullptr, timer);
+        return g_message;
+    };
+    const auto row = [&](int index, int column) {
+        wchar_t text[64] = {};
+        ListView_GetItemText(list, index, column, text, 64);
+        return std::wstring(text);
+    };
+    EXPECT_EQ(SendMessageW(key, CB_GETCURSEL, 0, 0), 1) << "Shift+Insert is offered first";
+
+    EXPECT_EQ(add(L"\"C:\\Tools\\mintty.exe\"", 2), L"");
+    EXPECT_EQ(add(L"PUTTY.EXE", 0), L"");
+    ASSERT_EQ(ListView_GetItemCount(list), 2);
+    EXPECT_EQ(row(0, 0) + L" " + row(0, 1), L"putty.exe Ctrl+V");
+    EXPECT_EQ(row(1, 0) + L" " + row(1, 1), L"mintty.exe Ctrl+Shift+V");
+    EXPECT_NE(add(L"  ", 1).find(L"executable"), std::wstring::npos) << "a blank name is taken";
+    ASSERT_EQ(ListView_GetItemCount(list), 2);
+
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+    ListView_SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(TextOf(program), L"putty.exe") << "the selected program is not shown for changing";
+    SendDlgItemMessageW(keys.m_hWnd, IDC_BUTTON_PASTE_REMOVE, BM_CLICK, 0, 0);
+    ASSERT_EQ(ListView_GetItemCount(list), 1);
+
+    SetWindowTextW(program, L"term.exe");
+    SendMessageW(key, CB_SETCURSEL, 1, 0);
+    SendDlgItemMessageW(keys.m_hWnd, IDOK, BM_CLICK, 0, 0);
+    EXPECT_FALSE(IsWindow(keys.m_hWnd));
+    const PasteKeyList::Rules& rules = keys.Rules();
+    ASSERT_EQ(rules.size(), 2u);
+    EXPECT_EQ(rules[0].program, L"mintty.exe");
+    EXPECT_EQ(rules[0].key, PasteKey::CtrlShiftV);
+    EXPECT_EQ(rules[1].program, L"term.exe");
+    EXPECT_EQ(rules[1].key, PasteKey::ShiftInsert);
 }
 
 }  // namespace

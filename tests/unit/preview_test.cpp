@@ -30,7 +30,7 @@ TEST(EntryPreview, LongTextsShowTheirStartAndLengthAndPicturesShrinkToTheBox)
     EXPECT_EQ(0, EntryPreview::FitWithin({0, 10}, 256).cx);
 }
 
-TEST(EntryPreview, TheFirstLineSaysWhatIsKeptBesideTheTextAndWhatWasLeftOutForItsSize)
+TEST(EntryPreview, TheFirstLineSaysWhatIsKeptBesideTheTextAndWhatWasLeftOutForItsSizeOrTime)
 {
     const KeptFormat html = {{EntryFormats::kHtmlName, 0}, {'x'}};
     const KeptFormat rtf = {{EntryFormats::kRtfName, 0}, {'x'}};
@@ -42,6 +42,11 @@ TEST(EntryPreview, TheFirstLineSaysWhatIsKeptBesideTheTextAndWhatWasLeftOutForIt
         {{{html, rtf}, {}, L""}, L"Kept: HTML, RTF"},
         {{{html}, {bigRtf}, L""}, L"Kept: HTML; formatting not kept, over 4 MiB: RTF"},
         {{{}, {bigRtf}, L""}, L"formatting not kept, over 4 MiB: RTF"},
+        {{{html}, {bigRtf}, L"", nullptr, {{L"", EntryFormats::kFileListNumber}}},
+         L"Kept: HTML; formatting not kept, over 4 MiB: RTF; formatting not kept, the program was too slow to give "
+         L"it: files"},
+        {{{}, {}, L"", nullptr, {{EntryFormats::kHtmlName, 0}, bigRtf}},
+         L"formatting not kept, the program was too slow to give it: HTML, RTF"},
         {{}, L""},
     };
     for (const auto& test : cases)

@@ -1,11 +1,17 @@
 // The theme the program draws with: high contrast wins, the app mode picks
-// light or dark, and every text of every palette stands out from its ground.
+// light or dark, every text and mark of every palette stands out from its
+// ground, and the popup's list follows the system's colours while it runs.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
+#include "controls/KelvoMenu.h"
 #include "controls/Palette.h"
 #include "framework/Handles.h"
 #include "shell/SystemTheme.h"
 #include "shell/ThemeRule.h"
+#include "shell/popup/PopupTheme.h"
 
 namespace {
 
@@ -52,25 +58,75 @@ COLORREF WindowsLightColour(int index)
     }
 }
 
-TEST(Palette, EveryTextStandsOutFromItsGround)
+// The standard high-contrast themes, as GetSysColor gives them while one is on.
+COLORREF HighContrastBlackColour(int index)
+{
+    switch (index) {
+    case COLOR_WINDOW: case COLOR_BTNFACE: case COLOR_MENU: case COLOR_INFOBK: case COLOR_HIGHLIGHTTEXT:
+        return RGB(0, 0, 0);
+    case COLOR_HIGHLIGHT: return RGB(26, 235, 255);
+    case COLOR_GRAYTEXT: return RGB(63, 242, 63);
+    case COLOR_HOTLIGHT: return RGB(255, 255, 0);
+    case COLOR_BTNSHADOW: return RGB(128, 128, 128);
+    default: return RGB(255, 255, 255);
+    }
+}
+
+COLORREF HighContrastWhiteColour(int index)
+{
+    switch (index) {
+    case COLOR_WINDOWTEXT: case COLOR_BTNTEXT: case COLOR_MENUTEXT: case COLOR_INFOTEXT: return RGB(0, 0, 0);
+    case COLOR_HIGHLIGHT: return RGB(55, 0, 110);
+    case COLOR_GRAYTEXT: return RGB(96, 0, 0);
+    case COLOR_HOTLIGHT: return RGB(0, 0, 159);
+    case COLOR_BTNSHADOW: return RGB(128, 128, 128);
+    default: return RGB(255, 255, 255);
+    }
+}
+
+// Every text and every check mark drawn from a palette against the ground it is drawn
+// on, in each mode: text 4.5:1, marks 3:1.
+TEST(Palette, EveryTextAndMarkStandsOutFromItsGroundInEachMode)
 {
     struct Case {
         const char* name;
         Palette palette;
-        double least;
+        double leastText;
     } const cases[] = {
-        {"dark", Palette::Dark(), 4.5},
         // The system's own selection (white on its blue) is 4.499:1; the light
         // palette is the system's, so that is what it is held to.
         {"Windows light", Palette::Light(WindowsLightColour), 4.49},
+        {"dark", Palette::Dark(), Palette::kTextContrast},
+        {"High Contrast Black", Palette::HighContrast(HighContrastBlackColour), Palette::kTextContrast},
+        {"High Contrast White", Palette::HighContrast(HighContrastWhiteColour), Palette::kTextContrast},
     };
-    for (const Case& c : cases)
-        for (const Palette::TextPair& pair : c.palette.TextPairs())
-            EXPECT_GE(Palette::Contrast(pair.text, pair.background), c.least) << c.name << ": " << pair.what;
+    for (const Case& c : cases) {
+        const Palette& p = c.palette;
+        for (const Palette::TextPair& pair : p.TextPairs())
+            EXPECT_GE(Palette::Contrast(pair.text, pair.background), c.leastText) << c.name << ": " << pair.what;
+        // The icon menus' ticks (and dots, in the same colours), in each style and state.
+        const COLORREF mark = p.Colour(COLOR_MENUTEXT);
+        const struct {
+            const char* what;
+            KelvoMenu::CheckColours colours;
+        } marks[] = {
+            {"tick", KelvoMenu::ClassicCheckColours(p.Colour(COLOR_MENU), mark, FALSE)},
+            {"tick, selected", KelvoMenu::ClassicCheckColours(p.Colour(COLOR_MENU), mark, TRUE)},
+            {"tick, XP theme", KelvoMenu::ClassicCheckColours(p.Colour(COLOR_BTNFACE), mark, FALSE)},
+            {"tick, flat", KelvoMenu::FlatCheckColours(p.Colour(COLOR_HIGHLIGHT), p.Colour(COLOR_BTNFACE), mark)},
+        };
+        for (const auto& m : marks)
+            EXPECT_GE(Palette::Contrast(m.colours.mark, m.colours.box), Palette::kMarkContrast)
+                << c.name << ": " << m.what;
+    }
     const Palette dark = Palette::Dark();
     EXPECT_GE(Palette::Contrast(dark.grayText, dark.face), 4.5) << "dark disabled text";
     EXPECT_TRUE(dark.dark);
     EXPECT_FALSE(Palette::Light(WindowsLightColour).dark);
+    // Nothing of our own under high contrast: links in the theme's link colour.
+    const Palette black = Palette::HighContrast(HighContrastBlackColour);
+    for (COLORREF link : {black.link, black.linkVisited, black.linkHover})
+        EXPECT_EQ(link, RGB(255, 255, 0));
 }
 
 // The registry value and the broadcast, as Windows sends them when the user
@@ -118,6 +174,78 @@ TEST_F(AppModeValue, OnlyTheColourSetChangeSwitchesThePalette)
     EXPECT_TRUE(theme.OnSettingChange(WM_SETTINGCHANGE, 0, Area(L"ImmersiveColorSet")));
     EXPECT_FALSE(theme.IsDark()) << "a missing value means light";
     EXPECT_EQ(theme.CtlColor(WM_CTLCOLOREDIT, screen.Get()), nullptr) << "light keeps the system's colours";
+}
+
+// The system's colours changed while the program runs, as a switch to or from a
+// high-contrast theme changes them (Windows then sends WM_SYSCOLORCHANGE), with the
+// popup's list in a window that hands the theme its messages first. Wine keeps each
+// program's colours apart, so only a change made in this process reaches its
+// windows; they are put back at the end whatever happens.
+class SystemColours : public AppModeValue {
+protected:
+    void SetUp() override
+    {
+        AppModeValue::SetUp();
+        Write(1);
+        for (size_t i = 0; i < kCount; ++i)
+            m_before[i] = GetSysColor(kIndices[i]);
+        WNDCLASSW windowClass = {};
+        windowClass.lpfnWndProc = Procedure;
+        windowClass.lpszClassName = L"QuillaryThemeTest";
+        RegisterClassW(&windowClass);
+        m_window = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr,
+                                   nullptr, nullptr);
+        m_list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, 0, 0, 200, 200, m_window, nullptr,
+                                 nullptr, nullptr);
+        s_theme = &m_theme;
+        m_theme.Attach({m_window, m_list, nullptr, nullptr, nullptr});
+    }
+    void TearDown() override
+    {
+        SetSysColors(static_cast<int>(kCount), kIndices, m_before);
+        s_theme = nullptr;
+        DestroyWindow(m_window);
+        AppModeValue::TearDown();
+    }
+    static bool Set(COLORREF window, COLORREF text)
+    {
+        const COLORREF colours[kCount] = {window, text};
+        return SetSysColors(static_cast<int>(kCount), kIndices, colours) != FALSE;
+    }
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        LRESULT result = 0;
+        if (s_theme && s_theme->OnMessage(message, wParam, lParam, result))
+            return result;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    static constexpr size_t kCount = 2;
+    static constexpr int kIndices[kCount] = {COLOR_WINDOW, COLOR_WINDOWTEXT};
+    static inline PopupTheme* s_theme = nullptr;
+    COLORREF m_before[kCount] = {};
+    PopupTheme m_theme;
+    HWND m_window = nullptr;
+    HWND m_list = nullptr;
+};
+
+TEST_F(SystemColours, ThePopupsListFollowsTheSystemsColoursThereAndBack)
+{
+    const HWND list = m_list;
+    const COLORREF ground = m_before[0];
+    const COLORREF text = m_before[1];
+    ASSERT_EQ(ListView_GetBkColor(list), ground);
+
+    // High Contrast Black's window colours.
+    ASSERT_TRUE(Set(RGB(0, 0, 0), RGB(255, 255, 255)));
+    EXPECT_EQ(ListView_GetBkColor(list), RGB(0, 0, 0)) << "the list's ground stayed as it was at start";
+    EXPECT_EQ(ListView_GetTextBkColor(list), RGB(0, 0, 0));
+    EXPECT_EQ(ListView_GetTextColor(list), RGB(255, 255, 255));
+
+    ASSERT_TRUE(Set(ground, text));
+    EXPECT_EQ(ListView_GetBkColor(list), ground);
+    EXPECT_EQ(ListView_GetTextBkColor(list), ground);
+    EXPECT_EQ(ListView_GetTextColor(list), text);
 }
 
 // High contrast on, as the user's switch in the settings sets it; back off at the end.

@@ -118,8 +118,8 @@ private:
 };
 
 const std::vector<UINT> kTrayItems = {ID_MENU_OPTION, 0, ID_MENU_HELP, ID_MENU_ABOUT, 0, ID_MENU_PAUSE, 0, ID_MENU_EXIT};
-const std::vector<UINT> kListItems = {ID_MENU_SET_TOP, 0, ID_MENU_PASTE_TO, ID_MENU_PASTE_PLAIN, 0, ID_MENU_DELETE,
-                                     ID_MENU_CLEAR_ALL};
+const std::vector<UINT> kListItems = {ID_MENU_SET_TOP, 0, ID_MENU_PASTE_TO, ID_MENU_PASTE_PLAIN, ID_MENU_TYPE_IT, 0,
+                                     ID_MENU_DELETE, ID_MENU_CLEAR_ALL};
 
 // ---------------------------------------------------------------- the icon
 
@@ -278,6 +278,12 @@ TEST_F(ListMenu, RightClickOnAnEntryShowsTheListMenu)
     EXPECT_EQ(g_seen.ids, kListItems);
     EXPECT_EQ(g_seen.foreground, owner);
     EXPECT_EQ(g_nullMessages, std::vector<HWND>{owner});
+    // "Type it" shows its key.
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_LIST_MENU));
+    wchar_t text[64] = {};
+    GetMenuStringW(menu, ID_MENU_TYPE_IT, text, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(text, L"Type it\tCtrl+Shift+Enter");
+    DestroyMenu(menu);
 }
 
 TEST_F(ListMenu, RightClickBelowTheLastEntryShowsNoMenu)

@@ -43,6 +43,9 @@ SettingsRecord ToRecord(const ClipOptions& options)
     record.clearOnLock = options.m_bClearOnLock;
     record.forgetDays = options.m_nForgetDays;
     record.encrypt = options.m_bEncrypt;
+    record.pasteKeys.clear();
+    for (const ProgramPasteKey& rule : options.m_pasteKeys)
+        record.pasteKeys.push_back({ToU16(rule.program), static_cast<std::int32_t>(rule.key)});
     record.share = options.m_bShare;
     record.shareFolder = ToU16(options.m_strShareFolder);
     return record;
@@ -65,6 +68,9 @@ void FromRecord(const SettingsRecord& record, ClipOptions& options)
     options.m_bClearOnLock = record.clearOnLock;
     options.m_nForgetDays = record.forgetDays;
     options.m_bEncrypt = record.encrypt;
+    options.m_pasteKeys.clear();
+    for (const ProgramPasteKeyRecord& entry : record.pasteKeys)
+        options.m_pasteKeys.push_back({FromU16(entry.program), static_cast<PasteKey>(entry.key)});
     options.m_bShare = record.share;
     options.m_strShareFolder = FromU16(record.shareFolder);
 }

@@ -7,11 +7,12 @@ namespace {
 
 constexpr std::size_t kRectBytes = 16;
 // The fields this version appends after the rectangle: four ints, the
-// program list, then the ints added after it.
+// program list, the ints added after it, then the paste keys.
 constexpr std::int32_t kAppendedInts = 4;
 constexpr std::int32_t kIntsAfterPrograms = 3;
+constexpr std::int32_t kPasteKeysField = kAppendedInts + 1 + kIntsAfterPrograms;
 // Sharing through a folder: on or off, then the folder. Always the last block.
-constexpr std::int32_t kFieldsBeforeSharing = kAppendedInts + 1 + kIntsAfterPrograms;
+constexpr std::int32_t kFieldsBeforeSharing = kPasteKeysField + 1;
 constexpr std::int32_t kSharingFields = 2;
 constexpr std::int32_t kAppendedFields = kFieldsBeforeSharing + kSharingFields;
 
@@ -53,6 +54,30 @@ void NormalizeAppended(SettingsRecord& record) {
     record.share = record.share != 0 ? 1 : 0;
 }
 
+// The paste keys are taken only when read whole; programs without a name or
+// with a key this version does not know are left out.
+std::vector<ProgramPasteKeyRecord> ReadPasteKeys(ByteSource& source, const AnsiCodec& codec) {
+    const std::int32_t count = archive::ReadInt32(source);
+    if (count < 0 || count > kMaxPasteKeyPrograms) throw ArchiveError("settings: paste key count out of range");
+    std::vector<ProgramPasteKeyRecord> keys;
+    for (std::int32_t i = 0; i < count; ++i) {
+        ProgramPasteKeyRecord entry;
+        entry.program = archive::ReadString(source, codec);
+        entry.key = archive::ReadInt32(source);
+        if (!entry.program.empty() && IsKnownPasteKey(entry.key)) keys.push_back(std::move(entry));
+    }
+    return keys;
+}
+
+void WritePasteKeys(ByteSink& sink, const std::vector<ProgramPasteKeyRecord>& keys, const AnsiCodec& codec) {
+    const std::size_t count = std::min<std::size_t>(keys.size(), static_cast<std::size_t>(kMaxPasteKeyPrograms));
+    archive::WriteInt32(sink, static_cast<std::int32_t>(count));
+    for (std::size_t i = 0; i < count; ++i) {
+        archive::WriteString(sink, keys[i].program, codec);
+        archive::WriteInt32(sink, keys[i].key);
+    }
+}
+
 // The appended fields, as many as the file announces, up to those known here.
 // Returns false when the data ends inside them.
 bool ReadAppended(ByteSource& source, SettingsRecord& record, const AnsiCodec& codec) {
@@ -70,6 +95,7 @@ bool ReadAppended(ByteSource& source, SettingsRecord& record, const AnsiCodec& c
                                                            &record.encrypt};
         for (std::int32_t i = 0; i < kIntsAfterPrograms && kAppendedInts + 1 + i < count; ++i)
             *later[i] = archive::ReadInt32(source);
+        if (count > kPasteKeysField) record.pasteKeys = ReadPasteKeys(source, codec);
         if (count > kFieldsBeforeSharing) record.share = archive::ReadInt32(source);
         if (count > kFieldsBeforeSharing + 1) record.shareFolder = archive::ReadString(source, codec);
     } catch (const ArchiveError&) {
@@ -79,6 +105,13 @@ bool ReadAppended(ByteSource& source, SettingsRecord& record, const AnsiCodec& c
 }
 
 }  // namespace
+
+std::vector<ProgramPasteKeyRecord> DefaultPasteKeyRecords() {
+    std::vector<ProgramPasteKeyRecord> keys;
+    for (const KnownPasteKey& known : kKnownPasteKeys)
+        keys.push_back({known.program, static_cast<std::int32_t>(known.key)});
+    return keys;
+}
 
 void WriteSettings(ByteSink& sink, const SettingsRecord& record, const AnsiCodec& codec) {
     archive::WriteString(sink, record.before, codec);
@@ -99,6 +132,7 @@ void WriteSettings(ByteSink& sink, const SettingsRecord& record, const AnsiCodec
     archive::WriteInt32(sink, record.clearOnLock);
     archive::WriteInt32(sink, record.forgetDays);
     archive::WriteInt32(sink, record.encrypt);
+    WritePasteKeys(sink, record.pasteKeys, codec);
     archive::WriteInt32(sink, record.share);
     archive::WriteString(sink, record.shareFolder, codec);
 }

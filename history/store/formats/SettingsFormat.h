@@ -4,9 +4,19 @@
 // readers never reach. Plain data so that it builds and tests natively.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "framework/ArchiveCore.h"
+#include "history/model/KnownPasteKeys.h"
 #include "history/model/OptionLimits.h"
+
+struct ProgramPasteKeyRecord {
+    std::u16string program;  // executable name
+    std::int32_t key = 0;    // a PasteKey
+};
+
+// The programs known to need another paste key than Ctrl+V.
+std::vector<ProgramPasteKeyRecord> DefaultPasteKeyRecords();
 
 struct SettingsRecord {
     std::u16string before;
@@ -25,6 +35,8 @@ struct SettingsRecord {
     std::int32_t clearOnLock = 0;
     std::int32_t forgetDays = 0;  // 0: off, else kMinForgetDays..kMaxForgetDays
     std::int32_t encrypt = 0;
+    // A count, then each program's name and key.
+    std::vector<ProgramPasteKeyRecord> pasteKeys = DefaultPasteKeyRecords();
     std::int32_t share = 0;
     std::u16string shareFolder;
 };

@@ -1,11 +1,14 @@
 // A program for the tests that copies in several formats at once, as a
 // browser, a word processor or a file manager would:
-//   formatcopier.exe [--on-demand] [--slow MS] FORMAT FILE [FORMAT FILE ...]
+//   formatcopier.exe [--on-demand] [--slow MS] [--text-too] [--hold EVENT] FORMAT FILE [FORMAT FILE ...]
 // FORMAT is a registered format's name ("HTML Format") or #N for a standard
 // one (#13 text, #15 a file list); FILE holds the format's bytes. With
 // --on-demand the formats are only promised, and each is rendered when a
 // program asks for it (WM_RENDERFORMAT); --slow makes it wait MS
-// milliseconds before it renders a format other than the text.
+// milliseconds before it renders a format other than the text, and with
+// --text-too before the text as well; --hold makes every render wait until
+// the named event EVENT is set, as a program stuck in its render would (it
+// answers no message meanwhile).
 // It then owns the clipboard until its window (class "QuillaryFormatCopier")
 // is sent WM_CLOSE, or two minutes have passed: Wine empties the clipboard
 // when the program that copied ends.
@@ -32,6 +35,8 @@ struct Format {
 
 std::vector<Format> g_formats;
 DWORD g_slowMs = 0;
+bool g_textSlowToo = false;
+HANDLE g_hold = nullptr;
 int g_rendered = 0;
 
 bool ReadWholeFile(const wchar_t* path, std::string& bytes)
@@ -64,10 +69,12 @@ void Render(UINT id)
     for (const Format& format : g_formats) {
         if (format.id != id)
             continue;
-        if (id != CF_UNICODETEXT) {
+        if (g_hold)
+            WaitForSingleObject(g_hold, kLifetimeMs);
+        if (id != CF_UNICODETEXT)
             ++g_rendered;
+        if (id != CF_UNICODETEXT || g_textSlowToo)
             Sleep(g_slowMs);
-        }
         SetClipboardData(id, GlobalCopy(format.bytes));
     }
 }
@@ -121,6 +128,12 @@ int ParseArguments(int argc, wchar_t** argv, bool& onDemand)
             onDemand = true;
         } else if (argument == L"--slow" && i + 1 < argc) {
             g_slowMs = static_cast<DWORD>(std::wcstoul(argv[++i], nullptr, 10));
+        } else if (argument == L"--text-too") {
+            g_textSlowToo = true;
+        } else if (argument == L"--hold" && i + 1 < argc) {
+            g_hold = OpenEventW(SYNCHRONIZE, FALSE, argv[++i]);
+            if (!g_hold)
+                return 101;
         } else if (i + 1 < argc) {
             const UINT id = argument[0] == L'#' ? static_cast<UINT>(std::wcstoul(argv[i] + 1, nullptr, 10))
                                                 : RegisterClipboardFormatW(argv[i]);
