@@ -68,6 +68,8 @@
 #define IDC_BUTTON_SHARE_BROWSE     1602
 #define IDC_EDIT_SHARE_PASSPHRASE   1603
 #define IDC_STATIC_SHARE_KEY        1604
+#define IDC_EDIT_SHARE_FORMATS      1605
+#define IDC_CHECK_SHARE_PICTURES    1606
 // The popup's live region, in which searches are told to screen readers.
 #define IDC_SEARCH_NEWS             1410
 #define IDD_PASTE_KEYS              1501

@@ -17,6 +17,7 @@ namespace {
 constexpr int kMaxTextLength = 1000;
 constexpr int kMaxHistorySizeDigits = 5;
 constexpr int kMaxForgetDaysDigits = 3;
+constexpr int kMaxShareFormatsDigits = 5;
 
 // True when the box holds a number from `least` to `most`; digits only, as the box takes them.
 bool HoldsNumber(const CString& text, int digits, int least, int most)
@@ -55,6 +56,8 @@ void COptionDlg::SetOptions(ClipOptions options)
     m_strIgnoredPrograms = options.m_strIgnoredPrograms;
     m_bShare = options.m_bShare;
     m_strShareFolder = options.m_strShareFolder;
+    m_nShareFormatsKB = options.m_nShareFormatsKB;
+    m_bSharePictures = options.m_bSharePictures;
     m_pasteKeys = options.m_pasteKeys;
 }
 
@@ -74,6 +77,8 @@ void COptionDlg::GetOptions(ClipOptions* options) const
     options->m_strIgnoredPrograms = IgnoredPrograms::JoinList(IgnoredPrograms::ParseList(m_strIgnoredPrograms));
     options->m_bShare = m_bShare;
     options->m_strShareFolder = m_strShareFolder;
+    options->m_nShareFormatsKB = m_nShareFormatsKB;
+    options->m_bSharePictures = m_bSharePictures;
     options->m_pasteKeys = m_pasteKeys;
 }
 
@@ -101,6 +106,9 @@ void COptionDlg::DoDataExchange(CDataExchange* dx)
     DDX_Text(dx, IDC_EDIT_IGNORED_PROGRAMS, m_strIgnoredPrograms);
     DDX_Check(dx, IDC_CHECK_SHARE, m_bShare);
     DDX_Text(dx, IDC_EDIT_SHARE_FOLDER, m_strShareFolder);
+    if (!dx->m_bSaveAndValidate || m_bShare)
+        DDX_Text(dx, IDC_EDIT_SHARE_FORMATS, m_nShareFormatsKB);
+    DDX_Check(dx, IDC_CHECK_SHARE_PICTURES, m_bSharePictures);
 }
 
 BOOL COptionDlg::OnInitDialog()
@@ -108,6 +116,7 @@ BOOL COptionDlg::OnInitDialog()
     CDialog::OnInitDialog();
     ::SendDlgItemMessageW(m_hWnd, IDC_EDIT_HISTORY_SIZE, EM_LIMITTEXT, kMaxHistorySizeDigits, 0);
     ::SendDlgItemMessageW(m_hWnd, IDC_EDIT_FORGET_DAYS, EM_LIMITTEXT, kMaxForgetDaysDigits, 0);
+    ::SendDlgItemMessageW(m_hWnd, IDC_EDIT_SHARE_FORMATS, EM_LIMITTEXT, kMaxShareFormatsDigits, 0);
     UpdateCompoundControls();
     UpdateForgetControls();
     UpdateShareControls();
@@ -137,7 +146,8 @@ bool COptionDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
 void COptionDlg::OnOK()
 {
     // The summon key goes last: once it is registered, nothing may keep the dialog open.
-    if (!CheckHistorySize() || !CheckForgetDays() || !ConfirmTrim() || !PrepareSharing() || !ApplySummonHotkey())
+    if (!CheckHistorySize() || !CheckForgetDays() || !CheckShareFormats() || !ConfirmTrim() || !PrepareSharing() ||
+        !ApplySummonHotkey())
         return;
     CDialog::OnOK();
 }
@@ -163,6 +173,16 @@ bool COptionDlg::CheckForgetDays()
     CString message;
     message.LoadString(IDS_FORGET_DAYS_RANGE);
     Refuse(message, IDC_EDIT_FORGET_DAYS);
+    return false;
+}
+
+bool COptionDlg::CheckShareFormats()
+{
+    if (::SendDlgItemMessageW(m_hWnd, IDC_CHECK_SHARE, BM_GETCHECK, 0, 0) != BST_CHECKED ||
+        HoldsNumber(GetDlgItem(IDC_EDIT_SHARE_FORMATS)->GetWindowText(), kMaxShareFormatsDigits, kMinShareFormatsKB,
+                    kMaxShareFormatsKB))
+        return true;
+    Refuse(notices::ShareFormatsRange().c_str(), IDC_EDIT_SHARE_FORMATS);
     return false;
 }
 
@@ -319,6 +339,7 @@ void COptionDlg::UpdateForgetControls()
 void COptionDlg::UpdateShareControls()
 {
     const bool share = ::SendDlgItemMessageW(m_hWnd, IDC_CHECK_SHARE, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    for (int control : {IDC_EDIT_SHARE_FOLDER, IDC_BUTTON_SHARE_BROWSE, IDC_EDIT_SHARE_PASSPHRASE})
+    for (int control : {IDC_EDIT_SHARE_FOLDER, IDC_BUTTON_SHARE_BROWSE, IDC_EDIT_SHARE_PASSPHRASE,
+                        IDC_EDIT_SHARE_FORMATS, IDC_CHECK_SHARE_PICTURES})
         ::EnableWindow(::GetDlgItem(m_hWnd, control), share);
 }

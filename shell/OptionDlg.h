@@ -66,6 +66,8 @@ public:
     CString m_strIgnoredPrograms;
     int m_bShare = 0;
     CString m_strShareFolder;
+    int m_nShareFormatsKB = kDefaultShareFormatsKB;
+    int m_bSharePictures = 0;
     std::wstring m_strShareKey;  // the fingerprint of the key this PC holds
     PasteKeyList::Rules m_pasteKeys;
 
@@ -81,6 +83,7 @@ private:
     bool CheckHistorySize();
     bool CheckForgetDays();
     // False when the user would rather keep the entries a smaller size removes.
+    bool CheckShareFormats();
     bool ConfirmTrim();
     // False, after telling the user, when a changed summon key cannot be registered.
     bool ApplySummonHotkey();

@@ -1,6 +1,8 @@
 #include "shell/ShareCoordinator.h"
 
 #include "history/share/ShareNames.h"
+#include "history/store/formats/BitmapFileWriter.h"
+#include "history/store/formats/CBitmapFile.h"
 #include "shell/Notices.h"
 #include "shell/ShareNotices.h"
 #include "shell/TrayIcon.h"
@@ -9,6 +11,17 @@ ShareCoordinator::ShareCoordinator(HistoryModel& model, const ClipOptions& optio
                                    std::function<bool()> paused)
     : m_sharing(model, options), m_durable(durable), m_paused(std::move(paused))
 {
+    m_sharing.RunOnThread([this] { ::PostMessageW(m_popup, kReportMessage, 0, 0); });
+    PictureCodec codec;
+    codec.encode = [](HBITMAP bitmap, std::vector<std::uint8_t>& bmp) {
+        std::vector<BYTE> file;
+        if (!EncodeBitmapFile(bitmap, ScreenColorDepth(), file))
+            return false;
+        bmp.assign(file.begin(), file.end());
+        return true;
+    };
+    codec.decode = [](const std::vector<std::uint8_t>& bmp) { return CBitmapFile::LoadFromMemory(bmp.data(), bmp.size()); };
+    m_sharing.SetPictureCodec(std::move(codec));
 }
 
 void ShareCoordinator::Start(HWND popup, const std::wstring& dataFolder)
@@ -57,9 +70,15 @@ void ShareCoordinator::OnTimer()
     }
     if (m_sharing.Tick(read))
         m_durable.SaveFull();
+    ShowStatus();
+}
+
+void ShareCoordinator::OnReport()
+{
+    if (m_sharing.TakeReports())
+        m_durable.SaveFull();
     // A folder that came back (or was not there at the start) is watched again.
-    if (read)
-        Watch();
+    Watch();
     ShowStatus();
 }
 

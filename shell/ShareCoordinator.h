@@ -8,14 +8,17 @@
 #include "history/share/HistorySharing.h"
 #include "history/store/DurableHistory.h"
 
-// The popup's side of sharing: a timer that sends this PC's changes out and,
-// when the folder says something changed or every few seconds (services that
-// replace files behind the notices), takes in the others'; the tray tip that
+// The popup's side of sharing: a timer that hands this PC's changes to the
+// folder's thread and, when the folder says something changed or every few
+// seconds (services that replace files behind the notices), asks it for the
+// others'; what it brings back joins the history; the tray tip that
 // says when the history was last shared and with how many PCs; a problem told
 // once in a balloon.
 class ShareCoordinator {
 public:
     static constexpr UINT_PTR kTimer = 0x5163;
+    // Posted by the folder's thread: a report waits.
+    static constexpr UINT kReportMessage = WM_APP + 60;
     static constexpr UINT kTickMs = 1000;
     static constexpr int kTicksPerPoll = 5;
 
@@ -28,6 +31,7 @@ public:
     void Start(HWND popup, const std::wstring& dataFolder);
     void Restart();
     void OnTimer();
+    void OnReport();
     // The end of the program.
     void Finish();
 

@@ -60,4 +60,10 @@ std::wstring ShareSetupRefused(HistorySharing::Setup setup)
     return std::wstring();
 }
 
+std::wstring ShareFormatsRange()
+{
+    return L"The size of the formats shared must be a number of KB from " + std::to_wstring(kMinShareFormatsKB) +
+           L" (the text alone) to " + std::to_wstring(kMaxShareFormatsKB) + L".";
+}
+
 }  // namespace notices

@@ -12,5 +12,7 @@ std::wstring SharedTip(std::uint64_t lastShared, int pcs);
 std::wstring ShareProblem(HistorySharing::Problem problem, const std::wstring& pcName);
 // The Option dialog's answers when the shared folder cannot be set up.
 std::wstring ShareSetupRefused(HistorySharing::Setup setup);
+// The Option dialog's answer when the formats' size is out of range.
+std::wstring ShareFormatsRange();
 
 }  // namespace notices

@@ -33,4 +33,7 @@ struct ClipOptions {
     // The history is shared with the user's other PCs through this folder.
     int m_bShare = 0;
     CString m_strShareFolder;
+    // What is shared beside texts: kept formats up to this many KB per entry, and pictures.
+    int m_nShareFormatsKB = kDefaultShareFormatsKB;
+    int m_bSharePictures = 0;
 };

@@ -20,3 +20,8 @@ constexpr std::int32_t kMinForgetDays = 1;
 constexpr std::int32_t kMaxForgetDays = 365;
 // What the options dialog offers when the user turns forgetting on.
 constexpr std::int32_t kDefaultForgetDays = 30;
+
+// How much of an entry's kept formats is shared with the other PCs, in KB (1024 bytes); 0 shares the text alone.
+constexpr std::int32_t kMinShareFormatsKB = 0;
+constexpr std::int32_t kMaxShareFormatsKB = 16384;
+constexpr std::int32_t kDefaultShareFormatsKB = 1024;

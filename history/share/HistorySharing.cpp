@@ -1,30 +1,28 @@
 #include "history/share/HistorySharing.h"
 
 #include <algorithm>
-#include <map>
 
-#include "history/share/ShareNames.h"
-#include "history/store/disk/FileSteps.h"
-
-namespace {
-
-std::wstring FolderOf(const ClipOptions& options)
-{
-    return std::wstring(options.m_strShareFolder.GetString(), static_cast<size_t>(options.m_strShareFolder.GetLength()));
-}
-
-}  // namespace
+#include "history/share/ShareLocalFiles.h"
 
 HistorySharing::HistorySharing(HistoryModel& model, const ClipOptions& options, disk::FileSystem& files,
                                HybridClock::WallClock wall, std::wstring pcName)
-    : m_model(model), m_options(options), m_files(files), m_wall(std::move(wall)), m_pcName(std::move(pcName))
+    : m_model(model), m_options(options), m_files(files), m_wall(std::move(wall)), m_pcName(std::move(pcName)),
+      m_mirror(model, options)
 {
-    m_model.AddListener([this](const HistoryChange& change) { OnChange(change); });
+}
+
+HistorySharing::~HistorySharing() = default;
+
+void HistorySharing::RunOnThread(std::function<void()> wake)
+{
+    m_ownThread = true;
+    m_wake = std::move(wake);
 }
 
 std::wstring HistorySharing::Folder() const
 {
-    return FolderOf(m_options);
+    return std::wstring(m_options.m_strShareFolder.GetString(),
+                        static_cast<size_t>(m_options.m_strShareFolder.GetLength()));
 }
 
 std::wstring HistorySharing::PcName() const
@@ -36,443 +34,189 @@ std::wstring HistorySharing::PcName() const
     return GetComputerNameW(name, &size) ? std::wstring(name, size) : std::wstring();
 }
 
-HistorySharing::Setup HistorySharing::Prepare(const std::wstring& folder, const std::wstring& passphrase,
-                                              std::wstring& fingerprint)
-{
-    disk::Attributes attributes;
-    if (folder.empty() || m_files.GetAttributes(folder, attributes) != ERROR_SUCCESS || !attributes.folder)
-        return Setup::FolderUnreachable;
-    const std::wstring root = sharenames::Root(folder);
-    const std::wstring keyPath = root + sharenames::KeyFileName();
-    ShareLocalFiles local(m_files, m_dataFolder);
-    ShareId pc;
-    std::unique_ptr<ShareKey> held;
-    if (!local.LoadKey(pc, held) && !local.LoadPcId(pc))
-        pc = ShareId::Random();
-
-    std::vector<BYTE> keyFile;
-    const DWORD read = disk::ReadWhole(m_files, keyPath, keyFile, 1 << 16);
-    std::unique_ptr<ShareKey> key;
-    if (read == ERROR_SUCCESS) {
-        if (held && held->Opens(keyFile) && passphrase.empty()) {
-            key = std::move(held);
-        } else {
-            if (passphrase.empty())
-                return Setup::NeedPassphrase;
-            const ShareKey::JoinResult joined = ShareKey::Join(passphrase, keyFile, key);
-            if (joined == ShareKey::JoinResult::WrongPassphrase)
-                return Setup::WrongPassphrase;
-            if (joined != ShareKey::JoinResult::Opened)
-                return Setup::Failed;
-        }
-    } else if (disk::IsMissing(read)) {
-        if (passphrase.empty())
-            return Setup::NeedPassphrase;
-        std::vector<std::uint8_t> bytes;
-        key = ShareKey::Create(passphrase, bytes);
-        if (!key)
-            return Setup::Failed;
-        const DWORD made = m_files.CreateFolder(root.substr(0, root.size() - 1));
-        if (made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS)
-            return Setup::FolderUnreachable;
-        // Made under a name of this PC's, then moved in only when no other PC's key got there first.
-        const std::wstring temp = root + L"share.key." + pc.Hex() + L".tmp";
-        std::unique_ptr<disk::File> file;
-        DWORD error = m_files.Open(temp, disk::Access::Write, disk::kShareNone, disk::Creation::CreateAlways, file);
-        if (error == ERROR_SUCCESS)
-            error = file->WriteAt(0, bytes.data(), bytes.size());
-        if (error == ERROR_SUCCESS)
-            error = file->Flush();
-        file.reset();
-        if (error == ERROR_SUCCESS)
-            error = m_files.Move(temp, keyPath, false);
-        if (error != ERROR_SUCCESS) {
-            m_files.Delete(temp);
-            return error == ERROR_ALREADY_EXISTS ? Prepare(folder, passphrase, fingerprint) : Setup::FolderUnreachable;
-        }
-    } else {
-        return Setup::FolderUnreachable;
-    }
-    if (local.SaveKey(pc, *key) != ERROR_SUCCESS)
-        return Setup::Failed;
-    fingerprint = key->Fingerprint();
-    return Setup::Ready;
-}
-
 std::wstring HistorySharing::Fingerprint() const
 {
-    if (m_key)
-        return m_key->Fingerprint();
-    ShareId pc;
-    std::unique_ptr<ShareKey> key;
-    return ShareLocalFiles(m_files, m_dataFolder).LoadKey(pc, key) ? key->Fingerprint() : std::wstring();
+    return m_key ? m_key->Fingerprint() : ShareSetup(m_files, m_dataFolder).Fingerprint();
 }
 
 bool HistorySharing::Start()
 {
     if (m_running || !m_options.m_bShare || m_options.m_strShareFolder.IsEmpty())
         return false;
-    if (!ShareLocalFiles(m_files, m_dataFolder).LoadKey(m_pc, m_key)) {
+    const ShareLocalFiles local(m_files, m_dataFolder);
+    std::unique_ptr<ShareKey> key;
+    if (!local.LoadKey(m_pc, key)) {
         Raise(Problem::NoKey);
         return false;
     }
+    m_key = std::move(key);
     m_clock = std::make_unique<HybridClock>(m_pc, m_wall);
-    m_folder = std::make_unique<ShareFolder>(m_files, FolderOf(m_options), m_pc, PcName(), *m_key);
-    LoadBook();
-    m_readOwn = false;
-    OpenFolder();
+    ShareState state;
+    ShareBook book;
+    if (local.LoadState(*m_key, m_pc, state)) {
+        for (const ShareOp& op : state.shared)
+            book.Apply(op);
+        for (const ShareOp& op : state.localOnly)
+            book.AddLocalOnly(op, 0);
+    }
+    m_clock->Observe(book.Latest());
+    m_mirror.Begin(*m_clock, m_pc, std::move(book), state.links);
+    m_positions = state.positions;
+    m_courier = std::make_unique<ShareCourier>(
+        ShareCourier::Place{&m_files, Folder(), m_dataFolder, m_pc, PcName(), m_key, m_positions}, m_ownThread,
+        m_wake);
     m_running = true;
-    Reconcile();
-    const bool changed = Reflect();
-    // Whatever did not reach the folder before (and what just joined) goes out whole.
+    m_joined = m_inFlight = m_readWanted = m_mergedSinceState = m_allSent = false;
+    // Whatever did not reach the folder before (and what joins now) goes out whole.
     m_needSnapshot = true;
-    m_stateDirty = true;
-    return changed;
+    m_peers.clear();
+    // What the book kept shows at once; the folder's news follow with the first report.
+    const bool changed = m_mirror.Reflect();
+    Post(NextJob(true));
+    return TakeReports() || changed;
 }
 
 void HistorySharing::Stop()
 {
     Finish();
+    m_courier.reset();
+    m_mirror.End();
     m_running = false;
-    m_folder.reset();
     m_key.reset();
     m_clock.reset();
-    m_book = ShareBook();
-    m_known.clear();
-    m_pending.clear();
-    m_queued.clear();
+    m_positions.clear();
+    m_peers.clear();
     m_problem = m_told = Problem::None;
 }
 
-void HistorySharing::LoadBook()
+ShareCourier::Job HistorySharing::NextJob(bool read)
 {
-    m_book = ShareBook();
-    m_known.clear();
-    ShareState state;
-    if (ShareLocalFiles(m_files, m_dataFolder).LoadState(*m_key, m_pc, state)) {
-        for (const ShareOp& op : state.shared)
-            m_book.Apply(op);
-        for (const ShareOp& op : state.localOnly)
-            m_book.AddLocalOnly(op.entry, op.stamp, op.captured, op.text, 0);
-        m_folder->LoadPositions(state.positions.data(), state.positions.size());
-    }
-    m_clock->Observe(m_book.Latest());
-}
-
-void HistorySharing::Reconcile()
-{
-    // Entries match the book by text, in order; a picture cannot match and stays here.
-    std::map<TextHash, std::vector<ShareId>> unlinked;
-    for (const BookEntry* entry : m_book.View(false))
-        if (entry->text && !entry->local)
-            unlinked[entry->Hash()].push_back(entry->id);
-    m_applying = true;
-    std::uint64_t previous = 0;
-    for (int row = m_model.Count() - 1; row >= 0; --row) {
-        const HistoryEntry& entry = m_model.At(row);
-        if (m_book.FindLocal(entry.id))
-            continue;
-        if (entry.text) {
-            auto match = unlinked.find(HashOfText(*entry.text));
-            if (match != unlinked.end() && !match->second.empty()) {
-                m_book.Link(match->second.front(), entry.id);
-                match->second.erase(match->second.begin());
-                m_known.insert(entry.id);
-                continue;
-            }
-        }
-        // Joins the book as copied when it was captured, after any Clear All it has not seen.
-        Stamp stamp{std::max({entry.captured / 10000, previous + 1, m_book.ClearedBefore().time + 1}), 0, m_pc};
-        previous = stamp.time;
-        m_clock->Observe(stamp);
-        const ShareId id = ShareId::Random();
-        const bool shared = entry.text && !entry.keepHere;
-        if (shared) {
-            Emit({OpKind::Copy, stamp, id, entry.captured, entry.text}, true);
-            m_book.Link(id, entry.id);
-        } else {
-            m_book.AddLocalOnly(id, stamp, entry.captured, entry.text, entry.id);
-        }
-        m_known.insert(entry.id);
-    }
-    // Pins in row order, so the top zone stays as it is.
-    for (int row = 0; row < m_model.TopCount(); ++row) {
-        const BookEntry* entry = m_book.FindLocal(m_model.At(row).id);
-        if (entry && entry->pinned.IsZero())
-            Emit({OpKind::Pin, m_clock->Next(), entry->id, 0, nullptr}, entry->shared);
-    }
-    m_applying = false;
-}
-
-bool HistorySharing::Reflect()
-{
-    std::vector<const BookEntry*> view = m_book.View(m_options.m_bNoRepeats != 0);
-    if (view.size() > static_cast<size_t>(std::max(m_model.MaxEntries(), 0)))
-        view.resize(static_cast<size_t>(std::max(m_model.MaxEntries(), 0)));
-    std::unordered_set<EntryId> shown;
-    for (const BookEntry* entry : view)
-        if (entry->local)
-            shown.insert(entry->local);
-    m_applying = true;
-    bool changed = false;
-    // What the book no longer shows leaves; an entry the book never knew stays.
-    std::vector<EntryId> leaving;
-    for (int row = 0; row < m_model.Count(); ++row) {
-        const EntryId id = m_model.At(row).id;
-        if (!shown.count(id) && m_known.count(id))
-            leaving.push_back(id);
-    }
-    if (!leaving.empty()) {
-        for (EntryId id : leaving) {
-            if (const BookEntry* entry = m_book.FindLocal(id))
-                m_book.Link(entry->id, 0);
-            m_known.erase(id);
-        }
-        m_model.Remove(leaving);
-        changed = true;
-    }
-    std::vector<EntryId> order;
-    std::vector<HistoryEntry> added;
-    int pinned = 0;
-    for (const BookEntry* entry : view) {
-        if (!entry->local && entry->text) {
-            HistoryEntry joining;
-            joining.id = m_model.NewId();
-            joining.text = entry->text;
-            joining.captured = entry->captured;
-            m_book.Link(entry->id, joining.id);
-            m_known.insert(joining.id);
-            added.push_back(std::move(joining));
-        }
-        if (!entry->local)
-            continue;
-        order.push_back(entry->local);
-        if (!entry->pinned.IsZero())
-            ++pinned;
-    }
-    changed = m_model.Arrange(order, pinned, std::move(added)) || changed;
-    m_applying = false;
-    return changed;
-}
-
-void HistorySharing::Emit(const ShareOp& op, bool shared)
-{
-    m_book.Apply(op);
-    m_stateDirty = true;
-    if (!shared)
-        return;
-    m_pending.push_back(op);
-    // Away from the folder for long: the next snapshot carries it all.
-    if (m_pending.size() > kMaxPending) {
-        m_pending.clear();
-        m_needSnapshot = true;
-    }
-}
-
-void HistorySharing::OnChange(const HistoryChange& change)
-{
-    if (!m_running || m_applying || change.kind == HistoryChange::Kind::Reset)
-        return;
-    Queued queued{change.kind, change.ids, change.capped, change.entry ? *change.entry : HistoryEntry()};
-    m_queued.push_back(std::move(queued));
-}
-
-void HistorySharing::Drain()
-{
-    if (!m_running)
-        return;
-    std::vector<Queued> queued;
-    queued.swap(m_queued);
-    for (const Queued& change : queued)
-        Record(change);
-}
-
-void HistorySharing::Record(const Queued& change)
-{
-    switch (change.kind) {
-    case HistoryChange::Kind::Insert: {
-        const HistoryEntry& entry = change.entry;
-        const ShareId id = ShareId::Random();
-        const Stamp stamp = m_clock->Next();
-        if (entry.IsPicture() || entry.keepHere || !entry.text) {
-            m_book.AddLocalOnly(id, stamp, entry.captured, entry.text, entry.id);
-            m_stateDirty = true;
-        } else {
-            Emit({OpKind::Copy, stamp, id, entry.captured, entry.text}, true);
-            m_book.Link(id, entry.id);
-        }
-        m_known.insert(entry.id);
-        break;
-    }
-    case HistoryChange::Kind::Remove:
-        for (EntryId local : change.ids) {
-            const BookEntry* entry = m_book.FindLocal(local);
-            m_known.erase(local);
-            if (!entry)
-                continue;
-            const ShareId id = entry->id;
-            if (change.capped || !entry->shared) {
-                m_book.Drop(id);
-                m_stateDirty = true;
-                continue;
-            }
-            // Under "No repeats" the same text from other PCs was hidden behind this one: it goes too.
-            std::vector<ShareId> gone = m_book.SameText(*entry);
-            gone.erase(std::remove_if(gone.begin(), gone.end(),
-                                      [this](const ShareId& other) {
-                                          const BookEntry* same = m_book.Find(other);
-                                          return !same || same->local || !same->shared;
-                                      }),
-                       gone.end());
-            gone.insert(gone.begin(), id);
-            for (const ShareId& each : gone)
-                Emit({OpKind::Remove, m_clock->Next(), each, 0, nullptr}, true);
-        }
-        break;
-    case HistoryChange::Kind::SetTop:
-        for (EntryId local : change.ids)
-            if (const BookEntry* entry = m_book.FindLocal(local))
-                Emit({OpKind::Pin, m_clock->Next(), entry->id, 0, nullptr}, entry->shared);
-        break;
-    case HistoryChange::Kind::MoveBelowTop:
-        if (const BookEntry* entry = m_book.FindLocal(change.ids.front()))
-            Emit({OpKind::Copy, m_clock->Next(), entry->id, change.entry.captured, entry->text}, entry->shared);
-        break;
-    case HistoryChange::Kind::Clear:
-        Emit({OpKind::ClearBefore, m_clock->Next(), ShareId(), 0, nullptr}, true);
-        m_known.clear();
-        break;
-    case HistoryChange::Kind::Reset:
-        break;
-    }
-}
-
-bool HistorySharing::OpenFolder()
-{
-    if (!m_folder->IsOpen() && m_folder->Open() != ERROR_SUCCESS)
-        return false;
-    if (m_readOwn)
-        return true;
-    std::vector<ShareOp> ops;
-    if (m_folder->ReadOwn(ops) != ERROR_SUCCESS)
-        return false;
-    m_readOwn = true;
-    for (const ShareOp& op : ops) {
-        m_clock->Observe(op.stamp);
-        m_stateDirty = m_book.Apply(op) || m_stateDirty;
-    }
-    return true;
-}
-
-bool HistorySharing::FolderKeyStillOurs()
-{
-    std::vector<BYTE> keyFile;
-    const std::wstring path = sharenames::Root(FolderOf(m_options)) + sharenames::KeyFileName();
-    // A key file not here yet (or not downloaded) is no sign of another key.
-    if (disk::ReadWhole(m_files, path, keyFile, 1 << 16) != ERROR_SUCCESS)
-        return true;
-    return m_key->Opens(keyFile);
-}
-
-void HistorySharing::WriteOut()
-{
-    if (m_needSnapshot || m_folder->SegmentsSinceSnapshot() >= kSegmentsPerSnapshot) {
-        if (m_folder->WriteSnapshot(m_book.SharedOps()) != ERROR_SUCCESS) {
-            Raise(Problem::FolderUnreachable);
-            return;
-        }
-        m_pending.clear();
+    m_mirror.Drain();
+    ShareCourier::Job job;
+    job.read = read || m_readWanted;
+    m_readWanted = false;
+    if (m_joined && m_needSnapshot) {
+        job.snapshot = true;
+        job.ops = m_mirror.SnapshotOps();
+        m_mirror.TakeOutgoing();
         m_needSnapshot = false;
-        m_lastShared = UtcNow();
-        return;
+    } else {
+        job.ops = m_mirror.TakeOutgoing();
     }
-    if (m_pending.empty())
-        return;
-    if (m_folder->Append(m_pending) != ERROR_SUCCESS) {
-        Raise(Problem::FolderUnreachable);
-        return;
+    // A tick that merged leaves keeping the state to the next one: the history's own files go first.
+    if (m_mirror.Dirty() && !m_mergedSinceState) {
+        job.keepState = true;
+        job.state = m_mirror.State(m_positions);
     }
-    m_pending.clear();
-    m_lastShared = UtcNow();
+    m_mergedSinceState = false;
+    job.content.formatLimit = static_cast<std::size_t>(std::max(m_options.m_nShareFormatsKB, 0)) * 1024;
+    return job;
+}
+
+void HistorySharing::Post(ShareCourier::Job job)
+{
+    m_inFlight = m_ownThread;
+    m_courier->Post(std::move(job));
 }
 
 bool HistorySharing::Tick(bool readOthers)
 {
     if (!m_running)
         return false;
-    Drain();
-    bool changed = false;
-    const bool ownRead = m_readOwn;
-    if (!OpenFolder()) {
-        Raise(Problem::FolderUnreachable);
-    } else if (readOthers && !FolderKeyStillOurs()) {
-        // Nothing goes out sealed with a key the other PCs no longer use.
-        m_keyChanged = true;
-        Raise(Problem::KeyChanged);
-    } else {
-        m_keyChanged = false;
-        const Problem before = m_problem;
-        m_problem = Problem::None;
-        // What this PC wrote before it found the folder again may change what it shows.
-        if (!ownRead)
-            changed = Reflect();
-        WriteOut();
-        std::vector<ShareOp> ops;
-        if (readOthers && m_folder->ReadOthers(ops) != ERROR_SUCCESS) {
-            Raise(Problem::FolderUnreachable);
-        } else if (readOthers) {
-            bool merged = false;
-            for (const ShareOp& op : ops) {
-                m_clock->Observe(op.stamp);
-                merged = m_book.Apply(op) || merged;
-            }
-            if (merged) {
-                changed = Reflect() || changed;
-                m_stateDirty = true;
-            }
-            if (!ops.empty())
-                m_lastShared = UtcNow();
-            for (const auto& peer : m_folder->Peers())
-                if (peer.second.wrongKey)
-                    Raise(Problem::WrongKey, peer.second.name);
-        }
-        if (!readOthers && m_problem == Problem::None)
-            m_problem = before;
-        if (m_problem == Problem::None)
-            m_told = Problem::None;
+    bool changed = TakeReports();
+    if (m_inFlight) {
+        // The folder is slow: changes wait in the book until the courier is free.
+        m_mirror.Drain();
+        m_readWanted = m_readWanted || readOthers;
+        return changed;
     }
-    // A tick that merged leaves keeping the state to the next one: the merge is what the user waits for.
-    if (m_stateDirty && !changed)
-        SaveState();
+    Post(NextJob(readOthers));
+    changed = TakeReports() || changed;
     return changed;
+}
+
+bool HistorySharing::TakeReports()
+{
+    if (!m_courier)
+        return false;
+    bool changed = false;
+    for (ShareCourier::Report& report : m_courier->TakeReports())
+        changed = Take(report) || changed;
+    return changed;
+}
+
+bool HistorySharing::Take(ShareCourier::Report& report)
+{
+    m_inFlight = false;
+    bool merged = report.ownRead && m_mirror.Merge(report.own);
+    if (report.read) {
+        merged = m_mirror.Merge(report.others) || merged;
+        if (report.positions != m_positions) {
+            m_positions = std::move(report.positions);
+            m_mirror.MarkDirty();
+        }
+        m_peers = std::move(report.peers);
+    }
+    const bool joining = !m_joined;
+    if (joining) {
+        m_mirror.JoinUnknown();
+        m_joined = true;
+    }
+    m_mergedSinceState = m_mergedSinceState || merged;
+    if (report.sent || (report.read && !report.others.empty()))
+        m_lastShared = UtcNow();
+    m_needSnapshot = m_needSnapshot || report.wantSnapshot;
+    m_allSent = report.allSent;
+    TakeProblems(report);
+    return (merged || joining) && m_mirror.Reflect();
+}
+
+void HistorySharing::TakeProblems(const ShareCourier::Report& report)
+{
+    if (!report.reached) {
+        Raise(Problem::FolderUnreachable);
+        return;
+    }
+    if (report.keyChanged) {
+        Raise(Problem::KeyChanged);
+        return;
+    }
+    const Problem before = m_problem;
+    m_problem = Problem::None;
+    if (report.read) {
+        for (const ShareFolder::Peer& peer : m_peers)
+            if (peer.wrongKey)
+                Raise(Problem::WrongKey, peer.name);
+    } else {
+        // Only a read says that what it was about has cleared.
+        m_problem = before;
+    }
+    if (m_problem == Problem::None)
+        m_told = Problem::None;
 }
 
 void HistorySharing::Finish()
 {
-    if (!m_running)
+    if (!m_running || !m_courier)
         return;
-    Drain();
-    if (!m_keyChanged && m_readOwn && OpenFolder())
-        WriteOut();
-    SaveState();
+    TakeReports();
+    ShareCourier::Job job = NextJob(false);
+    job.keepState = true;
+    job.state = m_mirror.State(m_positions);
+    m_courier->Finish(std::move(job), kFinishWaitMs);
+    TakeReports();
 }
 
-void HistorySharing::SaveState()
+bool HistorySharing::AllSent() const
 {
-    ShareState state;
-    m_folder->SavePositions(state.positions);
-    state.shared = m_book.SharedOps();
-    state.localOnly = m_book.LocalOnlyCopies();
-    if (ShareLocalFiles(m_files, m_dataFolder).SaveState(*m_key, m_pc, state) == ERROR_SUCCESS)
-        m_stateDirty = false;
+    return m_running && m_joined && !m_needSnapshot && !m_inFlight && m_allSent && !m_mirror.HasOutgoing();
 }
 
 int HistorySharing::PcCount() const
 {
     int count = 1;
-    if (m_folder)
-        for (const auto& peer : m_folder->Peers())
-            count += peer.second.read && !peer.second.wrongKey ? 1 : 0;
+    for (const ShareFolder::Peer& peer : m_peers)
+        count += peer.read && !peer.wrongKey ? 1 : 0;
     return count;
 }
 

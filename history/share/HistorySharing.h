@@ -1,18 +1,19 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <memory>
-#include <unordered_set>
 #include <string>
 #include <vector>
 
 #include "history/model/ClipOptions.h"
 #include "history/model/HistoryModel.h"
+#include "history/share/BookMirror.h"
 #include "history/share/HybridClock.h"
 #include "history/share/ShareBook.h"
-#include "history/share/ShareFolder.h"
+#include "history/share/ShareCourier.h"
 #include "history/share/ShareKey.h"
-#include "history/share/ShareLocalFiles.h"
+#include "history/share/ShareSetup.h"
 #include "history/store/disk/FileSystem.h"
 
 // One history on every PC of the user, through a folder they already sync.
@@ -20,30 +21,32 @@
 // the operations of the other PCs merge into the book, and the history is made
 // to show the book. This PC's data folder keeps its view as before, so it
 // works alone while the shared folder is away and catches up when it returns.
+// The folder itself is reached only by the courier (on its own thread in the
+// program); the book and the history are the popup's, and each tick hands the
+// courier a job and takes in the reports that came back.
 class HistorySharing {
 public:
-    enum class Setup {
-        Ready,               // the key opens the folder's key file (or made it)
-        NeedPassphrase,      // this PC has no key for the folder yet
-        WrongPassphrase,     // the passphrase does not open the folder's key file
-        FolderUnreachable,
-        Failed,              // the system refused (random source, wrapping, writing)
-    };
+    using Setup = ShareSetup::Result;
     enum class Problem { None, FolderUnreachable, WrongKey, KeyChanged, NoKey };
 
     // `pcName` names this PC in the other PCs' messages (empty: the computer's name).
     HistorySharing(HistoryModel& model, const ClipOptions& options, disk::FileSystem& files = disk::SystemFiles(),
                    HybridClock::WallClock wall = nullptr, std::wstring pcName = std::wstring());
+    ~HistorySharing();
     HistorySharing(const HistorySharing&) = delete;
     HistorySharing& operator=(const HistorySharing&) = delete;
 
     // The data folder (ending with a backslash) where this PC keeps its key and state.
     void SetDataFolder(std::wstring folder) { m_dataFolder = std::move(folder); }
+    void SetPictureCodec(PictureCodec codec) { m_mirror.SetPictureCodec(std::move(codec)); }
+    // The folder's work goes to a thread of its own; `wake` is called there when a report waits
+    // (TakeReports). Without this each job runs at once, on the caller's thread (tests).
+    void RunOnThread(std::function<void()> wake);
 
-    // Makes or joins the share in `folder` with the passphrase (which may be
-    // empty when this PC already holds the folder's key). Nothing is written
-    // unless the outcome is Ready. The key's fingerprint comes back when Ready.
-    Setup Prepare(const std::wstring& folder, const std::wstring& passphrase, std::wstring& fingerprint);
+    Setup Prepare(const std::wstring& folder, const std::wstring& passphrase, std::wstring& fingerprint)
+    {
+        return ShareSetup(m_files, m_dataFolder).Prepare(folder, passphrase, fingerprint);
+    }
     // The fingerprint of the key this PC holds (empty: none).
     std::wstring Fingerprint() const;
 
@@ -55,17 +58,18 @@ public:
     // The shared folder the options name.
     std::wstring Folder() const;
 
-    // Writes this PC's changes and, with `readOthers`, takes in the other PCs'.
-    // True when the history changed so that it wants a full save.
+    // Hands the courier this PC's changes and, with `readOthers`, asks for the
+    // other PCs'; then takes in the reports that came back. True when the
+    // history changed so that it wants a full save.
     bool Tick(bool readOthers);
+    bool TakeReports();
     // The end of the program: what is waiting goes out and the state is kept.
     void Finish();
-    // Takes the history's changes made since the last tick into the book (a
-    // capture only queues its change, so that it costs the capture nearly nothing).
-    void Drain();
+    // Takes the history's changes made since the last tick into the book.
+    void Drain() { m_mirror.Drain(); }
 
     // Every change taken so far is in the shared folder, written whole.
-    bool AllSent() const { return m_running && m_queued.empty() && m_pending.empty() && !m_needSnapshot; }
+    bool AllSent() const;
 
     // When the history last went out or came in (a FILETIME, 0: never), and how many PCs share it.
     std::uint64_t LastShared() const { return m_lastShared; }
@@ -73,34 +77,17 @@ public:
     // A problem not told yet, with the PC it is about; Problem::None when there is none.
     Problem TakeProblem(std::wstring& pcName);
 
-    const ShareBook& Book() const { return m_book; }
+    const ShareBook& Book() const { return m_mirror.Book(); }
     const ShareId& Pc() const { return m_pc; }
 
 private:
-    static constexpr std::size_t kMaxPending = 20000;
-    static constexpr std::uint32_t kSegmentsPerSnapshot = 8;
+    // How long the end of the program waits for the folder.
+    static constexpr DWORD kFinishWaitMs = 5000;
 
-    // A change of the history, queued until the next tick.
-    struct Queued {
-        HistoryChange::Kind kind;
-        std::vector<EntryId> ids;
-        bool capped = false;
-        HistoryEntry entry;  // Insert and MoveBelowTop
-    };
-
-    void OnChange(const HistoryChange& change);
-    void Record(const Queued& change);
-    void Emit(const ShareOp& op, bool shared);
-    void LoadBook();
-    // Links this PC's history to the book; entries the book does not know join it.
-    void Reconcile();
-    // Makes the history show the book; true when it changed.
-    bool Reflect();
-    bool FolderKeyStillOurs();
-    // Opens this PC's place in the folder; the first time, takes in what it wrote in earlier runs.
-    bool OpenFolder();
-    void WriteOut();
-    void SaveState();
+    void Post(ShareCourier::Job job);
+    ShareCourier::Job NextJob(bool read);
+    bool Take(ShareCourier::Report& report);
+    void TakeProblems(const ShareCourier::Report& report);
     void Raise(Problem problem, const std::wstring& pcName = std::wstring());
     std::wstring PcName() const;
 
@@ -110,22 +97,23 @@ private:
     HybridClock::WallClock m_wall;
     std::wstring m_pcName;
     std::wstring m_dataFolder;
+    bool m_ownThread = false;
+    std::function<void()> m_wake;
 
     ShareId m_pc;
-    std::unique_ptr<ShareKey> m_key;
+    std::shared_ptr<const ShareKey> m_key;
     std::unique_ptr<HybridClock> m_clock;
-    std::unique_ptr<ShareFolder> m_folder;
-    ShareBook m_book;
-    // Entries of the history that the book has known: one it no longer holds was removed.
-    std::unordered_set<EntryId> m_known;
-    std::vector<Queued> m_queued;
-    std::vector<ShareOp> m_pending;
-    bool m_needSnapshot = false;
-    bool m_stateDirty = false;
+    BookMirror m_mirror;
+    std::unique_ptr<ShareCourier> m_courier;
     bool m_running = false;
-    bool m_applying = false;
-    bool m_keyChanged = false;
-    bool m_readOwn = false;
+    bool m_joined = false;       // the history's unknown entries have joined the book
+    bool m_inFlight = false;     // a job is with the courier's thread
+    bool m_readWanted = false;   // asked for while a job was in flight
+    bool m_needSnapshot = false;
+    bool m_mergedSinceState = false;
+    bool m_allSent = false;
+    std::vector<std::uint8_t> m_positions;  // how far the book holds the other PCs' files
+    std::vector<ShareFolder::Peer> m_peers;
 
     std::uint64_t m_lastShared = 0;
     Problem m_problem = Problem::None;

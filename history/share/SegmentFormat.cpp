@@ -47,10 +47,12 @@ std::vector<std::uint8_t> HeaderBytes(const Header& header)
 }
 
 std::vector<std::uint8_t> FrameBytes(const ShareKey& key, const Header& header, std::uint32_t index,
-                                     const std::vector<ShareOp>& ops, bool last)
+                                     const std::vector<std::uint8_t>& encodedOps, bool last)
 {
-    std::vector<std::uint8_t> plain(1, last ? 1 : 0);
-    opcodec::Encode(ops, plain);
+    std::vector<std::uint8_t> plain;
+    plain.reserve(1 + encodedOps.size());
+    plain.push_back(last ? 1 : 0);
+    plain.insert(plain.end(), encodedOps.begin(), encodedOps.end());
     const std::vector<std::uint8_t> sealed = key.Seal(Binding(header, index), plain);
     SecureZeroMemory(plain.data(), plain.size());
     if (sealed.empty() || sealed.size() > kMaxFrame)

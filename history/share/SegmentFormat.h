@@ -29,9 +29,10 @@ struct Header {
 };
 
 std::vector<std::uint8_t> HeaderBytes(const Header& header);
-// The frame's bytes as they follow the header; empty when sealing failed.
+// The frame's bytes as they follow the header, from its operations as
+// opcodec encodes them; empty when sealing failed.
 std::vector<std::uint8_t> FrameBytes(const ShareKey& key, const Header& header, std::uint32_t index,
-                                     const std::vector<ShareOp>& ops, bool last);
+                                     const std::vector<std::uint8_t>& encodedOps, bool last);
 
 // False when the bytes do not start with a whole header.
 bool ParseHeader(const std::uint8_t* data, std::size_t size, Header& header, std::size_t& headerSize);

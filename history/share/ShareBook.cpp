@@ -41,6 +41,17 @@ bool ShareBook::Apply(const ShareOp& op)
             entry.text = op.text;
             changed = true;
         }
+        // What a copy carries that was not known here (an entry read again) fills in.
+        if (!entry.HasPictureBytes() && op.picture && (!op.picture->bmp.empty() || !entry.picture)) {
+            entry.picture = op.picture;
+            changed = true;
+        }
+        if (entry.copied < op.stamp || (entry.copied == op.stamp && !entry.formats && op.formats)) {
+            if (entry.formats != op.formats && entry.local)
+                m_refreshed.push_back(entry.id);
+            entry.formats = op.formats;
+            changed = true;
+        }
         if (entry.copied < op.stamp) {
             entry.copied = op.stamp;
             entry.captured = op.captured;
@@ -104,16 +115,17 @@ bool ShareBook::Apply(const ShareOp& op)
     return false;
 }
 
-void ShareBook::AddLocalOnly(const ShareId& id, const Stamp& copied, std::uint64_t captured,
-                             std::shared_ptr<const std::wstring> text, EntryId local)
+void ShareBook::AddLocalOnly(const ShareOp& copy, EntryId local)
 {
-    BookEntry& entry = m_entries[id];
-    entry.id = id;
-    entry.copied = copied;
-    entry.captured = captured;
-    entry.text = std::move(text);
+    BookEntry& entry = m_entries[copy.entry];
+    entry.id = copy.entry;
+    entry.copied = copy.stamp;
+    entry.captured = copy.captured;
+    entry.text = copy.text;
+    entry.formats = copy.formats;
+    entry.picture = copy.picture;
     entry.shared = false;
-    Link(id, local);
+    Link(copy.entry, local);
 }
 
 void ShareBook::Drop(const ShareId& id)
@@ -163,8 +175,9 @@ std::vector<ShareOp> ShareBook::SharedOps() const
         const BookEntry& entry = item.second;
         if (!entry.shared)
             continue;
-        if (!entry.copied.IsZero() && entry.text)
-            ops.push_back({OpKind::Copy, entry.copied, entry.id, entry.captured, entry.text});
+        if (!entry.copied.IsZero() && (entry.text || entry.picture))
+            ops.push_back(
+                {OpKind::Copy, entry.copied, entry.id, entry.captured, entry.text, entry.formats, entry.picture});
         if (!entry.pinned.IsZero())
             ops.push_back({OpKind::Pin, entry.pinned, entry.id, 0, nullptr});
     }
@@ -174,10 +187,28 @@ std::vector<ShareOp> ShareBook::SharedOps() const
 std::vector<ShareOp> ShareBook::LocalOnlyCopies() const
 {
     std::vector<ShareOp> ops;
-    for (const auto& item : m_entries)
-        if (!item.second.shared && item.second.text)
-            ops.push_back({OpKind::Copy, item.second.copied, item.first, item.second.captured, item.second.text});
+    for (const auto& item : m_entries) {
+        const BookEntry& entry = item.second;
+        if (!entry.shared && (entry.text || entry.picture))
+            ops.push_back({OpKind::Copy, entry.copied, item.first, entry.captured, entry.text, nullptr, entry.picture});
+    }
     return ops;
+}
+
+std::vector<ShareId> ShareBook::TakeRefreshed()
+{
+    std::vector<ShareId> refreshed;
+    refreshed.swap(m_refreshed);
+    return refreshed;
+}
+
+std::vector<std::pair<ShareId, EntryId>> ShareBook::Links() const
+{
+    std::vector<std::pair<ShareId, EntryId>> links;
+    links.reserve(m_byLocal.size());
+    for (const auto& link : m_byLocal)
+        links.emplace_back(link.second, link.first);
+    return links;
 }
 
 BookEntry* ShareBook::Find(const ShareId& id)

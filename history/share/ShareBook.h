@@ -27,12 +27,16 @@ struct BookEntry {
     Stamp copied;  // the latest copy; zero while only a pin of it has arrived
     std::uint64_t captured = 0;
     std::shared_ptr<const std::wstring> text;  // null for a picture
+    // As the latest copy had them (null: none, or not known here).
+    std::shared_ptr<const EntryFormats> formats;
+    std::shared_ptr<const SharedPicture> picture;
     Stamp pinned;  // zero: not in the top zone
     // False for what stays on this PC: never written to the shared folder.
     bool shared = true;
     EntryId local = 0;  // the entry in this PC's history, 0 when not there
 
-    bool Visible() const { return !copied.IsZero() && (text || local); }
+    bool HasPictureBytes() const { return picture && !picture->bmp.empty(); }
+    bool Visible() const { return !copied.IsZero() && (text || local || HasPictureBytes()); }
     // The text's hash, made when first asked for: most entries are never compared.
     const TextHash& Hash() const;
 
@@ -45,9 +49,8 @@ class ShareBook {
 public:
     // True when the book changed.
     bool Apply(const ShareOp& op);
-    // An entry of this PC's history that is never shared (it has its own stamp and no operation).
-    void AddLocalOnly(const ShareId& id, const Stamp& copied, std::uint64_t captured,
-                      std::shared_ptr<const std::wstring> text, EntryId local);
+    // An entry of this PC's history that is never shared: `copy` is its content, with a stamp of its own.
+    void AddLocalOnly(const ShareOp& copy, EntryId local);
     // Forgets an entry without a tombstone: it fell off the end of this PC's history.
     void Drop(const ShareId& id);
 
@@ -56,8 +59,12 @@ public:
     std::vector<const BookEntry*> View(bool noRepeats) const;
     // The shared part of the book as operations, which rebuild it anywhere.
     std::vector<ShareOp> SharedOps() const;
-    // The entries that stay on this PC and have a text, as copies.
+    // The entries that stay on this PC, as copies.
     std::vector<ShareOp> LocalOnlyCopies() const;
+    // Entries whose content a newer copy from elsewhere replaced since the last call.
+    std::vector<ShareId> TakeRefreshed();
+    // Every entry linked to this PC's history.
+    std::vector<std::pair<ShareId, EntryId>> Links() const;
 
     BookEntry* Find(const ShareId& id);
     const BookEntry* FindLocal(EntryId local) const;
@@ -77,4 +84,5 @@ private:
     std::map<ShareId, Stamp> m_tombstones;
     std::unordered_map<EntryId, ShareId> m_byLocal;
     Stamp m_clearedBefore;
+    std::vector<ShareId> m_refreshed;
 };

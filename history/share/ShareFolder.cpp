@@ -71,21 +71,26 @@ DWORD ShareFolder::WriteWhole(const std::wstring& name, const std::wstring& temp
     return error;
 }
 
-DWORD ShareFolder::Append(const std::vector<ShareOp>& ops)
+DWORD ShareFolder::Append(const std::vector<ShareOp>& ops, const opcodec::Content& content)
 {
     if (!m_open)
         return ERROR_NOT_READY;
     const segment::Header header{segment::Kind::Segment, m_pc, m_number, m_pcName};
     std::vector<std::uint8_t> bytes = m_segment.empty() ? segment::HeaderBytes(header) : m_segment;
-    const std::vector<std::uint8_t> frame = segment::FrameBytes(m_key, header, m_frames, ops, false);
-    if (frame.empty())
-        return ERROR_ENCRYPTION_FAILED;
-    bytes.insert(bytes.end(), frame.begin(), frame.end());
+    const size_t before = bytes.size();
+    std::uint32_t frames = m_frames;
+    for (const std::vector<std::uint8_t>& part : opcodec::EncodeInParts(ops, kFrameBound, content)) {
+        const std::vector<std::uint8_t> frame = segment::FrameBytes(m_key, header, frames++, part, false);
+        if (frame.empty())
+            return ERROR_ENCRYPTION_FAILED;
+        bytes.insert(bytes.end(), frame.begin(), frame.end());
+    }
     const DWORD error = WriteWhole(sharenames::FileName(segment::Kind::Segment, m_number),
                                    sharenames::TempName(segment::Kind::Segment, m_number), bytes);
     if (error != ERROR_SUCCESS)
         return error;
-    ++m_frames;
+    m_frames = frames;
+    m_sinceSnapshot += bytes.size() - before;
     m_segment.swap(bytes);
     if (m_segment.size() >= kSegmentBound) {
         ++m_number;
@@ -95,7 +100,7 @@ DWORD ShareFolder::Append(const std::vector<ShareOp>& ops)
     return ERROR_SUCCESS;
 }
 
-DWORD ShareFolder::WriteSnapshot(const std::vector<ShareOp>& ops)
+DWORD ShareFolder::WriteSnapshot(const std::vector<ShareOp>& ops, const opcodec::Content& content)
 {
     if (!m_open)
         return ERROR_NOT_READY;
@@ -103,24 +108,22 @@ DWORD ShareFolder::WriteSnapshot(const std::vector<ShareOp>& ops)
     const std::uint32_t number = m_segment.empty() ? m_number : m_number + 1;
     const segment::Header header{segment::Kind::Snapshot, m_pc, number, m_pcName};
     std::vector<std::uint8_t> bytes = segment::HeaderBytes(header);
-    std::uint32_t frame = 0;
-    size_t at = 0;
-    do {
-        const size_t end = std::min(ops.size(), at + kOpsPerSnapshotFrame);
-        const std::vector<ShareOp> part(ops.begin() + static_cast<std::ptrdiff_t>(at),
-                                        ops.begin() + static_cast<std::ptrdiff_t>(end));
-        const std::vector<std::uint8_t> sealed = segment::FrameBytes(m_key, header, frame++, part, end == ops.size());
+    const std::vector<std::vector<std::uint8_t>> parts = opcodec::EncodeInParts(ops, kFrameBound, content);
+    for (std::uint32_t frame = 0; frame < parts.size(); ++frame) {
+        const std::vector<std::uint8_t> sealed =
+            segment::FrameBytes(m_key, header, frame, parts[frame], frame + 1 == parts.size());
         if (sealed.empty())
             return ERROR_ENCRYPTION_FAILED;
         bytes.insert(bytes.end(), sealed.begin(), sealed.end());
-        at = end;
-    } while (at < ops.size());
+    }
     const DWORD error = WriteWhole(sharenames::FileName(segment::Kind::Snapshot, number),
                                    sharenames::TempName(segment::Kind::Snapshot, number), bytes);
     if (error != ERROR_SUCCESS)
         return error;
     m_number = number;
     m_snapshotBase = number;
+    m_snapshotBytes = bytes.size();
+    m_sinceSnapshot = 0;
     m_frames = 0;
     m_segment.clear();
     RemoveOlderOwnFiles(number);

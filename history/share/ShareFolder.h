@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "history/share/OpCodec.h"
 #include "history/share/SegmentFormat.h"
 #include "history/share/ShareKey.h"
 #include "history/store/disk/FileSystem.h"
@@ -21,7 +22,11 @@ class ShareFolder {
 public:
     // A segment is closed and the next begun past this size.
     static constexpr std::size_t kSegmentBound = 256 * 1024;
-    static constexpr std::uint32_t kOpsPerSnapshotFrame = 512;
+    // Operations are sealed in frames of about this size (one operation may pass it).
+    static constexpr std::size_t kFrameBound = 4u << 20;
+    // A snapshot replaces the segments once there are this many since the last
+    // one, and they hold as many bytes as it did: its cost is spread over them.
+    static constexpr std::uint32_t kSegmentsPerSnapshot = 8;
 
     struct Peer {
         ShareId pc;
@@ -38,12 +43,15 @@ public:
     // before. ERROR_SUCCESS, or why the folder is not reachable.
     DWORD Open();
     bool IsOpen() const { return m_open; }
-    // Adds a frame to the current segment. On failure nothing counts as written.
-    DWORD Append(const std::vector<ShareOp>& ops);
+    // Adds the operations to the current segment (one frame, or more for
+    // large ones). On failure nothing counts as written.
+    DWORD Append(const std::vector<ShareOp>& ops, const opcodec::Content& content);
     // Writes the whole history as a snapshot and removes this PC's older files.
-    DWORD WriteSnapshot(const std::vector<ShareOp>& ops);
-    // Segments written since the last snapshot.
-    std::uint32_t SegmentsSinceSnapshot() const { return m_number - m_snapshotBase; }
+    DWORD WriteSnapshot(const std::vector<ShareOp>& ops, const opcodec::Content& content);
+    bool WantsSnapshot() const
+    {
+        return m_number - m_snapshotBase >= kSegmentsPerSnapshot && m_sinceSnapshot >= m_snapshotBytes;
+    }
 
     // What the other PCs wrote since the last call.
     DWORD ReadOthers(std::vector<ShareOp>& ops);
@@ -83,6 +91,8 @@ private:
     std::uint32_t m_snapshotBase = 1;
     std::uint32_t m_frames = 0;
     std::vector<std::uint8_t> m_segment;  // its bytes as written
+    std::uint64_t m_snapshotBytes = 0;    // the last snapshot's size
+    std::uint64_t m_sinceSnapshot = 0;    // bytes of segments written since
 
     std::map<ShareId, Position> m_positions;
     std::map<ShareId, Peer> m_peers;

@@ -4,16 +4,20 @@
 //    length and the share's key wrapped for the user (DPAPI), a 32-bit length
 //    and a check record sealed with the key (the system may unwrap a damaged
 //    blob to wrong bytes: the check decides).
-//  "share.state": "QSST", a 32-bit version (1), then one record sealed with
+//  "share.state": "QSST", a 32-bit version (2), then one record sealed with
 //    the share's key to this PC: how far each other PC's files were read, the
-//    shared history as operations, the entries that stay here as copies, each
-//    part a 32-bit length and its bytes. Integers little-endian.
+//    shared history as operations, the entries that stay here as copies (both
+//    without formats, and pictures without their bytes: the history holds
+//    them), and which entry of the history each entry is (a count, then each
+//    one's 16-byte id and 64-bit entry id); each part a 32-bit length and its
+//    bytes. Integers little-endian. ("share.pc" stays at version 1.)
 #include <windows.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "history/model/HistoryEntry.h"
 #include "history/share/ShareKey.h"
 #include "history/share/ShareOp.h"
 #include "history/store/disk/FileSystem.h"
@@ -22,6 +26,7 @@ struct ShareState {
     std::vector<std::uint8_t> positions;
     std::vector<ShareOp> shared;
     std::vector<ShareOp> localOnly;
+    std::vector<std::pair<ShareId, EntryId>> links;
 };
 
 class ShareLocalFiles {

@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "history/model/EntryFormats.h"
 
 // A random 128-bit name: of an entry across every PC, or of a PC.
 struct ShareId {
@@ -37,8 +40,15 @@ struct Stamp {
     bool operator!=(const Stamp& other) const { return !(*this == other); }
 };
 
+// A picture as PCs send it: its label and a BMP file's bytes (empty where
+// only this PC's history holds the picture and it was not encoded yet).
+struct SharedPicture {
+    std::wstring label;
+    std::vector<std::uint8_t> bmp;
+};
+
 enum class OpKind : std::uint8_t {
-    Copy = 1,         // the entry was copied (first or again): its text and capture time
+    Copy = 1,         // the entry was copied (first or again): its content and capture time
     Remove = 2,       // a tombstone: the entry never comes back
     Pin = 3,          // Set top: the entry goes to the bottom of the top zone
     ClearBefore = 4,  // Clear All: every copy stamped before it is gone
@@ -48,7 +58,10 @@ struct ShareOp {
     OpKind kind = OpKind::Copy;
     Stamp stamp;
     ShareId entry;  // zero for ClearBefore
-    // Copy only.
+    // Copy only: the content as this copy had it.
     std::uint64_t captured = 0;  // a FILETIME
-    std::shared_ptr<const std::wstring> text;
+    std::shared_ptr<const std::wstring> text = nullptr;  // null for a picture
+    // Kept beside the text (names; the bytes on its shelf, read when sent); null: none.
+    std::shared_ptr<const EntryFormats> formats = nullptr;
+    std::shared_ptr<const SharedPicture> picture = nullptr;
 };

@@ -21,6 +21,9 @@ LRESULT CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case DurableHistory::kFullSaveMessage:
         m_durable.SaveFull();
         return 0;
+    case ShareCoordinator::kReportMessage:
+        m_share.OnReport();
+        return 0;
     case PreviewController::kShowFocusedMessage:
         m_preview.ShowFocused();
         AnnounceFocusedRow();

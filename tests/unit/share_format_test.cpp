@@ -7,6 +7,8 @@
 
 #include "history/share/ShareBook.h"
 #include "history/share/ShareNames.h"
+#include "history/model/FormatsShelf.h"
+#include "history/share/OpCodec.h"
 #include "history/share/SegmentFormat.h"
 
 namespace {
@@ -46,7 +48,9 @@ Segment ThreeFrames(const ShareKey& key)
     for (std::uint32_t frame = 0; frame < 3; ++frame) {
         const std::vector<ShareOp> ops{Copy(100 + frame, static_cast<std::uint8_t>(frame + 1), L"secret text"),
                                        Op(OpKind::Pin, 200 + frame, static_cast<std::uint8_t>(frame + 1))};
-        const std::vector<std::uint8_t> bytes = segment::FrameBytes(key, made.header, frame, ops, false);
+        std::vector<std::uint8_t> encoded;
+        opcodec::Encode(ops, encoded);
+        const std::vector<std::uint8_t> bytes = segment::FrameBytes(key, made.header, frame, encoded, false);
         made.bytes.insert(made.bytes.end(), bytes.begin(), bytes.end());
         made.frameEnds.push_back(made.bytes.size());
     }
@@ -128,6 +132,43 @@ TEST(SegmentFormat, AFrameChangedMovedOrSealedWithAnotherKeyIsRefusedAndNothingA
         EXPECT_EQ(read.stop, segment::Stop::Damaged) << test.what;
         EXPECT_EQ(read.frames, test.frames) << test.what;
         EXPECT_EQ(taken.size(), 2u * test.frames) << test.what;
+    }
+}
+
+// Formats and pictures as copies carry them: within the limit, named when left out, never in the state.
+TEST(OpCodec, CopiesCarryFormatsWithinTheLimitAndPicturesWithTheirBytes)
+{
+    EntryFormats whole;
+    whole.kept.push_back({{EntryFormats::kHtmlName, 0}, std::vector<std::uint8_t>(100, 'h')});
+    whole.kept.push_back({{EntryFormats::kRtfName, 0}, std::vector<std::uint8_t>(300, 'r')});
+    ShareOp rich = Copy(10, 1, L"rich");
+    rich.formats = Shelved(whole);
+    ShareOp picture = Copy(20, 2, L"");
+    picture.text = nullptr;
+    picture.picture = std::make_shared<const SharedPicture>(SharedPicture{L"Picture 4x4", {'B', 'M', 1, 2, 3}});
+    opcodec::Content sent;
+    sent.formatLimit = 250;
+    opcodec::Content kept;
+    kept.bytes = false;
+    for (const opcodec::Content& content : {sent, kept}) {
+        std::vector<std::uint8_t> bytes;
+        opcodec::Encode({rich, picture}, bytes, content);
+        std::vector<ShareOp> ops;
+        ASSERT_TRUE(opcodec::Decode(bytes.data(), bytes.size(), ops));
+        ASSERT_EQ(ops.size(), 2u);
+        EXPECT_EQ(*ops[0].text, L"rich");
+        EXPECT_EQ(ops[0].formats != nullptr, content.bytes) << "the state keeps no formats";
+        if (content.bytes) {
+            const FormatsShelf::Kept back = KeptBytes(ops[0].formats);
+            ASSERT_TRUE(back && back->size() == 1u);
+            EXPECT_EQ(back->front().bytes, whole.kept[0].bytes);
+            EXPECT_EQ(ops[0].formats->leftOut, std::vector<FormatName>{whole.kept[1].format}) << "over the limit";
+        }
+        ASSERT_TRUE(ops[1].picture && !ops[1].text);
+        EXPECT_EQ(ops[1].picture->label, L"Picture 4x4");
+        EXPECT_EQ(ops[1].picture->bmp, content.bytes ? picture.picture->bmp : std::vector<std::uint8_t>());
+        for (std::size_t cut = 0; cut < bytes.size(); ++cut)
+            ASSERT_FALSE(opcodec::Decode(bytes.data(), cut, ops)) << "cut at " << cut;
     }
 }
 

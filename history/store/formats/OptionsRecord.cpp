@@ -48,6 +48,8 @@ SettingsRecord ToRecord(const ClipOptions& options)
         record.pasteKeys.push_back({ToU16(rule.program), static_cast<std::int32_t>(rule.key)});
     record.share = options.m_bShare;
     record.shareFolder = ToU16(options.m_strShareFolder);
+    record.shareFormatsKB = options.m_nShareFormatsKB;
+    record.sharePictures = options.m_bSharePictures;
     return record;
 }
 
@@ -73,4 +75,6 @@ void FromRecord(const SettingsRecord& record, ClipOptions& options)
         options.m_pasteKeys.push_back({FromU16(entry.program), static_cast<PasteKey>(entry.key)});
     options.m_bShare = record.share;
     options.m_strShareFolder = FromU16(record.shareFolder);
+    options.m_nShareFormatsKB = record.shareFormatsKB;
+    options.m_bSharePictures = record.sharePictures;
 }

@@ -11,9 +11,9 @@ constexpr std::size_t kRectBytes = 16;
 constexpr std::int32_t kAppendedInts = 4;
 constexpr std::int32_t kIntsAfterPrograms = 3;
 constexpr std::int32_t kPasteKeysField = kAppendedInts + 1 + kIntsAfterPrograms;
-// Sharing through a folder: on or off, then the folder. Always the last block.
+// Sharing through a folder: on or off, the folder, the formats' size and pictures. Always the last block.
 constexpr std::int32_t kFieldsBeforeSharing = kPasteKeysField + 1;
-constexpr std::int32_t kSharingFields = 2;
+constexpr std::int32_t kSharingFields = 4;
 constexpr std::int32_t kAppendedFields = kFieldsBeforeSharing + kSharingFields;
 
 std::int32_t FromLittleEndian(const std::uint8_t* bytes) {
@@ -52,6 +52,9 @@ void NormalizeAppended(SettingsRecord& record) {
     if (record.forgetDays < kMinForgetDays || record.forgetDays > kMaxForgetDays) record.forgetDays = 0;
     record.encrypt = record.encrypt != 0 ? 1 : 0;
     record.share = record.share != 0 ? 1 : 0;
+    if (record.shareFormatsKB < kMinShareFormatsKB || record.shareFormatsKB > kMaxShareFormatsKB)
+        record.shareFormatsKB = kDefaultShareFormatsKB;
+    record.sharePictures = record.sharePictures != 0 ? 1 : 0;
 }
 
 // The paste keys are taken only when read whole; programs without a name or
@@ -98,6 +101,8 @@ bool ReadAppended(ByteSource& source, SettingsRecord& record, const AnsiCodec& c
         if (count > kPasteKeysField) record.pasteKeys = ReadPasteKeys(source, codec);
         if (count > kFieldsBeforeSharing) record.share = archive::ReadInt32(source);
         if (count > kFieldsBeforeSharing + 1) record.shareFolder = archive::ReadString(source, codec);
+        if (count > kFieldsBeforeSharing + 2) record.shareFormatsKB = archive::ReadInt32(source);
+        if (count > kFieldsBeforeSharing + 3) record.sharePictures = archive::ReadInt32(source);
     } catch (const ArchiveError&) {
         return false;
     }
@@ -135,6 +140,8 @@ void WriteSettings(ByteSink& sink, const SettingsRecord& record, const AnsiCodec
     WritePasteKeys(sink, record.pasteKeys, codec);
     archive::WriteInt32(sink, record.share);
     archive::WriteString(sink, record.shareFolder, codec);
+    archive::WriteInt32(sink, record.shareFormatsKB);
+    archive::WriteInt32(sink, record.sharePictures);
 }
 
 bool ReadSettings(ByteSource& source, SettingsRecord& record, const AnsiCodec& codec) {

@@ -39,6 +39,8 @@ struct SettingsRecord {
     std::vector<ProgramPasteKeyRecord> pasteKeys = DefaultPasteKeyRecords();
     std::int32_t share = 0;
     std::u16string shareFolder;
+    std::int32_t shareFormatsKB = kDefaultShareFormatsKB;  // kMinShareFormatsKB..kMaxShareFormatsKB
+    std::int32_t sharePictures = 0;
 };
 
 // Writes the fields in file order: the compound flag comes before the top
