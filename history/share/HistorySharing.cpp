@@ -110,6 +110,7 @@ ShareCourier::Job HistorySharing::NextJob(bool read)
     }
     m_mergedSinceState = false;
     job.content.formatLimit = static_cast<std::size_t>(std::max(m_options.m_nShareFormatsKB, 0)) * 1024;
+    job.content.pc = m_pc;
     return job;
 }
 

@@ -47,9 +47,10 @@ void PutName(std::vector<std::uint8_t>& out, const FormatName& format)
 }
 
 // The formats a copy sends: those that fit the limit, in the entry's order; the others are named.
-bool PutFormats(std::vector<std::uint8_t>& out, const std::shared_ptr<const EntryFormats>& shelved,
-                const Content& content)
+bool PutFormats(std::vector<std::uint8_t>& out, const ShareOp& op, const Content& content)
 {
+    const std::shared_ptr<const EntryFormats>& shelved = op.formats;
+    const std::size_t limit = op.stamp.pc == content.pc ? content.formatLimit : static_cast<std::size_t>(-1);
     const EntryFormats& formats = *shelved;
     std::vector<const KeptFormat*> sent;
     std::vector<FormatName> leftOut;
@@ -57,7 +58,7 @@ bool PutFormats(std::vector<std::uint8_t>& out, const std::shared_ptr<const Entr
     std::size_t total = 0;
     if (kept) {
         for (const KeptFormat& format : *kept) {
-            if (format.bytes.size() <= content.formatLimit - total) {
+            if (format.bytes.size() <= limit - total) {
                 total += format.bytes.size();
                 sent.push_back(&format);
             } else {
@@ -103,7 +104,7 @@ void EncodeOne(const ShareOp& op, std::vector<std::uint8_t>& out, const Content&
     }
     static const std::wstring kEmpty;
     PutString(out, op.text ? *op.text : kEmpty);
-    if (op.formats && PutFormats(out, op.formats, content))
+    if (op.formats && PutFormats(out, op, content))
         out[kindAt] = kCopyWithFormats;
 }
 

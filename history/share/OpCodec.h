@@ -24,7 +24,9 @@ struct Content {
     bool bytes = true;
     // Kept formats go while their sizes add up to no more than this; the rest
     // are named as left out.
+    // This PC's own copies only: what the others sent came within their own sizes.
     std::size_t formatLimit = static_cast<std::size_t>(-1);
+    ShareId pc;
 };
 
 void Encode(const std::vector<ShareOp>& ops, std::vector<std::uint8_t>& out, const Content& content = Content());

@@ -46,7 +46,11 @@ bool ShareBook::Apply(const ShareOp& op)
             entry.picture = op.picture;
             changed = true;
         }
-        if (entry.copied < op.stamp || (entry.copied == op.stamp && !entry.formats && op.formats)) {
+        // The same copy sent twice (in a segment, then in a snapshot) may carry more formats one time.
+        const auto keeps = [](const std::shared_ptr<const EntryFormats>& formats) {
+            return formats ? formats->kept.size() : 0;
+        };
+        if (entry.copied < op.stamp || (entry.copied == op.stamp && keeps(op.formats) > keeps(entry.formats))) {
             if (entry.formats != op.formats && entry.local)
                 m_refreshed.push_back(entry.id);
             entry.formats = op.formats;

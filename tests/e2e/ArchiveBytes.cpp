@@ -33,14 +33,15 @@ std::string SettingsFileBytes(const StoredSettings& settings)
     std::string bytes = ArchiveString(settings.before) + ArchiveString(settings.after)
            + ArchiveInt(settings.entryCount) + ArchiveInt(settings.autoRun) + ArchiveInt(settings.compoundPaste)
            + ArchiveInt(settings.topCount) + ArchiveInt(settings.window.left) + ArchiveInt(settings.window.top)
-           + ArchiveInt(settings.window.right) + ArchiveInt(settings.window.bottom) + ArchiveInt(11)
+           + ArchiveInt(settings.window.right) + ArchiveInt(settings.window.bottom) + ArchiveInt(13)
            + ArchiveInt(settings.summonHotkey) + ArchiveInt(settings.historySize) + ArchiveInt(settings.noRepeats)
            + ArchiveInt(settings.recordPictures) + ArchiveString(settings.ignoredPrograms)
            + ArchiveInt(settings.clearOnLock) + ArchiveInt(settings.forgetDays) + ArchiveInt(settings.encrypt)
            + ArchiveInt(static_cast<int32_t>(settings.pasteKeys.size()));
     for (const auto& [program, key] : settings.pasteKeys)
         bytes += ArchiveString(program) + ArchiveInt(key);
-    return bytes + ArchiveInt(settings.share) + ArchiveString(settings.shareFolder);
+    return bytes + ArchiveInt(settings.share) + ArchiveString(settings.shareFolder) +
+           ArchiveInt(settings.shareFormatsKB) + ArchiveInt(settings.sharePictures);
 }
 
 std::string TextRecordBytes(const std::string& text)

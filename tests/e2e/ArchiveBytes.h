@@ -26,7 +26,7 @@ struct StoredSettings {
     int32_t compoundPaste = 0;
     int32_t topCount = 0;
     RECT window = {10, 10, 200, 300};
-    // Appended after the rectangle, preceded by their count (11).
+    // Appended after the rectangle, preceded by their count (13).
     int32_t summonHotkey = 0x0346;  // Ctrl+Shift+F as a hot-key control gives it
     int32_t historySize = 1000;
     int32_t noRepeats = 0;
@@ -43,6 +43,8 @@ struct StoredSettings {
     };
     int32_t share = 0;
     std::string shareFolder;
+    int32_t shareFormatsKB = 1024;
+    int32_t sharePictures = 0;
 };
 
 std::string SettingsFileBytes(const StoredSettings& settings);

@@ -130,7 +130,7 @@ TEST_F(DataFiles, ExitWithAnEmptyListWritesAnEmptyHistoryAndTheDefaultSettings)
     for (const auto& [program, key] : expected.pasteKeys)
         pasteKeys += 1 + program.size() + 4;
     // The defaults of the older layout, then the appended fields.
-    EXPECT_EQ(options.size(), 34u + 33u + pasteKeys + 5u);  // sharing: off, no folder
+    EXPECT_EQ(options.size(), 34u + 33u + pasteKeys + 13u);  // sharing: off, no folder, 1024 KB, no pictures
     expected.window = atExit;
     EXPECT_EQ(options, SettingsFileBytes(expected));
 }

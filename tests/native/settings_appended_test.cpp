@@ -67,16 +67,19 @@ TEST(SettingsAppended, ANewFileIsTheOldLayoutThatOldReadersStopAtThenTheAppended
     record.pasteKeys = {{u"putty.exe", 1}, {u"term.exe", 2}};
     record.share = 1;
     record.shareFolder = u"S:";
+    record.shareFormatsKB = 64;
+    record.sharePictures = 1;
     MemorySink sink;
     WriteSettings(sink, record, kCodec);
-    // Eleven appended fields now: clear on lock, forget days and encryption follow the program list, then the
-    // paste keys, then sharing (on, and the folder). Everything before lies where the versions before wrote it.
+    // Thirteen appended fields now: clear on lock, forget days and encryption follow the program list, then the
+    // paste keys, then sharing (on, the folder, the formats' size, pictures). Everything before lies where the
+    // versions before wrote it.
     Bytes expected = kNewFile;
-    expected[kRectangleEnd] = 11;
+    expected[kRectangleEnd] = 13;
     expected.insert(expected.end(), {1, 0, 0, 0, 30, 0, 0, 0, 1, 0, 0, 0});
     expected.insert(expected.end(), {2, 0, 0, 0, 9, 'p', 'u', 't', 't', 'y', '.', 'e', 'x', 'e', 1, 0, 0, 0,
                                      8, 't', 'e', 'r', 'm', '.', 'e', 'x', 'e', 2, 0, 0, 0});
-    expected.insert(expected.end(), {1, 0, 0, 0, 2, 'S', ':'});
+    expected.insert(expected.end(), {1, 0, 0, 0, 2, 'S', ':', 64, 0, 0, 0, 1, 0, 0, 0});
     EXPECT_EQ(sink.Bytes(), expected);
     SettingsRecord loaded;
     MemorySource again(sink.Bytes().data(), sink.Bytes().size());
@@ -86,6 +89,8 @@ TEST(SettingsAppended, ANewFileIsTheOldLayoutThatOldReadersStopAtThenTheAppended
     EXPECT_EQ(loaded.encrypt, 1);
     EXPECT_EQ(loaded.share, 1);
     EXPECT_EQ(loaded.shareFolder, u"S:");
+    EXPECT_EQ(loaded.shareFormatsKB, 64);
+    EXPECT_EQ(loaded.sharePictures, 1);
     ASSERT_EQ(loaded.pasteKeys.size(), 2u);
     EXPECT_EQ(loaded.pasteKeys[1].program, u"term.exe");
     EXPECT_EQ(loaded.pasteKeys[1].key, 2);
@@ -96,6 +101,7 @@ TEST(SettingsAppended, ANewFileIsTheOldLayoutThatOldReadersStopAtThenTheAppended
     EXPECT_EQ(older.forgetDays, 0);
     EXPECT_EQ(older.encrypt, 0);
     EXPECT_EQ(older.share, 0);
+    EXPECT_EQ(older.shareFormatsKB, 1024) << "1 MiB per entry at first";
     EXPECT_EQ(older.pasteKeys.size(), DefaultPasteKeyRecords().size()) << "the known terminals";
 
     // The older readers' field order, written out here: two strings, four ints, 16 rectangle bytes.
@@ -145,6 +151,16 @@ TEST(SettingsAppended, ValuesOutOfRangeComeBackInRange) {
         WriteSettings(sink, record, kCodec);
         ExpectAppended(Load(sink.Bytes(), sink.Bytes().size(), true), loaded[i]);
     }
+    for (const std::int32_t kb : {-1, 16385}) {
+        SettingsRecord record;
+        record.shareFormatsKB = kb;
+        MemorySink sink;
+        WriteSettings(sink, record, kCodec);
+        SettingsRecord loaded;
+        MemorySource source(sink.Bytes().data(), sink.Bytes().size());
+        EXPECT_TRUE(ReadSettings(source, loaded, kCodec));
+        EXPECT_EQ(loaded.shareFormatsKB, 1024) << kb;
+    }
 }
 
 // The paste keys: the known terminals until a file says otherwise; a list is
@@ -154,8 +170,8 @@ TEST(SettingsAppended, PasteKeysAreTakenWholeAndKeysNotKnownHereAreLeftOut) {
     record.pasteKeys = {{u"putty.exe", 1}, {u"term.exe", 2}};
     MemorySink sink;
     WriteSettings(sink, record, kCodec);
-    // Sharing's fields follow the keys: off, and no folder.
-    const Bytes sharing = {0, 0, 0, 0, 0};
+    // Sharing's fields follow the keys: off, no folder, formats up to 1024 KB, no pictures.
+    const Bytes sharing = {0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0};
     const Bytes written = sink.Bytes();
     ASSERT_TRUE(std::equal(sharing.begin(), sharing.end(), written.end() - static_cast<std::ptrdiff_t>(sharing.size())));
     const Bytes bytes(written.begin(), written.end() - static_cast<std::ptrdiff_t>(sharing.size()));

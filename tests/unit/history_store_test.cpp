@@ -102,10 +102,11 @@ TEST_F(StoreTest, DefaultSettingsAndEmptyListGiveTheKnownFiles)
     SaveAll();
     Bytes expected = {0x00, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                       0x0A, 0, 0, 0, 0x0A, 0, 0, 0, 0xC8, 0, 0, 0, 0x2C, 0x01, 0, 0,
-                      // Eleven appended fields: Ctrl+Shift+F, 1000 entries, both flags off, no programs,
+                      // Thirteen appended fields: Ctrl+Shift+F, 1000 entries, both flags off, no programs,
                       // no clearing at a lock, no forgetting, no encryption, then the paste keys of
-                      // the nine known terminals, each Shift+Insert (1), then no sharing and no folder.
-                      11, 0, 0, 0, 0x46, 0x03, 0, 0, 0xE8, 0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00,
+                      // the nine known terminals, each Shift+Insert (1), then no sharing, no folder,
+                      // formats up to 1024 KB and no pictures.
+                      13, 0, 0, 0, 0x46, 0x03, 0, 0, 0xE8, 0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00,
                       0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9, 0, 0, 0};
     for (const char* terminal : {"mintty.exe", "putty.exe", "puttytel.exe", "kitty.exe", "mobaxterm.exe", "rxvt.exe",
                                  "conhost.exe", "cmd.exe", "powershell.exe"}) {
@@ -113,7 +114,7 @@ TEST_F(StoreTest, DefaultSettingsAndEmptyListGiveTheKnownFiles)
         expected.insert(expected.end(), terminal, terminal + strlen(terminal));
         expected.insert(expected.end(), {1, 0, 0, 0});
     }
-    expected.insert(expected.end(), {0, 0, 0, 0, 0});
+    expected.insert(expected.end(), {0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0});
     EXPECT_EQ(expected, ReadWholeFile(Path(L"imgOption.data")));
     EXPECT_TRUE(Exists(Path(L"data.data")));
     EXPECT_TRUE(ReadWholeFile(Path(L"data.data")).empty());

@@ -102,8 +102,8 @@ int ExpectTextsFit(HWND dialog)
 TEST_F(OptionFields, EveryTextFitsItsControlInTheDialogsFont)
 {
     Open(ClipOptions());
-    EXPECT_EQ(ExpectTextsFit(dialog.m_hWnd), 21)
-        << "Ok, Cancel, Paste keys..., the folder button, eight check boxes and nine labels";
+    EXPECT_EQ(ExpectTextsFit(dialog.m_hWnd), 24)
+        << "Ok, Cancel, Paste keys..., the folder button, nine check boxes and eleven labels";
     CPasteKeysDlg keys;
     ASSERT_TRUE(keys.Create(nullptr));
     EXPECT_EQ(ExpectTextsFit(keys.m_hWnd), 7) << "Add, Remove, Ok, Cancel and three labels";

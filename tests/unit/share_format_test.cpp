@@ -148,6 +148,7 @@ TEST(OpCodec, CopiesCarryFormatsWithinTheLimitAndPicturesWithTheirBytes)
     picture.picture = std::make_shared<const SharedPicture>(SharedPicture{L"Picture 4x4", {'B', 'M', 1, 2, 3}});
     opcodec::Content sent;
     sent.formatLimit = 250;
+    sent.pc = rich.stamp.pc;
     opcodec::Content kept;
     kept.bytes = false;
     for (const opcodec::Content& content : {sent, kept}) {
