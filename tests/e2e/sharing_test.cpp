@@ -3,16 +3,20 @@
 // its own (so that the two have separate clipboards), which the driver reaches
 // only through the shared folder, its files and a helper run on that PC.
 // A copy on the second PC is pasted from the first; a delete on the first
-// leaves the second.
+// leaves the second; a copy's formatting, kept by the first PC in its own data
+// folder, pastes back byte for byte after the first PC starts again.
 #include "tests/e2e/ArchiveBytes.h"
 #include "tests/e2e/DialogControls.h"
 #include "tests/e2e/DiskSearch.h"
 #include "tests/e2e/FileBytes.h"
+#include "tests/e2e/FormatTarget.h"
+#include "tests/e2e/Keyboard.h"
 #include "tests/e2e/ListSelection.h"
 #include "tests/e2e/PopupOverNotepad.h"
 #include "tests/e2e/ProductFacts.h"
 #include "tests/e2e/UnixCommand.h"
 #include "tests/e2e/Wait.h"
+#include "tests/e2e/WindowQueries.h"
 
 #include <gtest/gtest.h>
 
@@ -177,6 +181,39 @@ TEST_F(Sharing, ACopyOnOnePcIsPastedFromTheOtherAndADeleteOnOneLeavesTheOther)
     EXPECT_TRUE(WaitUntil([&] { return FilesHolding(data + L"\\", FormsOf(text)).empty(); }, kShareTimeout))
         << "the second PC still holds the deleted entry in "
         << testing::PrintToString(FilesHolding(data + L"\\", FormsOf(text)));
+
+    // A copy with its formatting on the second PC.
+    const std::string rich = "Rich-On-The-Second-PC-6620";
+    const std::string html = "Version:0.9\r\n<html><body><!--StartFragment--><b>" + rich +
+                             "</b><!--EndFragment--></body></html>" + std::string(1, '\0');
+    ASSERT_TRUE(WriteFileBytes(second.Windows() + L"\\copied.html", html));
+    const UnixCommandResult richCopy = OnSecondPc("\"$WINE\" '" QUILLARY_SHAREPC_PATH "' copy '" + rich + "' 3000 '" +
+                                                  Narrow(second.Windows()) + "\\copied.html'");
+    ASSERT_TRUE(richCopy.finished && richCopy.exitCode == 0) << richCopy.output;
+    ASSERT_TRUE(WaitUntil([&] { return !Labels().empty() && Labels().front() == std::wstring(rich.begin(), rich.end()); },
+                          kShareTimeout))
+        << "the formatted copy did not reach this PC";
+    EXPECT_TRUE(FilesHoldingBelow(share.Windows() + L"\\", FormsOf(rich)).empty()) << "plain formatting shared";
+
+    // This PC starts again on its own files, and pastes the formatting as the second PC copied it.
+    ASSERT_TRUE(m_quillary.End());
+    ProcessUnderTest again(m_folder.Path());
+    ASSERT_TRUE(again.Start());
+    m_popup = again.WaitForPopup();
+    ASSERT_NE(m_popup, nullptr);
+    m_list = GetDlgItem(m_popup, kHistoryListId);
+    PostMessageW(m_popup, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(m_popup); }));
+    FormatTarget target;
+    ASSERT_TRUE(target.Activate()) << DescribeForeground();
+    ASSERT_TRUE(PressKeys("ctrl+shift+f"));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(m_popup) && FocusInThreadOf(m_popup) == m_list; }))
+        << DescribeForeground();
+    ASSERT_TRUE(SelectFirstRowByKey(m_list));
+    ASSERT_TRUE(PressKeys("Return"));
+    ASSERT_TRUE(WaitUntil([&] { return target.Pasted().has_value(); })) << "nothing pasted";
+    const FormatTarget::Formats pasted = *target.Pasted();
+    EXPECT_EQ(pasted.count(L"HTML Format") ? pasted.at(L"HTML Format") : "(none)", html);
 }
 
 }  // namespace
