@@ -200,14 +200,31 @@ bool HistoryModel::Arrange(const std::vector<EntryId>& order, int topCount, std:
     std::unordered_map<EntryId, size_t> rows;
     for (size_t row = 0; row < m_entries.size(); ++row)
         rows.emplace(m_entries[row].id, row);
+    // The added entries usually come in the order's own order: a map of them only when they do not.
+    std::vector<bool> used(added.size(), false);
     std::unordered_map<EntryId, size_t> joining;
-    for (size_t index = 0; index < added.size(); ++index)
-        if (added[index].id != 0 && !rows.count(added[index].id))
-            joining.emplace(added[index].id, index);
+    size_t next = 0;
+    const auto joiner = [&](EntryId id) -> HistoryEntry* {
+        while (next < added.size() && used[next])
+            ++next;
+        size_t index = next;
+        if (index >= added.size() || added[index].id != id) {
+            if (joining.empty())
+                for (size_t i = 0; i < added.size(); ++i)
+                    if (!used[i] && added[i].id != 0)
+                        joining.emplace(added[i].id, i);
+            const auto join = joining.find(id);
+            if (id == 0 || join == joining.end() || used[join->second])
+                return nullptr;
+            index = join->second;
+        }
+        used[index] = true;
+        return &added[index];
+    };
     std::vector<HistoryEntry> arranged;
-    arranged.reserve(m_entries.size() + joining.size());
+    arranged.reserve(m_entries.size() + added.size());
     std::vector<bool> taken(m_entries.size(), false);
-    bool same = joining.empty();
+    bool same = true;
     for (EntryId id : order) {
         const auto row = rows.find(id);
         if (row != rows.end() && !taken[row->second]) {
@@ -216,13 +233,11 @@ bool HistoryModel::Arrange(const std::vector<EntryId>& order, int topCount, std:
             arranged.push_back(m_entries[row->second]);
             continue;
         }
-        const auto join = joining.find(id);
-        if (join != joining.end()) {
-            HistoryEntry& entry = added[join->second];
-            if (entry.captured == 0)
-                entry.captured = UtcNow();
-            arranged.push_back(std::move(entry));
-            joining.erase(join);
+        if (HistoryEntry* entry = row == rows.end() ? joiner(id) : nullptr) {
+            if (entry->captured == 0)
+                entry->captured = UtcNow();
+            arranged.push_back(std::move(*entry));
+            same = false;
         }
     }
     for (size_t row = 0; row < m_entries.size(); ++row) {

@@ -14,7 +14,6 @@ void BookMirror::Begin(HybridClock& clock, const ShareId& pc, ShareBook book,
     m_clock = &clock;
     m_pc = pc;
     m_book = std::move(book);
-    m_known.clear();
     m_queued.clear();
     m_outgoing.clear();
     m_running = true;
@@ -30,7 +29,6 @@ void BookMirror::Begin(HybridClock& clock, const ShareId& pc, ShareBook book,
         // The history holds the formats (on disk) and the picture; the book kept neither.
         if (!entry->formats)
             entry->formats = m_model.At(row->second).formats;
-        m_known.insert(link.second);
     }
     LinkByText(&rows);
 }
@@ -39,7 +37,6 @@ void BookMirror::End()
 {
     m_running = false;
     m_book = ShareBook();
-    m_known.clear();
     m_queued.clear();
     m_outgoing.clear();
 }
@@ -65,7 +62,6 @@ void BookMirror::LinkByText(std::unordered_map<EntryId, int>* only)
         if (!joined->formats)
             joined->formats = entry.formats;
         match->second.erase(match->second.begin());
-        m_known.insert(entry.id);
     }
 }
 
@@ -76,7 +72,7 @@ void BookMirror::JoinUnknown()
     for (int row = m_model.Count() - 1; row >= 0; --row) {
         const HistoryEntry& entry = m_model.At(row);
         // One the book brought is no unknown copy, even when the book has since removed it.
-        if (m_book.FindLocal(entry.id) || m_known.count(entry.id))
+        if (m_book.Knows(entry.id))
             continue;
         // Joins the book as copied when it was captured, after any Clear All it has not seen.
         const Stamp stamp{std::max({entry.captured / 10000, previous + 1, m_book.ClearedBefore().time + 1}), 0, m_pc};
@@ -127,11 +123,11 @@ void BookMirror::Add(const HistoryEntry& entry, const Stamp& stamp)
         m_book.AddLocalOnly(op, entry.id);
         m_dirty = true;
     }
-    m_known.insert(entry.id);
 }
 
 bool BookMirror::Merge(const std::vector<ShareOp>& ops)
 {
+    m_book.Reserve(ops.size());
     bool changed = false;
     for (const ShareOp& op : ops) {
         m_clock->Observe(op.stamp);
@@ -172,37 +168,38 @@ bool BookMirror::Reflect()
     std::vector<const BookEntry*> view = m_book.View(m_options.m_bNoRepeats != 0);
     if (view.size() > static_cast<size_t>(std::max(m_model.MaxEntries(), 0)))
         view.resize(static_cast<size_t>(std::max(m_model.MaxEntries(), 0)));
-    std::unordered_set<EntryId> shown;
+    ++m_showing;
     for (const BookEntry* entry : view)
-        if (entry->local)
-            shown.insert(entry->local);
+        entry->shownIn = m_showing;
     m_applying = true;
     bool changed = false;
     // What the book no longer shows leaves; an entry the book never knew stays.
     std::vector<EntryId> leaving;
     for (int row = 0; row < m_model.Count(); ++row) {
         const EntryId id = m_model.At(row).id;
-        if (!shown.count(id) && m_known.count(id))
+        const BookEntry* entry = m_book.FindLocal(id);
+        if (entry ? entry->shownIn != m_showing : m_book.Knows(id))
             leaving.push_back(id);
     }
     if (!leaving.empty()) {
-        for (EntryId id : leaving) {
+        for (EntryId id : leaving)
             if (const BookEntry* entry = m_book.FindLocal(id))
                 m_book.Link(entry->id, 0);
-            m_known.erase(id);
-        }
         m_model.Remove(leaving);
         changed = true;
     }
+    m_book.ForgetOrphans();
     Refresh();
     std::vector<EntryId> order;
     std::vector<HistoryEntry> added;
+    order.reserve(view.size());
+    added.reserve(view.size());
+    m_book.Reserve(view.size());
     int pinned = 0;
     for (const BookEntry* entry : view) {
         HistoryEntry joining;
         if (!entry->local && EntryFor(*entry, joining)) {
             m_book.Link(entry->id, joining.id);
-            m_known.insert(joining.id);
             added.push_back(std::move(joining));
         }
         if (!entry->local)
@@ -263,8 +260,7 @@ void BookMirror::Record(const Queued& change)
         break;
     case HistoryChange::Kind::Clear:
         Emit({OpKind::ClearBefore, m_clock->Next(), ShareId()}, true);
-        m_known.clear();
-        break;
+            break;
     case HistoryChange::Kind::Reset:
         break;
     }
@@ -274,7 +270,6 @@ void BookMirror::RecordRemove(const Queued& change)
 {
     for (EntryId local : change.ids) {
         const BookEntry* entry = m_book.FindLocal(local);
-        m_known.erase(local);
         if (!entry)
             continue;
         const ShareId id = entry->id;

@@ -92,8 +92,7 @@ private:
     HybridClock* m_clock = nullptr;
     ShareId m_pc;
     ShareBook m_book;
-    // Entries of the history that the book has known: one it no longer holds was removed.
-    std::unordered_set<EntryId> m_known;
+    std::uint32_t m_showing = 0;  // how many times the history was made to show the book
     std::vector<Queued> m_queued;
     std::vector<ShareOp> m_outgoing;
     bool m_running = false;

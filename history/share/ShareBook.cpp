@@ -100,8 +100,10 @@ bool ShareBook::Apply(const ShareOp& op)
                 if (entry.pinned.IsZero()) {
                     Erase(at);
                 } else {
-                    if (entry.local)
+                    if (entry.local) {
                         m_byLocal.erase(entry.local);
+                        m_orphans.insert(entry.local);
+                    }
                     BookEntry ghost;
                     ghost.id = entry.id;
                     ghost.pinned = entry.pinned;
@@ -139,10 +141,12 @@ void ShareBook::Drop(const ShareId& id)
         Erase(at);
 }
 
-void ShareBook::Erase(std::map<ShareId, BookEntry>::iterator at)
+void ShareBook::Erase(Entries::iterator at)
 {
-    if (at->second.local)
+    if (at->second.local) {
         m_byLocal.erase(at->second.local);
+        m_orphans.insert(at->second.local);
+    }
     m_entries.erase(at);
 }
 
@@ -232,14 +236,17 @@ const BookEntry* ShareBook::FindLocal(EntryId local) const
 
 void ShareBook::Link(const ShareId& id, EntryId local)
 {
-    BookEntry* entry = Find(id);
-    if (!entry)
-        return;
-    if (entry->local)
-        m_byLocal.erase(entry->local);
-    entry->local = local;
+    if (BookEntry* entry = Find(id))
+        Link(*entry, local);
+}
+
+void ShareBook::Link(BookEntry& entry, EntryId local)
+{
+    if (entry.local)
+        m_byLocal.erase(entry.local);
+    entry.local = local;
     if (local)
-        m_byLocal[local] = id;
+        m_byLocal[local] = entry.id;
 }
 
 std::vector<ShareId> ShareBook::SameText(const BookEntry& entry) const

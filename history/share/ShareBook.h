@@ -10,10 +10,10 @@
 // than the clear that arrives later is not taken.
 #include <array>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "history/model/HistoryEntry.h"
@@ -34,6 +34,8 @@ struct BookEntry {
     // False for what stays on this PC: never written to the shared folder.
     bool shared = true;
     EntryId local = 0;  // the entry in this PC's history, 0 when not there
+    // The last showing of the history that held it (BookMirror's count).
+    mutable std::uint32_t shownIn = 0;
 
     bool HasPictureBytes() const { return picture && !picture->bmp.empty(); }
     bool Visible() const { return !copied.IsZero() && (text || local || HasPictureBytes()); }
@@ -49,6 +51,12 @@ class ShareBook {
 public:
     // True when the book changed.
     bool Apply(const ShareOp& op);
+    // Room for this many more entries, before a merge of many.
+    void Reserve(std::size_t more)
+    {
+        m_entries.reserve(m_entries.size() + more);
+        m_byLocal.reserve(m_byLocal.size() + more);
+    }
     // An entry of this PC's history that is never shared: `copy` is its content, with a stamp of its own.
     void AddLocalOnly(const ShareOp& copy, EntryId local);
     // Forgets an entry without a tombstone: it fell off the end of this PC's history.
@@ -69,20 +77,27 @@ public:
     BookEntry* Find(const ShareId& id);
     const BookEntry* FindLocal(EntryId local) const;
     void Link(const ShareId& id, EntryId local);
+    void Link(BookEntry& entry, EntryId local);
     // Other visible entries with this entry's text.
     std::vector<ShareId> SameText(const BookEntry& entry) const;
     bool Removed(const ShareId& id) const { return m_tombstones.count(id) != 0; }
+    // An entry of this PC's history that the book holds, or held until it went (removed, cleared).
+    bool Knows(EntryId local) const { return m_byLocal.count(local) != 0 || m_orphans.count(local) != 0; }
+    // The entries that went have left this PC's history too.
+    void ForgetOrphans() { m_orphans.clear(); }
     const Stamp& ClearedBefore() const { return m_clearedBefore; }
     // The latest stamp in the book (the clock goes on after it).
     Stamp Latest() const;
     std::size_t Size() const { return m_entries.size(); }
 
 private:
-    void Erase(std::map<ShareId, BookEntry>::iterator at);
+    using Entries = std::unordered_map<ShareId, BookEntry, ShareIdHash>;
+    void Erase(Entries::iterator at);
 
-    std::map<ShareId, BookEntry> m_entries;
-    std::map<ShareId, Stamp> m_tombstones;
+    Entries m_entries;
+    std::unordered_map<ShareId, Stamp, ShareIdHash> m_tombstones;
     std::unordered_map<EntryId, ShareId> m_byLocal;
+    std::unordered_set<EntryId> m_orphans;
     Stamp m_clearedBefore;
     std::vector<ShareId> m_refreshed;
 };

@@ -24,6 +24,20 @@ struct ShareId {
     bool operator<(const ShareId& other) const { return bytes < other.bytes; }
 };
 
+// Ids are random: their two halves mixed make a good hash.
+struct ShareIdHash {
+    std::size_t operator()(const ShareId& id) const
+    {
+        std::uint64_t low = 0;
+        std::uint64_t high = 0;
+        for (int i = 0; i < 8; ++i) {
+            low |= static_cast<std::uint64_t>(id.bytes[static_cast<size_t>(i)]) << (8 * i);
+            high |= static_cast<std::uint64_t>(id.bytes[static_cast<size_t>(i + 8)]) << (8 * i);
+        }
+        return static_cast<std::size_t>(low ^ (high * 0x9E3779B97F4A7C15ull));
+    }
+};
+
 // When a change was made: wall-clock milliseconds (UTC, since 1601) kept from
 // going back by a counter, then the PC, so that no two changes tie.
 struct Stamp {

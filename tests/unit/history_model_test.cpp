@@ -172,6 +172,27 @@ TEST_F(HistoryModelTest, PicturesAreFreedOnceWhenTheirLastHolderGoes)
     EXPECT_EQ(0u, GetObjectType(bitmap));
 }
 
+// Another PC's order: entries joining from it land where the order names them, in its order or not;
+// entries it does not name follow; the same order again changes nothing.
+TEST_F(HistoryModelTest, ArrangePutsJoiningEntriesWhereTheOrderNamesThem)
+{
+    Load({L"a", L"b", L"c"});
+    const EntryId a = IdAt(0), b = IdAt(1), c = IdAt(2);
+    std::vector<HistoryEntry> added(2);
+    for (size_t i = 0; i < added.size(); ++i) {
+        added[i].id = history.NewId();
+        added[i].text = std::make_shared<const std::wstring>(i == 0 ? L"x" : L"y");
+    }
+    const EntryId x = added[0].id, y = added[1].id;
+    EXPECT_TRUE(history.Arrange({y, c, x, a}, 1, added));
+    EXPECT_EQ(L"y c x a b", Texts());
+    EXPECT_EQ(1, history.TopCount());
+    ASSERT_EQ(1u, changes.size());
+    EXPECT_EQ(HistoryChange::Kind::Reset, changes[0].kind);
+    EXPECT_FALSE(history.Arrange({y, c, x, a, b}, 1)) << "already so";
+    EXPECT_NE(0u, history.At(0).captured) << "a joining entry without a time is captured now";
+}
+
 TEST(HistoryEntryLabel, LongTextsShowTheirFirst500CharactersWhole)
 {
     HistoryEntry entry;
