@@ -11,7 +11,6 @@ ShareCoordinator::ShareCoordinator(HistoryModel& model, const ClipOptions& optio
                                    std::function<bool()> paused)
     : m_sharing(model, options), m_durable(durable), m_paused(std::move(paused))
 {
-    m_sharing.RunOnThread([this] { ::PostMessageW(m_popup, kReportMessage, 0, 0); });
     PictureCodec codec;
     codec.encode = [](HBITMAP bitmap, std::vector<std::uint8_t>& bmp) {
         std::vector<BYTE> file;
@@ -27,6 +26,8 @@ ShareCoordinator::ShareCoordinator(HistoryModel& model, const ClipOptions& optio
 void ShareCoordinator::Start(HWND popup, const std::wstring& dataFolder)
 {
     m_popup = popup;
+    // The folder's thread may outlive this object at the end: it holds the window's handle, not this.
+    m_sharing.RunOnThread([popup] { ::PostMessageW(popup, kReportMessage, 0, 0); });
     m_sharing.SetDataFolder(dataFolder);
     if (m_sharing.Start())
         m_durable.SaveFull();
