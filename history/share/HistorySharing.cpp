@@ -138,7 +138,7 @@ bool HistorySharing::Tick(bool readOthers)
 
 bool HistorySharing::TakeReports()
 {
-    if (!m_courier)
+    if (!m_running || !m_courier)
         return false;
     bool changed = false;
     for (ShareCourier::Report& report : m_courier->TakeReports())
@@ -206,6 +206,8 @@ void HistorySharing::Finish()
     job.state = m_mirror.State(m_positions);
     m_courier->Finish(std::move(job), kFinishWaitMs);
     TakeReports();
+    // Nothing comes in after the end: the history is on its way to disk, or being let go.
+    m_running = false;
 }
 
 bool HistorySharing::AllSent() const

@@ -63,7 +63,7 @@ public:
     // history changed so that it wants a full save.
     bool Tick(bool readOthers);
     bool TakeReports();
-    // The end of the program: what is waiting goes out and the state is kept.
+    // The end of the program: what is waiting goes out and the state is kept; nothing is taken in after.
     void Finish();
     // Takes the history's changes made since the last tick into the book.
     void Drain() { m_mirror.Drain(); }
