@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "MemoryFiles.h"
+#include "history/model/FormatsShelf.h"
 #include "history/share/HistorySharing.h"
 #include "history/share/ShareNames.h"
 
@@ -71,6 +72,17 @@ const std::vector<std::wstring>& Texts()
     return texts;
 }
 
+// The formatting of the first copy of the run: sealed like its text wherever it goes.
+const wchar_t kHtmlMarker[] = L"<b>formatting 2002</b>";
+
+std::shared_ptr<const EntryFormats> Formatting()
+{
+    EntryFormats formats;
+    const std::wstring html = kHtmlMarker;
+    formats.kept.push_back({{EntryFormats::kHtmlName, 0}, std::vector<std::uint8_t>(html.begin(), html.end())});
+    return Shelved(std::move(formats));
+}
+
 // Both PCs hold the share's key, and the first has sent one copy before the run.
 Image Prepared()
 {
@@ -116,7 +128,7 @@ std::vector<HistoryEntry> RunFirstPc(MemoryFiles& files, Sent& sent)
     a.model.InsertText(Texts()[0]);  // the store's history from the run before
     a.sharing.Start();
     tick();
-    a.model.InsertText(Texts()[1]);
+    a.model.InsertText(Texts()[1], Formatting());
     tick();
     a.model.InsertText(Texts()[2]);
     tick();
@@ -247,6 +259,15 @@ std::vector<std::string> RunCase(const Image& prepared, const Fault& fault, Torn
         if (!sent.removedEver.count(text))
             Check(violations, std::find(second.begin(), second.end(), text) != second.end(),
                   "S1 sent and lost: " + Narrow(text));
+    // S6: a copy's formatting goes with it.
+    for (int row = 0; row < reader2.model.Count(); ++row) {
+        const HistoryEntry& entry = reader2.model.At(row);
+        if (entry.text && *entry.text == Texts()[1]) {
+            const FormatsShelf::Kept kept = KeptBytes(entry.formats);
+            Check(violations, kept && kept->size() == 1 && kept->front().bytes == KeptBytes(Formatting())->front().bytes,
+                  "S6 the formatting of a copy did not reach the other PC");
+        }
+    }
     for (const std::wstring& text : sent.removed) {
         Check(violations, std::find(second.begin(), second.end(), text) == second.end(),
               "S2 removed and back on the other PC: " + Narrow(text));
@@ -258,7 +279,8 @@ std::vector<std::string> RunCase(const Image& prepared, const Fault& fault, Torn
         for (const auto& node : image->nodes)
             if (!node.second.folder && node.first.compare(0, ShareKeyPrefix().size(), ShareKeyPrefix()) == 0)
                 for (const std::wstring& text : Texts())
-                    Check(violations, !Holds(node.second.bytes, text), "S3 plain text in " + Narrow(node.second.path));
+                    Check(violations, !Holds(node.second.bytes, text) && !Holds(node.second.bytes, kHtmlMarker),
+                          "S3 plain text in " + Narrow(node.second.path));
     if (!violations.empty())
         violations.push_back("files: " + FilesOf(cut));
     return violations;
