@@ -50,14 +50,12 @@ FullSave::FullSave(std::wstring folder, const SaveSnapshot& snapshot, disk::File
 }
 
 bool FullSave::AddStored(const std::wstring& name, SealKind kind, std::uint64_t id,
-                         const std::function<void(CFile&)>& body, SaveSet::Written* written)
+                         const std::function<void(CFile&)>& body)
 {
     if (!m_form.Sealed())
-        return m_set.AddFile(name, body, written);
+        return m_set.AddFile(name, body);
     CMemFile plain;
     body(plain);
-    if (written)
-        *written = {plain.Bytes().size(), Crc32::Of(plain.Bytes().data(), plain.Bytes().size())};
     const std::vector<std::uint8_t> sealed = m_form.Seal(kind, id, plain.Bytes());
     return m_set.AddFile(name, [&sealed](CFile& out) {
         if (sealed.empty())
@@ -137,13 +135,11 @@ bool FullSave::WriteHistory(const Between& between)
             const std::vector<std::uint8_t> start = sealed_history::EncodeStart();
             file.Write(start.data(), static_cast<UINT>(start.size()));
         }
-        Crc32 whole;
         for (size_t i = 0; i < m_kept.size(); ++i) {
             const HistoryEntry& entry = m_snapshot.history.entries[m_kept[i]];
             const std::vector<std::uint8_t> record = RecordBytes(entry);
             m_base.records.push_back({static_cast<std::uint32_t>(record.size()), Crc32::Of(record.data(), record.size())});
             m_base.recordIds.push_back(entry.id);
-            whole.Update(record.data(), record.size());
             m_base.historySize += record.size();
             if (m_form.Sealed()) {
                 std::vector<std::uint8_t> sealed;
@@ -156,7 +152,6 @@ bool FullSave::WriteHistory(const Between& between)
             if ((i + 1) % kRecordsPerStep == 0)
                 between(m_tail);
         }
-        m_base.historyCrc = whole.Value();
     };
     bool ok = false;
     try {
