@@ -45,13 +45,10 @@ bool Gone(const std::wstring& data, const std::string& text, std::uint64_t id)
 
 // A data folder of the sample as this version keeps it: every entry's formats in a file of its own.
 struct DeleteFolder {
-    explicit DeleteFolder(const SampleHistory& sample) : folder(L"delete"), data(SampleHistory::DataFolderOf(folder.Path()))
+    explicit DeleteFolder(const SampleHistory& sample)
+        : folder(L"delete"), data(SampleHistory::DataFolderOf(folder.Path())),
+          ready(folder.Created() && sample.WriteDataFolder(data))
     {
-        if (!folder.Created() || !sample.WriteDataFolder(data))
-            return;
-        // An earlier version's extras are written anew, each entry's formats in their own file.
-        KeptHistory first(data);
-        ready = first.durable.SaveAtExit();
     }
     BenchFolder folder;
     std::wstring data;

@@ -70,15 +70,19 @@ std::string SampleHistory::SettingsFileBytes(int entries) const
 std::string SampleHistory::JournalFileBytes() const
 {
     journal::Header empty;
-    empty.historyCrc = Crc32::Of(nullptr, 0);
-    const std::vector<std::uint8_t> start = journal::EncodeStart(empty);
+    // Each frame chained to the one before, as the writer writes them.
+    const std::vector<std::uint8_t> start = journal::Chained(journal::EncodeStart(empty), true, 0);
+    std::uint32_t chain = journal::ChainAfter(start, true);
     std::string bytes(start.begin(), start.end());
     bytes.reserve(static_cast<size_t>(TextBytes()) + static_cast<size_t>(m_entries) * 40);
     // Each capture goes in at the top: the last one written is the first entry.
     constexpr std::uint64_t kSomeDay = 134100000000000000ull;  // a FILETIME in 2025
     for (int i = m_entries - 1; i >= 0; --i) {
-        const std::vector<std::uint8_t> frame = journal::EncodeTextInsert(
-            kSomeDay + static_cast<std::uint64_t>(m_entries - i), static_cast<std::uint64_t>(i) + 1, Text(i));
+        const std::vector<std::uint8_t> frame = journal::Chained(
+            journal::EncodeTextInsert(kSomeDay + static_cast<std::uint64_t>(m_entries - i),
+                                      static_cast<std::uint64_t>(i) + 1, Text(i)),
+            false, chain);
+        chain = journal::ChainAfter(frame, false);
         bytes.append(frame.begin(), frame.end());
     }
     return bytes;
@@ -107,17 +111,16 @@ bool SampleHistory::WriteDataFolder(const std::wstring& dataFolder) const
         !RawFile::Write(dataFolder + g_strHistoryFileName, history) ||
         !RawFile::Write(dataFolder + g_strExtrasFileName, std::string(extrasBytes.begin(), extrasBytes.end())))
         return false;
-    if (!m_encrypted)
-        return true;
-    // A start with the option on writes the history sealed; the exit save leaves it so.
+    // A start and an exit write the files as this version keeps them (each entry's formats in a file of its
+    // own; sealed with the option on), so that a start measured later has nothing to mend.
     HistoryModel model;
     ClipOptions options;
     DurableHistory durable(model, options);
     durable.SetFolder(DataFolder{dataFolder, dataFolder, false});
     durable.LoadOptions();
     durable.LoadHistory();
-    durable.Start(nullptr, ScreenColorDepth());
-    return durable.SaveAtExit() && durable.Encrypted();
+    durable.Start([](UINT) {}, ScreenColorDepth(), JournalWriter::Driver());
+    return durable.SaveAtExit() && durable.Encrypted() == m_encrypted;
 }
 
 bool SampleHistory::WriteJournalFolder(const std::wstring& dataFolder) const

@@ -28,8 +28,9 @@ public:
     // The whole history as a journal of captures, newest last, over an empty
     // full save; the same order as the history file's.
     std::string JournalFileBytes() const;
-    // Creates the data folder when needed and writes both files into it (and no journal);
-    // encrypted, the product's own code then seals them.
+    // Creates the data folder when needed and writes the files into it (and no
+    // journal), then lets the product's own code write them as this version keeps
+    // them (sealed when encrypted).
     bool WriteDataFolder(const std::wstring& dataFolder) const;
     // The same history kept in the journal alone: no data.data, settings of no entries.
     bool WriteJournalFolder(const std::wstring& dataFolder) const;

@@ -22,7 +22,7 @@ esac
 # clang and its fuzzer runtime come with the project's other packages.
 "$repo/tools/install-deps.sh"
 
-sources="$repo/framework/ArchiveCore.cpp $repo/history/store/formats/SettingsFormat.cpp $repo/history/store/formats/HistoryFormat.cpp $repo/history/model/BmpFormat.cpp $repo/history/store/formats/Crc32.cpp $repo/history/store/journal/JournalFormat.cpp $repo/history/store/extras/ExtrasFormat.cpp $repo/history/store/extras/ExtrasIndex.cpp $repo/history/store/extras/ExtrasMap.cpp $repo/history/store/saveset/SetFileNames.cpp $repo/history/model/PackedDibFormat.cpp"
+sources="$repo/framework/ArchiveCore.cpp $repo/history/store/formats/SettingsFormat.cpp $repo/history/store/formats/HistoryFormat.cpp $repo/history/model/BmpFormat.cpp $repo/history/store/formats/Crc32.cpp $repo/history/store/journal/JournalFormat.cpp $repo/history/store/journal/JournalReader.cpp $repo/history/store/extras/ExtrasFormat.cpp $repo/history/store/extras/ExtrasIndex.cpp $repo/history/store/extras/ExtrasMap.cpp $repo/history/store/saveset/SetFileNames.cpp $repo/history/model/PackedDibFormat.cpp"
 mkdir -p "$out"
 for target in $targets; do
     bin="$out/$target"

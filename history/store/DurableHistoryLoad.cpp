@@ -15,6 +15,7 @@
 #include "history/store/formats/FileNames.h"
 #include "history/store/extras/FormatsRecord.h"
 #include "history/store/formats/PictureFiles.h"
+#include "history/store/journal/JournalReader.h"
 #include "history/store/sealed/SealedExtras.h"
 #include "history/store/sealed/SealedFolder.h"
 
@@ -299,8 +300,8 @@ void DurableHistory::LoadHistory()
     m_base.entryCount = m_options.m_nEntryCount;
     m_base.recordIds = m_store.RecordIds();
     m_base.records = m_store.Records();
+    // Described by its records: the whole file's CRC is summed only for a journal of an earlier version.
     m_base.historySize = m_store.FileSize();
-    m_base.historyCrc = m_store.FileCrc();
     const int baseEntries = m_model.Count();
     extras.Apply(m_model, m_store);
     m_model.SetTopCount(std::clamp(storedTop, 0, baseEntries));
@@ -308,8 +309,9 @@ void DurableHistory::LoadHistory()
     bool replayedRemovals = false;
     // Then the changes since, unless the journal was kept over another full save (an older program's): it
     // applies over the very file it describes, or over the same records but one that a damaged byte changed.
-    const bool sameFile = header.historySize == m_base.historySize && header.historyCrc == m_base.historyCrc;
     const bool sameRecords = described == &header && m_store.Described() && m_store.DamagedRecords() <= 1;
+    const bool sameFile = !sameRecords && idsFit && header.records.empty() &&
+                          header.historySize == m_base.historySize && header.historyCrc == m_store.WholeCrc();
     if (idsFit && header.entryCount == m_base.entryCount && (sameFile || sameRecords)) {
         journal::Record record;
         while (reader.ReadRecord(record) == journal::Reader::Next::Record) {

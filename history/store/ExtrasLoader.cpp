@@ -63,15 +63,24 @@ DWORD ExtrasLoader::Read()
     return ERROR_SUCCESS;
 }
 
-bool ExtrasLoader::Belongs(std::uint64_t size, std::uint32_t crc, const HistoryStore& store) const
+bool ExtrasLoader::MapBelongs(const HistoryStore& store) const
 {
-    // The same file; or, described by these very records, the same records but those a damaged byte changed.
-    return (size == store.FileSize() && crc == store.FileCrc()) ||
-           (m_isMap && store.Described() && store.Records().size() == m_description.records.size() &&
-            store.Records() == m_description.records && store.DamagedRecords() * 10 <= static_cast<int>(store.Records().size()) + 9);
+    // The same records, but those a damaged byte changed (in the history file or in the map).
+    const std::vector<journal::RecordCheck>& records = store.Records();
+    if (records.size() != m_description.records.size())
+        return false;
+    int differing = store.DamagedRecords();
+    for (size_t i = 0; i < records.size(); ++i)
+        differing += m_map.whole[i] && !(records[i] == m_description.records[i]) ? 1 : 0;
+    return differing * 10 <= static_cast<int>(records.size()) + 9;
 }
 
-void ExtrasLoader::Apply(HistoryModel& model, const HistoryStore& store)
+bool ExtrasLoader::Belongs(std::uint64_t size, std::uint32_t crc, HistoryStore& store) const
+{
+    return size == store.FileSize() && crc == store.WholeCrc();
+}
+
+void ExtrasLoader::Apply(HistoryModel& model, HistoryStore& store)
 {
     if (m_isMap)
         ApplyMap(model, store);
@@ -81,7 +90,7 @@ void ExtrasLoader::Apply(HistoryModel& model, const HistoryStore& store)
 
 void ExtrasLoader::ApplyMap(HistoryModel& model, const HistoryStore& store)
 {
-    if (!Belongs(m_map.historySize, m_map.historyCrc, store))
+    if (!MapBelongs(store))
         return;
     const std::vector<int> rows = RowsOfRecords(model, store);
     for (size_t position = 0; position < rows.size() && position < m_map.entries.size(); ++position) {
@@ -103,7 +112,7 @@ void ExtrasLoader::ApplyMap(HistoryModel& model, const HistoryStore& store)
     }
 }
 
-void ExtrasLoader::ApplyRecords(HistoryModel& model, const HistoryStore& store)
+void ExtrasLoader::ApplyRecords(HistoryModel& model, HistoryStore& store)
 {
     const ExtrasFileSource source(m_files, m_path);
     extras::Index index;
@@ -138,7 +147,7 @@ void ExtrasLoader::ApplyRecords(HistoryModel& model, const HistoryStore& store)
     }
 }
 
-void ExtrasLoader::ApplyWholeSealed(HistoryModel& model, const HistoryStore& store)
+void ExtrasLoader::ApplyWholeSealed(HistoryModel& model, HistoryStore& store)
 {
     // The first sealed form sealed the file whole: its formats are held in memory until the next save.
     // Not read at all when it is larger than this build can hold.

@@ -30,13 +30,15 @@ public:
     const journal::Header* Description() const { return m_isMap ? &m_description : nullptr; }
     // Gives the loaded entries their capture times and formats, when the
     // extras belong to the history file that `store` read.
-    void Apply(HistoryModel& model, const HistoryStore& store);
+    void Apply(HistoryModel& model, HistoryStore& store);
 
 private:
-    bool Belongs(std::uint64_t size, std::uint32_t crc, const HistoryStore& store) const;
+    // The map: by its records. An earlier version's extras: by the whole file.
+    bool MapBelongs(const HistoryStore& store) const;
+    bool Belongs(std::uint64_t size, std::uint32_t crc, HistoryStore& store) const;
     void ApplyMap(HistoryModel& model, const HistoryStore& store);
-    void ApplyRecords(HistoryModel& model, const HistoryStore& store);
-    void ApplyWholeSealed(HistoryModel& model, const HistoryStore& store);
+    void ApplyRecords(HistoryModel& model, HistoryStore& store);
+    void ApplyWholeSealed(HistoryModel& model, HistoryStore& store);
 
     disk::FileSystem& m_files;
     StoreForm m_form;

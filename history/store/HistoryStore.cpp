@@ -130,6 +130,7 @@ bool Fits(const std::vector<journal::RecordCheck>& records, std::uint64_t size)
 
 void HistoryStore::Begin()
 {
+    m_crcKnown = false;
     m_recordIds.clear();
     m_records.clear();
     m_damaged = 0;
@@ -198,13 +199,30 @@ void HistoryStore::LoadRecords(CFile& file, const std::wstring& folder, const jo
         m_records.push_back(wanted);
         expected += wanted.size;
     }
-    // The whole file summed up: a journal of an earlier version names it so.
-    source.Whole(m_fileSize, m_fileCrc);
+    m_fileSize = length;
+}
+
+std::uint32_t HistoryStore::WholeCrc()
+{
+    // Summed only when a file of an earlier version names the history file so: one pass more.
+    if (m_crcKnown || m_form.Sealed())
+        return m_fileCrc;
+    m_crcKnown = true;
+    Crc32 whole;
+    DiskFile disk(m_files);
+    if (disk.Open(m_path, CFile::modeRead | CFile::shareDenyNone)) {
+        std::vector<BYTE> piece(1 << 16);
+        for (UINT got; (got = disk.Read(piece.data(), static_cast<UINT>(piece.size()))) > 0;)
+            whole.Update(piece.data(), got);
+    }
+    m_fileCrc = whole.Value();
+    return m_fileCrc;
 }
 
 BOOL HistoryStore::LoadHistory(const wchar_t* path, const journal::Header* described)
 {
     Begin();
+    m_path = path;
     const std::wstring whole(path);
     const std::wstring folder = whole.substr(0, whole.find_last_of(L'\\') + 1);
     const int countBefore = m_history.Count();

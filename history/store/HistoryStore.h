@@ -56,9 +56,10 @@ public:
     bool Described() const { return m_described; }
     int DamagedRecords() const { return m_damaged; }
     int LoadedEntries() const { return m_loadedEntries; }
-    // Size and CRC-32 of the whole history file read (none: an empty one).
+    // Size and CRC-32 of the whole history file read (none: an empty one); the
+    // CRC is summed when asked, for files of earlier versions that name it so.
     std::uint64_t FileSize() const { return m_fileSize; }
-    std::uint32_t FileCrc() const { return m_fileCrc; }
+    std::uint32_t WholeCrc();
 
 private:
     void Begin();
@@ -86,6 +87,8 @@ private:
     int m_loadedEntries = 0;
     std::uint64_t m_fileSize = 0;
     std::uint32_t m_fileCrc = 0;
+    bool m_crcKnown = false;
+    std::wstring m_path;
     bool m_countKnown = true;
     std::wstring m_unreadFile;
     DWORD m_unreadError = 0;

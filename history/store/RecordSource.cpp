@@ -35,7 +35,6 @@ std::size_t RecordSource::ReadBytes(void* buffer, std::size_t count)
         done += step;
     }
     m_record.Update(buffer, done);
-    m_whole.Update(buffer, done);
     m_position += done;
     return done;
 }
@@ -56,20 +55,6 @@ void RecordSource::SeekTo(std::uint64_t offset)
     if (offset == m_position)
         return;
     m_buffered = m_taken = 0;
-    m_inOrder = false;
     m_position = m_file.Seek(static_cast<LONGLONG>(offset), CFile::begin);
 }
 
-void RecordSource::Whole(std::uint64_t& size, std::uint32_t& crc)
-{
-    if (!m_inOrder) {
-        m_whole = Crc32();
-        SeekTo(0);
-        m_position = 0;
-    }
-    std::vector<std::uint8_t> piece(kPiece);
-    while (ReadBytes(piece.data(), piece.size()) == piece.size()) {
-    }
-    size = m_position;
-    crc = m_whole.Value();
-}

@@ -19,9 +19,6 @@ public:
 
     void BeginRecord();
     journal::RecordCheck EndRecord() const;
-    // The whole file summed up: what it read from its start in order, then the rest.
-    // Read back from the start when a seek broke the order.
-    void Whole(std::uint64_t& size, std::uint32_t& crc);
     std::uint64_t Position() const { return m_position; }
     // Goes on reading at `offset` (a record's start that the description knows).
     void SeekTo(std::uint64_t offset);
@@ -35,6 +32,4 @@ private:
     std::uint64_t m_position = 0;
     std::uint64_t m_recordStart = 0;
     Crc32 m_record;
-    Crc32 m_whole;
-    bool m_inOrder = true;
 };

@@ -4,6 +4,7 @@
 
 #include "MemoryStreams.h"
 #include "history/store/journal/JournalFormat.h"
+#include "history/store/journal/JournalReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     MemorySource source(data, size);

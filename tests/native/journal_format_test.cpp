@@ -9,6 +9,7 @@
 #include "MemoryStreams.h"
 #include "history/store/formats/Crc32.h"
 #include "history/store/journal/JournalFormat.h"
+#include "history/store/journal/JournalReader.h"
 
 namespace {
 

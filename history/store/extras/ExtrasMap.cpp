@@ -166,6 +166,7 @@ std::vector<std::uint8_t> EncodeMap(const Map& map, const Seals& seals)
     Put(out, map.historySize, 8);
     Put(out, map.historyCrc, 4);
     Put(out, count, 4);
+    Put(out, Crc32::Of(out.data(), out.size()), 4);
     for (std::size_t i = 0; i < count; ++i) {
         const MapEntry& entry = map.entries[i];
         std::vector<std::uint8_t> slot;
@@ -193,8 +194,11 @@ bool DecodeMap(const std::uint8_t* bytes, std::size_t size, const Seals& seals, 
         return false;
     map.historySize = Get(bytes + 8, 8);
     map.historyCrc = static_cast<std::uint32_t>(Get(bytes + 16, 4));
-    // The slots run up to the first outline (or the end): the count in the header is not trusted for it.
-    std::size_t slotsEnd = size;
+    // The slots run up to the count a whole header gives, else up to the first outline (or the end).
+    const std::uint64_t count = Get(bytes + 20, 4);
+    const bool counted = Get(bytes + 24, 4) == Crc32::Of(bytes, 24) &&
+                         count <= (size - kMapHeaderSize) / seals.slotSize;
+    std::size_t slotsEnd = counted ? static_cast<std::size_t>(kMapHeaderSize + count * seals.slotSize) : size;
     for (std::size_t at = kMapHeaderSize; at + seals.slotSize <= slotsEnd; at += seals.slotSize) {
         const auto position = static_cast<std::uint32_t>((at - kMapHeaderSize) / seals.slotSize);
         std::vector<std::uint8_t> slot(bytes + at, bytes + at + seals.slotSize);
@@ -209,7 +213,7 @@ bool DecodeMap(const std::uint8_t* bytes, std::size_t size, const Seals& seals, 
             entry.formatsSet = Get(slot.data() + 28, 8);
             offset = Get(slot.data() + 36, 4);
             length = Get(slot.data() + 40, 4);
-            if (length > 0 && offset >= at + seals.slotSize && offset < slotsEnd)
+            if (!counted && length > 0 && offset >= at + seals.slotSize && offset < slotsEnd)
                 slotsEnd = static_cast<std::size_t>(offset);
         }
         if (whole && length > 0 && offset <= size && size - offset >= length) {

@@ -8,8 +8,9 @@
 // fuzzed natively.
 //
 // data.extras: "QXTR", a 32-bit version (2), the size (64-bit) and CRC-32 of
-// the history file, a 32-bit count; then one fixed slot per history record, in
-// order; then the outlines. A slot: its CRC-32, then the record's position,
+// the history file (0: its records describe it), a 32-bit count and the CRC-32
+// of these 24 bytes; then one fixed slot per history record, in order; then
+// the outlines. A slot: its CRC-32, then the record's position,
 // size and CRC-32 in the history file, the entry's id, capture time (a
 // FILETIME, UTC), the set its formats file was sealed in (0: plain), and where
 // its outline lies (offset and length; 0: none). An outline: its CRC-32, then
@@ -17,7 +18,8 @@
 // CRC-32; the bytes of those kept in the outline, a file list: 32-bit length
 // and bytes), those left out (name, number) and the label. Integers
 // little-endian. A damaged byte costs one slot or one outline: slots are found
-// by their place, never by a length that a damaged byte could change.
+// by their place, never by a length that a damaged byte could change (a count
+// whose header does not check out gives way to where the outlines begin).
 //
 // A formats file: "QXFM", a 32-bit version (1), the entry's id (64-bit), then
 // the kept formats' bytes one after the other, as the outline sizes them.
@@ -32,7 +34,7 @@
 namespace extras {
 
 constexpr std::uint32_t kMapVersion = 2;
-constexpr std::size_t kMapHeaderSize = 4 + 4 + 8 + 4 + 4;
+constexpr std::size_t kMapHeaderSize = 4 + 4 + 8 + 4 + 4 + 4;
 // A slot's fields after its seal: position, record size and CRC, id, time, set, outline offset and length.
 constexpr std::size_t kSlotFields = 4 + 4 + 4 + 8 + 8 + 8 + 4 + 4;
 

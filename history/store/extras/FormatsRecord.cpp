@@ -37,18 +37,6 @@ extras::Formats KnownOf(const EntryFormats& formats)
 
 }  // namespace
 
-extras::Formats StoredOf(const std::shared_ptr<const EntryFormats>& formats)
-{
-    if (!formats)
-        return extras::Formats();
-    extras::Formats stored = KnownOf(*formats);
-    if (const FormatsShelf::Kept kept = KeptBytes(formats)) {
-        for (const KeptFormat& format : *kept)
-            stored.kept.push_back({ToU16(format.format.name), format.format.number, format.bytes});
-    }
-    return stored;
-}
-
 std::vector<KeptFormat> KeptOf(extras::Formats stored)
 {
     std::vector<KeptFormat> kept;

@@ -8,9 +8,6 @@
 #include "history/store/extras/ExtrasMap.h"
 
 // An entry's kept formats as the extras file and the journal hold them, and back.
-// What a save writes of an entry's formats: all of them, or, when their bytes
-// cannot be read any more, what is known without them (the label, what was left out).
-extras::Formats StoredOf(const std::shared_ptr<const EntryFormats>& formats);
 // Shelved in memory; null when nothing was kept.
 std::shared_ptr<const EntryFormats> FromStored(const extras::Formats& stored);
 // The kept formats of the kinds Quillary keeps; any other is dropped.

@@ -13,15 +13,14 @@
 // 1 describes the file whole.
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "framework/ArchiveCore.h"
 
 namespace journal {
 
+constexpr std::uint8_t kJournalMagic[4] = {'Q', 'J', 'N', 'L'};
 constexpr std::uint32_t kVersion = 1;
 constexpr std::uint32_t kCheckedVersion = 3;
 // A sealed journal: the same layout, each payload sealed with the folder's key
@@ -43,7 +42,7 @@ struct RecordCheck {
 // bytes, or the same records but for one that a damaged byte changed.
 struct Header {
     std::uint64_t historySize = 0;  // bytes of data.data; 0 when there is none
-    std::uint32_t historyCrc = 0;   // CRC-32 of data.data
+    std::uint32_t historyCrc = 0;   // CRC-32 of data.data (version 1; since, 0: the records describe it)
     std::int32_t entryCount = 0;    // its records, as imgOption.data counts them
     std::vector<std::uint64_t> recordIds;  // the entry id of each record, in file order
     std::vector<RecordCheck> records;      // each record's size and CRC (none from a version 1 journal)
@@ -69,6 +68,11 @@ struct Record {
     std::vector<std::uint8_t> picture;
     std::vector<std::uint8_t> formats;
 };
+
+// The start frame's payload (with record checks in the checked versions), and one change's.
+// False when the bytes are not whole.
+bool DecodeStart(const std::vector<std::uint8_t>& payload, bool checked, Header& header);
+bool DecodeRecord(const std::vector<std::uint8_t>& payload, Record& record);
 
 // The file's start: magic, version and the header frame.
 std::vector<std::uint8_t> EncodeStart(const Header& header);
@@ -110,50 +114,5 @@ bool DecodeIntent(const std::vector<std::uint8_t>& bytes, Intent& intent);
 // the pictures "<digits>.dat" or "<digits>.qdat"), and every file it removes
 // is a file of the set.
 bool IntentNamesAreOurs(const Intent& intent);
-
-class Reader {
-public:
-    // Opens a sealed journal's payload in place: whether it is the start frame,
-    // the frame's offset and the chain (the CRC of the frame before it, 0 for
-    // the start). False when it does not open.
-    using Opener =
-        std::function<bool(bool start, std::uint64_t offset, std::uint32_t chain, std::vector<std::uint8_t>& payload)>;
-
-    // Without an opener only a plain journal is read; with one, only a sealed one.
-    explicit Reader(ByteSource& source, Opener opener = nullptr) : m_source(source), m_opener(std::move(opener)) {}
-
-    // False when the data is not a journal or its header frame is damaged.
-    bool ReadStart(Header& header);
-
-    enum class Next { Record, End, Damaged };
-    Next ReadRecord(Record& record);
-
-    // Bytes up to the end of the last whole frame: where appending may go on.
-    std::uint64_t GoodLength() const { return m_good; }
-    // The chain a frame appended there goes on with, and whether the journal chains its frames at all.
-    std::uint32_t Chain() const { return m_goodChain; }
-    bool Checked() const { return m_checked; }
-
-private:
-    Next ReadFrame(std::vector<std::uint8_t>& payload, std::uint32_t& crc);
-    Next ReadCheckedRecord(Record& record);
-    // A whole frame at `at` of the changes read, chained to `chain`.
-    bool FrameAt(std::size_t at, std::uint32_t chain, std::vector<std::uint8_t>& payload, std::uint32_t& crc,
-                 std::size_t& next);
-
-    ByteSource& m_source;
-    Opener m_opener;
-    bool m_sealed = false;
-    std::uint64_t m_good = 0;
-    std::uint32_t m_chain = 0;      // after the last frame read, whole or stepped over
-    std::uint32_t m_goodChain = 0;  // after the last whole frame
-    bool m_checked = false;
-    // A checked journal's changes, read whole.
-    bool m_restRead = false;
-    std::vector<std::uint8_t> m_rest;
-    std::uint64_t m_restStart = 0;
-    std::size_t m_at = 0;
-    std::uint64_t m_checkedBytes = 0;
-};
 
 }  // namespace journal

@@ -1,6 +1,7 @@
 #include "history/store/saveset/FullSave.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "framework/CArchive.h"
@@ -23,23 +24,53 @@ constexpr size_t kRecordsPerStep = 64;
 // Beyond this a text's 8-bit form could pass the 32-bit length prefix.
 constexpr size_t kLongestText = 0x7FFFFFFF;
 
+void WriteRecord(CArchive& archive, const HistoryEntry& entry)
+{
+    if (entry.IsPicture()) {
+        WriteBitmapRecord(archive);
+        return;
+    }
+    const std::wstring& text = *entry.text;
+    WriteTextRecord(archive, std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()),
+                    archive.Codec());
+}
+
 // One record of the history file as its bytes.
 std::vector<std::uint8_t> RecordBytes(const HistoryEntry& entry)
 {
     CMemFile memory;
     {
         CArchive archive(&memory, CArchive::store, 1 << 16);
-        if (entry.IsPicture()) {
-            WriteBitmapRecord(archive);
-        } else {
-            const std::wstring& text = *entry.text;
-            WriteTextRecord(archive, std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()),
-                            archive.Codec());
-        }
+        WriteRecord(archive, entry);
         archive.Close();
     }
     return memory.Bytes();
 }
+
+// The history file as an archive writes it, each record summed up as it passes.
+class RecordSums : public CFile {
+public:
+    explicit RecordSums(CFile& out) : m_out(out) {}
+    void Write(const void* data, UINT count) override
+    {
+        m_out.Write(data, count);
+        m_crc.Update(data, count);
+        m_size += count;
+    }
+    // The record written since the last one was taken.
+    journal::RecordCheck Take()
+    {
+        const journal::RecordCheck check{static_cast<std::uint32_t>(m_size), m_crc.Value()};
+        m_crc = Crc32();
+        m_size = 0;
+        return check;
+    }
+
+private:
+    CFile& m_out;
+    Crc32 m_crc;
+    std::uint64_t m_size = 0;
+};
 
 }  // namespace
 
@@ -50,14 +81,12 @@ FullSave::FullSave(std::wstring folder, const SaveSnapshot& snapshot, disk::File
 }
 
 bool FullSave::AddStored(const std::wstring& name, SealKind kind, std::uint64_t id,
-                         const std::function<void(CFile&)>& body, SaveSet::Written* written)
+                         const std::function<void(CFile&)>& body)
 {
     if (!m_form.Sealed())
-        return m_set.AddFile(name, body, written);
+        return m_set.AddFile(name, body);
     CMemFile plain;
     body(plain);
-    if (written)
-        *written = {plain.Bytes().size(), Crc32::Of(plain.Bytes().data(), plain.Bytes().size())};
     const std::vector<std::uint8_t> sealed = m_form.Seal(kind, id, plain.Bytes());
     return m_set.AddFile(name, [&sealed](CFile& out) {
         if (sealed.empty())
@@ -133,30 +162,38 @@ bool FullSave::WriteHistory(const Between& between)
     m_base = journal::Header();
     // Each record goes out on its own, described by its size and CRC; sealed, each is sealed to its place.
     const auto body = [this, &between](CFile& file) {
+        RecordSums sums(file);
+        std::optional<CArchive> archive;
         if (m_form.Sealed()) {
             const std::vector<std::uint8_t> start = sealed_history::EncodeStart();
             file.Write(start.data(), static_cast<UINT>(start.size()));
+        } else {
+            // Plain, the records stream through one archive, each summed as it goes out.
+            archive.emplace(&sums, CArchive::store, 1 << 16);
         }
-        Crc32 whole;
         for (size_t i = 0; i < m_kept.size(); ++i) {
             const HistoryEntry& entry = m_snapshot.history.entries[m_kept[i]];
-            const std::vector<std::uint8_t> record = RecordBytes(entry);
-            m_base.records.push_back({static_cast<std::uint32_t>(record.size()), Crc32::Of(record.data(), record.size())});
-            m_base.recordIds.push_back(entry.id);
-            whole.Update(record.data(), record.size());
-            m_base.historySize += record.size();
-            if (m_form.Sealed()) {
+            journal::RecordCheck check;
+            if (archive) {
+                WriteRecord(*archive, entry);
+                archive->Flush();
+                check = sums.Take();
+            } else {
+                const std::vector<std::uint8_t> record = RecordBytes(entry);
+                check = {static_cast<std::uint32_t>(record.size()), Crc32::Of(record.data(), record.size())};
                 std::vector<std::uint8_t> sealed;
                 if (!sealed_history::EncodeRecord(m_form, static_cast<std::uint32_t>(i), record, sealed))
                     throw CFileWriteError(ERROR_ENCRYPTION_FAILED);
                 file.Write(sealed.data(), static_cast<UINT>(sealed.size()));
-            } else {
-                file.Write(record.data(), static_cast<UINT>(record.size()));
             }
+            m_base.records.push_back(check);
+            m_base.recordIds.push_back(entry.id);
+            m_base.historySize += check.size;
             if ((i + 1) % kRecordsPerStep == 0)
                 between(m_tail);
         }
-        m_base.historyCrc = whole.Value();
+        if (archive)
+            archive->Close();
     };
     bool ok = false;
     try {

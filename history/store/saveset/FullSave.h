@@ -65,9 +65,8 @@ private:
     // pictures no record of it uses (a removed entry's picture must not stay on
     // the disk) and the other form's files.
     bool AddStaleFiles();
-    // A file of the set in the snapshot's form; `written` sums up its plain bytes.
-    bool AddStored(const std::wstring& name, SealKind kind, std::uint64_t id,
-                   const std::function<void(CFile&)>& body, SaveSet::Written* written = nullptr);
+    // A file of the set in the snapshot's form.
+    bool AddStored(const std::wstring& name, SealKind kind, std::uint64_t id, const std::function<void(CFile&)>& body);
 
     std::wstring m_folder;
     disk::FileSystem& m_files;

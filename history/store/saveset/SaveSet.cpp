@@ -3,7 +3,6 @@
 #include <new>
 
 #include "history/store/disk/DiskFile.h"
-#include "history/store/formats/Crc32.h"
 #include "history/store/journal/JournalFormat.h"
 #include "history/store/saveset/Temporaries.h"
 
@@ -14,23 +13,6 @@ SaveSet::Interruption& Hook()
     static SaveSet::Interruption hook;
     return hook;
 }
-
-// A temporary file that sums up what goes through it.
-class SummedFile : public DiskFile {
-public:
-    explicit SummedFile(disk::FileSystem& files) : DiskFile(files) {}
-    void Write(const void* data, UINT count) override
-    {
-        DiskFile::Write(data, count);
-        m_crc.Update(data, count);
-        m_size += count;
-    }
-    SaveSet::Written Summary() const { return {m_size, m_crc.Value()}; }
-
-private:
-    Crc32 m_crc;
-    std::uint64_t m_size = 0;
-};
 
 std::u16string ToU16(const std::wstring& text)
 {
@@ -178,11 +160,11 @@ std::wstring SaveSet::TemporaryPath(const std::wstring& name) const
     return m_folder + name + L"." + m_token + temporaries::kSuffix;
 }
 
-bool SaveSet::AddFile(const std::wstring& name, const std::function<void(CFile&)>& body, Written* written)
+bool SaveSet::AddFile(const std::wstring& name, const std::function<void(CFile&)>& body)
 {
     if (Interrupted())
         return Fail(name, ERROR_OPERATION_ABORTED);
-    SummedFile file(m_files);
+    DiskFile file(m_files);
     const std::wstring path = TemporaryPath(name);
     if (!file.Open(path, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive))
         return Fail(name, file.Error());
@@ -198,8 +180,6 @@ bool SaveSet::AddFile(const std::wstring& name, const std::function<void(CFile&)
     } catch (const std::bad_alloc&) {
         return Fail(name, ERROR_NOT_ENOUGH_MEMORY);
     }
-    if (written)
-        *written = file.Summary();
     return true;
 }
 

@@ -30,13 +30,9 @@ public:
     SaveSet(const SaveSet&) = delete;
     SaveSet& operator=(const SaveSet&) = delete;
 
-    struct Written {
-        std::uint64_t size = 0;
-        std::uint32_t crc = 0;
-    };
     // Writes a new version of `name` through `body` (writes throw CFileWriteError).
     // False when it cannot be written; Failure() says why.
-    bool AddFile(const std::wstring& name, const std::function<void(CFile&)>& body, Written* written = nullptr);
+    bool AddFile(const std::wstring& name, const std::function<void(CFile&)>& body);
     // A file of the folder that the set leaves stale: removed once the moves
     // are made, by whichever run finishes the set.
     void AddStale(const std::wstring& name);

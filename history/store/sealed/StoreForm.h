@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "history/store/journal/JournalFormat.h"
+#include "history/store/journal/JournalReader.h"
 #include "history/store/sealed/HistoryKey.h"
 
 // The form the history's files take in the data folder: plain, under the
