@@ -58,16 +58,16 @@ bool CopyTimer::RunRound(const ClipboardCopy& copy, const Receiver& receiver, in
 }
 
 bool CopyTimer::RunTimedRound(const std::function<double(int made)>& timeOne, Samples& medians, Samples& all,
-                              int& lost)
+                              int& lost, int warmup, int timed)
 {
     Samples round;
-    for (int made = 0; made < kWarmupCopies + kCopiesPerRound; ++made) {
+    for (int made = 0; made < warmup + timed; ++made) {
         const double elapsed = timeOne(made);
         if (elapsed == -2)
             return false;
         if (elapsed < 0)
             ++lost;
-        else if (made >= kWarmupCopies) {
+        else if (made >= warmup) {
             round.Add(elapsed);
             all.Add(elapsed);
         }

@@ -44,7 +44,7 @@ public:
     // Warm-up and timed runs of `timeOne` (milliseconds; -1 lost, -2 given up):
     // the round's median into `medians`, each timed run into `all`.
     static bool RunTimedRound(const std::function<double(int made)>& timeOne, Samples& medians, Samples& all,
-                              int& lost);
+                              int& lost, int warmup = kWarmupCopies, int timed = kCopiesPerRound);
 
     static bool Ask(const Receiver& receiver, LRESULT& answer);
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bench/BenchFolder.h"
+#include "bench/CopyTimer.h"
 #include "bench/FigureRow.h"
 #include "bench/ProductProcess.h"
 #include "bench/SampleHistory.h"
@@ -112,22 +113,9 @@ bool RunRound(const BenchFolder& folder, bool slowCopy, Samples& medians, Sample
         return false;
     TargetWindow target;
     SlowCopier copier(kRenderMs);
-    Samples round;
-    for (int made = 0; made < kWarmupSummons + kSummonsPerRound; ++made) {
-        const double elapsed = TimeSummon(product, target, slowCopy ? &copier : nullptr);
-        if (elapsed == -2)
-            return false;
-        if (elapsed < 0)
-            ++lost;
-        else if (made >= kWarmupSummons) {
-            round.Add(elapsed);
-            all.Add(elapsed);
-        }
-    }
-    if (round.Empty())
-        return false;
-    medians.Add(round.Median());
-    return true;
+    return CopyTimer::RunTimedRound(
+        [&](int) { return TimeSummon(product, target, slowCopy ? &copier : nullptr); }, medians, all, lost,
+        kWarmupSummons, kSummonsPerRound);
 }
 
 }  // namespace

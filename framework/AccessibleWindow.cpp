@@ -234,12 +234,7 @@ HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accSelection(VARIANT* children)
 
 HRESULT STDMETHODCALLTYPE AccessibleWindow::accSelect(long flags, VARIANT child)
 {
-    if (!m_connected)
-        return RPC_E_DISCONNECTED;
-    return Guarded([&] {
-        const Target target = TargetOf(child);
-        if (!target.valid)
-            return E_INVALIDARG;
+    return ForTarget(child, [&](const Target& target) {
         if (!target.self)
             return m_items->Select(target.item, flags) ? S_OK : S_FALSE;
         IAccessible* standard = Standard();
@@ -253,12 +248,7 @@ HRESULT STDMETHODCALLTYPE AccessibleWindow::accLocation(long* left, long* top, l
     if (!left || !top || !width || !height)
         return E_POINTER;
     *left = *top = *width = *height = 0;
-    if (!m_connected)
-        return RPC_E_DISCONNECTED;
-    return Guarded([&] {
-        const Target target = TargetOf(child);
-        if (!target.valid)
-            return E_INVALIDARG;
+    return ForTarget(child, [&](const Target& target) {
         if (target.self) {
             IAccessible* standard = Standard();
             return standard ? standard->accLocation(left, top, width, height, child) : S_FALSE;
@@ -345,12 +335,7 @@ HRESULT STDMETHODCALLTYPE AccessibleWindow::accHitTest(long x, long y, VARIANT* 
 
 HRESULT STDMETHODCALLTYPE AccessibleWindow::accDoDefaultAction(VARIANT child)
 {
-    if (!m_connected)
-        return RPC_E_DISCONNECTED;
-    return Guarded([&] {
-        const Target target = TargetOf(child);
-        if (!target.valid)
-            return E_INVALIDARG;
+    return ForTarget(child, [&](const Target& target) {
         if (target.self && !m_facts.doDefault) {
             IAccessible* standard = Standard();
             return standard ? standard->accDoDefaultAction(child) : DISP_E_MEMBERNOTFOUND;

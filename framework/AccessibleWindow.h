@@ -2,6 +2,9 @@
 #include <windows.h>
 #include <oleacc.h>
 
+#include <string>
+
+#include "framework/AccessibleCalls.h"
 #include "framework/AccessibleFacts.h"
 
 // The object a screen reader gets for a window's client area (WM_GETOBJECT)
@@ -70,6 +73,24 @@ private:
     // The system's object for the window, made when first needed; null when there is none.
     IAccessible* Standard();
     HRESULT Navigate(long direction, const Target& from, VARIANT* end);
+    using ItemText = std::wstring (AccessibleItems::*)(int) const;
+    using SystemText = HRESULT (STDMETHODCALLTYPE IAccessible::*)(VARIANT, BSTR*);
+    // A text of an item (from `ofItem`, none when null) or of the window: `given`
+    // when there is one, else the system's object's.
+    // Answers `body` for the target a child argument names: fails at once for a
+    // disconnected object or a child that names nothing.
+    template <typename Body>
+    HRESULT ForTarget(const VARIANT& child, Body body)
+    {
+        if (!m_connected)
+            return RPC_E_DISCONNECTED;
+        return accessible_calls::Guarded([&] {
+            const Target target = TargetOf(child);
+            return target.valid ? body(target) : E_INVALIDARG;
+        });
+    }
+    HRESULT ReadText(const VARIANT& child, BSTR* text, ItemText ofItem, const std::wstring& given,
+                     SystemText ofSystem);
 
     LONG m_references = 1;
     HWND m_window;

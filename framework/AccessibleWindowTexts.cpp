@@ -4,61 +4,38 @@
 #include "framework/AccessibleCalls.h"
 
 using accessible_calls::GiveText;
-using accessible_calls::Guarded;
 using accessible_calls::SetChild;
+
+HRESULT AccessibleWindow::ReadText(const VARIANT& child, BSTR* text, ItemText ofItem, const std::wstring& given,
+                                   SystemText ofSystem)
+{
+    if (!text)
+        return E_POINTER;
+    *text = nullptr;
+    return ForTarget(child, [&](const Target& target) {
+        if (!target.self)
+            return ofItem ? GiveText((m_items->*ofItem)(target.item), text) : S_FALSE;
+        if (!given.empty())
+            return GiveText(given, text);
+        IAccessible* standard = Standard();
+        return standard ? (standard->*ofSystem)(child, text) : S_FALSE;
+    });
+}
 
 HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accName(VARIANT child, BSTR* name)
 {
-    if (!name)
-        return E_POINTER;
-    *name = nullptr;
-    if (!m_connected)
-        return RPC_E_DISCONNECTED;
-    return Guarded([&] {
-        const Target target = TargetOf(child);
-        if (!target.valid)
-            return E_INVALIDARG;
-        if (!target.self)
-            return GiveText(m_items->Name(target.item), name);
-        if (!m_facts.name.empty())
-            return GiveText(m_facts.name, name);
-        IAccessible* standard = Standard();
-        return standard ? standard->get_accName(child, name) : S_FALSE;
-    });
+    return ReadText(child, name, &AccessibleItems::Name, m_facts.name, &IAccessible::get_accName);
 }
 
 HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accValue(VARIANT child, BSTR* value)
 {
-    if (!value)
-        return E_POINTER;
-    *value = nullptr;
-    if (!m_connected)
-        return RPC_E_DISCONNECTED;
-    const Target target = TargetOf(child);
-    if (!target.valid)
-        return E_INVALIDARG;
-    IAccessible* standard = target.self ? Standard() : nullptr;
-    return standard ? standard->get_accValue(child, value) : S_FALSE;
+    return ReadText(child, value, nullptr, std::wstring(), &IAccessible::get_accValue);
 }
 
 HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accDescription(VARIANT child, BSTR* description)
 {
-    if (!description)
-        return E_POINTER;
-    *description = nullptr;
-    if (!m_connected)
-        return RPC_E_DISCONNECTED;
-    return Guarded([&] {
-        const Target target = TargetOf(child);
-        if (!target.valid)
-            return E_INVALIDARG;
-        if (!target.self)
-            return GiveText(m_items->Description(target.item), description);
-        if (!m_facts.description.empty())
-            return GiveText(m_facts.description, description);
-        IAccessible* standard = Standard();
-        return standard ? standard->get_accDescription(child, description) : S_FALSE;
-    });
+    return ReadText(child, description, &AccessibleItems::Description, m_facts.description,
+                    &IAccessible::get_accDescription);
 }
 
 HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accRole(VARIANT child, VARIANT* role)
@@ -66,17 +43,14 @@ HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accRole(VARIANT child, VARIANT* 
     if (!role)
         return E_POINTER;
     VariantInit(role);
-    if (!m_connected)
-        return RPC_E_DISCONNECTED;
-    const Target target = TargetOf(child);
-    if (!target.valid)
-        return E_INVALIDARG;
-    if (!target.self || m_facts.role) {
-        SetChild(role, target.self ? m_facts.role : m_items->Role());
-        return S_OK;
-    }
-    IAccessible* standard = Standard();
-    return standard ? standard->get_accRole(child, role) : S_FALSE;
+    return ForTarget(child, [&](const Target& target) {
+        if (!target.self || m_facts.role) {
+            SetChild(role, target.self ? m_facts.role : m_items->Role());
+            return S_OK;
+        }
+        IAccessible* standard = Standard();
+        return standard ? standard->get_accRole(child, role) : S_FALSE;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accState(VARIANT child, VARIANT* state)
@@ -84,12 +58,7 @@ HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accState(VARIANT child, VARIANT*
     if (!state)
         return E_POINTER;
     VariantInit(state);
-    if (!m_connected)
-        return RPC_E_DISCONNECTED;
-    return Guarded([&] {
-        const Target target = TargetOf(child);
-        if (!target.valid)
-            return E_INVALIDARG;
+    return ForTarget(child, [&](const Target& target) {
         if (!target.self) {
             SetChild(state, m_items->State(target.item));
             return S_OK;
@@ -108,16 +77,7 @@ HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accState(VARIANT child, VARIANT*
 
 HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accHelp(VARIANT child, BSTR* help)
 {
-    if (!help)
-        return E_POINTER;
-    *help = nullptr;
-    if (!m_connected)
-        return RPC_E_DISCONNECTED;
-    const Target target = TargetOf(child);
-    if (!target.valid)
-        return E_INVALIDARG;
-    IAccessible* standard = target.self ? Standard() : nullptr;
-    return standard ? standard->get_accHelp(child, help) : S_FALSE;
+    return ReadText(child, help, nullptr, std::wstring(), &IAccessible::get_accHelp);
 }
 
 HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accHelpTopic(BSTR* file, VARIANT child, long* topic)
@@ -126,53 +86,21 @@ HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accHelpTopic(BSTR* file, VARIANT
         return E_POINTER;
     *file = nullptr;
     *topic = 0;
-    if (!m_connected)
-        return RPC_E_DISCONNECTED;
-    const Target target = TargetOf(child);
-    if (!target.valid)
-        return E_INVALIDARG;
-    IAccessible* standard = target.self ? Standard() : nullptr;
-    return standard ? standard->get_accHelpTopic(file, child, topic) : S_FALSE;
+    return ForTarget(child, [&](const Target& target) {
+        IAccessible* standard = target.self ? Standard() : nullptr;
+        return standard ? standard->get_accHelpTopic(file, child, topic) : S_FALSE;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accKeyboardShortcut(VARIANT child, BSTR* shortcut)
 {
-    if (!shortcut)
-        return E_POINTER;
-    *shortcut = nullptr;
-    if (!m_connected)
-        return RPC_E_DISCONNECTED;
-    return Guarded([&] {
-        const Target target = TargetOf(child);
-        if (!target.valid)
-            return E_INVALIDARG;
-        if (!target.self)
-            return S_FALSE;
-        if (!m_facts.keyboardShortcut.empty())
-            return GiveText(m_facts.keyboardShortcut, shortcut);
-        IAccessible* standard = Standard();
-        return standard ? standard->get_accKeyboardShortcut(child, shortcut) : S_FALSE;
-    });
+    return ReadText(child, shortcut, nullptr, m_facts.keyboardShortcut, &IAccessible::get_accKeyboardShortcut);
 }
 
 HRESULT STDMETHODCALLTYPE AccessibleWindow::get_accDefaultAction(VARIANT child, BSTR* action)
 {
-    if (!action)
-        return E_POINTER;
-    *action = nullptr;
-    if (!m_connected)
-        return RPC_E_DISCONNECTED;
-    return Guarded([&] {
-        const Target target = TargetOf(child);
-        if (!target.valid)
-            return E_INVALIDARG;
-        if (!target.self)
-            return GiveText(m_items->DefaultAction(target.item), action);
-        if (!m_facts.defaultAction.empty())
-            return GiveText(m_facts.defaultAction, action);
-        IAccessible* standard = Standard();
-        return standard ? standard->get_accDefaultAction(child, action) : S_FALSE;
-    });
+    return ReadText(child, action, &AccessibleItems::DefaultAction, m_facts.defaultAction,
+                    &IAccessible::get_accDefaultAction);
 }
 
 HRESULT STDMETHODCALLTYPE AccessibleWindow::put_accName(VARIANT, BSTR)

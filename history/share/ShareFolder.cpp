@@ -59,13 +59,7 @@ DWORD ShareFolder::Open()
 DWORD ShareFolder::WriteWhole(const std::wstring& name, const std::wstring& temp,
                               const std::vector<std::uint8_t>& bytes)
 {
-    std::unique_ptr<disk::File> file;
-    DWORD error = m_files.Open(m_own + temp, disk::Access::Write, disk::kShareNone, disk::Creation::CreateAlways, file);
-    if (error == ERROR_SUCCESS)
-        error = file->WriteAt(0, bytes.data(), bytes.size());
-    if (error == ERROR_SUCCESS)
-        error = file->Flush();
-    file.reset();
+    DWORD error = disk::WriteFlushed(m_files, m_own + temp, bytes);
     if (error == ERROR_SUCCESS)
         error = disk::MoveReplacing(m_files, m_own + temp, m_own + name, disk::MoveWait::Once);
     return error;

@@ -189,13 +189,7 @@ DWORD ShareLocalFiles::SaveState(const ShareKey& key, const ShareId& pc, const S
 DWORD ShareLocalFiles::WriteReplacing(const std::wstring& name, const std::vector<std::uint8_t>& bytes) const
 {
     const std::wstring temp = m_folder + name + L".tmp";
-    std::unique_ptr<disk::File> file;
-    DWORD error = m_files.Open(temp, disk::Access::Write, disk::kShareNone, disk::Creation::CreateAlways, file);
-    if (error == ERROR_SUCCESS)
-        error = file->WriteAt(0, bytes.data(), bytes.size());
-    if (error == ERROR_SUCCESS)
-        error = file->Flush();
-    file.reset();
+    DWORD error = disk::WriteFlushed(m_files, temp, bytes);
     if (error == ERROR_SUCCESS)
         error = disk::MoveReplacing(m_files, temp, m_folder + name, disk::MoveWait::Once);
     return error;

@@ -49,13 +49,7 @@ ShareSetup::Result ShareSetup::Prepare(const std::wstring& folder, const std::ws
             return Result::FolderUnreachable;
         // Made under a name of this PC's, then moved in only when no other PC's key got there first.
         const std::wstring temp = root + L"share.key." + pc.Hex() + L".tmp";
-        std::unique_ptr<disk::File> file;
-        DWORD error = m_files.Open(temp, disk::Access::Write, disk::kShareNone, disk::Creation::CreateAlways, file);
-        if (error == ERROR_SUCCESS)
-            error = file->WriteAt(0, bytes.data(), bytes.size());
-        if (error == ERROR_SUCCESS)
-            error = file->Flush();
-        file.reset();
+        DWORD error = disk::WriteFlushed(m_files, temp, bytes);
         if (error == ERROR_SUCCESS)
             error = m_files.Move(temp, keyPath, false);
         if (error != ERROR_SUCCESS) {

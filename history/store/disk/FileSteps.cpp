@@ -118,4 +118,15 @@ DWORD Remove(FileSystem& files, const std::wstring& path, MoveWait wait)
     return IsMissing(error) ? ERROR_SUCCESS : error;
 }
 
+DWORD WriteFlushed(FileSystem& files, const std::wstring& path, const std::vector<std::uint8_t>& bytes)
+{
+    std::unique_ptr<File> file;
+    DWORD error = files.Open(path, Access::Write, kShareNone, Creation::CreateAlways, file);
+    if (error == ERROR_SUCCESS)
+        error = file->WriteAt(0, bytes.data(), bytes.size());
+    if (error == ERROR_SUCCESS)
+        error = file->Flush();
+    return error;
+}
+
 }  // namespace disk

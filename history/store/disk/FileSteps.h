@@ -29,6 +29,10 @@ DWORD Patiently(FileSystem& files, const std::function<DWORD()>& step, int attem
 DWORD ReadWhole(FileSystem& files, const std::wstring& path, std::vector<BYTE>& bytes,
                 std::uint64_t limit = 0x7FFFFFFF);
 
+// Writes `bytes` as the whole of a new file (one there before is replaced),
+// flushed to the disk before it returns: the caller moves it into place next.
+DWORD WriteFlushed(FileSystem& files, const std::wstring& path, const std::vector<std::uint8_t>& bytes);
+
 // How long a move waits for a file that another program holds: not at all
 // (the caller tries again on its own schedule), or about a second.
 enum class MoveWait { Once, AboutASecond };
