@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bench/BenchFolder.h"
+#include "bench/BenchViewer.h"
 #include "bench/ClipboardCopy.h"
 #include "bench/CopyTimer.h"
 #include "bench/FigureRow.h"
@@ -17,6 +18,7 @@
 #include "bench/Stopwatch.h"
 #include "bench/TargetWindow.h"
 #include "bench/ViewerProcess.h"
+#include "framework/Handles.h"
 
 namespace {
 
@@ -75,15 +77,21 @@ bool SettledReads(const ViewerProcess& viewer, LRESULT& reads)
 }
 
 // Milliseconds on `watch` until the viewer has read a change more than `before`; -1 when it never did.
-double UntilRead(const ViewerProcess& viewer, LRESULT before, const Stopwatch& watch)
+// The viewer sets `read` when it has: asking it over and over meanwhile would
+// load the wineserver that the paste itself works through, and the bare put
+// would not meet that load, as it is done before any question is asked.
+double UntilRead(HANDLE read, const ViewerProcess& viewer, LRESULT before, const Stopwatch& watch)
 {
-    LRESULT now = before;
-    do {
-        if (!CopyTimer::Ask(viewer.Reads(), now))
-            return -1;
-    } while (now == before && watch.ElapsedMs() < kLostAfterMs);
+    const bool signalled = WaitForSingleObject(read, static_cast<DWORD>(kLostAfterMs)) == WAIT_OBJECT_0;
     const double elapsed = watch.ElapsedMs();
-    return now == before ? -1 : elapsed;
+    LRESULT now = before;
+    return signalled && CopyTimer::Ask(viewer.Reads(), now) && now != before ? elapsed : -1;
+}
+
+// The viewer's count once it has settled, with `read` cleared of the reads before.
+bool ReadyToTime(HANDLE read, const ViewerProcess& viewer, LRESULT& reads)
+{
+    return SettledReads(viewer, reads) && ResetEvent(read);
 }
 
 // The summon key over the target, then Home: the popup in front with its first
@@ -113,14 +121,16 @@ double UntilTargetBack(const TargetWindow& target, const Stopwatch& watch)
     return back ? watch.ElapsedMs() : -1;
 }
 
-// What a paste costs in Quillary, and its floor: the same summons, then Esc, which hides the
-// popup and brings the target back with nothing pasted.
+// What a paste costs in Quillary, and its floor: the same summons and the same wait, then Esc,
+// which hides the popup and brings the target back with nothing pasted. Without the wait the
+// floor would time the preview of the first row showing as well, which the paste does not.
 struct QuillarySamples {
     Samples pasteMedians, pasteAll, floorMedians, floorAll;
     int lost = 0;
 };
 
-bool RunQuillaryRound(const BenchFolder& folder, const SampleHistory& history, QuillarySamples& samples)
+bool RunQuillaryRound(HANDLE read, const BenchFolder& folder, const SampleHistory& history,
+                      QuillarySamples& samples)
 {
     ProductProcess product(folder.Path());
     ViewerProcess viewer;
@@ -135,15 +145,15 @@ bool RunQuillaryRound(const BenchFolder& folder, const SampleHistory& history, Q
     LRESULT before = 0;
     const bool pasted = CopyTimer::RunTimedRound(
         [&](int) {
-            if (!SummonWithFirstRow(product, target) || !SettledReads(viewer, before))
+            if (!SummonWithFirstRow(product, target) || !ReadyToTime(read, viewer, before))
                 return -2.0;
             const Stopwatch watch;
-            return PressKeys({VK_RETURN}) ? UntilRead(viewer, before, watch) : -2.0;
+            return PressKeys({VK_RETURN}) ? UntilRead(read, viewer, before, watch) : -2.0;
         },
         samples.pasteMedians, samples.pasteAll, samples.lost);
     const bool floored = pasted && CopyTimer::RunTimedRound(
         [&](int) {
-            if (!SummonWithFirstRow(product, target))
+            if (!SummonWithFirstRow(product, target) || !SettledReads(viewer, before))
                 return -2.0;
             const Stopwatch watch;
             return PressKeys({VK_ESCAPE}) ? UntilTargetBack(target, watch) : -2.0;
@@ -152,7 +162,7 @@ bool RunQuillaryRound(const BenchFolder& folder, const SampleHistory& history, Q
     return viewer.Close() && floored;
 }
 
-bool RunBareRound(HWND owner, const ClipboardCopy& copy, Samples& medians, Samples& all, int& lost)
+bool RunBareRound(HANDLE read, HWND owner, const ClipboardCopy& copy, Samples& medians, Samples& all, int& lost)
 {
     ViewerProcess viewer;
     if (!viewer.Start(kViewerFormats))
@@ -160,12 +170,13 @@ bool RunBareRound(HWND owner, const ClipboardCopy& copy, Samples& medians, Sampl
     LRESULT before = 0;
     const bool ok = CopyTimer::RunTimedRound(
         [&](int) {
-            if (!SettledReads(viewer, before))
+            if (!ReadyToTime(read, viewer, before))
                 return -2.0;
             // The blocks are made inside the time: a paste makes them too.
             const Stopwatch watch;
             ClipboardCopy::Blocks blocks = copy.MakeBlocks();
-            return ClipboardCopy::Place(owner, blocks, kLostAfterMs) ? UntilRead(viewer, before, watch) : -1.0;
+            return ClipboardCopy::Place(owner, blocks, kLostAfterMs) ? UntilRead(read, viewer, before, watch)
+                                                                     : -1.0;
         },
         medians, all, lost);
     return viewer.Close() && ok;
@@ -186,13 +197,16 @@ void BenchPaste(HWND owner, const BenchFolder& folder, int rounds)
     FigureRow row("Paste", "Enter in the popup to the text and HTML read from the clipboard, entry of 1 KB with 1 MB "
                   "of HTML",
                   std::string(bare) + ", plus the floor", FigureRow::Unit::Milliseconds, 1.5);
+    // Made before the viewers start, so that they find it.
+    const UniqueKernelHandle read(CreateEventW(nullptr, FALSE, FALSE, kBenchViewerReadEvent));
     QuillarySamples quillary;
     Samples bareAll;
     int bareLost = 0;
     for (int round = 0; round < rounds; ++round) {
         QuillarySamples one;
         Samples bareMedians;
-        if (!RunQuillaryRound(folder, history, one) || !RunBareRound(owner, copy, bareMedians, bareAll, bareLost)) {
+        if (!read || !RunQuillaryRound(read.Get(), folder, history, one) ||
+            !RunBareRound(read.Get(), owner, copy, bareMedians, bareAll, bareLost)) {
             row.SetFailure("a round did not finish");
             floor.SetFailure("a round did not finish");
             continue;

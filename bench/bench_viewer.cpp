@@ -9,6 +9,7 @@ namespace {
 
 HWND g_nextViewer = nullptr;
 LRESULT g_reads = 0;
+HANDLE g_readEvent = nullptr;  // set after each read, when the driver made it
 std::vector<UINT> g_formats;  // read beside the text
 volatile size_t g_lastLength = 0;
 
@@ -43,8 +44,11 @@ void Read(HWND window)
     for (UINT format : g_formats)
         whole = ReadFormat(format) && whole;
     CloseClipboard();
-    if (whole)
-        ++g_reads;
+    if (!whole)
+        return;
+    ++g_reads;
+    if (g_readEvent)
+        SetEvent(g_readEvent);
 }
 
 LRESULT CALLBACK ViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -82,6 +86,7 @@ int wmain(int argc, wchar_t** argv)
 {
     for (int i = 1; i < argc; ++i)
         g_formats.push_back(RegisterClipboardFormatW(argv[i]));
+    g_readEvent = OpenEventW(EVENT_MODIFY_STATE, FALSE, kBenchViewerReadEvent);
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = ViewerProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);

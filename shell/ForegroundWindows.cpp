@@ -13,9 +13,23 @@ HWND FocusedWindow(HWND popup)
     return GetFocus();
 }
 
+namespace {
+
+// In front with the focus already: the popup's hiding mostly hands them back.
+bool IsBack(HWND window)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    return GetForegroundWindow() == GetAncestor(window, GA_ROOT) &&
+           GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndFocus == window;
+}
+
+}  // namespace
+
 void RestoreFocus(HWND window, HWND popup)
 {
-    if (!window || window == popup)
+    // Bringing a window to the top that is there already costs a paste milliseconds.
+    if (!window || window == popup || IsBack(window))
         return;
     BringWindowToTop(window);
     {
