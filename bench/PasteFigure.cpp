@@ -12,6 +12,7 @@
 #include "bench/BenchViewer.h"
 #include "bench/ClipboardCopy.h"
 #include "bench/CopyTimer.h"
+#include "bench/DesktopKeys.h"
 #include "bench/FigureRow.h"
 #include "bench/ProductProcess.h"
 #include "bench/SampleHistory.h"
@@ -22,44 +23,14 @@
 
 namespace {
 
+using desktop::FocusOf;
+using desktop::PressKeys;
+using desktop::WaitFor;
+
 constexpr size_t kHtmlBytes = 1 << 20;
 constexpr double kLostAfterMs = 3000;
 constexpr DWORD kStartTimeoutMs = 120000;
 const std::vector<std::wstring> kViewerFormats = {L"HTML Format"};
-
-// The keys pressed in turn and let go in reverse order, as the keyboard gives them.
-bool PressKeys(std::initializer_list<WORD> keys)
-{
-    std::vector<INPUT> inputs(keys.size() * 2);
-    size_t index = 0;
-    for (WORD key : keys) {
-        INPUT& down = inputs[index];
-        INPUT& up = inputs[inputs.size() - 1 - index];
-        down.type = up.type = INPUT_KEYBOARD;
-        down.ki.wVk = up.ki.wVk = key;
-        up.ki.dwFlags = KEYEVENTF_KEYUP;
-        ++index;
-    }
-    return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
-}
-
-bool WaitFor(double timeoutMs, const std::function<bool()>& condition)
-{
-    const Stopwatch wait;
-    while (!condition()) {
-        if (wait.ElapsedMs() > timeoutMs)
-            return false;
-        Sleep(1);
-    }
-    return true;
-}
-
-HWND FocusOf(HWND window)
-{
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof(info);
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
-}
 
 // The viewer's count once it has stayed put for a moment: a notice of an
 // earlier change must not pass for the one timed next.

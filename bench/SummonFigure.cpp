@@ -8,6 +8,7 @@
 
 #include "bench/BenchFolder.h"
 #include "bench/CopyTimer.h"
+#include "bench/DesktopKeys.h"
 #include "bench/FigureRow.h"
 #include "bench/ProductProcess.h"
 #include "bench/SampleHistory.h"
@@ -17,45 +18,15 @@
 
 namespace {
 
+using desktop::FocusOf;
+using desktop::PressKeys;
+using desktop::WaitFor;
+
 constexpr DWORD kRenderMs = 2000;
 constexpr int kWarmupSummons = 1;
 constexpr int kSummonsPerRound = 6;
 constexpr double kShownTimeoutMs = 10000;
 constexpr DWORD kStartTimeoutMs = 120000;
-
-// The keys pressed in turn and let go in reverse order, as the keyboard gives them.
-bool PressKeys(std::initializer_list<WORD> keys)
-{
-    std::vector<INPUT> inputs(keys.size() * 2);
-    size_t index = 0;
-    for (WORD key : keys) {
-        INPUT& down = inputs[index];
-        INPUT& up = inputs[inputs.size() - 1 - index];
-        down.type = up.type = INPUT_KEYBOARD;
-        down.ki.wVk = up.ki.wVk = key;
-        up.ki.dwFlags = KEYEVENTF_KEYUP;
-        ++index;
-    }
-    return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
-}
-
-bool WaitFor(double timeoutMs, const std::function<bool()>& condition)
-{
-    const Stopwatch wait;
-    while (!condition()) {
-        if (wait.ElapsedMs() > timeoutMs)
-            return false;
-        Sleep(1);
-    }
-    return true;
-}
-
-HWND FocusOf(HWND window)
-{
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof(info);
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
-}
 
 // The process that has the clipboard open now; 0 when it is closed.
 DWORD ClipboardOpener()
