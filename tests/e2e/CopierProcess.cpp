@@ -1,5 +1,6 @@
 #include "tests/e2e/CopierProcess.h"
 
+#include "tests/e2e/ChildProcess.h"
 #include "tests/e2e/DriverJob.h"
 #include "tests/e2e/Wait.h"
 
@@ -30,14 +31,12 @@ std::wstring HelperPath(const wchar_t* builtPath)
 {
     if (m_process)
         return ::testing::AssertionFailure() << "a copier started twice";
-    std::wstring commandLine = L"\"" + executable + L"\" " + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
+    const std::wstring commandLine = L"\"" + executable + L"\" " + arguments;
     PROCESS_INFORMATION started = {};
-    if (!CreateProcessW(executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &started))
+    if (!StartSuspended(executable.c_str(), commandLine, nullptr, started))
         return ::testing::AssertionFailure() << "cannot start a copier, error " << GetLastError();
     AddToDriverJob(started.hProcess);
+    ResumeThread(started.hThread);
     CloseHandle(started.hThread);
     m_process.Reset(started.hProcess);
     m_processId = started.dwProcessId;
