@@ -64,11 +64,7 @@ TEST_F(SharedHistory, FormatsWithinTheSizeAndTickedPicturesReachEveryPcWholeAndS
     std::mt19937 random(31);
     SyncService sync(Pcs(), random);
     std::wstring fingerprint;
-    ASSERT_EQ(m_pcs[0]->sharing->Prepare(kShare, kPassphrase, fingerprint), HistorySharing::Setup::Ready);
-    sync.Scan();
-    sync.Quiet();
-    for (int i = 1; i < 3; ++i)
-        ASSERT_EQ(m_pcs[i]->sharing->Prepare(kShare, kPassphrase, fingerprint), HistorySharing::Setup::Ready);
+    ASSERT_NO_FATAL_FAILURE(MakeShare(sync, fingerprint, 2));
     Pc& sender = *m_pcs[0];
     Pc& plain = *m_pcs[1];
     sender.options.m_bSharePictures = 1;

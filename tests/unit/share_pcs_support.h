@@ -276,6 +276,16 @@ protected:
             pcs.push_back(pc.get());
         return pcs;
     }
+    // The first PC makes the share and the sync service brings its key file to
+    // the others; PCs 1 to `joining` join with the passphrase.
+    void MakeShare(SyncService& sync, std::wstring& fingerprint, size_t joining = 0)
+    {
+        ASSERT_EQ(m_pcs[0]->sharing->Prepare(kShare, kPassphrase, fingerprint), HistorySharing::Setup::Ready);
+        sync.Scan();
+        sync.Quiet();
+        for (size_t i = 1; i <= joining; ++i)
+            ASSERT_EQ(m_pcs[i]->sharing->Prepare(kShare, kPassphrase, fingerprint), HistorySharing::Setup::Ready);
+    }
     void TurnOn(Pc& pc)
     {
         pc.options.m_bShare = 1;

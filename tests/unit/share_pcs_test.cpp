@@ -143,16 +143,30 @@ TEST_F(SharedHistory, PcsThatCopyDeletePinAndClearThroughAnUnreliableSyncEndWith
     }
 }
 
+// Takes what lies in the shared folder out of `files` (a map or set of paths) and returns it.
+template <typename Container, typename PathOf>
+Container TakeShared(Container& files, PathOf pathOf)
+{
+    Container taken;
+    for (auto at = files.begin(); at != files.end();) {
+        if (pathOf(*at).compare(0, kShare.size(), kShare) == 0) {
+            taken.insert(*at);
+            at = files.erase(at);
+        } else {
+            ++at;
+        }
+    }
+    return taken;
+}
+
 TEST_F(SharedHistory, AWrongPassphraseIsRefusedAtOnceAndWritesNothing)
 {
     SetUpPcs(2);
     std::mt19937 random(7);
     SyncService sync(Pcs(), random);
     std::wstring fingerprint;
-    ASSERT_EQ(m_pcs[0]->sharing->Prepare(kShare, kPassphrase, fingerprint), HistorySharing::Setup::Ready);
+    ASSERT_NO_FATAL_FAILURE(MakeShare(sync, fingerprint));
     EXPECT_EQ(fingerprint.size(), 19u);
-    sync.Scan();
-    sync.Quiet();
 
     Pc& other = *m_pcs[1];
     const auto before = other.files.files.size();
@@ -171,10 +185,7 @@ TEST_F(SharedHistory, APcAwayFromTheFolderGoesOnAloneSaysSoOnceAndCatchesUpWhenI
     std::mt19937 random(11);
     SyncService sync(Pcs(), random);
     std::wstring fingerprint;
-    ASSERT_EQ(m_pcs[0]->sharing->Prepare(kShare, kPassphrase, fingerprint), HistorySharing::Setup::Ready);
-    sync.Scan();
-    sync.Quiet();
-    ASSERT_EQ(m_pcs[1]->sharing->Prepare(kShare, kPassphrase, fingerprint), HistorySharing::Setup::Ready);
+    ASSERT_NO_FATAL_FAILURE(MakeShare(sync, fingerprint, 1));
     for (auto& pc : m_pcs)
         TurnOn(*pc);
     const auto settle = [&] {
@@ -192,24 +203,8 @@ TEST_F(SharedHistory, APcAwayFromTheFolderGoesOnAloneSaysSoOnceAndCatchesUpWhenI
 
     // The folder goes away (a drive unplugged): what it held is kept aside to come back as it was.
     MemoryFiles& files = away.files;
-    std::map<std::wstring, std::shared_ptr<Bytes>> kept;
-    std::set<std::wstring> keptFolders;
-    for (auto at = files.files.begin(); at != files.files.end();) {
-        if (at->first.compare(0, kShare.size(), kShare) == 0) {
-            kept.insert(*at);
-            at = files.files.erase(at);
-        } else {
-            ++at;
-        }
-    }
-    for (auto at = files.folders.begin(); at != files.folders.end();) {
-        if (at->compare(0, kShare.size(), kShare) == 0) {
-            keptFolders.insert(*at);
-            at = files.folders.erase(at);
-        } else {
-            ++at;
-        }
-    }
+    const auto kept = TakeShared(files.files, [](const auto& file) { return file.first; });
+    const auto keptFolders = TakeShared(files.folders, [](const std::wstring& folder) { return folder; });
     away.model->InsertText(L"copied while the folder was away");
     m_pcs[0]->model->InsertText(L"copied on the other PC meanwhile");
     m_pcs[0]->sharing->Tick(true);
